@@ -1,0 +1,10 @@
+# libFuzzer targets over the core, with AddressSanitizer and UBSan (clang only).
+set(SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+target_compile_options(velmaro_core PRIVATE ${SANITIZE} -fsanitize=fuzzer-no-link)
+file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS tests/fuzz/*_fuzz.cpp)
+foreach(src ${FUZZ_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src} ${FAKE_SOURCES})
+  target_compile_options(${name} PRIVATE ${SANITIZE} -fsanitize=fuzzer)
+  target_link_libraries(${name} PRIVATE velmaro_core ${SANITIZE} -fsanitize=fuzzer)
+endforeach()

@@ -1,0 +1,22 @@
+// Byte-level helpers for code page 936 (GBK) texts. A double-byte character
+// starts with a lead byte 0x81..0xFE; its second byte may be any of
+// 0x40..0xFE, including the ASCII values of "\" (0x5C), ":" (0x3A) and "|".
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace velmaro {
+
+inline bool IsGbkLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+
+// Length in bytes of the character that starts at `pos` (1 or 2; 1 for a
+// lead byte with nothing after it).
+inline std::size_t GbkCharLength(const std::string& text, std::size_t pos) {
+  return IsGbkLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size() ? 2 : 1;
+}
+
+// Byte position of the start of the last character, or npos for an empty text.
+std::size_t GbkLastCharStart(const std::string& text);
+
+}  // namespace velmaro
