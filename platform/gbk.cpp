@@ -10,4 +10,21 @@ std::size_t GbkLastCharStart(const std::string& text) {
   return last;
 }
 
+namespace {
+
+// Position just after the last path delimiter, or 0 when there is none.
+std::size_t AfterLastDelimiter(const std::string& path) {
+  std::size_t after = 0;
+  for (std::size_t pos = 0; pos < path.size(); pos += GbkCharLength(path, pos)) {
+    if (path[pos] == '\\' || path[pos] == ':') after = pos + 1;
+  }
+  return after;
+}
+
+}  // namespace
+
+std::string FileNamePart(const std::string& path) { return path.substr(AfterLastDelimiter(path)); }
+
+std::string DirectoryPart(const std::string& path) { return path.substr(0, AfterLastDelimiter(path)); }
+
 }  // namespace velmaro

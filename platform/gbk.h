@@ -19,4 +19,11 @@ inline std::size_t GbkCharLength(const std::string& text, std::size_t pos) {
 // Byte position of the start of the last character, or npos for an empty text.
 std::size_t GbkLastCharStart(const std::string& text);
 
+// Path delimiters are "\" and ":"; a 0x5C or 0x3A byte that is the second
+// byte of a double-byte character is no delimiter.
+// The text after the last delimiter, or the whole text when there is none.
+std::string FileNamePart(const std::string& path);
+// The text up to and including the last delimiter ("" when there is none).
+std::string DirectoryPart(const std::string& path);
+
 }  // namespace velmaro

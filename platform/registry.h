@@ -1,0 +1,47 @@
+// The registry as the program sees it: keys under a predefined root and named
+// values. String data crosses this interface as code page 936 bytes; the
+// Win32 implementation converts to and from UTF-16 with that code page.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace velmaro {
+
+enum class RegRoot : std::uint32_t {
+  CurrentUser = 0x80000001u,
+  LocalMachine = 0x80000002u,
+};
+
+// Value types as the registry numbers them.
+enum : std::uint32_t {
+  kRegNone = 0,
+  kRegSz = 1,
+  kRegExpandSz = 2,
+  kRegBinary = 3,
+  kRegDword = 4,
+};
+
+struct RegValue {
+  std::uint32_t type = kRegNone;
+  // REG_SZ / REG_EXPAND_SZ: the text without its terminating zero;
+  // REG_DWORD: four little-endian bytes; anything else: the raw bytes.
+  std::string data;
+};
+
+using RegKeyHandle = std::uintptr_t;  // 0 = no key
+
+class RegistryService {
+ public:
+  virtual ~RegistryService() = default;
+  // Opens `path` (relative to the root, no leading backslash) with full
+  // access, creating it and its missing parents. Returns 0 on failure.
+  virtual RegKeyHandle CreateKey(RegRoot root, const std::string& path) = 0;
+  virtual void CloseKey(RegKeyHandle key) = 0;
+  // False when the value is missing or cannot be read.
+  virtual bool QueryValue(RegKeyHandle key, const std::string& name, RegValue* value) = 0;
+  virtual bool SetValue(RegKeyHandle key, const std::string& name, const RegValue& value) = 0;
+  virtual bool DeleteValue(RegKeyHandle key, const std::string& name) = 0;
+};
+
+}  // namespace velmaro

@@ -1,0 +1,28 @@
+// The program's own process and the signed-in user: what start-up needs to
+// know about where it runs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace velmaro {
+
+struct OsVersion {
+  std::uint32_t major = 0;
+  std::uint32_t minor = 0;
+  std::uint32_t platformId = 0;  // 2 = VER_PLATFORM_WIN32_NT
+};
+
+class SessionService {
+ public:
+  virtual ~SessionService() = default;
+  virtual OsVersion Version() = 0;
+  // Enables "SeShutdownPrivilege" in the process token; results are not examined.
+  virtual void EnableShutdownPrivilege() = 0;
+  // The signed-in user's name; empty when it cannot be read.
+  virtual std::string UserName() = 0;
+  // Full path of the running executable, as the system reports it (code page 936).
+  virtual std::string ExecutablePath() = 0;
+};
+
+}  // namespace velmaro

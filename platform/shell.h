@@ -1,0 +1,51 @@
+// Shell and tray: the notification-area icon, opening documents and
+// addresses through the shell, and the program's message boxes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace velmaro {
+
+using WindowHandle = std::uintptr_t;  // an HWND; 0 = none
+
+// Icon resources of the program's own module.
+enum class AppIcon { MAINICON, ENASHUT, DISSHUT };
+
+enum class NotifyOp : std::uint32_t { Add = 0, Modify = 1, Delete = 2 };
+
+// The tray icon record in its oldest layout: no balloon, no version fields.
+struct NotifyIconData {
+  WindowHandle hWnd = 0;
+  std::uint32_t uID = 100;
+  std::uint32_t uFlags = 7;  // NIF_MESSAGE | NIF_ICON | NIF_TIP
+  std::uint32_t uCallbackMessage = 1025;  // WM_USER + 1, WM_TRAYICON
+  AppIcon hIcon = AppIcon::MAINICON;
+  char szTip[64] = {};  // code page 936, zero-padded
+};
+
+// Replaces the whole tip field from a zero-padded constant.
+void SetTip(NotifyIconData& data, const std::string& tip);
+
+// Show commands and message box flags, as Windows numbers them.
+enum : std::int32_t { kSwHide = 0, kSwShowNormal = 1 };
+enum : std::uint32_t {
+  kMbOk = 0x0,
+  kMbIconError = 0x10,
+  kMbIconInformation = 0x40,
+};
+
+class ShellService {
+ public:
+  virtual ~ShellService() = default;
+  virtual bool NotifyIcon(NotifyOp op, const NotifyIconData& data) = 0;
+  virtual std::uint32_t RegisterWindowMessage(const std::string& name) = 0;
+  // ShellExecute. A null `verb`, `parameters` or `directory` is passed as
+  // null; an empty string as an empty string.
+  virtual void Execute(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
+                       const char* directory, std::int32_t showCommand) = 0;
+  // A modal message box owned by no window.
+  virtual void MessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) = 0;
+};
+
+}  // namespace velmaro

@@ -1,0 +1,60 @@
+// A shell that records what the program asked of it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/shell.h"
+
+namespace velmaro {
+
+class FakeShell : public ShellService {
+ public:
+  struct Notify {
+    NotifyOp op;
+    NotifyIconData data;
+  };
+  struct Executed {
+    WindowHandle owner;
+    bool verbNull;
+    std::string verb;
+    std::string file;
+    bool parametersNull;
+    std::string parameters;
+    bool directoryNull;
+    std::string directory;
+    std::int32_t showCommand;
+  };
+  struct Box {
+    std::string text;
+    std::string caption;
+    std::uint32_t flags;
+  };
+
+  bool NotifyIcon(NotifyOp op, const NotifyIconData& data) override {
+    notifications.push_back({op, data});
+    return notifyResult;
+  }
+  std::uint32_t RegisterWindowMessage(const std::string& name) override {
+    registeredMessages.push_back(name);
+    return 0xC123;
+  }
+  void Execute(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
+               const char* directory, std::int32_t showCommand) override {
+    executed.push_back({owner, verb == nullptr, verb ? verb : "", file, parameters == nullptr,
+                        parameters ? parameters : "", directory == nullptr, directory ? directory : "",
+                        showCommand});
+  }
+  void MessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) override {
+    boxes.push_back({text, caption, flags});
+  }
+
+  bool notifyResult = true;
+  std::vector<Notify> notifications;
+  std::vector<std::string> registeredMessages;
+  std::vector<Executed> executed;
+  std::vector<Box> boxes;
+};
+
+}  // namespace velmaro
