@@ -1,0 +1,40 @@
+// The store object `Reg`: a root, at most one open key (the current key), and
+// typed reads and writes that fail with the texts the user sees.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/registry.h"
+
+namespace velmaro {
+
+class RegistryObject {
+ public:
+  explicit RegistryObject(RegistryService& service) : service_(service) {}
+  ~RegistryObject() { CloseKey(); }
+  RegistryObject(const RegistryObject&) = delete;
+  RegistryObject& operator=(const RegistryObject&) = delete;
+
+  // Choosing a different root closes the current key.
+  void SelectRoot(RegRoot root);
+  // Opens `path` (absolute when it starts with "\"), creating it if missing.
+  // On success it becomes the current key; on failure no key is current.
+  bool OpenKey(const std::string& path);
+  void CloseKey();
+
+  bool ValueExists(const std::string& name);
+  // A missing value (or no open key) reads as the empty text.
+  std::string ReadString(const std::string& name);
+  std::int32_t ReadInteger(const std::string& name);
+  void WriteString(const std::string& name, const std::string& text);
+  void WriteInteger(const std::string& name, std::int32_t value);
+  bool DeleteValue(const std::string& name);
+
+ private:
+  RegistryService& service_;
+  RegRoot root_ = RegRoot::CurrentUser;
+  RegKeyHandle key_ = 0;
+};
+
+}  // namespace velmaro

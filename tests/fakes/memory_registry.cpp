@@ -1,0 +1,72 @@
+#include "tests/fakes/memory_registry.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace velmaro {
+
+bool NoCaseLess::operator()(const std::string& a, const std::string& b) const {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::toupper(static_cast<unsigned char>(x)) < std::toupper(static_cast<unsigned char>(y));
+  });
+}
+
+std::string MemoryRegistry::KeyName(RegRoot root, const std::string& path) {
+  return std::to_string(static_cast<std::uint32_t>(root)) + "\\" + path;
+}
+
+MemoryRegistry::Values* MemoryRegistry::Lookup(RegKeyHandle key) {
+  auto handle = handles_.find(key);
+  return handle == handles_.end() ? nullptr : &keys_[handle->second];
+}
+
+RegKeyHandle MemoryRegistry::CreateKey(RegRoot root, const std::string& path) {
+  if (failCreate) return 0;
+  keys_[KeyName(root, path)];
+  handles_[nextHandle_] = KeyName(root, path);
+  ++openKeys;
+  return nextHandle_++;
+}
+
+void MemoryRegistry::CloseKey(RegKeyHandle key) {
+  if (handles_.erase(key)) --openKeys;
+}
+
+bool MemoryRegistry::QueryValue(RegKeyHandle key, const std::string& name, RegValue* value) {
+  if (++queryCalls == failQueryAt) return false;
+  Values* values = Lookup(key);
+  if (!values) return false;
+  auto found = values->find(name);
+  if (found == values->end()) return false;
+  *value = found->second;
+  return true;
+}
+
+bool MemoryRegistry::SetValue(RegKeyHandle key, const std::string& name, const RegValue& value) {
+  if (++setCalls == failSetAt) return false;
+  Values* values = Lookup(key);
+  if (!values) return false;
+  (*values)[name] = value;
+  journal.push_back("set " + name);
+  return true;
+}
+
+bool MemoryRegistry::DeleteValue(RegKeyHandle key, const std::string& name) {
+  Values* values = Lookup(key);
+  if (!values || !values->erase(name)) return false;
+  journal.push_back("delete " + name);
+  return true;
+}
+
+void MemoryRegistry::PutString(RegRoot root, const std::string& path, const std::string& name,
+                               const std::string& text) {
+  Key(root, path)[name] = RegValue{kRegSz, text};
+}
+
+void MemoryRegistry::PutDword(RegRoot root, const std::string& path, const std::string& name, std::uint32_t value) {
+  std::string data(4, '\0');
+  for (std::size_t i = 0; i < 4; ++i) data[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  Key(root, path)[name] = RegValue{kRegDword, data};
+}
+
+}  // namespace velmaro

@@ -1,0 +1,56 @@
+// An in-memory registry with value types, missing values, a journal of
+// changes and switches that make a chosen call fail.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace velmaro {
+
+// Registry names compare without regard to ASCII letter case.
+struct NoCaseLess {
+  bool operator()(const std::string& a, const std::string& b) const;
+};
+
+class MemoryRegistry : public RegistryService {
+ public:
+  using Values = std::map<std::string, RegValue, NoCaseLess>;
+
+  RegKeyHandle CreateKey(RegRoot root, const std::string& path) override;
+  void CloseKey(RegKeyHandle key) override;
+  bool QueryValue(RegKeyHandle key, const std::string& name, RegValue* value) override;
+  bool SetValue(RegKeyHandle key, const std::string& name, const RegValue& value) override;
+  bool DeleteValue(RegKeyHandle key, const std::string& name) override;
+
+  // Direct access for arranging and checking, by path without a leading "\".
+  Values& Key(RegRoot root, const std::string& path) { return keys_[KeyName(root, path)]; }
+  bool HasKey(RegRoot root, const std::string& path) const { return keys_.count(KeyName(root, path)) != 0; }
+  void PutString(RegRoot root, const std::string& path, const std::string& name, const std::string& text);
+  void PutDword(RegRoot root, const std::string& path, const std::string& name, std::uint32_t value);
+
+  // Failure switches: the n-th call (counted from 1 since the switch was
+  // set) of the kind fails; 0 = never.
+  bool failCreate = false;
+  int failSetAt = 0;
+  int failQueryAt = 0;
+  int setCalls = 0;
+  int queryCalls = 0;
+  int openKeys = 0;  // handles not yet closed
+
+  // "set NAME" / "delete NAME", in order.
+  std::vector<std::string> journal;
+
+ private:
+  static std::string KeyName(RegRoot root, const std::string& path);
+  Values* Lookup(RegKeyHandle key);
+
+  std::map<std::string, Values, NoCaseLess> keys_;
+  std::map<RegKeyHandle, std::string> handles_;
+  RegKeyHandle nextHandle_ = 1;
+};
+
+}  // namespace velmaro

@@ -1,0 +1,256 @@
+#include "store/task_store.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include <string>
+#include <vector>
+
+#include "platform/error.h"
+#include "tests/fakes/memory_registry.h"
+
+namespace velmaro {
+namespace {
+
+const char kStorePath[] = "Software\\Drennik\\Velmaro";
+const char kRunPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr RegRoot kHklm = RegRoot::LocalMachine;
+
+class TaskStoreTest : public ::testing::Test {
+ protected:
+  MemoryRegistry registry;
+  RegistryObject reg{registry};
+  Settings settings;
+  TaskStore store{reg, settings};
+
+  MemoryRegistry::Values& Stored() { return registry.Key(kHklm, kStorePath); }
+  std::string Text(const std::string& name) { return Stored().at(name).data; }
+  std::uint32_t Dword(const std::string& name) {
+    const RegValue& value = Stored().at(name);
+    EXPECT_EQ(value.type, kRegDword);
+    std::uint32_t bits = 0;
+    for (int i = 3; i >= 0; --i) bits = (bits << 8) | static_cast<unsigned char>(value.data[i]);
+    return bits;
+  }
+  void PutSlots(int count) {
+    for (int n = 1; n <= count; ++n) {
+      for (char letter : {'A', 'B', 'C'}) {
+        registry.PutString(kHklm, kStorePath, SlotValueName(letter, n), letter + std::to_string(n) + "-text");
+      }
+    }
+    registry.PutDword(kHklm, kStorePath, "TaskNum", static_cast<std::uint32_t>(count));
+    store.LoadSettings();
+    registry.journal.clear();
+  }
+  std::string Failure(const std::function<void()>& operation) {
+    try {
+      operation();
+    } catch (const AppError& error) {
+      return error.what();
+    }
+    return "(no failure)";
+  }
+};
+
+TEST_F(TaskStoreTest, FirstStartCreatesTheKeyWithDefaultsInOrder) {
+  store.LoadSettings();
+  EXPECT_EQ(registry.journal, (std::vector<std::string>{"set shutapp", "set soundpath", "set tishi", "set TaskNum"}));
+  EXPECT_EQ(Dword("shutapp"), 0u);
+  EXPECT_EQ(Stored().at("soundpath").type, kRegSz);
+  EXPECT_EQ(Text("soundpath"), "");
+  EXPECT_EQ(Dword("tishi"), 60u);
+  EXPECT_EQ(Dword("TaskNum"), 0u);
+  EXPECT_EQ(Stored().size(), 4u);
+  EXPECT_EQ(settings.Tishi, 60);
+  EXPECT_EQ(settings.LastTaskNum, 0);
+}
+
+TEST_F(TaskStoreTest, PresentSettingsAreReadAndNeverOverwritten) {
+  registry.PutDword(kHklm, kStorePath, "tishi", 0);
+  registry.PutString(kHklm, kStorePath, "soundpath", "C:\\声音\\警告.wav");
+  registry.PutDword(kHklm, kStorePath, "shutapp", 7);                 // not 0 or 1, kept anyway
+  registry.PutDword(kHklm, kStorePath, "TaskNum", 0xFFFFFFF6u);       // -10
+  store.LoadSettings();
+  EXPECT_TRUE(registry.journal.empty());
+  EXPECT_EQ(settings.Tishi, 0);
+  EXPECT_EQ(settings.SoundPath, "C:\\声音\\警告.wav");
+  EXPECT_EQ(settings.ShutApp, 7);
+  EXPECT_EQ(settings.LastTaskNum, -10);
+
+  MemoryRegistry partial;
+  RegistryObject partialReg{partial};
+  Settings partialSettings;
+  partial.PutDword(kHklm, kStorePath, "tishi", 30);
+  TaskStore(partialReg, partialSettings).LoadSettings();
+  EXPECT_EQ(partial.journal, (std::vector<std::string>{"set shutapp", "set soundpath", "set TaskNum"}));
+  EXPECT_EQ(partialSettings.Tishi, 30);
+}
+
+TEST_F(TaskStoreTest, ValuesOfTheWrongTypeFailWithTheirName) {
+  struct Case {
+    const char* name;
+    RegValue value;
+    const char* failure;
+  };
+  const Case cases[] = {
+      {"shutapp", {kRegSz, "1"}, "Invalid data type for 'shutapp'"},
+      {"soundpath", {kRegDword, std::string(4, '\0')}, "Invalid data type for 'soundpath'"},
+      {"tishi", {kRegBinary, std::string(4, '\0')}, "Invalid data type for 'tishi'"},
+      {"TaskNum", {kRegDword, std::string(2, '\0')}, "Invalid data type for 'TaskNum'"},
+  };
+  for (const Case& c : cases) {
+    MemoryRegistry fresh;
+    RegistryObject freshReg{fresh};
+    Settings freshSettings;
+    fresh.Key(kHklm, kStorePath)[c.name] = c.value;
+    EXPECT_EQ(Failure([&] { TaskStore(freshReg, freshSettings).LoadSettings(); }), c.failure) << c.name;
+  }
+
+  PutSlots(3);
+  Stored()["A3"] = RegValue{kRegDword, std::string(4, '\0')};
+  std::vector<int> visited;
+  EXPECT_EQ(Failure([&] { store.ForEachTask([&](int n, const std::string&) { visited.push_back(n); }); }),
+            "Invalid data type for 'A3'");
+  EXPECT_EQ(visited, (std::vector<int>{1, 2}));
+}
+
+TEST_F(TaskStoreTest, MissingIntegerAndFailedOpenFailWithTheirTexts) {
+  reg.SelectRoot(kHklm);
+  reg.OpenKey("\\Software\\Drennik\\Velmaro");
+  EXPECT_EQ(Failure([&] { reg.ReadInteger("tishi"); }), "Failed to get data for 'tishi'");
+  EXPECT_EQ(reg.ReadString("soundpath"), "");
+
+  registry.failCreate = true;
+  EXPECT_FALSE(reg.OpenKey("\\Software\\Other"));
+  EXPECT_EQ(reg.ReadString("soundpath"), "");
+  EXPECT_EQ(Failure([&] { reg.WriteString("A1", "x"); }), "Failed to set data for 'A1'");
+  EXPECT_EQ(Failure([&] { reg.WriteInteger("TaskNum", 1); }), "Failed to set data for 'TaskNum'");
+  EXPECT_EQ(registry.openKeys, 0);
+}
+
+TEST_F(TaskStoreTest, AddingRaisesTaskNumThenWritesTheNewSlot) {
+  PutSlots(9);
+  const std::int32_t slot = store.AllocateSlot();
+  store.WriteSlot(slot, {"每天8时5分", "提醒", "喝水"});
+  EXPECT_EQ(slot, 10);
+  EXPECT_EQ(registry.journal, (std::vector<std::string>{"set TaskNum", "set A10", "set B10", "set C10"}));
+  EXPECT_EQ(Dword("TaskNum"), 10u);
+  EXPECT_EQ(Text("A10"), "每天8时5分");
+  EXPECT_EQ(settings.LastTaskNum, 10);
+}
+
+TEST_F(TaskStoreTest, DeleteShiftsHigherSlotsDown) {
+  PutSlots(5);
+  store.DeleteSlot(2);
+  EXPECT_EQ(Text("A2"), "A3-text");
+  EXPECT_EQ(Text("C4"), "C5-text");
+  EXPECT_EQ(Text("A1"), "A1-text");
+  EXPECT_FALSE(Stored().count("A5") || Stored().count("B5") || Stored().count("C5"));
+  EXPECT_EQ(Dword("TaskNum"), 4u);
+  EXPECT_EQ(settings.LastTaskNum, 4);
+  EXPECT_EQ(registry.journal.front(), "set A2");
+  EXPECT_EQ(registry.journal.back(), "set TaskNum");
+}
+
+TEST_F(TaskStoreTest, DeletingTheTopOrOnlySlotCopiesNothing) {
+  PutSlots(3);
+  store.DeleteSlot(3);
+  EXPECT_EQ(registry.journal, (std::vector<std::string>{"delete A3", "delete B3", "delete C3", "set TaskNum"}));
+  store.DeleteSlot(1);
+  store.DeleteSlot(1);
+  EXPECT_EQ(Stored().size(), 4u);  // the four settings only
+  EXPECT_EQ(Dword("TaskNum"), 0u);
+
+  registry.journal.clear();
+  store.DeleteSlot(1);  // nothing left: no change at all
+  store.DeleteSlot(-1);
+  EXPECT_TRUE(registry.journal.empty());
+}
+
+TEST_F(TaskStoreTest, EmptySlotIsSkippedButShiftsLikeAnyOther) {
+  PutSlots(4);
+  Stored().erase("A2");  // missing trigger text
+  Stored()["A3"] = RegValue{kRegSz, ""};
+  std::vector<int> visited;
+  store.ForEachTask([&](int n, const std::string&) { visited.push_back(n); });
+  EXPECT_EQ(visited, (std::vector<int>{1, 4}));
+
+  store.DeleteSlot(1);
+  EXPECT_EQ(Text("A1"), "");  // the missing A2 moved down as an empty value
+  EXPECT_EQ(Text("B1"), "B2-text");
+  EXPECT_EQ(Text("A2"), "");
+  EXPECT_EQ(Text("A3"), "A4-text");
+}
+
+TEST_F(TaskStoreTest, StartWithWindowsComparesThePathByteForByte) {
+  const std::string exe = "C:\\Program Files\\Velmaro\\Velmaro.exe";
+  EXPECT_FALSE(store.StartWithWindows(exe));
+  for (const std::string& other : {std::string("c:\\program files\\velmaro\\velmaro.exe"), "\"" + exe + "\""}) {
+    registry.PutString(kHklm, kRunPath, "Zedevi", other);
+    EXPECT_FALSE(store.StartWithWindows(exe)) << other;
+  }
+  store.SetStartWithWindows(true, exe);
+  EXPECT_EQ(registry.Key(kHklm, kRunPath).at("Zedevi").data, exe);
+  EXPECT_TRUE(store.StartWithWindows(exe));
+  store.SetStartWithWindows(false, exe);
+  EXPECT_EQ(registry.Key(kHklm, kRunPath).count("Zedevi"), 0u);
+  EXPECT_EQ(registry.openKeys, 0);
+}
+
+// A write that fails part-way leaves exactly the writes before it, reports
+// the value it failed on and leaves the copies in step with the store.
+TEST_F(TaskStoreTest, FailureAtEachWriteLeavesWhatWasWrittenAndNothingElse) {
+  struct Operation {
+    const char* label;
+    int slots;  // stored beforehand; -1 = empty store
+    std::function<void(TaskStore&)> run;
+    std::vector<std::string> writes;
+  };
+  const std::vector<Operation> operations = {
+      {"load", -1, [](TaskStore& s) { s.LoadSettings(); }, {"shutapp", "soundpath", "tishi", "TaskNum"}},
+      {"add", 2,
+       [](TaskStore& s) { s.WriteSlot(s.AllocateSlot(), {"a", "b", "c"}); },
+       {"TaskNum", "A3", "B3", "C3"}},
+      {"delete", 3, [](TaskStore& s) { s.DeleteSlot(2); }, {"A2", "B2", "C2", "TaskNum"}},
+  };
+  for (const Operation& op : operations) {
+    for (std::size_t failing = 1; failing <= op.writes.size(); ++failing) {
+      MemoryRegistry fresh;
+      RegistryObject freshReg{fresh};
+      Settings copies;
+      TaskStore freshStore{freshReg, copies};
+      if (op.slots >= 0) {
+        for (int n = 1; n <= op.slots; ++n) {
+          for (char letter : {'A', 'B', 'C'}) fresh.PutString(kHklm, kStorePath, SlotValueName(letter, n), "x");
+        }
+        fresh.PutDword(kHklm, kStorePath, "TaskNum", static_cast<std::uint32_t>(op.slots));
+        freshStore.LoadSettings();
+        fresh.journal.clear();
+      }
+      const std::int32_t before = copies.LastTaskNum;
+      fresh.setCalls = 0;
+      fresh.failSetAt = static_cast<int>(failing);
+      std::string failure = "(no failure)";
+      try {
+        op.run(freshStore);
+      } catch (const AppError& error) {
+        failure = error.what();
+      }
+      const std::string& name = op.writes[failing - 1];
+      EXPECT_EQ(failure, "Failed to set data for '" + name + "'") << op.label << " #" << failing;
+      std::vector<std::string> expected;
+      for (std::size_t i = 0; i + 1 < failing; ++i) expected.push_back("set " + op.writes[i]);
+      if (std::string(op.label) == "delete" && name == "TaskNum") {
+        expected.insert(expected.end(), {"delete A3", "delete B3", "delete C3"});
+      }
+      EXPECT_EQ(fresh.journal, expected) << op.label << " #" << failing;
+      if (name == "TaskNum") {
+        EXPECT_EQ(copies.LastTaskNum, before) << op.label;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace velmaro
