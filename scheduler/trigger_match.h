@@ -1,0 +1,40 @@
+// Whether a trigger text is due now, exact to the minute. Matchers keep no
+// state: a minute in which nobody asked is not caught up.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "store/field_convert.h"
+#include "store/trigger_text.h"
+
+namespace velmaro {
+
+struct TriggerMatch {
+  bool due = false;
+  std::vector<std::string> fields;  // as the field scanner returns them
+};
+
+// Whole minutes, in unsigned 32-bit arithmetic so that both stay right across
+// the wrap of the millisecond counter.
+std::uint32_t IdleMinutes(std::uint32_t lastInputTick, std::uint32_t tickNow);
+std::uint32_t MinutesSinceStart(std::uint32_t tickCount);
+
+// Each matcher converts its fields in order, and a field only when every
+// comparison before it held, so a broken later field fails (AppError) only in
+// the hour, day or date that the earlier fields name.
+TriggerMatch MatchIdle(const std::string& text, std::uint32_t idleMinutes);
+TriggerMatch MatchOnce(const std::string& text, const ClockSnapshot& now, const DateFormat& format);
+TriggerMatch MatchDaily(const std::string& text, const ClockSnapshot& now);
+TriggerMatch MatchWeekly(const std::string& text, const ClockSnapshot& now);
+TriggerMatch MatchMonthly(const std::string& text, const ClockSnapshot& now);
+TriggerMatch MatchYearly(const std::string& text, const ClockSnapshot& now);
+TriggerMatch MatchBoot(const std::string& text, std::uint32_t tickCount);
+
+// The matcher of `kind`. The idle time, the counter and the date format are
+// read from `clock` only for the kinds that need them, at this moment.
+TriggerMatch MatchTrigger(TriggerKind kind, const std::string& text, const ClockSnapshot& now, ClockService& clock);
+
+}  // namespace velmaro
