@@ -1,0 +1,64 @@
+#include "actions/power_actions.h"
+
+namespace velmaro {
+
+namespace {
+
+// ExitWindowsEx flags; every one forces, so no program can stop it by asking the user.
+constexpr std::uint32_t kEwxLogOffForce = 0 | 4;
+constexpr std::uint32_t kEwxRebootForce = 2 | 4;
+constexpr std::uint32_t kEwxPowerOffForce = 8 | 4;
+// Windows BOOL as the power call takes it.
+constexpr std::int32_t kTrue = -1;
+constexpr std::int32_t kFalse = 0;
+constexpr std::uint32_t kShutdownReboot = 1;
+constexpr std::uint32_t kShutdownPowerOff = 2;
+
+constexpr std::uint32_t kWmSysCommand = 0x112;
+constexpr std::uintptr_t kScMonitorPower = 0xF170;
+constexpr std::intptr_t kMonitorOff = 2;
+
+struct VerbOperation {
+  const char* verb;
+  PowerOperation operation;
+};
+
+constexpr VerbOperation kVerbs[] = {
+    {"注销", PowerOperation::LogOff},      {"待机", PowerOperation::StandBy},
+    {"休眠", PowerOperation::Hibernate},   {"重启", PowerOperation::Restart},
+    {"关机", PowerOperation::PowerOff},    {"快速重启", PowerOperation::FastRestart},
+    {"快速关机", PowerOperation::FastPowerOff},
+};
+
+}  // namespace
+
+void RunPowerOperation(PowerService& power, PowerOperation operation) {
+  switch (operation) {
+    case PowerOperation::LogOff: power.ExitWindowsEx(kEwxLogOffForce, 0); break;
+    case PowerOperation::StandBy: power.SetSystemPowerState(kTrue, kTrue); break;
+    case PowerOperation::Hibernate: power.SetSystemPowerState(kFalse, kTrue); break;
+    case PowerOperation::Restart: power.ExitWindowsEx(kEwxRebootForce, 0); break;
+    case PowerOperation::PowerOff: power.ExitWindowsEx(kEwxPowerOffForce, 0); break;
+    case PowerOperation::FastRestart: power.NtShutdownSystem(kShutdownReboot); break;
+    case PowerOperation::FastPowerOff: power.NtShutdownSystem(kShutdownPowerOff); break;
+  }
+}
+
+std::optional<PowerOperation> PowerOperationOfVerb(const std::string& verb) {
+  for (const VerbOperation& row : kVerbs) {
+    if (verb == row.verb) return row.operation;
+  }
+  return std::nullopt;
+}
+
+void OpenCdTray(PowerService& power, WindowHandle mainWindow) {
+  power.MciSendString("Set cdaudio door open wait", mainWindow);
+}
+
+void CloseCdTray(PowerService& power, WindowHandle mainWindow) {
+  power.MciSendString("Set cdaudio door closed wait", mainWindow);
+}
+
+void TurnMonitorOff(PowerService& power) { power.SendBroadcast(kWmSysCommand, kScMonitorPower, kMonitorOff); }
+
+}  // namespace velmaro

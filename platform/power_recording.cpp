@@ -1,0 +1,38 @@
+#include "platform/power_recording.h"
+
+#include <fstream>
+#include <utility>
+
+namespace velmaro {
+
+RecordingPower::RecordingPower(std::string logPath) : logPath_(std::move(logPath)) {}
+
+void RecordingPower::ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) {
+  Record("ExitWindowsEx(" + std::to_string(flags) + ", " + std::to_string(reason) + ")");
+}
+
+void RecordingPower::SetSystemPowerState(std::int32_t suspend, std::int32_t force) {
+  Record("SetSystemPowerState(" + std::to_string(suspend) + ", " + std::to_string(force) + ")");
+}
+
+void RecordingPower::NtShutdownSystem(std::uint32_t action) {
+  Record("NtShutdownSystem(" + std::to_string(action) + ")");
+}
+
+void RecordingPower::MciSendString(const std::string& command, WindowHandle callback) {
+  Record("mciSendString(\"" + command + "\", " + std::to_string(callback) + ")");
+}
+
+void RecordingPower::SendBroadcast(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+  Record("SendMessage(HWND_BROADCAST, " + std::to_string(message) + ", " + std::to_string(wParam) + ", " +
+         std::to_string(lParam) + ")");
+}
+
+void RecordingPower::Record(const std::string& line) {
+  calls.push_back(line);
+  if (logPath_.empty()) return;
+  std::ofstream log(logPath_, std::ios::app | std::ios::binary);
+  log << line << "\r\n";
+}
+
+}  // namespace velmaro

@@ -1,0 +1,34 @@
+// A power service that only records: each call becomes one line of text, kept
+// in `calls` and, when a log path is given, appended to that file at once, so
+// the record survives whatever the caller does next. Tests and the end-to-end
+// build use it so that nothing is ever logged off, suspended or powered off.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/power.h"
+
+namespace velmaro {
+
+class RecordingPower : public PowerService {
+ public:
+  // An empty path records in memory only.
+  explicit RecordingPower(std::string logPath = std::string());
+
+  // Lines such as "ExitWindowsEx(12, 0)", "mciSendString(\"Set cdaudio door open wait\", 4660)".
+  std::vector<std::string> calls;
+
+  void ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override;
+  void SetSystemPowerState(std::int32_t suspend, std::int32_t force) override;
+  void NtShutdownSystem(std::uint32_t action) override;
+  void MciSendString(const std::string& command, WindowHandle callback) override;
+  void SendBroadcast(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+
+ private:
+  void Record(const std::string& line);
+
+  std::string logPath_;
+};
+
+}  // namespace velmaro

@@ -1,0 +1,42 @@
+#include <windows.h>
+
+#include "platform/power.h"
+#include "platform/system_library_win.h"
+#include "platform/text_win.h"
+
+namespace velmaro {
+
+namespace {
+
+class SystemPower : public PowerService {
+ public:
+  void ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override { ::ExitWindowsEx(flags, reason); }
+
+  void SetSystemPowerState(std::int32_t suspend, std::int32_t force) override {
+    ::SetSystemPowerState(suspend, force);
+  }
+
+  void NtShutdownSystem(std::uint32_t action) override {
+    // Not in any import library, and ntdll is mapped into every process.
+    using NtShutdownSystemFn = LONG(NTAPI*)(int);
+    auto shutdown = reinterpret_cast<NtShutdownSystemFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtShutdownSystem")));
+    if (shutdown) shutdown(static_cast<int>(action));
+  }
+
+  void MciSendString(const std::string& command, WindowHandle callback) override {
+    using MciSendStringFn = DWORD(WINAPI*)(LPCWSTR, LPWSTR, UINT, HWND);
+    static const auto send = SystemFunction<MciSendStringFn>(L"winmm.dll", "mciSendStringW");
+    if (send) send(ToWide(command).c_str(), nullptr, 0, reinterpret_cast<HWND>(callback));
+  }
+
+  void SendBroadcast(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override {
+    SendMessageW(HWND_BROADCAST, message, wParam, lParam);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<PowerService> MakeSystemPower() { return std::make_unique<SystemPower>(); }
+
+}  // namespace velmaro
