@@ -1,0 +1,34 @@
+// The dial-up service over given entry points, so a test can stand in for the
+// remote access service (which Wine reports as having no connections).
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "platform/dialup.h"
+
+namespace velmaro {
+
+// The oldest layout of the ANSI connection record, 412 bytes, which every
+// version of the service accepts. Only the handle is read, so the texts'
+// code page does not matter.
+struct RasConnection412 {
+  DWORD dwSize;
+  HANDLE hrasconn;
+  char szEntryName[257];
+  char szDeviceType[17];
+  char szDeviceName[129];
+};
+static_assert(sizeof(RasConnection412) == 412, "the record size the service checks");
+
+struct RasEntryPoints {
+  DWORD(WINAPI* enumConnections)(RasConnection412* connections, DWORD* bytes, DWORD* count) = nullptr;
+  DWORD(WINAPI* hangUp)(HANDLE connection) = nullptr;
+  BOOL(WINAPI* autodial)(DWORD flags, HWND parent) = nullptr;
+};
+
+// A missing entry point acts as a failing call.
+std::unique_ptr<DialUpService> MakeDialUp(const RasEntryPoints& entryPoints);
+
+}  // namespace velmaro

@@ -1,0 +1,54 @@
+// Processes and top-level windows: what closing a program, running the junk
+// cleanup batch and asking other programs to close need from the system.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/shell.h"
+
+namespace velmaro {
+
+struct ProcessEntry {
+  std::uint32_t id = 0;
+  std::string exeFile;  // code page 936; a bare file name on NT, a full path on some systems
+};
+
+// What the system tells about one top-level window, read once per window.
+struct WindowFacts {
+  WindowHandle handle = 0;
+  bool visible = false;
+  bool iconic = false;
+  WindowHandle owner = 0;  // GWL_HWNDPARENT
+  std::uint32_t exStyle = 0;
+  std::uint32_t processId = 0;
+  int titleLength = 0;  // what reading the title into a 256-character buffer returned
+};
+
+enum class RunOutcome { NotStarted, Finished, StillRunning };
+
+class ProcessService {
+ public:
+  virtual ~ProcessService() = default;
+  // A snapshot of the running processes; empty when the system offers none.
+  virtual std::vector<ProcessEntry> Processes() = 0;
+  // Opens the process for termination and ends it with exit code 0; failures pass silently.
+  virtual void Terminate(std::uint32_t processId) = 0;
+  // Starts `commandLine` with its window hidden at idle priority and waits
+  // until it ends or `timeoutMs` has passed; the process is not stopped then.
+  virtual RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) = 0;
+
+  // Every top-level window, in the system's order.
+  virtual std::vector<WindowFacts> TopLevelWindows() = 0;
+  virtual WindowHandle DesktopWindow() = 0;
+  virtual std::uint32_t WindowProcessId(WindowHandle window) = 0;
+  // Posts WM_CLOSE with wParam and lParam 0; does not wait.
+  virtual void PostClose(WindowHandle window) = 0;
+};
+
+// The running system's processes and windows (Windows builds only).
+std::unique_ptr<ProcessService> MakeSystemProcesses();
+
+}  // namespace velmaro

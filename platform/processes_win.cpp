@@ -1,0 +1,112 @@
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include "platform/processes.h"
+#include "platform/text_win.h"
+
+namespace velmaro {
+
+namespace {
+
+// Tool-help is missing from some systems the program once served (NT 4), so
+// it is looked up; kernel32 itself is mapped into every process.
+struct ToolHelp {
+  using SnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
+  using WalkFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32W*);
+  SnapshotFn snapshot = nullptr;
+  WalkFn first = nullptr;
+  WalkFn next = nullptr;
+
+  ToolHelp() {
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    snapshot = Lookup<SnapshotFn>(kernel, "CreateToolhelp32Snapshot");
+    first = Lookup<WalkFn>(kernel, "Process32FirstW");
+    next = Lookup<WalkFn>(kernel, "Process32NextW");
+  }
+  bool Available() const { return snapshot && first && next; }
+
+  template <class Fn>
+  static Fn Lookup(HMODULE module, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+  }
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+  WindowFacts facts;
+  facts.handle = reinterpret_cast<WindowHandle>(window);
+  facts.visible = IsWindowVisible(window) != FALSE;
+  facts.iconic = IsIconic(window) != FALSE;
+  facts.owner = static_cast<WindowHandle>(GetWindowLongPtrW(window, GWLP_HWNDPARENT));
+  facts.exStyle = static_cast<std::uint32_t>(GetWindowLongW(window, GWL_EXSTYLE));
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  facts.processId = processId;
+  wchar_t title[256];
+  facts.titleLength = GetWindowTextW(window, title, 256);
+  reinterpret_cast<std::vector<WindowFacts>*>(list)->push_back(facts);
+  return TRUE;
+}
+
+class SystemProcesses : public ProcessService {
+ public:
+  std::vector<ProcessEntry> Processes() override {
+    static const ToolHelp toolHelp;
+    std::vector<ProcessEntry> entries;
+    if (!toolHelp.Available()) return entries;
+    HANDLE snapshot = toolHelp.snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return entries;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = toolHelp.first(snapshot, &entry); more; more = toolHelp.next(snapshot, &entry)) {
+      entries.push_back(ProcessEntry{entry.th32ProcessID, FromWide(entry.szExeFile, wcsnlen(entry.szExeFile, MAX_PATH))});
+    }
+    CloseHandle(snapshot);
+    return entries;
+  }
+
+  void Terminate(std::uint32_t processId) override {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, processId);
+    if (!process) return;
+    TerminateProcess(process, 0);
+    CloseHandle(process);
+  }
+
+  RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) override {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION started = {};
+    std::wstring line = ToWide(commandLine);  // CreateProcessW may write into its command line
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, IDLE_PRIORITY_CLASS, nullptr, nullptr, &startup,
+                        &started)) {
+      return RunOutcome::NotStarted;
+    }
+    DWORD waited = WaitForSingleObject(started.hProcess, timeoutMs);
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    return waited == WAIT_OBJECT_0 ? RunOutcome::Finished : RunOutcome::StillRunning;
+  }
+
+  std::vector<WindowFacts> TopLevelWindows() override {
+    std::vector<WindowFacts> windows;
+    EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+  }
+
+  WindowHandle DesktopWindow() override { return reinterpret_cast<WindowHandle>(GetDesktopWindow()); }
+
+  std::uint32_t WindowProcessId(WindowHandle window) override {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(reinterpret_cast<HWND>(window), &processId);
+    return processId;
+  }
+
+  void PostClose(WindowHandle window) override { PostMessageW(reinterpret_cast<HWND>(window), WM_CLOSE, 0, 0); }
+};
+
+}  // namespace
+
+std::unique_ptr<ProcessService> MakeSystemProcesses() { return std::make_unique<SystemProcesses>(); }
+
+}  // namespace velmaro

@@ -1,0 +1,74 @@
+#include "actions/close_other_windows.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/fakes/fake_processes.h"
+
+namespace velmaro {
+namespace {
+
+constexpr WindowHandle kDesktop = 0x10010;
+constexpr std::uint32_t kOwnProcess = 100;
+constexpr std::uint32_t kOtherProcess = 200;
+
+WindowFacts TitledWindowOfAnotherProgram() {
+  WindowFacts facts;
+  facts.handle = 0x2000;
+  facts.visible = true;
+  facts.processId = kOtherProcess;
+  facts.titleLength = 5;
+  return facts;
+}
+
+TEST(CloseOtherWindows, AsksOnlyOtherProgramsMainWindows) {
+  struct Case {
+    const char* what;
+    void (*change)(WindowFacts&);
+    bool asked;
+  };
+  const Case kCases[] = {
+      {"titled window of another program", [](WindowFacts&) {}, true},
+      {"minimised", [](WindowFacts& w) { w.iconic = true; }, true},
+      {"hidden but minimised", [](WindowFacts& w) { w.visible = false; w.iconic = true; }, true},
+      {"hidden", [](WindowFacts& w) { w.visible = false; }, false},
+      {"owned by the desktop", [](WindowFacts& w) { w.owner = kDesktop; }, true},
+      {"owned by another window", [](WindowFacts& w) { w.owner = 0x3000; }, false},
+      {"tool window", [](WindowFacts& w) { w.exStyle = 0x80; }, false},
+      {"other extended styles", [](WindowFacts& w) { w.exStyle = 0x8 | 0x40000; }, true},
+      {"of this program", [](WindowFacts& w) { w.processId = kOwnProcess; }, false},
+      {"minimised, of this program", [](WindowFacts& w) { w.iconic = true; w.processId = kOwnProcess; }, false},
+      {"untitled", [](WindowFacts& w) { w.titleLength = 0; }, false},
+      {"title that could not be read", [](WindowFacts& w) { w.titleLength = -1; }, false},
+  };
+  for (const Case& c : kCases) {
+    WindowFacts window = TitledWindowOfAnotherProgram();
+    c.change(window);
+    EXPECT_EQ(ShouldAskToClose(window, kDesktop, kOwnProcess), c.asked) << c.what;
+  }
+}
+
+TEST(CloseOtherWindows, PostsToEveryMatchingWindowAndNoOther) {
+  FakeProcesses system;
+  system.desktop = kDesktop;
+  const WindowHandle mainWindow = 0x1000;
+  system.windowProcess[mainWindow] = kOwnProcess;
+
+  WindowFacts own = TitledWindowOfAnotherProgram();
+  own.handle = mainWindow;
+  own.processId = kOwnProcess;
+  WindowFacts first = TitledWindowOfAnotherProgram();
+  first.handle = 0x2000;
+  WindowFacts tool = TitledWindowOfAnotherProgram();
+  tool.handle = 0x2100;
+  tool.exStyle = 0x80;
+  WindowFacts second = TitledWindowOfAnotherProgram();
+  second.handle = 0x2200;
+  second.processId = kOtherProcess + 1;
+  system.windows = {own, first, tool, second};
+
+  CloseOtherWindows(system, mainWindow);
+  EXPECT_EQ(system.closed, (std::vector<WindowHandle>{0x2000, 0x2200}));
+}
+
+}  // namespace
+}  // namespace velmaro
