@@ -1,0 +1,33 @@
+// The system junk cleanup: the batch "QLLJ.bat" beside the executable decides
+// what goes; the program runs it hidden, keeps its output as a log named
+// after the moment it started, and opens the log when the user asked for it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/processes.h"
+#include "platform/session.h"
+#include "platform/shell.h"
+
+namespace velmaro {
+
+// A batch that never ends must not hold the program for good.
+constexpr std::uint32_t kJunkCleanupWaitMs = 10 * 60 * 1000;
+
+// "清理系统垃圾列表" + year month day "_" hour minute second + ".txt", each
+// number without leading zeros, so distinct moments can share a name.
+std::string JunkCleanupLogName(const ClockSnapshot& now);
+
+// Runs "QLLJ.bat" in `programDirectory` (ending with "\") through the command
+// interpreter with its output redirected into `logPath`; both paths quoted.
+std::string JunkCleanupCommandLine(const std::string& programDirectory, const std::string& logPath);
+
+// Runs the batch and returns when it has ended (or after kJunkCleanupWaitMs);
+// a non-zero `showLog` then opens the log through the shell with `owner`.
+// Nothing is reported, not even a batch that could not be started.
+void RunJunkCleanup(std::int32_t showLog, WindowHandle owner, ClockService& clock, SessionService& session,
+                    ProcessService& processes, ShellService& shell);
+
+}  // namespace velmaro

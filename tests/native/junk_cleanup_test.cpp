@@ -1,0 +1,119 @@
+#include "actions/junk_cleanup.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/fakes/fake_clock.h"
+#include "tests/fakes/fake_processes.h"
+
+namespace velmaro {
+namespace {
+
+ClockSnapshot At(int year, int month, int day, int hour, int minute, int second) {
+  ClockSnapshot now;
+  now.wYear = static_cast<std::uint16_t>(year);
+  now.wMonth = static_cast<std::uint16_t>(month);
+  now.wDay = static_cast<std::uint16_t>(day);
+  now.wHour = static_cast<std::uint16_t>(hour);
+  now.wMinute = static_cast<std::uint16_t>(minute);
+  now.wSecond = static_cast<std::uint16_t>(second);
+  return now;
+}
+
+TEST(JunkCleanup, LogNameHasNoLeadingZeros) {
+  struct Case {
+    ClockSnapshot now;
+    const char* name;
+  };
+  const Case kCases[] = {
+      {At(2026, 3, 5, 8, 7, 9), "清理系统垃圾列表202635_879.txt"},
+      {At(2026, 12, 31, 23, 59, 59), "清理系统垃圾列表20261231_235959.txt"},
+      {At(2026, 1, 1, 0, 0, 0), "清理系统垃圾列表202611_000.txt"},
+      // Different moments, one name: the later cleanup rewrites the earlier log.
+      {At(2026, 1, 12, 10, 20, 30), "清理系统垃圾列表2026112_102030.txt"},
+      {At(2026, 11, 2, 10, 20, 30), "清理系统垃圾列表2026112_102030.txt"},
+      {At(2026, 3, 5, 1, 11, 5), "清理系统垃圾列表202635_1115.txt"},
+      {At(2026, 3, 5, 11, 1, 5), "清理系统垃圾列表202635_1115.txt"},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(JunkCleanupLogName(c.now), c.name);
+}
+
+TEST(JunkCleanup, CommandLineQuotesBothPaths) {
+  struct Case {
+    const char* directory;
+    const char* log;
+    const char* commandLine;
+  };
+  constexpr Case kCases[] = {
+      {"C:\\Tools\\", "C:\\Tools\\清理系统垃圾列表202635_879.txt",
+       "cmd.exe /c \"\"C:\\Tools\\QLLJ.bat\" > \"C:\\Tools\\清理系统垃圾列表202635_879.txt\"\""},
+      {"C:\\Program Files\\Velmaro\\", "C:\\Program Files\\Velmaro\\a.txt",
+       "cmd.exe /c \"\"C:\\Program Files\\Velmaro\\QLLJ.bat\" > \"C:\\Program Files\\Velmaro\\a.txt\"\""},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(JunkCleanupCommandLine(c.directory, c.log), c.commandLine);
+}
+
+struct FakeSession : SessionService {
+  std::string path = "C:\\Program Files\\Velmaro\\Velmaro.exe";
+  OsVersion Version() override { return OsVersion{}; }
+  void EnableShutdownPrivilege() override {}
+  std::string UserName() override { return "user"; }
+  std::string ExecutablePath() override { return path; }
+};
+
+struct RecordingShell : ShellService {
+  struct Execution {
+    WindowHandle owner;
+    std::string verb, file, parameters, directory;
+    std::int32_t showCommand;
+  };
+  std::vector<Execution> executed;
+  bool NotifyIcon(NotifyOp, const NotifyIconData&) override { return true; }
+  std::uint32_t RegisterWindowMessage(const std::string&) override { return 0; }
+  void Execute(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
+               const char* directory, std::int32_t showCommand) override {
+    // Null texts would be a different call; record them as a marker nobody passes.
+    executed.push_back(Execution{owner, verb ? verb : "<null>", file, parameters ? parameters : "<null>",
+                                 directory ? directory : "<null>", showCommand});
+  }
+  void MessageBox(const std::string&, const std::string&, std::uint32_t) override {}
+};
+
+TEST(JunkCleanup, RunsTheBatchBesideTheProgramAndOpensTheLogOnlyWhenAsked) {
+  struct Case {
+    std::int32_t showLog;
+    RunOutcome outcome;
+    bool opened;
+  };
+  constexpr Case kCases[] = {
+      {-1, RunOutcome::Finished, true},     {1, RunOutcome::Finished, true},
+      {0, RunOutcome::Finished, false},     {-1, RunOutcome::StillRunning, true},
+      {-1, RunOutcome::NotStarted, false},
+  };
+  const std::string log = "C:\\Program Files\\Velmaro\\清理系统垃圾列表202635_879.txt";
+  for (const Case& c : kCases) {
+    FakeClock clock;
+    clock.now = At(2026, 3, 5, 8, 7, 9);
+    FakeSession session;
+    FakeProcesses processes;
+    processes.runOutcome = c.outcome;
+    RecordingShell shell;
+    RunJunkCleanup(c.showLog, 0x777, clock, session, processes, shell);
+
+    ASSERT_EQ(processes.runs.size(), 1u);
+    EXPECT_EQ(processes.runs[0].commandLine, JunkCleanupCommandLine("C:\\Program Files\\Velmaro\\", log));
+    EXPECT_EQ(processes.runs[0].timeoutMs, 600000u);
+    ASSERT_EQ(shell.executed.size(), c.opened ? 1u : 0u) << c.showLog;
+    if (c.opened) {
+      const RecordingShell::Execution& open = shell.executed[0];
+      EXPECT_EQ(open.owner, 0x777u);
+      EXPECT_EQ(open.verb, "open");
+      EXPECT_EQ(open.file, log);
+      EXPECT_EQ(open.parameters, "");
+      EXPECT_EQ(open.directory, "");
+      EXPECT_EQ(open.showCommand, 1);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace velmaro
