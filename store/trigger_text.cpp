@@ -13,6 +13,7 @@ struct Shape {
   std::vector<const char*> markers;  // one per field, in order
 };
 
+// In the order of TriggerKind, so that a kind indexes its own shape.
 const std::array<Shape, 7>& Shapes() {
   static const std::array<Shape, 7> shapes = {{
       {TriggerKind::Idle, "空闲", {"分钟"}},
