@@ -13,7 +13,7 @@ std::string ErrorBoxText(const std::string& failure) {
 }
 
 void ShowErrorBox(ShellService& shell, const std::string& failure) {
-  shell.MessageBox(ErrorBoxText(failure), kAppTitle, kMbOk | kMbIconError);
+  shell.ShowMessageBox(ErrorBoxText(failure), kAppTitle, kMbOk | kMbIconError);
 }
 
 }  // namespace velmaro

@@ -26,7 +26,7 @@ void MainUnit::FormCreate() {
   // Exit are always there.
   Guarded(services_.shell, [this] { Store->LoadSettings(); });
 
-  TaskbarCreatedMsg = services_.shell.RegisterWindowMessage("TaskbarCreated");
+  TaskbarCreatedMsg = services_.shell.RegisterMessage("TaskbarCreated");
 
   NotifyData = NotifyIconData();
   NotifyData.hWnd = view_.Handle();

@@ -39,13 +39,13 @@ class ShellService {
  public:
   virtual ~ShellService() = default;
   virtual bool NotifyIcon(NotifyOp op, const NotifyIconData& data) = 0;
-  virtual std::uint32_t RegisterWindowMessage(const std::string& name) = 0;
+  virtual std::uint32_t RegisterMessage(const std::string& name) = 0;
   // ShellExecute. A null `verb`, `parameters` or `directory` is passed as
   // null; an empty string as an empty string.
   virtual void Execute(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
                        const char* directory, std::int32_t showCommand) = 0;
   // A modal message box owned by no window.
-  virtual void MessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) = 0;
+  virtual void ShowMessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) = 0;
 };
 
 }  // namespace velmaro

@@ -36,7 +36,7 @@ class FakeShell : public ShellService {
     notifications.push_back({op, data});
     return notifyResult;
   }
-  std::uint32_t RegisterWindowMessage(const std::string& name) override {
+  std::uint32_t RegisterMessage(const std::string& name) override {
     registeredMessages.push_back(name);
     return 0xC123;
   }
@@ -46,7 +46,7 @@ class FakeShell : public ShellService {
                         parameters ? parameters : "", directory == nullptr, directory ? directory : "",
                         showCommand});
   }
-  void MessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) override {
+  void ShowMessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) override {
     boxes.push_back({text, caption, flags});
   }
 

@@ -68,14 +68,14 @@ struct RecordingShell : ShellService {
   };
   std::vector<Execution> executed;
   bool NotifyIcon(NotifyOp, const NotifyIconData&) override { return true; }
-  std::uint32_t RegisterWindowMessage(const std::string&) override { return 0; }
+  std::uint32_t RegisterMessage(const std::string&) override { return 0; }
   void Execute(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
                const char* directory, std::int32_t showCommand) override {
     // Null texts would be a different call; record them as a marker nobody passes.
     executed.push_back(Execution{owner, verb ? verb : "<null>", file, parameters ? parameters : "<null>",
                                  directory ? directory : "<null>", showCommand});
   }
-  void MessageBox(const std::string&, const std::string&, std::uint32_t) override {}
+  void ShowMessageBox(const std::string&, const std::string&, std::uint32_t) override {}
 };
 
 TEST(JunkCleanup, RunsTheBatchBesideTheProgramAndOpensTheLogOnlyWhenAsked) {

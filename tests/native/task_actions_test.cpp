@@ -65,13 +65,13 @@ TEST(OpenTaskFile, PassesTheWholeArgumentAsTheFile) {
   struct RecordingShell : ShellService {
     std::vector<std::string> executed;
     bool NotifyIcon(NotifyOp, const NotifyIconData&) override { return true; }
-    std::uint32_t RegisterWindowMessage(const std::string&) override { return 0; }
+    std::uint32_t RegisterMessage(const std::string&) override { return 0; }
     void Execute(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
                  const char* directory, std::int32_t showCommand) override {
       executed.push_back(std::to_string(owner) + "|" + verb + "|" + file + "|" + (parameters ? "set" : "null") +
                          "|" + (directory ? "set" : "null") + "|" + std::to_string(showCommand));
     }
-    void MessageBox(const std::string&, const std::string&, std::uint32_t) override {}
+    void ShowMessageBox(const std::string&, const std::string&, std::uint32_t) override {}
   } shell;
   OpenTaskFile(shell, "C:\\Tools\\app.exe /quiet");
   EXPECT_EQ(shell.executed, std::vector<std::string>{"0|open|C:\\Tools\\app.exe /quiet|null|null|1"});

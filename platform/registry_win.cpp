@@ -1,0 +1,71 @@
+#include "platform/registry_win.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/text_win.h"
+
+namespace velmaro {
+
+namespace {
+
+HKEY ToHkey(RegKeyHandle key) { return reinterpret_cast<HKEY>(key); }
+
+bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
+
+}  // namespace
+
+RegKeyHandle Win32Registry::CreateKey(RegRoot root, const std::string& path) {
+  HKEY key = nullptr;
+  LONG status = RegCreateKeyExW(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(root)), ToWide(path).c_str(), 0,
+                                nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  return status == ERROR_SUCCESS ? reinterpret_cast<RegKeyHandle>(key) : 0;
+}
+
+void Win32Registry::CloseKey(RegKeyHandle key) { RegCloseKey(ToHkey(key)); }
+
+bool Win32Registry::QueryValue(RegKeyHandle key, const std::string& name, RegValue* value) {
+  const std::wstring wideName = ToWide(name);
+  DWORD type = 0;
+  DWORD size = 0;
+  if (RegQueryValueExW(ToHkey(key), wideName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
+  // The value may grow between the two calls; ask again until it fits.
+  std::vector<BYTE> data;
+  LONG status;
+  do {
+    data.resize(size + sizeof(wchar_t));
+    size = static_cast<DWORD>(data.size());
+    status = RegQueryValueExW(ToHkey(key), wideName.c_str(), nullptr, &type, data.data(), &size);
+  } while (status == ERROR_MORE_DATA);
+  if (status != ERROR_SUCCESS) return false;
+
+  value->type = type;
+  if (IsText(type)) {
+    const auto* text = reinterpret_cast<const wchar_t*>(data.data());
+    std::size_t length = size / sizeof(wchar_t);
+    while (length > 0 && text[length - 1] == L'\0') --length;
+    value->data = FromWide(text, length);
+  } else {
+    value->data.assign(reinterpret_cast<const char*>(data.data()), size);
+  }
+  return true;
+}
+
+bool Win32Registry::SetValue(RegKeyHandle key, const std::string& name, const RegValue& value) {
+  std::wstring text;
+  const BYTE* bytes = reinterpret_cast<const BYTE*>(value.data.data());
+  DWORD size = static_cast<DWORD>(value.data.size());
+  if (IsText(value.type)) {
+    text = ToWide(value.data);
+    bytes = reinterpret_cast<const BYTE*>(text.c_str());
+    size = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));  // with the terminating zero
+  }
+  return RegSetValueExW(ToHkey(key), ToWide(name).c_str(), 0, value.type, bytes, size) == ERROR_SUCCESS;
+}
+
+bool Win32Registry::DeleteValue(RegKeyHandle key, const std::string& name) {
+  return RegDeleteValueW(ToHkey(key), ToWide(name).c_str()) == ERROR_SUCCESS;
+}
+
+}  // namespace velmaro

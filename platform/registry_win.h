@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/registry.h"
+
+namespace velmaro {
+
+// The registry through the wide API; string data converted with code page 936.
+class Win32Registry : public RegistryService {
+ public:
+  RegKeyHandle CreateKey(RegRoot root, const std::string& path) override;
+  void CloseKey(RegKeyHandle key) override;
+  bool QueryValue(RegKeyHandle key, const std::string& name, RegValue* value) override;
+  bool SetValue(RegKeyHandle key, const std::string& name, const RegValue& value) override;
+  bool DeleteValue(RegKeyHandle key, const std::string& name) override;
+};
+
+}  // namespace velmaro

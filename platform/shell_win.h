@@ -1,0 +1,16 @@
+#pragma once
+
+#include "platform/shell.h"
+
+namespace velmaro {
+
+class Win32Shell : public ShellService {
+ public:
+  bool NotifyIcon(NotifyOp op, const NotifyIconData& data) override;
+  std::uint32_t RegisterMessage(const std::string& name) override;
+  void Execute(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
+               const char* directory, std::int32_t showCommand) override;
+  void ShowMessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) override;
+};
+
+}  // namespace velmaro
