@@ -1,0 +1,43 @@
+// Child controls from one table per window, with their positions written as
+// the form layouts give them at 96 dpi and scaled by one function.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+namespace velmaro {
+
+struct ControlSpec {
+  int id;
+  const wchar_t* className;  // L"BUTTON", L"STATIC", PROGRESS_CLASSW, ...
+  const char* text;          // code page 936
+  DWORD style;               // added to WS_CHILD | WS_VISIBLE
+  int x96, y96, w96, h96;    // w96 == 0: as wide and high as the text (a label)
+};
+
+int ScaleForDpi(int value96, int dpi);
+// The window's dots per inch (per-monitor where the system knows it, else the system's).
+int WindowDpi(HWND window);
+// A font of the given face and height (negative: character height, as in a
+// form layout) at the given dpi.
+HFONT CreateScaledFont(const wchar_t* face, int height96, int dpi);
+
+// Creates the table's controls on `parent`, each with `font`.
+void CreateControls(HWND parent, const ControlSpec* specs, std::size_t count, int dpi, HFONT font);
+// Moves and sizes the table's controls for `dpi` (after WM_DPICHANGED or a text change).
+void LayoutControls(HWND parent, const ControlSpec* specs, std::size_t count, int dpi);
+
+// Outer window rectangle of width x height at 96 dpi, scaled and centred on the primary screen.
+RECT CenteredWindowRect(int width96, int height96, int dpi);
+
+template <std::size_t N>
+void CreateControls(HWND parent, const ControlSpec (&specs)[N], int dpi, HFONT font) {
+  CreateControls(parent, specs, N, dpi, font);
+}
+template <std::size_t N>
+void LayoutControls(HWND parent, const ControlSpec (&specs)[N], int dpi) {
+  LayoutControls(parent, specs, N, dpi);
+}
+
+}  // namespace velmaro

@@ -1,0 +1,57 @@
+// Program entry: a single hidden main window and its message loop.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/form1_win.h"
+#include "platform/registry_win.h"
+#include "platform/session_win.h"
+#include "platform/shell_win.h"
+
+namespace {
+
+// The program runs elevated: libraries it loads by name must come from the
+// system folder, never from its own folder or the current one.
+void RestrictDllSearch() {
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  using SetDllDirectoryFn = BOOL(WINAPI*)(LPCWSTR);
+  constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+  if (auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+          reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")))) {
+    setDefault(kSearchSystem32);
+  } else if (auto setDirectory = reinterpret_cast<SetDllDirectoryFn>(
+                 reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryW")))) {
+    setDirectory(L"");  // removes the current folder from the search
+  }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  RestrictDllSearch();
+
+  // Two schedulers on one store would run every task twice: one copy per
+  // session. The handle is held until the process ends.
+  HANDLE instance = CreateMutexW(nullptr, FALSE, L"Local\\Drennik.Velmaro");
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    CloseHandle(instance);
+    return 0;
+  }
+
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
+
+  velmaro::Win32Registry registry;
+  velmaro::Win32Shell shell;
+  velmaro::Win32Session session;
+  velmaro::TForm1 form1(velmaro::AppServices{registry, shell, session});
+  if (!form1.Create()) return 1;
+
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  CloseHandle(instance);
+  return static_cast<int>(msg.wParam);
+}
