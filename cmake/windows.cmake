@@ -1,0 +1,76 @@
+# Cross build: Velmaro.exe for 32-bit Windows XP and later, and the tests
+# that run under Wine.
+add_compile_definitions(_WIN32_WINNT=0x0501 WINVER=0x0501 UNICODE _UNICODE NOMINMAX)
+set(XP_LINK_FLAGS -static -static-libgcc -static-libstdc++
+    -Wl,--major-subsystem-version,5,--minor-subsystem-version,1,--major-os-version,5,--minor-os-version,1)
+set(SYSTEM_LIBS comctl32 shell32 user32 gdi32 advapi32 kernel32)
+
+file(GLOB WIN_SOURCES CONFIGURE_DEPENDS ${WIN_GLOBS})
+list(FILTER WIN_SOURCES EXCLUDE REGEX "/main_win\\.cpp$")
+add_library(velmaro_win STATIC ${WIN_SOURCES})
+target_link_libraries(velmaro_win PUBLIC velmaro_core ${SYSTEM_LIBS})
+
+# Icons drawn by our generator, then the resource script with the manifest.
+set(RES_DIR ${CMAKE_BINARY_DIR}/resources)
+add_custom_command(
+  OUTPUT ${RES_DIR}/enashut.ico ${RES_DIR}/disshut.ico
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${RES_DIR}
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/make-icons.py ${RES_DIR}
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/make-icons.py)
+string(REPLACE "." "," VERSION_COMMAS "${PROJECT_VERSION}.0")
+configure_file(resources/version.h.in ${RES_DIR}/version.h)
+add_custom_command(
+  OUTPUT ${RES_DIR}/velmaro_res.o
+  COMMAND ${CMAKE_RC_COMPILER} -I${CMAKE_SOURCE_DIR}/resources -I${RES_DIR}
+          -O coff -i ${CMAKE_SOURCE_DIR}/resources/velmaro.rc -o ${RES_DIR}/velmaro_res.o
+  DEPENDS ${CMAKE_SOURCE_DIR}/resources/velmaro.rc ${CMAKE_SOURCE_DIR}/resources/velmaro.manifest
+          ${RES_DIR}/enashut.ico ${RES_DIR}/disshut.ico ${RES_DIR}/version.h)
+# One target owns the generated resources, so parallel builds of both exes don't race.
+add_custom_target(velmaro_resources DEPENDS ${RES_DIR}/velmaro_res.o)
+
+function(velmaro_exe name)
+  add_executable(${name} WIN32 app/main_win.cpp ${RES_DIR}/velmaro_res.o)
+  target_link_libraries(${name} PRIVATE velmaro_win ${XP_LINK_FLAGS} -s)
+  add_dependencies(${name} velmaro_resources)
+endfunction()
+velmaro_exe(Velmaro)
+# The same program with every power call recorded instead of made, for the
+# end-to-end tests.
+velmaro_exe(VelmaroE2E)
+target_compile_definitions(VelmaroE2E PRIVATE VELMARO_RECORDING_POWER)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/resources/QLLJ.bat)
+  add_custom_command(TARGET Velmaro POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/resources/QLLJ.bat ${CMAKE_BINARY_DIR}/QLLJ.bat)
+endif()
+
+# GoogleTest from Debian's sources, with our port header first on its path.
+set(GTEST_SRC /usr/src/googletest/googletest)
+add_library(gtest_win STATIC ${GTEST_SRC}/src/gtest-all.cc ${GTEST_SRC}/src/gtest_main.cc)
+target_include_directories(gtest_win SYSTEM BEFORE PUBLIC ${CMAKE_SOURCE_DIR}/tests/win32/gtest-port
+                           ${GTEST_SRC}/include PRIVATE ${GTEST_SRC})
+target_compile_options(gtest_win PRIVATE -w)
+
+enable_testing()
+include(GoogleTest)
+file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*_test.cpp)
+add_executable(velmaro_win32_tests ${WIN32_TEST_SOURCES} ${FAKE_SOURCES})
+target_link_libraries(velmaro_win32_tests PRIVATE velmaro_win gtest_win ${XP_LINK_FLAGS})
+gtest_discover_tests(velmaro_win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+
+# Small programs the Win32 tests start: tests/win32/helpers/NAME.cpp -> NAME.exe.
+file(GLOB HELPER_SOURCES CONFIGURE_DEPENDS tests/win32/helpers/*.cpp)
+foreach(src ${HELPER_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE ${XP_LINK_FLAGS} ${SYSTEM_LIBS})
+  add_dependencies(velmaro_win32_tests ${name})
+endforeach()
+
+# End-to-end: the real program under Wine, driven from outside.
+file(GLOB E2E_SOURCES CONFIGURE_DEPENDS tests/e2e/*_test.cpp)
+if(E2E_SOURCES)
+  add_executable(velmaro_e2e_tests ${E2E_SOURCES})
+  target_link_libraries(velmaro_e2e_tests PRIVATE gtest_win ${XP_LINK_FLAGS} ${SYSTEM_LIBS})
+  add_dependencies(velmaro_e2e_tests Velmaro VelmaroE2E)
+endif()

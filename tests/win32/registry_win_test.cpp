@@ -1,0 +1,119 @@
+// The Win32 registry service against the real registry of the Wine prefix.
+#include "platform/registry_win.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/error.h"
+#include "store/registry_object.h"
+#include "store/task_store.h"
+
+namespace velmaro {
+namespace {
+
+const wchar_t kTestKey[] = L"Software\\Drennik\\VelmaroTest";
+
+class Win32RegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override { RegDeleteKeyW(HKEY_LOCAL_MACHINE, kTestKey); }
+  void TearDown() override {
+    reg.CloseKey();
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kTestKey);
+  }
+  // Reads a value with the wide API directly, bypassing the service.
+  std::wstring RawText(const wchar_t* name, DWORD* type) {
+    HKEY key;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTestKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    wchar_t buffer[256] = {};
+    DWORD size = sizeof buffer;
+    RegQueryValueExW(key, name, nullptr, type, reinterpret_cast<BYTE*>(buffer), &size);
+    RegCloseKey(key);
+    return buffer;
+  }
+
+  Win32Registry service;
+  RegistryObject reg{service};
+};
+
+TEST_F(Win32RegistryTest, ChineseTextsRoundTripAsUtf16InTheRegistry) {
+  reg.SelectRoot(RegRoot::LocalMachine);
+  ASSERT_TRUE(reg.OpenKey("\\Software\\Drennik\\VelmaroTest"));
+  // 81 5C and 83 7C: second bytes that look like "\" and "|".
+  const std::string texts[] = {"乗億", "每天8时5分", "C:\\程序\\乗.exe|x", ""};
+  for (const std::string& text : texts) {
+    reg.WriteString("A1", text);
+    EXPECT_TRUE(reg.ValueExists("A1"));
+    EXPECT_EQ(reg.ReadString("A1"), text);
+  }
+  reg.WriteString("B1", "乗億");
+  DWORD type = 0;
+  EXPECT_EQ(RawText(L"B1", &type), std::wstring(L"\u4E57\u5104"));
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+
+  reg.WriteInteger("tishi", -5);
+  EXPECT_EQ(reg.ReadInteger("tishi"), -5);
+  EXPECT_TRUE(reg.DeleteValue("tishi"));
+  EXPECT_FALSE(reg.ValueExists("tishi"));
+  EXPECT_EQ(reg.ReadString("missing"), "");
+}
+
+TEST_F(Win32RegistryTest, ValuesOfAnotherTypeFail) {
+  reg.SelectRoot(RegRoot::LocalMachine);
+  ASSERT_TRUE(reg.OpenKey("\\Software\\Drennik\\VelmaroTest"));
+  HKEY key;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTestKey, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+  const BYTE bytes[3] = {1, 2, 3};
+  RegSetValueExW(key, L"A3", 0, REG_BINARY, bytes, sizeof bytes);
+  DWORD number = 7;
+  RegSetValueExW(key, L"B3", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+  RegCloseKey(key);
+
+  auto failure = [](auto&& read) -> std::string {
+    try {
+      read();
+    } catch (const AppError& error) {
+      return error.what();
+    }
+    return "(no failure)";
+  };
+  EXPECT_EQ(failure([&] { reg.ReadString("A3"); }), "Invalid data type for 'A3'");
+  EXPECT_EQ(failure([&] { reg.ReadInteger("A3"); }), "Invalid data type for 'A3'");
+  EXPECT_EQ(failure([&] { reg.ReadString("B3"); }), "Invalid data type for 'B3'");
+  EXPECT_EQ(reg.ReadInteger("B3"), 7);
+  EXPECT_EQ(failure([&] { reg.ReadInteger("none"); }), "Failed to get data for 'none'");
+}
+
+TEST(Win32TaskStore, FirstLoadWritesTypedDefaults) {
+  const wchar_t* store = L"Software\\Drennik\\Velmaro";
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, store, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+    for (const wchar_t* name : {L"shutapp", L"soundpath", L"tishi", L"TaskNum"}) RegDeleteValueW(key, name);
+    RegCloseKey(key);
+  }
+  Win32Registry service;
+  RegistryObject reg{service};
+  Settings settings;
+  TaskStore(reg, settings).LoadSettings();
+  reg.CloseKey();
+
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, store, 0, KEY_READ, &key), ERROR_SUCCESS);
+  struct Expected {
+    const wchar_t* name;
+    DWORD type;
+    DWORD size;
+  } const expected[] = {{L"shutapp", REG_DWORD, 4}, {L"soundpath", REG_SZ, 2}, {L"tishi", REG_DWORD, 4},
+                        {L"TaskNum", REG_DWORD, 4}};
+  for (const Expected& e : expected) {
+    DWORD type = 0;
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExW(key, e.name, nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, e.type);
+    EXPECT_EQ(size, e.size);
+  }
+  RegCloseKey(key);
+  EXPECT_EQ(settings.Tishi, 60);
+}
+
+}  // namespace
+}  // namespace velmaro
