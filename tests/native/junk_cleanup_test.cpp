@@ -4,6 +4,7 @@
 
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_processes.h"
+#include "tests/fakes/fake_shell.h"
 
 namespace velmaro {
 namespace {
@@ -60,24 +61,6 @@ struct FakeSession : SessionService {
   std::string ExecutablePath() override { return path; }
 };
 
-struct RecordingShell : ShellService {
-  struct Execution {
-    WindowHandle owner;
-    std::string verb, file, parameters, directory;
-    std::int32_t showCommand;
-  };
-  std::vector<Execution> executed;
-  bool NotifyIcon(NotifyOp, const NotifyIconData&) override { return true; }
-  std::uint32_t RegisterMessage(const std::string&) override { return 0; }
-  void Execute(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
-               const char* directory, std::int32_t showCommand) override {
-    // Null texts would be a different call; record them as a marker nobody passes.
-    executed.push_back(Execution{owner, verb ? verb : "<null>", file, parameters ? parameters : "<null>",
-                                 directory ? directory : "<null>", showCommand});
-  }
-  void ShowMessageBox(const std::string&, const std::string&, std::uint32_t) override {}
-};
-
 TEST(JunkCleanup, RunsTheBatchBesideTheProgramAndOpensTheLogOnlyWhenAsked) {
   struct Case {
     std::int32_t showLog;
@@ -96,7 +79,7 @@ TEST(JunkCleanup, RunsTheBatchBesideTheProgramAndOpensTheLogOnlyWhenAsked) {
     FakeSession session;
     FakeProcesses processes;
     processes.runOutcome = c.outcome;
-    RecordingShell shell;
+    FakeShell shell;
     RunJunkCleanup(c.showLog, 0x777, clock, session, processes, shell);
 
     ASSERT_EQ(processes.runs.size(), 1u);
@@ -104,11 +87,13 @@ TEST(JunkCleanup, RunsTheBatchBesideTheProgramAndOpensTheLogOnlyWhenAsked) {
     EXPECT_EQ(processes.runs[0].timeoutMs, 600000u);
     ASSERT_EQ(shell.executed.size(), c.opened ? 1u : 0u) << c.showLog;
     if (c.opened) {
-      const RecordingShell::Execution& open = shell.executed[0];
+      const FakeShell::Executed& open = shell.executed[0];
       EXPECT_EQ(open.owner, 0x777u);
       EXPECT_EQ(open.verb, "open");
       EXPECT_EQ(open.file, log);
+      EXPECT_FALSE(open.parametersNull);
       EXPECT_EQ(open.parameters, "");
+      EXPECT_FALSE(open.directoryNull);
       EXPECT_EQ(open.directory, "");
       EXPECT_EQ(open.showCommand, 1);
     }

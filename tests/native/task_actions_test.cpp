@@ -5,6 +5,7 @@
 #include "tests/fakes/fake_dialup.h"
 #include "tests/fakes/fake_processes.h"
 #include "tests/fakes/fake_reminders.h"
+#include "tests/fakes/fake_shell.h"
 
 namespace velmaro {
 namespace {
@@ -62,19 +63,16 @@ TEST(KillProcessByName, EndsEveryMatchingProcessAndNoOther) {
 }
 
 TEST(OpenTaskFile, PassesTheWholeArgumentAsTheFile) {
-  struct RecordingShell : ShellService {
-    std::vector<std::string> executed;
-    bool NotifyIcon(NotifyOp, const NotifyIconData&) override { return true; }
-    std::uint32_t RegisterMessage(const std::string&) override { return 0; }
-    void Execute(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
-                 const char* directory, std::int32_t showCommand) override {
-      executed.push_back(std::to_string(owner) + "|" + verb + "|" + file + "|" + (parameters ? "set" : "null") +
-                         "|" + (directory ? "set" : "null") + "|" + std::to_string(showCommand));
-    }
-    void ShowMessageBox(const std::string&, const std::string&, std::uint32_t) override {}
-  } shell;
+  FakeShell shell;
   OpenTaskFile(shell, "C:\\Tools\\app.exe /quiet");
-  EXPECT_EQ(shell.executed, std::vector<std::string>{"0|open|C:\\Tools\\app.exe /quiet|null|null|1"});
+  ASSERT_EQ(shell.executed.size(), 1u);
+  const FakeShell::Executed& open = shell.executed[0];
+  EXPECT_EQ(open.owner, 0u);
+  EXPECT_EQ(open.verb, "open");
+  EXPECT_EQ(open.file, "C:\\Tools\\app.exe /quiet");
+  EXPECT_TRUE(open.parametersNull);
+  EXPECT_TRUE(open.directoryNull);
+  EXPECT_EQ(open.showCommand, 1);
 }
 
 TEST(DialDefaultConnection, DialsUnattendedForTheMainWindow) {
