@@ -1,0 +1,52 @@
+// The reminder window TForm6: a topmost window with one line of text and an
+// OK button. Every reminder gets a window of its own; a closed one is only
+// hidden and is released with the ReminderWindows that made it.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "actions/reminder.h"
+#include "app/base_window_win.h"
+
+namespace velmaro {
+
+enum : int { IDC_LABEL1 = 1001, IDC_BUTTON1 = 1002 };
+
+class TForm6 : public BaseWindow<TForm6> {
+ public:
+  // Creates the window hidden, owned by `owner` (may be null).
+  explicit TForm6(HWND owner);
+  ~TForm6() override;
+
+  // Shows the window, puts it above all others and sets Label1 to `text`.
+  void Show(const std::string& text);
+
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  void Button1Click();
+  void ApplyDpi(int dpi);
+
+  HFONT font_ = nullptr;
+};
+
+class ReminderWindows : public ReminderService {
+ public:
+  // Reminder windows are owned by `owner`, the application's window (may be null).
+  explicit ReminderWindows(HWND owner) : owner_(owner) {}
+
+  void ShowReminder(const std::string& text) override;
+
+  // The most recently created reminder window; null before the first.
+  TForm6* Form6() const { return forms_.empty() ? nullptr : forms_.back().get(); }
+
+ private:
+  HWND owner_;
+  std::vector<std::unique_ptr<TForm6>> forms_;
+};
+
+}  // namespace velmaro
