@@ -1,0 +1,168 @@
+// Reminder windows and asking other programs to close, with real windows
+// under Wine.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <sstream>
+
+#include "actions/close_other_windows.h"
+#include "actions/reminder_window_win.h"
+#include "tests/win32/win32_test_support.h"
+
+namespace velmaro {
+namespace {
+
+std::wstring TextOf(HWND window) {
+  wchar_t text[512] = {};
+  GetWindowTextW(window, text, 512);
+  return text;
+}
+
+RECT ScreenRectOf(HWND window) {
+  RECT rect;
+  GetWindowRect(window, &rect);
+  return rect;
+}
+
+TEST(Win32ShowReminder, EachCallShowsANewTopmostWindowWithItsText) {
+  ReminderWindows reminders(nullptr);
+  reminders.ShowReminder("该休息了");
+  HWND first = reminders.Form6()->Handle();
+  const std::string longText(300, 'W');
+  reminders.ShowReminder(longText);
+  HWND second = reminders.Form6()->Handle();
+
+  ASSERT_TRUE(first && second);
+  EXPECT_NE(first, second);
+  for (HWND window : {first, second}) {
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(TextOf(window), ToWide("提示"));
+    EXPECT_EQ(TextOf(GetDlgItem(window, IDC_BUTTON1)), ToWide("确定"));
+  }
+  EXPECT_EQ(TextOf(GetDlgItem(first, IDC_LABEL1)), ToWide("该休息了"));
+  EXPECT_EQ(TextOf(GetDlgItem(second, IDC_LABEL1)), ToWide(longText));
+
+  // A text wider than the window stays on one line and runs past the edge.
+  RECT shortLabel = ScreenRectOf(GetDlgItem(first, IDC_LABEL1));
+  RECT longLabel = ScreenRectOf(GetDlgItem(second, IDC_LABEL1));
+  RECT frame = ScreenRectOf(second);
+  EXPECT_EQ(longLabel.bottom - longLabel.top, shortLabel.bottom - shortLabel.top);
+  EXPECT_GT(longLabel.right, frame.right);
+
+  // OK and the close box hide a reminder; the other one stays.
+  SendMessageW(GetDlgItem(second, IDC_BUTTON1), BM_CLICK, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(second));
+  EXPECT_TRUE(IsWindowVisible(first));
+  SendMessageW(first, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(first));
+  EXPECT_TRUE(IsWindow(first) && IsWindow(second));
+}
+
+// The real enumeration, narrowed to the windows of the processes a test
+// owns: asking every program of the shared Wine prefix to close would close
+// the windows of other tests.
+class OnlyProcesses : public ProcessService {
+ public:
+  OnlyProcesses(ProcessService& system, std::set<std::uint32_t> processIds)
+      : system_(system), processIds_(std::move(processIds)) {}
+  std::vector<ProcessEntry> Processes() override { return system_.Processes(); }
+  void Terminate(std::uint32_t processId) override { system_.Terminate(processId); }
+  RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) override {
+    return system_.RunHidden(commandLine, timeoutMs);
+  }
+  std::vector<WindowFacts> TopLevelWindows() override {
+    std::vector<WindowFacts> windows = system_.TopLevelWindows();
+    windows.erase(std::remove_if(windows.begin(), windows.end(),
+                                 [&](const WindowFacts& w) { return processIds_.count(w.processId) == 0; }),
+                  windows.end());
+    return windows;
+  }
+  WindowHandle DesktopWindow() override { return system_.DesktopWindow(); }
+  std::uint32_t WindowProcessId(WindowHandle window) override { return system_.WindowProcessId(window); }
+  void PostClose(WindowHandle window) override { system_.PostClose(window); }
+
+ private:
+  ProcessService& system_;
+  std::set<std::uint32_t> processIds_;
+};
+
+bool ownWindowAskedToClose = false;
+
+LRESULT CALLBACK OwnWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) {
+    ownWindowAskedToClose = true;
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) lines.push_back(line);
+  return lines;
+}
+
+class Win32CloseOtherWindows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = &OwnWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VelmaroCloseTestOwn";
+    RegisterClassW(&wc);
+    mainWindow = CreateWindowExW(0, wc.lpszClassName, L"Velmaro own window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                                 0, 200, 100, nullptr, nullptr, wc.hInstance, nullptr);
+    ownWindowAskedToClose = false;
+  }
+  void TearDown() override {
+    if (helper.hProcess) {
+      TerminateProcess(helper.hProcess, 1);
+      WaitForSingleObject(helper.hProcess, 5000);
+      CloseHandle(helper.hThread);
+      CloseHandle(helper.hProcess);
+    }
+    DestroyWindow(mainWindow);
+    RemoveScratchFolder(folder);
+  }
+
+  HWND mainWindow = nullptr;
+  std::wstring folder = MakeScratchFolder(L"velmaro windows");
+  PROCESS_INFORMATION helper = {};
+};
+
+TEST_F(Win32CloseOtherWindows, PostsCloseOnlyToOtherProgramsTitledMainWindows) {
+  ASSERT_TRUE(mainWindow);
+  const std::wstring log = folder + L"closed.txt";
+  std::wstring line = L"\"" + TestExeFolder() + L"velmaro_window_owner.exe\" \"" + log + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &helper));
+  for (int i = 0; i < 100 && Lines(ReadWholeFile(log)).empty(); ++i) Sleep(50);
+  ASSERT_EQ(Lines(ReadWholeFile(log)), std::vector<std::string>{"ready"});
+
+  auto system = MakeSystemProcesses();
+  OnlyProcesses scope(*system, {GetCurrentProcessId(), helper.dwProcessId});
+  CloseOtherWindows(scope, reinterpret_cast<WindowHandle>(mainWindow));
+  // Posted after the closes to the same thread, so it is handled after them.
+  PostMessageW(FindWindowW(L"VelmaroWindowOwner", L"Velmaro test titled"), WM_APP, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(helper.hProcess, 10000), WAIT_OBJECT_0);
+
+  std::vector<std::string> closed = Lines(ReadWholeFile(log));
+  ASSERT_GE(closed.size(), 2u);
+  EXPECT_EQ(closed.front(), "ready");
+  EXPECT_EQ(closed.back(), "end");
+  std::set<std::string> asked(closed.begin() + 1, closed.end() - 1);
+  EXPECT_EQ(asked, (std::set<std::string>{"titled", "minimised", "hidden-minimised"}));
+
+  MSG msg;
+  while (PeekMessageW(&msg, mainWindow, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  EXPECT_FALSE(ownWindowAskedToClose);
+}
+
+}  // namespace
+}  // namespace velmaro
