@@ -5,23 +5,24 @@
 namespace velmaro {
 
 std::string JunkCleanupLogName(const ClockSnapshot& now) {
-  return "清理系统垃圾列表" + std::to_string(now.wYear) + std::to_string(now.wMonth) + std::to_string(now.wDay) +
-         "_" + std::to_string(now.wHour) + std::to_string(now.wMinute) + std::to_string(now.wSecond) + ".txt";
+  return "清理系统垃圾列表" + std::to_string(now.wYear) + std::to_string(now.wMonth) +
+         std::to_string(now.wDay) + "_" + std::to_string(now.wHour) + std::to_string(now.wMinute) +
+         std::to_string(now.wSecond) + ".txt";
 }
 
-std::string JunkCleanupCommandLine(const std::string& programDirectory, const std::string& logPath) {
+std::string JunkCleanupCommandLine(const std::string& interpreterPath, const std::string& programDirectory,
+                                   const std::string& logPath) {
   // With more than two quotation marks after /c, the command interpreter
   // drops the first and the last one; the outer pair is there to be dropped.
-  return "cmd.exe /c \"\"" + programDirectory + "QLLJ.bat\" > \"" + logPath + "\"\"";
+  return "\"" + interpreterPath + "\" /c \"\"" + programDirectory + "QLLJ.bat\" > \"" + logPath + "\"\"";
 }
 
 void RunJunkCleanup(std::int32_t showLog, WindowHandle owner, ClockService& clock, SessionService& session,
                     ProcessService& processes, ShellService& shell) {
   const std::string directory = DirectoryPart(session.ExecutablePath());
   const std::string logPath = directory + JunkCleanupLogName(clock.LocalTime());
-  if (processes.RunHidden(JunkCleanupCommandLine(directory, logPath), kJunkCleanupWaitMs) == RunOutcome::NotStarted) {
-    return;
-  }
+  const std::string commandLine = JunkCleanupCommandLine(processes.CommandInterpreterPath(), directory, logPath);
+  if (processes.RunHidden(commandLine, kJunkCleanupWaitMs) == RunOutcome::NotStarted) return;
   if (showLog != 0) shell.Execute(owner, "open", logPath, "", "", kSwShowNormal);
 }
 

@@ -21,8 +21,10 @@ constexpr std::uint32_t kJunkCleanupWaitMs = 10 * 60 * 1000;
 std::string JunkCleanupLogName(const ClockSnapshot& now);
 
 // Runs "QLLJ.bat" in `programDirectory` (ending with "\") through the command
-// interpreter with its output redirected into `logPath`; both paths quoted.
-std::string JunkCleanupCommandLine(const std::string& programDirectory, const std::string& logPath);
+// interpreter at `interpreterPath` with its output redirected into `logPath`;
+// every path quoted.
+std::string JunkCleanupCommandLine(const std::string& interpreterPath, const std::string& programDirectory,
+                                   const std::string& logPath);
 
 // Runs the batch and returns when it has ended (or after kJunkCleanupWaitMs);
 // a non-zero `showLog` then opens the log through the shell with `owner`.

@@ -36,6 +36,9 @@ class ProcessService {
   virtual std::vector<ProcessEntry> Processes() = 0;
   // Opens the process for termination and ends it with exit code 0; failures pass silently.
   virtual void Terminate(std::uint32_t processId) = 0;
+  // Full path of cmd.exe in the system folder. The program runs elevated, so
+  // the interpreter must never be found first in its own folder or the current one.
+  virtual std::string CommandInterpreterPath() = 0;
   // Starts `commandLine` with its window hidden at idle priority and waits
   // until it ends or `timeoutMs` has passed; the process is not stopped then.
   virtual RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) = 0;

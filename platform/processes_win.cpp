@@ -58,7 +58,8 @@ class SystemProcesses : public ProcessService {
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof entry;
     for (BOOL more = toolHelp.first(snapshot, &entry); more; more = toolHelp.next(snapshot, &entry)) {
-      entries.push_back(ProcessEntry{entry.th32ProcessID, FromWide(entry.szExeFile, wcsnlen(entry.szExeFile, MAX_PATH))});
+      const std::size_t length = wcsnlen(entry.szExeFile, MAX_PATH);
+      entries.push_back(ProcessEntry{entry.th32ProcessID, FromWide(entry.szExeFile, length)});
     }
     CloseHandle(snapshot);
     return entries;
@@ -69,6 +70,15 @@ class SystemProcesses : public ProcessService {
     if (!process) return;
     TerminateProcess(process, 0);
     CloseHandle(process);
+  }
+
+  std::string CommandInterpreterPath() override {
+    wchar_t folder[MAX_PATH];
+    UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return "cmd.exe";
+    std::wstring path(folder, length);
+    if (path.back() != L'\\') path += L'\\';
+    return FromWide(path + L"cmd.exe");
   }
 
   RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) override {

@@ -14,6 +14,7 @@ class FakeProcesses : public ProcessService {
   std::vector<WindowFacts> windows;
   WindowHandle desktop = 0x10010;
   std::map<WindowHandle, std::uint32_t> windowProcess;  // for WindowProcessId
+  std::string interpreter = "C:\\WINDOWS\\system32\\cmd.exe";
   RunOutcome runOutcome = RunOutcome::Finished;
 
   std::vector<std::uint32_t> terminated;
@@ -31,6 +32,7 @@ class FakeProcesses : public ProcessService {
                                    [&](const ProcessEntry& entry) { return entry.id == processId; }),
                     processes.end());
   }
+  std::string CommandInterpreterPath() override { return interpreter; }
   RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) override {
     runs.push_back(Run{commandLine, timeoutMs});
     return runOutcome;

@@ -38,7 +38,7 @@ TEST(JunkCleanup, LogNameHasNoLeadingZeros) {
   for (const Case& c : kCases) EXPECT_EQ(JunkCleanupLogName(c.now), c.name);
 }
 
-TEST(JunkCleanup, CommandLineQuotesBothPaths) {
+TEST(JunkCleanup, CommandLineQuotesEveryPath) {
   struct Case {
     const char* directory;
     const char* log;
@@ -46,11 +46,15 @@ TEST(JunkCleanup, CommandLineQuotesBothPaths) {
   };
   constexpr Case kCases[] = {
       {"C:\\Tools\\", "C:\\Tools\\清理系统垃圾列表202635_879.txt",
-       "cmd.exe /c \"\"C:\\Tools\\QLLJ.bat\" > \"C:\\Tools\\清理系统垃圾列表202635_879.txt\"\""},
+       "\"C:\\WINDOWS\\system32\\cmd.exe\" /c "
+       "\"\"C:\\Tools\\QLLJ.bat\" > \"C:\\Tools\\清理系统垃圾列表202635_879.txt\"\""},
       {"C:\\Program Files\\Velmaro\\", "C:\\Program Files\\Velmaro\\a.txt",
-       "cmd.exe /c \"\"C:\\Program Files\\Velmaro\\QLLJ.bat\" > \"C:\\Program Files\\Velmaro\\a.txt\"\""},
+       "\"C:\\WINDOWS\\system32\\cmd.exe\" /c "
+       "\"\"C:\\Program Files\\Velmaro\\QLLJ.bat\" > \"C:\\Program Files\\Velmaro\\a.txt\"\""},
   };
-  for (const Case& c : kCases) EXPECT_EQ(JunkCleanupCommandLine(c.directory, c.log), c.commandLine);
+  for (const Case& c : kCases) {
+    EXPECT_EQ(JunkCleanupCommandLine("C:\\WINDOWS\\system32\\cmd.exe", c.directory, c.log), c.commandLine);
+  }
 }
 
 struct FakeSession : SessionService {
@@ -83,7 +87,8 @@ TEST(JunkCleanup, RunsTheBatchBesideTheProgramAndOpensTheLogOnlyWhenAsked) {
     RunJunkCleanup(c.showLog, 0x777, clock, session, processes, shell);
 
     ASSERT_EQ(processes.runs.size(), 1u);
-    EXPECT_EQ(processes.runs[0].commandLine, JunkCleanupCommandLine("C:\\Program Files\\Velmaro\\", log));
+    EXPECT_EQ(processes.runs[0].commandLine,
+              JunkCleanupCommandLine(processes.interpreter, "C:\\Program Files\\Velmaro\\", log));
     EXPECT_EQ(processes.runs[0].timeoutMs, 600000u);
     ASSERT_EQ(shell.executed.size(), c.opened ? 1u : 0u) << c.showLog;
     if (c.opened) {
