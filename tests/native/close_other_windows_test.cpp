@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/fakes/fake_processes.h"
 
 namespace velmaro {
 namespace {
@@ -45,29 +44,6 @@ TEST(CloseOtherWindows, AsksOnlyOtherProgramsMainWindows) {
     c.change(window);
     EXPECT_EQ(ShouldAskToClose(window, kDesktop, kOwnProcess), c.asked) << c.what;
   }
-}
-
-TEST(CloseOtherWindows, PostsToEveryMatchingWindowAndNoOther) {
-  FakeProcesses system;
-  system.desktop = kDesktop;
-  const WindowHandle mainWindow = 0x1000;
-  system.windowProcess[mainWindow] = kOwnProcess;
-
-  WindowFacts own = TitledWindowOfAnotherProgram();
-  own.handle = mainWindow;
-  own.processId = kOwnProcess;
-  WindowFacts first = TitledWindowOfAnotherProgram();
-  first.handle = 0x2000;
-  WindowFacts tool = TitledWindowOfAnotherProgram();
-  tool.handle = 0x2100;
-  tool.exStyle = 0x80;
-  WindowFacts second = TitledWindowOfAnotherProgram();
-  second.handle = 0x2200;
-  second.processId = kOtherProcess + 1;
-  system.windows = {own, first, tool, second};
-
-  CloseOtherWindows(system, mainWindow);
-  EXPECT_EQ(system.closed, (std::vector<WindowHandle>{0x2000, 0x2200}));
 }
 
 }  // namespace

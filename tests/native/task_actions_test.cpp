@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/fakes/fake_dialup.h"
-#include "tests/fakes/fake_processes.h"
 #include "tests/fakes/fake_reminders.h"
-#include "tests/fakes/fake_shell.h"
 
 namespace velmaro {
 namespace {
@@ -52,35 +50,6 @@ TEST(KillProcessByName, MatchesFileNamePartOrWholeEntry) {
   for (const Case& c : kCases) {
     EXPECT_EQ(ProcessNameMatches(c.exeFile, c.name), c.matches) << c.exeFile << " / " << c.name;
   }
-}
-
-TEST(KillProcessByName, EndsEveryMatchingProcessAndNoOther) {
-  FakeProcesses system;
-  system.processes = {{4, "System"},     {10, "app.exe"},     {11, "notepad.exe"},
-                      {12, "APP.EXE"},   {13, "app.exe.bak"}, {14, "App.exe"}};
-  KillProcessByName(system, "app.exe");
-  EXPECT_EQ(system.terminated, (std::vector<std::uint32_t>{10, 12, 14}));
-}
-
-TEST(OpenTaskFile, PassesTheWholeArgumentAsTheFile) {
-  FakeShell shell;
-  OpenTaskFile(shell, "C:\\Tools\\app.exe /quiet");
-  ASSERT_EQ(shell.executed.size(), 1u);
-  const FakeShell::Executed& open = shell.executed[0];
-  EXPECT_EQ(open.owner, 0u);
-  EXPECT_EQ(open.verb, "open");
-  EXPECT_EQ(open.file, "C:\\Tools\\app.exe /quiet");
-  EXPECT_TRUE(open.parametersNull);
-  EXPECT_TRUE(open.directoryNull);
-  EXPECT_EQ(open.showCommand, 1);
-}
-
-TEST(DialDefaultConnection, DialsUnattendedForTheMainWindow) {
-  FakeDialUp dialUp;
-  DialDefaultConnection(dialUp, 0x4242);
-  ASSERT_EQ(dialUp.dials.size(), 1u);
-  EXPECT_EQ(dialUp.dials[0].flags, 2u);
-  EXPECT_EQ(dialUp.dials[0].parent, 0x4242u);
 }
 
 TEST(HangUpDialUp, HangsUpTheFirstConnectionAndTellsTheOutcome) {

@@ -6,8 +6,8 @@
 
 #include "actions/reminder_window_win.h"
 #include "actions/task_actions.h"
-#include "tests/fakes/fake_reminders.h"
 #include "platform/text_win.h"
+#include "tests/fakes/fake_reminders.h"
 
 namespace velmaro {
 namespace {
@@ -56,13 +56,6 @@ TEST(Win32HangUpDialUp, GrowsTheBufferForMoreThanTenConnectionsAndHangsUpTheFirs
   EXPECT_EQ(firstRecordSize, 412u);
   EXPECT_EQ(hungUp, reinterpret_cast<HANDLE>(0x100));
   EXPECT_EQ(reminders.shown, std::vector<std::string>{"断开成功"});
-}
-
-TEST(Win32HangUpDialUp, MissingServiceShowsNothing) {
-  auto dialUp = MakeDialUp(RasEntryPoints{});
-  FakeReminders reminders;
-  HangUpDialUp(*dialUp, reminders);
-  EXPECT_TRUE(reminders.shown.empty());
 }
 
 }  // namespace
