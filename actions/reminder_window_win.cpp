@@ -52,8 +52,8 @@ void TForm6::Button1Click() { ShowWindow(Handle(), SW_HIDE); }
 
 void TForm6::ApplyDpi(int dpi) {
   HFONT font = CreateScaledFont(L"宋体", kFontHeight96, dpi);
-  for (const ControlSpec& spec : kControls) {
-    SendDlgItemMessageW(Handle(), spec.id, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  for (const ControlSpec& control : kControls) {
+    SendDlgItemMessageW(Handle(), control.id, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
   if (font_) DeleteObject(font_);
   font_ = font;
