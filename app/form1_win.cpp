@@ -69,8 +69,8 @@ void TForm1::OnCreate() {
   SendDlgItemMessageW(hwnd, IDC_PGBAR1, PBM_SETRANGE32, 0, 100);
 
   PopupMenu1 = CreatePopupMenu();
-  for (std::size_t i = 0; i < kPopupMenuSize; ++i) {
-    const MenuEntry& entry = kPopupMenu[i];
+  for (std::size_t i = 0; i < MainUnit::kPopupMenuSize; ++i) {
+    const MenuEntry& entry = MainUnit::kPopupMenu[i];
     if (entry.item == MenuItem::Separator) {
       AppendMenuW(PopupMenu1, MF_SEPARATOR, 0, nullptr);
     } else {
@@ -128,16 +128,6 @@ void TForm1::OnTrayIcon(LPARAM mouseMessage) {
   PostMessageW(hwnd, WM_NULL, 0, 0);
 }
 
-void TForm1::OnCommand(unsigned id) {
-  switch (static_cast<MenuItem>(id)) {
-    case MenuItem::n17:
-      unit_.n17Click();
-      break;
-    default:
-      break;
-  }
-}
-
 void TForm1::OnTimer(unsigned id) {
   if (unit_.Closed()) return;
   Guarded(shell_, [&] {
@@ -176,7 +166,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnTrayIcon(lParam);
       return 0;
     case WM_COMMAND:
-      if (HIWORD(wParam) == 0 && lParam == 0) OnCommand(LOWORD(wParam));
+      if (HIWORD(wParam) == 0 && lParam == 0) unit_.MenuCommand(static_cast<MenuItem>(LOWORD(wParam)));
       return 0;
     case WM_TIMER:
       OnTimer(static_cast<unsigned>(wParam));

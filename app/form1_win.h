@@ -31,7 +31,6 @@ class TForm1 : public BaseWindow<TForm1>, public Form1View {
  private:
   void OnCreate();
   void OnTrayIcon(LPARAM mouseMessage);
-  void OnCommand(unsigned id);
   void OnTimer(unsigned id);
   void ApplyDpi(int dpi);
 

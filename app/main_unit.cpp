@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "actions/junk_cleanup.h"
+#include "actions/power_actions.h"
 #include "app/error_box.h"
 
 namespace velmaro {
@@ -11,6 +13,48 @@ const char kTipDisabled[] = "Velmaro-禁用";
 
 namespace {
 constexpr std::uint32_t kPlatformWin32Nt = 2;
+}
+
+const MenuEntry MainUnit::kPopupMenu[] = {
+    {MenuItem::n6, kLogOffCaption, &MainUnit::n6Click},
+    {MenuItem::n7, "待机(&W)", &MainUnit::n7Click},
+    {MenuItem::n8, "休眠(&S)", &MainUnit::n8Click},
+    {MenuItem::n9, "重启(&R)", &MainUnit::n9Click},
+    {MenuItem::n10, "关机(&U)", &MainUnit::n10Click},
+    {MenuItem::n18, "快速重启(&I)", &MainUnit::n18Click},
+    {MenuItem::n19, "快速关机(&Q)", &MainUnit::n19Click},
+    {MenuItem::n11, "打开光驱(&O)", &MainUnit::n11Click},
+    {MenuItem::n12, "关闭光驱(&C)", &MainUnit::n12Click},
+    {MenuItem::n13, "关闭显示器(&M)", &MainUnit::n13Click},
+    {MenuItem::L1, "清理系统垃圾(&Z)", &MainUnit::L1Click},
+    {MenuItem::Separator, "", nullptr},
+    {MenuItem::n17, "退出(&X)", &MainUnit::n17Click},
+};
+const std::size_t MainUnit::kPopupMenuSize = sizeof kPopupMenu / sizeof kPopupMenu[0];
+
+void MainUnit::MenuCommand(MenuItem item) {
+  if (Closed()) return;
+  for (const MenuEntry& entry : kPopupMenu) {
+    if (entry.item == item && entry.click) {
+      Guarded(services_.shell, [&] { (this->*entry.click)(); });
+      return;
+    }
+  }
+}
+
+void MainUnit::n6Click() { RunPowerOperation(services_.power, PowerOperation::LogOff); }
+void MainUnit::n7Click() { RunPowerOperation(services_.power, PowerOperation::StandBy); }
+void MainUnit::n8Click() { RunPowerOperation(services_.power, PowerOperation::Hibernate); }
+void MainUnit::n9Click() { RunPowerOperation(services_.power, PowerOperation::Restart); }
+void MainUnit::n10Click() { RunPowerOperation(services_.power, PowerOperation::PowerOff); }
+void MainUnit::n18Click() { RunPowerOperation(services_.power, PowerOperation::FastRestart); }
+void MainUnit::n19Click() { RunPowerOperation(services_.power, PowerOperation::FastPowerOff); }
+void MainUnit::n11Click() { OpenCdTray(services_.power, view_.Handle()); }
+void MainUnit::n12Click() { CloseCdTray(services_.power, view_.Handle()); }
+void MainUnit::n13Click() { TurnMonitorOff(services_.power); }
+
+void MainUnit::L1Click() {
+  RunJunkCleanup(-1, view_.Handle(), services_.clock, services_.session, services_.processes, services_.shell);
 }
 
 void MainUnit::FormCreate() {

@@ -8,6 +8,9 @@
 #include <string>
 
 #include "app/menu.h"
+#include "platform/clock.h"
+#include "platform/power.h"
+#include "platform/processes.h"
 #include "platform/registry.h"
 #include "platform/session.h"
 #include "platform/shell.h"
@@ -43,6 +46,17 @@ struct AppServices {
   RegistryService& registry;
   ShellService& shell;
   SessionService& session;
+  PowerService& power;
+  ProcessService& processes;
+  ClockService& clock;
+};
+
+class MainUnit;
+
+struct MenuEntry {
+  MenuItem item;
+  const char* caption;  // code page 936; "&" marks the access key
+  void (MainUnit::*click)();
 };
 
 class MainUnit {
@@ -58,6 +72,23 @@ class MainUnit {
   void Timer2Timer() {}
   void Timer3Timer();
 
+  // The tray menu, top to bottom, and its commands. The power, drive and
+  // display commands act at once: no countdown, no closing of programs.
+  static const MenuEntry kPopupMenu[];
+  static const std::size_t kPopupMenuSize;
+  void MenuCommand(MenuItem item);
+
+  void n6Click();
+  void n7Click();
+  void n8Click();
+  void n9Click();
+  void n10Click();
+  void n18Click();
+  void n19Click();
+  void n11Click();
+  void n12Click();
+  void n13Click();
+  void L1Click();
   void n17Click() { view_.Close(); }
 
   bool Closed() const { return !Reg; }

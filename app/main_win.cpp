@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include "app/form1_win.h"
+#include "platform/gbk.h"
+#include "platform/power_recording.h"
 #include "platform/registry_win.h"
 #include "platform/session_win.h"
 #include "platform/shell_win.h"
@@ -44,7 +46,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   velmaro::Win32Registry registry;
   velmaro::Win32Shell shell;
   velmaro::Win32Session session;
-  velmaro::TForm1 form1(velmaro::AppServices{registry, shell, session});
+#ifdef VELMARO_RECORDING_POWER
+  // The end-to-end build: power calls are written to a log beside the exe.
+  velmaro::RecordingPower power(velmaro::DirectoryPart(session.ExecutablePath()) + "power-calls.log");
+#else
+  std::unique_ptr<velmaro::PowerService> systemPower = velmaro::MakeSystemPower();
+  velmaro::PowerService& power = *systemPower;
+#endif
+  std::unique_ptr<velmaro::ProcessService> processes = velmaro::MakeSystemProcesses();
+  std::unique_ptr<velmaro::ClockService> clock = velmaro::MakeSystemClock();
+  velmaro::TForm1 form1(velmaro::AppServices{registry, shell, session, power, *processes, *clock});
   if (!form1.Create()) return 1;
 
   MSG msg;

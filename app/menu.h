@@ -1,24 +1,24 @@
-// The tray icon's command menu, top to bottom. Items are added here as their
-// commands are built; ids are the WM_COMMAND ids of the Windows menu.
+// Command ids of the tray icon's menu `PopupMenu1` (the WM_COMMAND ids of the
+// Windows menu), named after the menu items.
 #pragma once
-
-#include <cstddef>
 
 namespace velmaro {
 
 enum class MenuItem : unsigned {
   Separator = 0,
   n6 = 106,   // log off, its caption completed with the user name at start-up
+  n7 = 107,   // stand by
+  n8 = 108,   // hibernate
+  n9 = 109,   // restart
+  n10 = 110,  // power off
+  n11 = 111,  // open the CD tray
+  n12 = 112,  // close the CD tray
+  n13 = 113,  // monitor off
   n17 = 117,  // exit
+  n18 = 118,  // fast restart
+  n19 = 119,  // fast power off
+  L1 = 120,   // clean system junk
 };
-
-struct MenuEntry {
-  MenuItem item;
-  const char* caption;  // code page 936; "&" marks the access key
-};
-
-extern const MenuEntry kPopupMenu[];
-extern const std::size_t kPopupMenuSize;
 
 extern const char kLogOffCaption[];  // n6's caption before the user name is added
 

@@ -4,6 +4,7 @@
 
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_processes.h"
+#include "tests/fakes/fake_session.h"
 #include "tests/fakes/fake_shell.h"
 
 namespace velmaro {
@@ -55,14 +56,6 @@ TEST(JunkCleanup, CommandLineQuotesEveryPath) {
     EXPECT_EQ(JunkCleanupCommandLine("C:\\WINDOWS\\system32\\cmd.exe", c.directory, c.log), c.commandLine);
   }
 }
-
-struct FakeSession : SessionService {
-  std::string path = "C:\\Program Files\\Velmaro\\Velmaro.exe";
-  OsVersion Version() override { return OsVersion{}; }
-  void EnableShutdownPrivilege() override {}
-  std::string UserName() override { return "user"; }
-  std::string ExecutablePath() override { return path; }
-};
 
 TEST(JunkCleanup, RunsTheBatchBesideTheProgramAndOpensTheLogOnlyWhenAsked) {
   struct Case {

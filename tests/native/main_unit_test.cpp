@@ -7,23 +7,15 @@
 #include <vector>
 
 #include "app/error_box.h"
+#include "platform/power_recording.h"
+#include "tests/fakes/fake_clock.h"
+#include "tests/fakes/fake_processes.h"
+#include "tests/fakes/fake_session.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/fakes/memory_registry.h"
 
 namespace velmaro {
 namespace {
-
-class FakeSession : public SessionService {
- public:
-  OsVersion Version() override { return version; }
-  void EnableShutdownPrivilege() override { calls.push_back("privilege"); }
-  std::string UserName() override { return userName; }
-  std::string ExecutablePath() override { return "C:\\Tools\\Velmaro.exe"; }
-
-  OsVersion version{5, 1, 2};
-  std::string userName = "Administrator";
-  std::vector<std::string> calls;
-};
 
 // Records what the logic did to the window, in order.
 class FakeView : public Form1View {
@@ -47,7 +39,12 @@ class MainUnitTest : public ::testing::Test {
   FakeShell shell;
   FakeSession session;
   FakeView view;
-  MainUnit unit{AppServices{registry, shell, session}, view};
+  RecordingPower power;
+  FakeProcesses processes;
+  FakeClock clock;
+  MainUnit unit{Services(registry, session), view};
+
+  AppServices Services(MemoryRegistry& r, FakeSession& s) { return AppServices{r, shell, s, power, processes, clock}; }
 };
 
 TEST_F(MainUnitTest, StartUpLoadsTheStoreAndAddsTheTrayIcon) {
@@ -79,7 +76,7 @@ TEST_F(MainUnitTest, PrivilegeOnlyOnNtOrVersionFiveAndUp) {
     FakeSession s;
     s.version = c.version;
     MemoryRegistry r;
-    MainUnit(AppServices{r, shell, s}, view).FormCreate();
+    MainUnit(Services(r, s), view).FormCreate();
     EXPECT_EQ(!s.calls.empty(), c.enabled) << c.version.major << "." << c.version.minor;
   }
 }
@@ -116,6 +113,44 @@ TEST_F(MainUnitTest, CloseStopsEveryTimerThenRemovesTheIconAndReleasesTheStore) 
   EXPECT_EQ(registry.openKeys, 0);
   unit.TaskbarCreated();  // after close: no icon comes back
   EXPECT_EQ(shell.notifications.back().op, NotifyOp::Delete);
+}
+
+TEST_F(MainUnitTest, MenuCommandsActAtOnceWithTheirExactCalls) {
+  unit.FormCreate();
+  struct Case {
+    MenuItem item;
+    const char* call;
+  } const cases[] = {
+      {MenuItem::n6, "ExitWindowsEx(4, 0)"},
+      {MenuItem::n7, "SetSystemPowerState(-1, -1)"},
+      {MenuItem::n8, "SetSystemPowerState(0, -1)"},
+      {MenuItem::n9, "ExitWindowsEx(6, 0)"},
+      {MenuItem::n10, "ExitWindowsEx(12, 0)"},
+      {MenuItem::n18, "NtShutdownSystem(1)"},
+      {MenuItem::n19, "NtShutdownSystem(2)"},
+      {MenuItem::n11, "mciSendString(\"Set cdaudio door open wait\", 4660)"},
+      {MenuItem::n12, "mciSendString(\"Set cdaudio door closed wait\", 4660)"},
+      {MenuItem::n13, "SendMessage(HWND_BROADCAST, 274, 61808, 2)"},
+  };
+  for (const Case& c : cases) {
+    power.calls.clear();
+    unit.MenuCommand(c.item);
+    EXPECT_EQ(power.calls, std::vector<std::string>{c.call}) << static_cast<unsigned>(c.item);
+  }
+  // Stand-by from the menu never asks other programs to close, whatever ShutApp says.
+  unit.settings.ShutApp = 1;
+  unit.MenuCommand(MenuItem::n7);
+  EXPECT_TRUE(processes.closed.empty());
+
+  unit.MenuCommand(MenuItem::L1);
+  ASSERT_EQ(processes.runs.size(), 1u);
+  ASSERT_EQ(shell.executed.size(), 1u);  // the menu's cleanup opens its log
+  EXPECT_EQ(shell.executed[0].owner, 0x1234u);
+
+  unit.FormClose();
+  power.calls.clear();
+  unit.MenuCommand(MenuItem::n10);  // nothing runs once the program is closing
+  EXPECT_TRUE(power.calls.empty());
 }
 
 TEST(ErrorBoxText, FullStopOnlyAfterCharactersThatSortAfterIt) {
