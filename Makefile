@@ -3,6 +3,7 @@
 # make run    builds and starts Velmaro.exe under Wine
 # Each installs what it needs on Debian 12 first (tools/install-deps.sh).
 JOBS ?= $(shell nproc)
+MAKEFLAGS += --no-print-directory
 BUILD_TYPE ?= Release
 
 .PHONY: all deps native windows test run fuzz clean
