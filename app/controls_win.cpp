@@ -52,17 +52,17 @@ SIZE TextSize(HWND control) {
 
 void LayoutControls(HWND parent, const ControlSpec* specs, std::size_t count, int dpi) {
   for (std::size_t i = 0; i < count; ++i) {
-    const ControlSpec& spec = specs[i];
-    HWND control = GetDlgItem(parent, spec.id);
+    const ControlSpec& entry = specs[i];
+    HWND control = GetDlgItem(parent, entry.id);
     if (!control) continue;
-    int width = ScaleForDpi(spec.w96, dpi);
-    int height = ScaleForDpi(spec.h96, dpi);
-    if (spec.w96 == 0) {
+    int width = ScaleForDpi(entry.w96, dpi);
+    int height = ScaleForDpi(entry.h96, dpi);
+    if (entry.w96 == 0) {
       SIZE size = TextSize(control);
       width = size.cx;
       height = size.cy;
     }
-    SetWindowPos(control, nullptr, ScaleForDpi(spec.x96, dpi), ScaleForDpi(spec.y96, dpi), width, height,
+    SetWindowPos(control, nullptr, ScaleForDpi(entry.x96, dpi), ScaleForDpi(entry.y96, dpi), width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
@@ -70,9 +70,9 @@ void LayoutControls(HWND parent, const ControlSpec* specs, std::size_t count, in
 void CreateControls(HWND parent, const ControlSpec* specs, std::size_t count, int dpi, HFONT font) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   for (std::size_t i = 0; i < count; ++i) {
-    const ControlSpec& spec = specs[i];
-    HWND control = CreateWindowExW(0, spec.className, ToWide(spec.text).c_str(), WS_CHILD | WS_VISIBLE | spec.style,
-                                   0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+    const ControlSpec& entry = specs[i];
+    HWND control = CreateWindowExW(0, entry.className, ToWide(entry.text).c_str(), WS_CHILD | WS_VISIBLE | entry.style,
+                                   0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)),
                                    instance, nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }

@@ -150,8 +150,8 @@ void TForm1::ApplyDpi(int dpi) {
   HFONT old = font_;
   font_ = CreateScaledFont(L"宋体", -13, dpi_);
   HWND hwnd = BaseWindow::Handle();
-  for (const ControlSpec& spec : kControls) {
-    SendDlgItemMessageW(hwnd, spec.id, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+  for (const ControlSpec& entry : kControls) {
+    SendDlgItemMessageW(hwnd, entry.id, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
   }
   LayoutControls(hwnd, kControls, dpi_);
   if (old) DeleteObject(old);
