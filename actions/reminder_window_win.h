@@ -14,10 +14,10 @@
 
 namespace velmaro {
 
-enum : int { IDC_LABEL1 = 1001, IDC_BUTTON1 = 1002 };
-
 class TForm6 : public BaseWindow<TForm6> {
  public:
+  enum ControlId : int { IDC_LABEL1 = 1001, IDC_BUTTON1 = 1002 };
+
   // Creates the window hidden, owned by `owner` (may be null).
   explicit TForm6(HWND owner);
   ~TForm6() override;

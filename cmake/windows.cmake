@@ -63,7 +63,7 @@ file(GLOB HELPER_SOURCES CONFIGURE_DEPENDS tests/win32/helpers/*.cpp)
 foreach(src ${HELPER_SOURCES})
   get_filename_component(name ${src} NAME_WE)
   add_executable(${name} ${src})
-  target_link_libraries(${name} PRIVATE ${XP_LINK_FLAGS} ${SYSTEM_LIBS})
+  target_link_libraries(${name} PRIVATE velmaro_win ${XP_LINK_FLAGS})
   add_dependencies(velmaro_win32_tests ${name})
 endforeach()
 

@@ -20,7 +20,7 @@ TEST(Win32HangUpDialUp, ShowsNoConnectionForWhatWineReports) {
   HWND window = reminders.Form6()->Handle();
   EXPECT_TRUE(IsWindowVisible(window));
   wchar_t text[64] = {};
-  GetDlgItemTextW(window, IDC_LABEL1, text, 64);
+  GetDlgItemTextW(window, TForm6::IDC_LABEL1, text, 64);
   EXPECT_EQ(FromWide(text, wcslen(text)), "没有可用的拨号连接");
 }
 

@@ -41,20 +41,20 @@ TEST(Win32ShowReminder, EachCallShowsANewTopmostWindowWithItsText) {
     EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(TextOf(window), ToWide("提示"));
-    EXPECT_EQ(TextOf(GetDlgItem(window, IDC_BUTTON1)), ToWide("确定"));
+    EXPECT_EQ(TextOf(GetDlgItem(window, TForm6::IDC_BUTTON1)), ToWide("确定"));
   }
-  EXPECT_EQ(TextOf(GetDlgItem(first, IDC_LABEL1)), ToWide("该休息了"));
-  EXPECT_EQ(TextOf(GetDlgItem(second, IDC_LABEL1)), ToWide(longText));
+  EXPECT_EQ(TextOf(GetDlgItem(first, TForm6::IDC_LABEL1)), ToWide("该休息了"));
+  EXPECT_EQ(TextOf(GetDlgItem(second, TForm6::IDC_LABEL1)), ToWide(longText));
 
   // A text wider than the window stays on one line and runs past the edge.
-  RECT shortLabel = ScreenRectOf(GetDlgItem(first, IDC_LABEL1));
-  RECT longLabel = ScreenRectOf(GetDlgItem(second, IDC_LABEL1));
+  RECT shortLabel = ScreenRectOf(GetDlgItem(first, TForm6::IDC_LABEL1));
+  RECT longLabel = ScreenRectOf(GetDlgItem(second, TForm6::IDC_LABEL1));
   RECT frame = ScreenRectOf(second);
   EXPECT_EQ(longLabel.bottom - longLabel.top, shortLabel.bottom - shortLabel.top);
   EXPECT_GT(longLabel.right, frame.right);
 
   // OK and the close box hide a reminder; the other one stays.
-  SendMessageW(GetDlgItem(second, IDC_BUTTON1), BM_CLICK, 0, 0);
+  SendMessageW(GetDlgItem(second, TForm6::IDC_BUTTON1), BM_CLICK, 0, 0);
   EXPECT_FALSE(IsWindowVisible(second));
   EXPECT_TRUE(IsWindowVisible(first));
   SendMessageW(first, WM_CLOSE, 0, 0);
