@@ -9,18 +9,12 @@ export WINEPREFIX=$root/build/wine/run
 source "$root/tools/wine-env.sh"
 exe=$root/build/windows/Velmaro.exe
 
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+source "$root/tools/xvfb.sh"
+if has_display; then
   exec wine "$exe"
 fi
-
-for n in $(seq 90 140); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-done
-Xvfb ":$n" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=":$n"
-trap 'wineserver -k 2>/dev/null; kill $xvfb 2>/dev/null' EXIT INT TERM
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+start_xvfb
+trap 'wineserver -k 2>/dev/null; kill $xvfb_pid 2>/dev/null' EXIT INT TERM
 
 wine "$exe" &
 program=$!

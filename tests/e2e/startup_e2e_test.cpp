@@ -35,10 +35,11 @@ struct Program {
     return CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
   }
   bool Running() const { return WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT; }
-  bool WaitExit(DWORD ms, DWORD* code) {
-    if (WaitForSingleObject(info.hProcess, ms) != WAIT_OBJECT_0) return false;
-    GetExitCodeProcess(info.hProcess, code);
-    return true;
+  // The exit code once the program has ended within `ms`, else STILL_ACTIVE.
+  DWORD ExitCode(DWORD ms) {
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(info.hProcess, ms) == WAIT_OBJECT_0) GetExitCodeProcess(info.hProcess, &code);
+    return code;
   }
   ~Program() {
     if (!info.hProcess) return;
@@ -164,9 +165,7 @@ TEST_F(StartupTest, FirstStartCreatesTheStoreAndStaysHiddenInTheTray) {
   EXPECT_TRUE(GetWindowLongW(main, GWL_EXSTYLE) & WS_EX_TOPMOST);
 
   PostMessageW(main, WM_CLOSE, 0, 0);
-  DWORD code = 99;
-  ASSERT_TRUE(program.WaitExit(10000, &code));
-  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(program.ExitCode(10000), 0u);
 }
 
 TEST_F(StartupTest, PresentSettingsAreKeptAndMissingOnesWritten) {
@@ -188,9 +187,7 @@ TEST_F(StartupTest, PresentSettingsAreKeptAndMissingOnesWritten) {
 
   // The menu's Exit ends the program as the close box does.
   PostMessageW(main, WM_COMMAND, kExitCommand, 0);
-  DWORD code = 99;
-  ASSERT_TRUE(program.WaitExit(10000, &code));
-  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(program.ExitCode(10000), 0u);
 }
 
 TEST_F(StartupTest, SecondStartInTheSameSessionExitsAtOnce) {
@@ -201,15 +198,12 @@ TEST_F(StartupTest, SecondStartInTheSameSessionExitsAtOnce) {
 
   Program second;
   ASSERT_TRUE(second.Start());
-  DWORD code = 99;
-  ASSERT_TRUE(second.WaitExit(10000, &code));
-  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(second.ExitCode(10000), 0u);
   EXPECT_EQ(WindowsOf(0).main.size(), 1u);
   EXPECT_TRUE(first.Running());
 
   PostMessageW(main, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(first.WaitExit(10000, &code));
-  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(first.ExitCode(10000), 0u);
 }
 
 TEST_F(StartupTest, TrayPressOpensTheMenuAndItsPowerCommandsActAtOnce) {
@@ -245,9 +239,7 @@ TEST_F(StartupTest, TrayPressOpensTheMenuAndItsPowerCommandsActAtOnce) {
   EXPECT_TRUE(program.Running());
 
   PostMessageW(main, WM_CLOSE, 0, 0);
-  DWORD code = 99;
-  ASSERT_TRUE(program.WaitExit(10000, &code));
-  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(program.ExitCode(10000), 0u);
 }
 
 }  // namespace
