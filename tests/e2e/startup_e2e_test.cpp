@@ -34,6 +34,9 @@ struct Program {
     startup.cb = sizeof startup;
     return CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
   }
+  // Starts the program and waits for its main window, which exists once
+  // start-up has run; null if either fails.
+  HWND Launch();
   bool Running() const { return WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT; }
   // The exit code once the program has ended within `ms`, else STILL_ACTIVE.
   DWORD ExitCode(DWORD ms) {
@@ -80,6 +83,8 @@ HWND WaitForMainWindow(DWORD pid) {
   }
   return nullptr;
 }
+
+HWND Program::Launch() { return Start() ? WaitForMainWindow(info.dwProcessId) : nullptr; }
 
 struct Value {
   DWORD type = REG_NONE;
@@ -145,8 +150,7 @@ class StartupTest : public ::testing::Test {
 
 TEST_F(StartupTest, FirstStartCreatesTheStoreAndStaysHiddenInTheTray) {
   Program program;
-  ASSERT_TRUE(program.Start());
-  HWND main = WaitForMainWindow(program.info.dwProcessId);
+  HWND main = program.Launch();
   ASSERT_NE(main, nullptr);
 
   Value shutapp = ReadStoreValue(L"shutapp");
@@ -177,8 +181,7 @@ TEST_F(StartupTest, PresentSettingsAreKeptAndMissingOnesWritten) {
   RegCloseKey(key);
 
   Program program;
-  ASSERT_TRUE(program.Start());
-  HWND main = WaitForMainWindow(program.info.dwProcessId);
+  HWND main = program.Launch();
   ASSERT_NE(main, nullptr);
   EXPECT_EQ(Dword(ReadStoreValue(L"tishi")), 0u);
   Value taskNum = ReadStoreValue(L"TaskNum");
@@ -192,8 +195,7 @@ TEST_F(StartupTest, PresentSettingsAreKeptAndMissingOnesWritten) {
 
 TEST_F(StartupTest, SecondStartInTheSameSessionExitsAtOnce) {
   Program first;
-  ASSERT_TRUE(first.Start());
-  HWND main = WaitForMainWindow(first.info.dwProcessId);
+  HWND main = first.Launch();
   ASSERT_NE(main, nullptr);
 
   Program second;
@@ -208,8 +210,7 @@ TEST_F(StartupTest, SecondStartInTheSameSessionExitsAtOnce) {
 
 TEST_F(StartupTest, TrayPressOpensTheMenuAndItsPowerCommandsActAtOnce) {
   Program program;
-  ASSERT_TRUE(program.Start());
-  HWND main = WaitForMainWindow(program.info.dwProcessId);
+  HWND main = program.Launch();
   ASSERT_NE(main, nullptr);
 
   // Moves, releases and double clicks on the icon do nothing; a left or a
