@@ -74,11 +74,14 @@ Windows WindowsOf(DWORD pid) {
   return found;
 }
 
-// Waits until the program's main window exists, which it does once start-up has run.
+// Waits until start-up has run: the main window exists before start-up
+// begins, and becoming topmost is start-up's last step.
 HWND WaitForMainWindow(DWORD pid) {
   for (int i = 0; i < 300; ++i) {
     Windows found = WindowsOf(pid);
-    if (!found.main.empty()) return found.main.front();
+    if (!found.main.empty() && (GetWindowLongW(found.main.front(), GWL_EXSTYLE) & WS_EX_TOPMOST)) {
+      return found.main.front();
+    }
     Sleep(50);
   }
   return nullptr;
