@@ -1,6 +1,6 @@
 #include "actions/reminder_window_win.h"
 
-#include "app/controls_win.h"
+#include "platform/controls_win.h"
 #include "platform/text_win.h"
 
 namespace velmaro {

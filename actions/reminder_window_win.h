@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "actions/reminder.h"
-#include "app/base_window_win.h"
+#include "platform/base_window_win.h"
 
 namespace velmaro {
 

@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "app/controls_win.h"
-#include "app/error_box.h"
+#include "platform/controls_win.h"
+#include "platform/error_box.h"
 #include "platform/text_win.h"
 
 namespace velmaro {

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/base_window_win.h"
+#include "platform/base_window_win.h"
 #include "app/main_unit.h"
 
 namespace velmaro {

@@ -4,7 +4,7 @@
 
 #include "actions/junk_cleanup.h"
 #include "actions/power_actions.h"
-#include "app/error_box.h"
+#include "platform/error_box.h"
 
 namespace velmaro {
 

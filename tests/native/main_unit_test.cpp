@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/error_box.h"
+#include "platform/error_box.h"
 #include "platform/power_recording.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_processes.h"

@@ -1,4 +1,4 @@
-#include "app/error_box.h"
+#include "platform/error_box.h"
 
 #include "platform/gbk.h"
 

@@ -1,4 +1,4 @@
-#include "app/controls_win.h"
+#include "platform/controls_win.h"
 
 #include <string>
 
