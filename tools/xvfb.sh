@@ -1,18 +1,22 @@
 # Sourced by the scripts that need a private X display: start_xvfb starts an
-# 800x600 Xvfb on a free display number, exports DISPLAY and stops the server
-# when the calling script exits.
+# 800x600 Xvfb on a display number the server picks itself (so several runs
+# side by side never share one), exports DISPLAY and stops the server when the
+# calling script exits.
 start_xvfb() {
-  local n
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-  done
-  Xvfb ":$n" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+  local fifo
+  fifo=$(mktemp -u "${TMPDIR:-/tmp}/xvfb.XXXXXX")
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   xvfb_pid=$!
-  export DISPLAY=":$n"
   trap 'kill $xvfb_pid 2>/dev/null' EXIT
-  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
-  echo "Xvfb did not start on $DISPLAY" >&2
-  return 1
+  local n=""
+  read -r -t 10 n <"$fifo" || true
+  rm -f "$fifo"
+  if [ -z "$n" ]; then
+    echo "Xvfb did not start" >&2
+    return 1
+  fi
+  export DISPLAY=":$n"
 }
 
 has_display() { [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; }
