@@ -1,7 +1,6 @@
 #include "app/form1_win.h"
 
-#include <commctrl.h>
-
+#include "platform/button_glyph.h"
 #include "platform/controls_win.h"
 #include "platform/error_box.h"
 #include "platform/text_win.h"
@@ -15,18 +14,34 @@ constexpr UINT kWmTrayIcon = WM_USER + 1;
 #ifndef WM_DPICHANGED
 constexpr UINT WM_DPICHANGED = 0x02E0;
 #endif
+constexpr int kWidth96 = 413;
+constexpr int kHeight96 = 174;
+constexpr int kGlyphSize96 = 16;
 
 enum ControlId { IDC_LABEL1 = 1001, IDC_LABEL2, IDC_PGBAR1, IDC_BITBTN1, IDC_BITBTN2 };
 
+// Creation order is tab order: the cancel button comes first, so it holds
+// the focus when the window shows for the first time.
 const ControlSpec kControls[] = {
     {IDC_LABEL1, L"STATIC", "要想取消关机，请按下<取消关机>按钮:剩余", SS_LEFT | SS_NOPREFIX, 16, 16, 0, 0},
     {IDC_LABEL2, L"STATIC", "", SS_LEFT | SS_NOPREFIX, 336, 16, 0, 0},
-    {IDC_PGBAR1, PROGRESS_CLASSW, "", 0, 8, 56, 385, 17},
-    {IDC_BITBTN1, L"BUTTON", "立即关机", BS_PUSHBUTTON | WS_TABSTOP, 64, 94, 105, 25},
     {IDC_BITBTN2, L"BUTTON", "取消关机", BS_DEFPUSHBUTTON | WS_TABSTOP, 232, 94, 101, 25},
+    {IDC_BITBTN1, L"BUTTON", "立即关机", BS_PUSHBUTTON | WS_TABSTOP, 64, 94, 105, 25},
+    {IDC_PGBAR1, PROGRESS_CLASSW, "", 0, 8, 56, 385, 17},
 };
 
 constexpr std::uint32_t kTimerIntervals[4] = {0, kTimer1Interval, kTimer2Interval, kTimer3Interval};
+
+int ControlOf(CountdownText which) {
+  switch (which) {
+    case CountdownText::BitBtn1: return IDC_BITBTN1;
+    case CountdownText::BitBtn2: return IDC_BITBTN2;
+    case CountdownText::Label1: return IDC_LABEL1;
+    case CountdownText::Label2: return IDC_LABEL2;
+    case CountdownText::Caption: break;
+  }
+  return 0;
+}
 
 // Handles what is waiting in the queue, as a modal step would, keeping a
 // quit request for the main loop.
@@ -42,21 +57,53 @@ void ProcessMessages() {
   }
 }
 
+// An image list for a button of the states normal, hot, pressed, disabled,
+// default and stylus-hot; only the disabled one differs.
+HIMAGELIST GlyphImageList(ButtonGlyph glyph, int size) {
+  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32, 6, 0);
+  if (!list) return nullptr;
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = size;
+  info.bmiHeader.biHeight = -size;  // top-down, as the pixels are drawn
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  HBITMAP images[2] = {};
+  for (int greyed = 0; greyed < 2; ++greyed) {
+    void* bits = nullptr;
+    images[greyed] = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!images[greyed]) continue;
+    const std::vector<std::uint32_t> pixels = DrawButtonGlyph(glyph, size, greyed != 0);
+    memcpy(bits, pixels.data(), pixels.size() * sizeof pixels[0]);
+  }
+  for (int state = 0; state < 6; ++state) ImageList_Add(list, images[state == 3 ? 1 : 0], nullptr);
+  for (HBITMAP image : images) {
+    if (image) DeleteObject(image);
+  }
+  return list;
+}
+
 }  // namespace
 
 TForm1::~TForm1() {
   if (PopupMenu1) DestroyMenu(PopupMenu1);
   if (font_) DeleteObject(font_);
+  for (HIMAGELIST list : glyphs_) {
+    if (list) ImageList_Destroy(list);
+  }
 }
 
 bool TForm1::Create() {
   dpi_ = WindowDpi(nullptr);
-  const RECT rect = CenteredWindowRect(413, 174, dpi_);
+  const RECT rect = CenteredWindowRect(kWidth96, kHeight96, dpi_);
   if (!CreateWindowOf(kClassName, ToWide("正在关闭 Windows..."),
                       WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME, 0, rect.left,
-                      rect.top, rect.right - rect.left, rect.bottom - rect.top, nullptr)) {
+                      rect.top, rect.right - rect.left, rect.bottom - rect.top, application_.Handle(),
+                      WindowKind::DialogLike)) {
     return false;
   }
+  application_.SetMainForm(BaseWindow::Handle());
   unit_.FormCreate();
   return true;
 }
@@ -67,6 +114,8 @@ void TForm1::OnCreate() {
   font_ = CreateScaledFont(L"宋体", -13, dpi_);
   CreateControls(hwnd, kControls, dpi_, font_);
   SendDlgItemMessageW(hwnd, IDC_PGBAR1, PBM_SETRANGE32, 0, 100);
+  SendMessageW(hwnd, DM_SETDEFID, IDC_BITBTN2, 0);
+  SetButtonGlyphs();
 
   PopupMenu1 = CreatePopupMenu();
   for (std::size_t i = 0; i < MainUnit::kPopupMenuSize; ++i) {
@@ -74,14 +123,22 @@ void TForm1::OnCreate() {
     if (entry.item == MenuItem::Separator) {
       AppendMenuW(PopupMenu1, MF_SEPARATOR, 0, nullptr);
     } else {
-      AppendMenuW(PopupMenu1, MF_STRING, static_cast<UINT_PTR>(entry.item), ToWide(entry.caption).c_str());
+      AppendMenuW(PopupMenu1, MF_STRING | (entry.checked ? MF_CHECKED : 0), static_cast<UINT_PTR>(entry.item),
+                  ToWide(entry.caption).c_str());
     }
   }
+}
 
-  // The evaluation and countdown timers run from the moment the window
-  // exists; start-up switches the countdown timer off again.
-  SetTimer(TimerId::Timer1, true);
-  SetTimer(TimerId::Timer2, true);
+void TForm1::SetButtonGlyphs() {
+  const ButtonGlyph glyphs[2] = {ButtonGlyph::Check, ButtonGlyph::Cross};
+  const int buttons[2] = {IDC_BITBTN1, IDC_BITBTN2};
+  for (int i = 0; i < 2; ++i) {
+    HIMAGELIST old = glyphs_[i];
+    glyphs_[i] = GlyphImageList(glyphs[i], ScaleForDpi(kGlyphSize96, dpi_));
+    BUTTON_IMAGELIST image = {glyphs_[i], {ScaleForDpi(4, dpi_), 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
+    SendDlgItemMessageW(BaseWindow::Handle(), buttons[i], BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&image));
+    if (old) ImageList_Destroy(old);
+  }
 }
 
 void TForm1::SetTimer(TimerId timer, bool enabled) {
@@ -99,6 +156,10 @@ void TForm1::SetProgressMax(std::int32_t maximum) {
   SendDlgItemMessageW(BaseWindow::Handle(), IDC_PGBAR1, PBM_SETRANGE32, 0, maximum);
 }
 
+void TForm1::SetProgress(std::int32_t position) {
+  SendDlgItemMessageW(BaseWindow::Handle(), IDC_PGBAR1, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
 void TForm1::SetMenuCaption(MenuItem item, const std::string& caption) {
   const std::wstring text = ToWide(caption);
   MENUITEMINFOW info = {};
@@ -109,11 +170,46 @@ void TForm1::SetMenuCaption(MenuItem item, const std::string& caption) {
   SetMenuItemInfoW(PopupMenu1, static_cast<UINT>(item), FALSE, &info);
 }
 
+void TForm1::SetMenuChecked(MenuItem item, bool checked) {
+  CheckMenuItem(PopupMenu1, static_cast<UINT>(item), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
 void TForm1::MakeTopmost() {
   SetWindowPos(BaseWindow::Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void TForm1::Close() { SendMessageW(BaseWindow::Handle(), WM_CLOSE, 0, 0); }
+
+void TForm1::SetCountdownText(CountdownText which, const std::string& text) {
+  HWND hwnd = BaseWindow::Handle();
+  if (which == CountdownText::Caption) {
+    SetWindowTextW(hwnd, ToWide(text).c_str());
+    return;
+  }
+  SetDlgItemTextW(hwnd, ControlOf(which), ToWide(text).c_str());
+  // Labels are as wide as their text.
+  if (which == CountdownText::Label1 || which == CountdownText::Label2) LayoutControls(hwnd, kControls, dpi_);
+}
+
+void TForm1::ShowCountdown() {
+  HWND hwnd = BaseWindow::Handle();
+  const RECT rect = CenteredWindowRect(kWidth96, kHeight96, dpi_);
+  application_.ShowTaskbarButton();
+  SetWindowPos(hwnd, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+               SWP_SHOWWINDOW);
+  SetForegroundWindow(hwnd);
+  if (!shownBefore_) {
+    // The first show starts on the cancel button; later ones find the focus
+    // where the user left it.
+    SendMessageW(hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(hwnd, IDC_BITBTN2)), TRUE);
+    shownBefore_ = true;
+  }
+}
+
+void TForm1::HideCountdown() {
+  ShowWindow(BaseWindow::Handle(), SW_HIDE);
+  application_.HideTaskbarButton();
+}
 
 void TForm1::OnTrayIcon(LPARAM mouseMessage) {
   if (mouseMessage != WM_LBUTTONDOWN && mouseMessage != WM_RBUTTONDOWN) return;
@@ -126,6 +222,20 @@ void TForm1::OnTrayIcon(LPARAM mouseMessage) {
   TrackPopupMenu(PopupMenu1, TPM_LEFTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd, nullptr);
   // Lets the menu close properly when the user clicks elsewhere.
   PostMessageW(hwnd, WM_NULL, 0, 0);
+}
+
+void TForm1::OnCommand(WPARAM wParam) {
+  const UINT id = LOWORD(wParam);
+  if (HIWORD(wParam) != BN_CLICKED) return;  // menu commands and clicks both come as 0
+  Guarded(shell_, [&] {
+    if (id == IDC_BITBTN1) {
+      unit_.BitBtn1Click();
+    } else if (id == IDC_BITBTN2 || id == IDCANCEL) {  // Esc comes as IDCANCEL
+      unit_.BitBtn2Click();
+    } else {
+      unit_.MenuCommand(static_cast<MenuItem>(id));
+    }
+  });
 }
 
 void TForm1::OnTimer(unsigned id) {
@@ -154,6 +264,7 @@ void TForm1::ApplyDpi(int dpi) {
     SendDlgItemMessageW(hwnd, entry.id, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
   }
   LayoutControls(hwnd, kControls, dpi_);
+  SetButtonGlyphs();
   if (old) DeleteObject(old);
 }
 
@@ -166,11 +277,19 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnTrayIcon(lParam);
       return 0;
     case WM_COMMAND:
-      if (HIWORD(wParam) == 0 && lParam == 0) unit_.MenuCommand(static_cast<MenuItem>(LOWORD(wParam)));
+      OnCommand(wParam);
       return 0;
     case WM_TIMER:
       OnTimer(static_cast<unsigned>(wParam));
       return 0;
+    case WM_SYSCOMMAND:
+      // The minimise box hides the countdown behind the application's
+      // taskbar button, from where it comes back.
+      if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+        ShowWindow(application_.Handle(), SW_MINIMIZE);
+        return 0;
+      }
+      break;
     case WM_DPICHANGED: {
       ApplyDpi(HIWORD(wParam));
       const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
@@ -179,6 +298,8 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_CLOSE:
+      // The close box, Alt+F4 and the system menu end the program; a
+      // pending action does not run.
       unit_.FormClose();
       DestroyWindow(BaseWindow::Handle());
       return 0;
@@ -190,8 +311,9 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         unit_.TaskbarCreated();
         return 0;
       }
-      return DefaultProc(message, wParam, lParam);
+      break;
   }
+  return DefaultProc(message, wParam, lParam);
 }
 
 }  // namespace velmaro

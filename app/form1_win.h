@@ -3,18 +3,21 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
-#include "platform/base_window_win.h"
+#include "app/application_win.h"
 #include "app/main_unit.h"
+#include "platform/base_window_win.h"
 
 namespace velmaro {
 
 class TForm1 : public BaseWindow<TForm1>, public Form1View {
  public:
-  explicit TForm1(const AppServices& services) : shell_(services.shell), unit_(services, *this) {}
+  TForm1(const AppServices& services, TApplication& application)
+      : shell_(services.shell), application_(application), unit_(services, *this) {}
   ~TForm1() override;
 
-  // Builds the window, its controls, timers and menu, then runs start-up.
+  // Builds the window, its controls and menu, then runs start-up.
   bool Create();
   MainUnit& Unit() { return unit_; }
 
@@ -22,24 +25,35 @@ class TForm1 : public BaseWindow<TForm1>, public Form1View {
 
   // Form1View
   WindowHandle Handle() override { return reinterpret_cast<WindowHandle>(BaseWindow::Handle()); }
+  WindowHandle ApplicationHandle() override { return reinterpret_cast<WindowHandle>(application_.Handle()); }
   void SetTimer(TimerId timer, bool enabled) override;
   void SetProgressMax(std::int32_t maximum) override;
   void SetMenuCaption(MenuItem item, const std::string& caption) override;
+  void SetMenuChecked(MenuItem item, bool checked) override;
   void MakeTopmost() override;
   void Close() override;
+  void SetCountdownText(CountdownText which, const std::string& text) override;
+  void SetProgress(std::int32_t position) override;
+  void ShowCountdown() override;
+  void HideCountdown() override;
 
  private:
   void OnCreate();
+  void OnCommand(WPARAM wParam);
   void OnTrayIcon(LPARAM mouseMessage);
   void OnTimer(unsigned id);
   void ApplyDpi(int dpi);
+  void SetButtonGlyphs();
 
   ShellService& shell_;
+  TApplication& application_;
   MainUnit unit_;
   HMENU PopupMenu1 = nullptr;
   HFONT font_ = nullptr;
+  HIMAGELIST glyphs_[2] = {};
   int dpi_ = 96;
   bool timerOn_[4] = {};
+  bool shownBefore_ = false;
 };
 
 }  // namespace velmaro

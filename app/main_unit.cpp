@@ -1,10 +1,14 @@
 #include "app/main_unit.h"
 
 #include <algorithm>
+#include <optional>
 
+#include "actions/close_other_windows.h"
 #include "actions/junk_cleanup.h"
 #include "actions/power_actions.h"
+#include "actions/task_actions.h"
 #include "platform/error_box.h"
+#include "platform/gbk.h"
 
 namespace velmaro {
 
@@ -12,23 +16,39 @@ const char kTipEnabled[] = "Velmaro-启用";
 const char kTipDisabled[] = "Velmaro-禁用";
 
 namespace {
+
 constexpr std::uint32_t kPlatformWin32Nt = 2;
-}
+
+// Clears a flag however the scope is left.
+class FlagScope {
+ public:
+  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+  ~FlagScope() { flag_ = false; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace
 
 const MenuEntry MainUnit::kPopupMenu[] = {
-    {MenuItem::n6, kLogOffCaption, &MainUnit::n6Click},
-    {MenuItem::n7, "待机(&W)", &MainUnit::n7Click},
-    {MenuItem::n8, "休眠(&S)", &MainUnit::n8Click},
-    {MenuItem::n9, "重启(&R)", &MainUnit::n9Click},
-    {MenuItem::n10, "关机(&U)", &MainUnit::n10Click},
-    {MenuItem::n18, "快速重启(&I)", &MainUnit::n18Click},
-    {MenuItem::n19, "快速关机(&Q)", &MainUnit::n19Click},
-    {MenuItem::n11, "打开光驱(&O)", &MainUnit::n11Click},
-    {MenuItem::n12, "关闭光驱(&C)", &MainUnit::n12Click},
-    {MenuItem::n13, "关闭显示器(&M)", &MainUnit::n13Click},
-    {MenuItem::L1, "清理系统垃圾(&Z)", &MainUnit::L1Click},
-    {MenuItem::Separator, "", nullptr},
-    {MenuItem::n17, "退出(&X)", &MainUnit::n17Click},
+    {MenuItem::n1, "启用监控(&E)", &MainUnit::N1Click, true},
+    {MenuItem::Separator, "", nullptr, false},
+    {MenuItem::n6, kLogOffCaption, &MainUnit::n6Click, false},
+    {MenuItem::n7, "待机(&W)", &MainUnit::n7Click, false},
+    {MenuItem::n8, "休眠(&S)", &MainUnit::n8Click, false},
+    {MenuItem::n9, "重启(&R)", &MainUnit::n9Click, false},
+    {MenuItem::n10, "关机(&U)", &MainUnit::n10Click, false},
+    {MenuItem::n18, "快速重启(&I)", &MainUnit::n18Click, false},
+    {MenuItem::n19, "快速关机(&Q)", &MainUnit::n19Click, false},
+    {MenuItem::n11, "打开光驱(&O)", &MainUnit::n11Click, false},
+    {MenuItem::n12, "关闭光驱(&C)", &MainUnit::n12Click, false},
+    {MenuItem::n13, "关闭显示器(&M)", &MainUnit::n13Click, false},
+    {MenuItem::L1, "清理系统垃圾(&Z)", &MainUnit::L1Click, false},
+    {MenuItem::Separator, "", nullptr, false},
+    {MenuItem::n17, "退出(&X)", &MainUnit::n17Click, false},
 };
 const std::size_t MainUnit::kPopupMenuSize = sizeof kPopupMenu / sizeof kPopupMenu[0];
 
@@ -54,7 +74,8 @@ void MainUnit::n12Click() { CloseCdTray(services_.power, view_.Handle()); }
 void MainUnit::n13Click() { TurnMonitorOff(services_.power); }
 
 void MainUnit::L1Click() {
-  RunJunkCleanup(-1, view_.Handle(), services_.clock, services_.session, services_.processes, services_.shell);
+  RunJunkCleanup(-1, view_.ApplicationHandle(), services_.clock, services_.session, services_.processes,
+                 services_.shell);
 }
 
 void MainUnit::FormCreate() {
@@ -66,9 +87,14 @@ void MainUnit::FormCreate() {
   settings = Settings();
   Reg = std::make_unique<RegistryObject>(services_.registry);
   Store = std::make_unique<TaskStore>(*Reg, settings);
-  // A store failure is shown and start-up goes on, so the tray icon and
+  // A store failure is shown once start-up is through, so the tray icon and
   // Exit are always there.
-  Guarded(services_.shell, [this] { Store->LoadSettings(); });
+  std::optional<std::string> failure;
+  try {
+    Store->LoadSettings();
+  } catch (const AppError& error) {
+    failure = error.what();
+  }
 
   TaskbarCreatedMsg = services_.shell.RegisterMessage("TaskbarCreated");
 
@@ -83,25 +109,147 @@ void MainUnit::FormCreate() {
 
   view_.SetMenuCaption(MenuItem::n6, std::string(kLogOffCaption) + " " + services_.session.UserName());
   view_.MakeTopmost();
+
+  if (failure) {
+    ShowErrorBox(services_.shell, *failure);
+    if (Closed()) return;  // the box's message loop may have closed the program
+  }
+  // No tick before start-up is through.
+  view_.SetTimer(TimerId::Timer1, true);
 }
 
 void MainUnit::FormClose() {
-  // No tick may reach the store once it is released.
+  if (closed_) return;
+  closed_ = true;
   view_.SetTimer(TimerId::Timer1, false);
   view_.SetTimer(TimerId::Timer2, false);
   view_.SetTimer(TimerId::Timer3, false);
+  if (countdown_.Showing()) countdown_.End();
   services_.shell.NotifyIcon(NotifyOp::Delete, NotifyData);
-  Store.reset();
-  Reg.reset();
+  // The store objects stay until the process ends, so a handler that
+  // resumes from a nested message loop finds them; Closed() keeps it away.
+  if (Reg) Reg->CloseKey();
 }
 
 void MainUnit::TaskbarCreated() {
   if (!Closed()) services_.shell.NotifyIcon(NotifyOp::Add, NotifyData);
 }
 
+void MainUnit::SetMonitoring(bool on) {
+  monitoring_ = on;
+  view_.SetTimer(TimerId::Timer1, on);
+  view_.SetMenuChecked(MenuItem::n1, on);
+  NotifyData.hIcon = on ? AppIcon::ENASHUT : AppIcon::DISSHUT;
+  SetTip(NotifyData, on ? kTipEnabled : kTipDisabled);
+  services_.shell.NotifyIcon(NotifyOp::Modify, NotifyData);
+}
+
+void MainUnit::StopEvaluation() { view_.SetTimer(TimerId::Timer1, false); }
+
+void MainUnit::ResumeEvaluation() {
+  if (monitoring_ && !closed_) view_.SetTimer(TimerId::Timer1, true);
+}
+
+void MainUnit::Timer1Timer() {
+  // A nested message loop inside an action (the shell opening a file, the
+  // system dialling) may deliver the next tick before this one is through.
+  if (closed_ || inTick_) return;
+  std::optional<std::string> failure;
+  {
+    FlagScope ticking(inTick_);
+    failure = evaluator_.Tick(*Store, services_.clock, [this](std::int32_t slot, const std::string& action) {
+      RunDueTask(slot, action);
+      return !closed_;
+    });
+  }
+  if (failure && !closed_) ShowTickFailure(*failure);
+}
+
+void MainUnit::RunDueTask(std::int32_t slot, const std::string& action) {
+  const ActionRow* row = FindAction(action);
+  if (!row) return;
+  switch (row->actionClass) {
+    case ActionClass::Immediate:
+      RunImmediateAction(row->id, slot);
+      if (!closed_) StartPause();
+      break;
+    case ActionClass::Countdown:
+      HandOver(row->verb);
+      break;
+    case ActionClass::JunkCleanup:
+      RunJunkCleanup(0, view_.ApplicationHandle(), services_.clock, services_.session, services_.processes,
+                     services_.shell);
+      break;
+  }
+}
+
+void MainUnit::RunImmediateAction(ActionId action, std::int32_t slot) {
+  switch (action) {
+    case ActionId::Reminder: services_.reminders.ShowReminder(Store->ReadArgument(slot)); break;
+    case ActionId::OpenFile: OpenTaskFile(services_.shell, Store->ReadArgument(slot)); break;
+    case ActionId::CloseProgram: KillProcessByName(services_.processes, FileNamePart(Store->ReadArgument(slot))); break;
+    case ActionId::Dial: DialDefaultConnection(services_.dialUp, view_.Handle()); break;
+    default: break;
+  }
+}
+
+void MainUnit::StartPause() {
+  // A countdown that shows keeps the verb its window names.
+  if (!countdown_.Showing()) PendingAction.clear();
+  view_.SetTimer(TimerId::Timer1, false);
+  view_.SetTimer(TimerId::Timer3, true);
+}
+
+void MainUnit::HandOver(const std::string& verb) {
+  PendingAction = verb;
+  countdown_.MyChangeCaption(PendingAction);
+  view_.SetTimer(TimerId::Timer2, true);
+  view_.SetTimer(TimerId::Timer1, false);
+  countdown_.Show(settings.SoundPath, view_.Handle());
+  // The other programs are asked to close as the countdown starts, so they
+  // have its length to save their work.
+  if (settings.ShutApp == 1 && IsSuspendVerb(PendingAction)) CloseOtherWindows(services_.processes, view_.Handle());
+}
+
 void MainUnit::Timer3Timer() {
-  view_.SetTimer(TimerId::Timer1, true);
   view_.SetTimer(TimerId::Timer3, false);
+  ResumeEvaluation();
+}
+
+void MainUnit::Timer2Timer() {
+  if (closed_) return;
+  if (countdown_.Tick(settings.Tishi)) EndCountdownAndRun();
+}
+
+void MainUnit::BitBtn1Click() {
+  // A click that was queued behind the end of the count must not run the action twice.
+  if (closed_ || !countdown_.Showing()) return;
+  EndCountdownAndRun();
+}
+
+void MainUnit::EndCountdownAndRun() {
+  countdown_.End();
+  ResumeEvaluation();
+  // Off before the action runs: stand-by returns only after the computer
+  // resumes, and the hang-up shows a window.
+  view_.SetTimer(TimerId::Timer2, false);
+  RunPendingAction(PendingAction, services_.power, services_.dialUp, services_.reminders);
+}
+
+void MainUnit::BitBtn2Click() {
+  if (closed_ || !countdown_.Showing()) return;
+  view_.SetTimer(TimerId::Timer1, false);
+  view_.SetTimer(TimerId::Timer2, false);
+  countdown_.End();
+  // Whatever the menu showed before, a cancelled countdown leaves monitoring off.
+  SetMonitoring(false);
+}
+
+void MainUnit::ShowTickFailure(const std::string& failure) {
+  // The box is modal and ticks go on beneath it: one box at a time.
+  if (errorBoxOpen_) return;
+  FlagScope open(errorBoxOpen_);
+  ShowErrorBox(services_.shell, failure);
 }
 
 }  // namespace velmaro

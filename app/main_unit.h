@@ -1,19 +1,32 @@
-// The logic of the main window `Form1`: start-up, exit and the process-wide
-// values that live as long as the program. The Win32 window `TForm1` creates
-// the controls and timers and forwards its events here.
+// The logic of the main window `Form1`: start-up and exit, the monitoring
+// switch, the evaluation tick with its pause, the countdown, the tray menu and
+// the process-wide values that live as long as the program. The Win32 window
+// `TForm1` creates the controls and timers and forwards its events here.
+//
+// The three timers, as the logic drives them:
+//   Timer1  10 s  evaluation tick; runs only while monitoring is on and no
+//                 pause, countdown or settings dialog holds it
+//   Timer2   1 s  countdown tick, while the countdown window shows
+//   Timer3  60 s  end of the pause that follows an immediate action
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "actions/countdown.h"
+#include "actions/reminder.h"
 #include "app/menu.h"
 #include "platform/clock.h"
+#include "platform/dialup.h"
 #include "platform/power.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
 #include "platform/session.h"
 #include "platform/shell.h"
+#include "platform/sound.h"
+#include "scheduler/action_table.h"
+#include "scheduler/task_evaluator.h"
 #include "store/registry_object.h"
 #include "store/task_store.h"
 
@@ -29,14 +42,17 @@ extern const char kTipEnabled[];   // "Velmaro-启用"
 extern const char kTipDisabled[];  // "Velmaro-禁用"
 
 // What the logic needs of the window itself.
-class Form1View {
+class Form1View : public CountdownView {
  public:
-  virtual ~Form1View() = default;
   virtual WindowHandle Handle() = 0;
-  // Enabling a timer starts a fresh period.
+  // The application's own hidden window, which owns the program's windows.
+  virtual WindowHandle ApplicationHandle() = 0;
+  // Enabling a stopped timer starts a fresh period; enabling a running one
+  // changes nothing.
   virtual void SetTimer(TimerId timer, bool enabled) = 0;
   virtual void SetProgressMax(std::int32_t maximum) = 0;
   virtual void SetMenuCaption(MenuItem item, const std::string& caption) = 0;
+  virtual void SetMenuChecked(MenuItem item, bool checked) = 0;
   virtual void MakeTopmost() = 0;
   // Closes the window; its close handler runs before this returns.
   virtual void Close() = 0;
@@ -49,6 +65,9 @@ struct AppServices {
   PowerService& power;
   ProcessService& processes;
   ClockService& clock;
+  DialUpService& dialUp;
+  ReminderService& reminders;
+  SoundService& sound;
 };
 
 class MainUnit;
@@ -57,20 +76,34 @@ struct MenuEntry {
   MenuItem item;
   const char* caption;  // code page 936; "&" marks the access key
   void (MainUnit::*click)();
+  bool checked;  // at start
 };
 
 class MainUnit {
  public:
-  MainUnit(const AppServices& services, Form1View& view) : services_(services), view_(view) {}
+  MainUnit(const AppServices& services, Form1View& view)
+      : services_(services), view_(view), countdown_(view, services.sound) {}
 
   void FormCreate();
   void FormClose();
+  bool Closed() const { return closed_; }
   // The shell's taskbar was re-created: put the icon back as it was.
   void TaskbarCreated();
 
-  void Timer1Timer() {}
-  void Timer2Timer() {}
+  // The monitoring switch, from the menu item `n1`.
+  void N1Click() { SetMonitoring(!monitoring_); }
+  bool MonitoringOn() const { return monitoring_; }
+  // Stops the evaluation while something else holds the store (the settings dialog).
+  void StopEvaluation();
+  // Lets the evaluation run again, but only while monitoring is on.
+  void ResumeEvaluation();
+
+  void Timer1Timer();
+  void Timer2Timer();
   void Timer3Timer();
+  // The countdown window's buttons: execute now and cancel (also Esc).
+  void BitBtn1Click();
+  void BitBtn2Click();
 
   // The tray menu, top to bottom, and its commands. The power, drive and
   // display commands act at once: no countdown, no closing of programs.
@@ -91,10 +124,10 @@ class MainUnit {
   void L1Click();
   void n17Click() { view_.Close(); }
 
-  bool Closed() const { return !Reg; }
-
   // Process-wide values.
   Settings settings;  // ShutApp, SoundPath, Tishi, LastTaskNum
+  // The verb of the countdown that shows, or of the last one; cleared by an
+  // immediate action while no countdown shows.
   std::string PendingAction;
   NotifyIconData NotifyData;
   std::uint32_t TaskbarCreatedMsg = 0;
@@ -102,8 +135,22 @@ class MainUnit {
   std::unique_ptr<TaskStore> Store;
 
  private:
+  void SetMonitoring(bool on);
+  void RunDueTask(std::int32_t slot, const std::string& action);
+  void RunImmediateAction(ActionId action, std::int32_t slot);
+  void StartPause();
+  void HandOver(const std::string& verb);
+  void EndCountdownAndRun();
+  void ShowTickFailure(const std::string& failure);
+
   AppServices services_;
   Form1View& view_;
+  Countdown countdown_;
+  TaskEvaluator evaluator_;
+  bool monitoring_ = true;  // the check mark of n1
+  bool closed_ = false;
+  bool inTick_ = false;
+  bool errorBoxOpen_ = false;
 };
 
 }  // namespace velmaro

@@ -2,12 +2,16 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "actions/reminder_window_win.h"
+#include "app/application_win.h"
 #include "app/form1_win.h"
+#include "platform/dialup.h"
 #include "platform/gbk.h"
 #include "platform/power_recording.h"
 #include "platform/registry_win.h"
 #include "platform/session_win.h"
 #include "platform/shell_win.h"
+#include "platform/sound.h"
 
 namespace {
 
@@ -25,6 +29,13 @@ void RestrictDllSearch() {
                  reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryW")))) {
     setDirectory(L"");  // removes the current folder from the search
   }
+}
+
+// Keyboard input for a window with buttons goes through the dialog manager,
+// which moves the focus with Tab and presses buttons with Enter and Esc.
+bool IsDialogKeyMessage(MSG& msg) {
+  HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+  return root && IsDialogMessageW(root, &msg);
 }
 
 }  // namespace
@@ -55,11 +66,19 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 #endif
   std::unique_ptr<velmaro::ProcessService> processes = velmaro::MakeSystemProcesses();
   std::unique_ptr<velmaro::ClockService> clock = velmaro::MakeSystemClock();
-  velmaro::TForm1 form1(velmaro::AppServices{registry, shell, session, power, *processes, *clock});
+  std::unique_ptr<velmaro::DialUpService> dialUp = velmaro::MakeSystemDialUp();
+  std::unique_ptr<velmaro::SoundService> sound = velmaro::MakeSystemSound();
+
+  velmaro::TApplication application;
+  if (!application.Create()) return 1;
+  velmaro::ReminderWindows reminders(application.Handle());
+  velmaro::TForm1 form1(
+      velmaro::AppServices{registry, shell, session, power, *processes, *clock, *dialUp, reminders, *sound}, application);
   if (!form1.Create()) return 1;
 
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (IsDialogKeyMessage(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

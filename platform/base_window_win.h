@@ -2,6 +2,13 @@
 // procedure finds the C++ object, stored from lpCreateParams at WM_NCCREATE,
 // and routes each message to T::HandleMessage. The pointer is cleared at
 // WM_NCDESTROY so no message reaches an object after its window is gone.
+//
+// A window with buttons that Tab, Enter and Esc should reach is created as a
+// dialog-like window: its class keeps the dialog manager's extra bytes and
+// its default processing is DefDlgProc, so the message loop's
+// IsDialogMessage moves the focus, presses the focused or default button and
+// sends IDCANCEL for Esc, and the focus comes back to the control that had it
+// when the window is activated again.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +16,8 @@
 #include <string>
 
 namespace velmaro {
+
+enum class WindowKind { Plain, DialogLike };
 
 template <class T>
 class BaseWindow {
@@ -28,12 +37,14 @@ class BaseWindow {
  protected:
   // Registers the class once per process (icon: MAINICON) and creates the window.
   bool CreateWindowOf(const wchar_t* className, const std::wstring& caption, DWORD style, DWORD exStyle, int x,
-                      int y, int width, int height, HWND owner) {
+                      int y, int width, int height, HWND owner, WindowKind kind = WindowKind::Plain) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
+    kind_ = kind;
     WNDCLASSEXW wc = {};
     if (!GetClassInfoExW(instance, className, &wc)) {
       wc.cbSize = sizeof wc;
       wc.lpfnWndProc = &BaseWindow::WindowProc;
+      wc.cbWndExtra = kind == WindowKind::DialogLike ? DLGWINDOWEXTRA : 0;
       wc.hInstance = instance;
       wc.hIcon = LoadIconW(instance, L"MAINICON");
       wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
@@ -46,7 +57,8 @@ class BaseWindow {
   }
 
   LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcW(hwnd_, message, wParam, lParam);
+    return kind_ == WindowKind::DialogLike ? DefDlgProcW(hwnd_, message, wParam, lParam)
+                                           : DefWindowProcW(hwnd_, message, wParam, lParam);
   }
 
  private:
@@ -62,14 +74,16 @@ class BaseWindow {
     }
     if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
+      LRESULT result = self->DefaultProc(message, wParam, lParam);
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       self->hwnd_ = nullptr;
-      return DefWindowProcW(hwnd, message, wParam, lParam);
+      return result;
     }
     return self->HandleMessage(message, wParam, lParam);
   }
 
   HWND hwnd_ = nullptr;
+  WindowKind kind_ = WindowKind::Plain;
 };
 
 }  // namespace velmaro

@@ -32,6 +32,10 @@ std::int32_t WrapToInt32(std::int64_t value) {
   return static_cast<std::int32_t>(static_cast<std::int64_t>(bits) - 0x100000000LL);
 }
 
+std::uint64_t MinuteOf(const ClockSnapshot& now) {
+  return ((((std::uint64_t{now.wYear} * 13 + now.wMonth) * 32 + now.wDay) * 24 + now.wHour) * 60) + now.wMinute;
+}
+
 }  // namespace
 
 std::uint32_t IdleMinutes(std::uint32_t lastInputTick, std::uint32_t tickNow) {
@@ -79,21 +83,33 @@ TriggerMatch MatchBoot(const std::string& text, std::uint32_t tickCount) {
 }
 
 TriggerMatch MatchTrigger(TriggerKind kind, const std::string& text, const ClockSnapshot& now, ClockService& clock) {
+  TriggerMatch match;
+  std::uint64_t occurrence = MinuteOf(now);
   switch (kind) {
     case TriggerKind::Idle: {
       // Input read first: read the other way round, an input in between would
       // make the difference wrap to some 71 582 minutes.
       std::uint32_t lastInput = clock.LastInputTick();
-      return MatchIdle(text, IdleMinutes(lastInput, clock.TickCount()));
+      match = MatchIdle(text, IdleMinutes(lastInput, clock.TickCount()));
+      occurrence = lastInput;
+      break;
     }
-    case TriggerKind::Once: return MatchOnce(text, now, ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator()));
-    case TriggerKind::Daily: return MatchDaily(text, now);
-    case TriggerKind::Weekly: return MatchWeekly(text, now);
-    case TriggerKind::Monthly: return MatchMonthly(text, now);
-    case TriggerKind::Yearly: return MatchYearly(text, now);
-    case TriggerKind::Boot: return MatchBoot(text, clock.TickCount());
+    case TriggerKind::Once:
+      match = MatchOnce(text, now, ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator()));
+      break;
+    case TriggerKind::Daily: match = MatchDaily(text, now); break;
+    case TriggerKind::Weekly: match = MatchWeekly(text, now); break;
+    case TriggerKind::Monthly: match = MatchMonthly(text, now); break;
+    case TriggerKind::Yearly: match = MatchYearly(text, now); break;
+    case TriggerKind::Boot: {
+      std::uint32_t ticks = clock.TickCount();
+      match = MatchBoot(text, ticks);
+      occurrence = MinutesSinceStart(ticks);
+      break;
+    }
   }
-  return TriggerMatch();
+  match.occurrence = occurrence;
+  return match;
 }
 
 }  // namespace velmaro

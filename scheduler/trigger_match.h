@@ -15,6 +15,11 @@ namespace velmaro {
 struct TriggerMatch {
   bool due = false;
   std::vector<std::string> fields;  // as the field scanner returns them
+  // Which occurrence of the trigger this is, so a task runs once per
+  // occurrence: the clock's minute for the kinds that name a time of day, the
+  // counter at the last input (one stretch of inactivity) for the idle kind,
+  // the minute since start for the boot kind. Set by MatchTrigger.
+  std::uint64_t occurrence = 0;
 };
 
 // Whole minutes, in unsigned 32-bit arithmetic so that both stay right across
@@ -33,8 +38,9 @@ TriggerMatch MatchMonthly(const std::string& text, const ClockSnapshot& now);
 TriggerMatch MatchYearly(const std::string& text, const ClockSnapshot& now);
 TriggerMatch MatchBoot(const std::string& text, std::uint32_t tickCount);
 
-// The matcher of `kind`. The idle time, the counter and the date format are
-// read from `clock` only for the kinds that need them, at this moment.
+// The matcher of `kind`, with the occurrence filled in. The idle time, the
+// counter and the date format are read from `clock` only for the kinds that
+// need them, at this moment.
 TriggerMatch MatchTrigger(TriggerKind kind, const std::string& text, const ClockSnapshot& now, ClockService& clock);
 
 }  // namespace velmaro

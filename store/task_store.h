@@ -53,12 +53,20 @@ class TaskStore {
     // A 64-bit counter, so a TaskNum of 2^31-1 ends the loop instead of overflowing.
     for (std::int64_t n = 1; n <= last; ++n) {
       const auto slot = static_cast<std::int32_t>(n);
-      std::string trigger = reg_.ReadString(SlotValueName('A', slot));
+      std::string trigger = ReadTrigger(slot);
       if (!trigger.empty()) visit(slot, trigger);
     }
   }
+  // Single values of a slot, read from the key that is open (OpenStore).
+  std::string ReadTrigger(std::int32_t slot) { return reg_.ReadString(SlotValueName('A', slot)); }
   std::string ReadAction(std::int32_t slot) { return reg_.ReadString(SlotValueName('B', slot)); }
   std::string ReadArgument(std::int32_t slot) { return reg_.ReadString(SlotValueName('C', slot)); }
+  std::int32_t LastTaskNum() const { return settings_.LastTaskNum; }
+
+  // Selects HKEY_LOCAL_MACHINE and opens the task store key, creating it if
+  // missing; every operation starts this way.
+  void OpenStore();
+  void CloseStore() { reg_.CloseKey(); }
 
   TaskSlot ReadSlot(std::int32_t slot);
   // Raises LastTaskNum by one, stores it as TaskNum and returns the new slot number.
@@ -73,7 +81,6 @@ class TaskStore {
   void SetStartWithWindows(bool on, const std::string& exePath);
 
  private:
-  void OpenStore();
   void OpenRunKey();
 
   RegistryObject& reg_;

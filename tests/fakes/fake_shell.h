@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,9 +49,12 @@ class FakeShell : public ShellService {
   }
   void ShowMessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) override {
     boxes.push_back({text, caption, flags});
+    // What happens while the modal box is up: its message loop runs timers and commands.
+    if (whileBoxShows) whileBoxShows();
   }
 
   bool notifyResult = true;
+  std::function<void()> whileBoxShows;
   std::vector<Notify> notifications;
   std::vector<std::string> registeredMessages;
   std::vector<Executed> executed;

@@ -9,48 +9,43 @@
 #include "platform/error_box.h"
 #include "platform/power_recording.h"
 #include "tests/fakes/fake_clock.h"
+#include "tests/fakes/fake_dialup.h"
+#include "tests/fakes/fake_form1.h"
 #include "tests/fakes/fake_processes.h"
+#include "tests/fakes/fake_reminders.h"
 #include "tests/fakes/fake_session.h"
 #include "tests/fakes/fake_shell.h"
+#include "tests/fakes/fake_sound.h"
 #include "tests/fakes/memory_registry.h"
 
 namespace velmaro {
 namespace {
-
-// Records what the logic did to the window, in order.
-class FakeView : public Form1View {
- public:
-  WindowHandle Handle() override { return 0x1234; }
-  void SetTimer(TimerId timer, bool enabled) override {
-    log.push_back(std::string(enabled ? "on " : "off ") + std::to_string(static_cast<unsigned>(timer)));
-  }
-  void SetProgressMax(std::int32_t maximum) override { log.push_back("max " + std::to_string(maximum)); }
-  void SetMenuCaption(MenuItem, const std::string& text) override { caption = text; }
-  void MakeTopmost() override { log.push_back("topmost"); }
-  void Close() override { log.push_back("close"); }
-
-  std::vector<std::string> log;
-  std::string caption;
-};
 
 class MainUnitTest : public ::testing::Test {
  protected:
   MemoryRegistry registry;
   FakeShell shell;
   FakeSession session;
-  FakeView view;
+  FakeClock clock;
+  FakeForm1 view{clock};
   RecordingPower power;
   FakeProcesses processes;
-  FakeClock clock;
+  FakeDialUp dialUp;
+  FakeReminders reminders;
+  FakeSound sound;
   MainUnit unit{Services(registry, session), view};
 
-  AppServices Services(MemoryRegistry& r, FakeSession& s) { return AppServices{r, shell, s, power, processes, clock}; }
+  void SetUp() override { view.Attach(unit); }
+  AppServices Services(MemoryRegistry& r, FakeSession& s) {
+    return AppServices{r, shell, s, power, processes, clock, dialUp, reminders, sound};
+  }
 };
 
 TEST_F(MainUnitTest, StartUpLoadsTheStoreAndAddsTheTrayIcon) {
   unit.FormCreate();
   EXPECT_EQ(session.calls, std::vector<std::string>{"privilege"});
-  EXPECT_EQ(view.log, (std::vector<std::string>{"off 2", "max 60", "topmost"}));
+  // The evaluation starts as the last step, once the tray icon is there.
+  EXPECT_EQ(view.log, (std::vector<std::string>{"off 2", "max 60", "topmost", "on 1"}));
   EXPECT_EQ(shell.registeredMessages, std::vector<std::string>{"TaskbarCreated"});
   ASSERT_EQ(shell.notifications.size(), 1u);
   const NotifyIconData& icon = shell.notifications[0].data;
@@ -81,17 +76,28 @@ TEST_F(MainUnitTest, PrivilegeOnlyOnNtOrVersionFiveAndUp) {
   }
 }
 
-TEST_F(MainUnitTest, StoreFailureIsShownAndStartUpGoesOn) {
+TEST_F(MainUnitTest, StoreFailureIsShownOnceStartUpIsThroughAndBeforeAnyTick) {
   registry.failSetAt = 1;
   session.userName = "";
+  bool timer1OnDuringBox = true;
+  shell.whileBoxShows = [&] { timer1OnDuringBox = view.on[1]; };
   unit.FormCreate();
+  EXPECT_FALSE(timer1OnDuringBox);
   ASSERT_EQ(shell.boxes.size(), 1u);
   EXPECT_EQ(shell.boxes[0].text, "Failed to set data for 'shutapp'");
   EXPECT_EQ(shell.boxes[0].caption, "Velmaro");
   EXPECT_EQ(shell.boxes[0].flags, kMbOk | kMbIconError);
   EXPECT_EQ(shell.notifications.size(), 1u);
-  EXPECT_EQ(view.log.back(), "topmost");
+  EXPECT_EQ(view.log.back(), "on 1");
   EXPECT_EQ(view.caption, "注销(&L) ");
+}
+
+TEST_F(MainUnitTest, ClosedWhileTheStartUpBoxShowsStartsNoTimer) {
+  registry.failSetAt = 1;
+  shell.whileBoxShows = [&] { unit.n17Click(); };
+  unit.FormCreate();
+  EXPECT_TRUE(unit.Closed());
+  EXPECT_FALSE(view.on[1]);
 }
 
 TEST_F(MainUnitTest, NegativeCountdownLengthGivesAnEmptyProgressRange) {
@@ -99,14 +105,13 @@ TEST_F(MainUnitTest, NegativeCountdownLengthGivesAnEmptyProgressRange) {
   unit.FormCreate();
   EXPECT_EQ(unit.settings.Tishi, -1);
   EXPECT_EQ(view.log[1], "max 0");
+  EXPECT_TRUE(shell.boxes.empty());
 }
 
 TEST_F(MainUnitTest, CloseStopsEveryTimerThenRemovesTheIconAndReleasesTheStore) {
   unit.FormCreate();
   view.log.clear();
   unit.n17Click();
-  EXPECT_EQ(view.log, std::vector<std::string>{"close"});
-  unit.FormClose();
   EXPECT_EQ(view.log, (std::vector<std::string>{"close", "off 1", "off 2", "off 3"}));
   EXPECT_EQ(shell.notifications.back().op, NotifyOp::Delete);
   EXPECT_TRUE(unit.Closed());
@@ -144,8 +149,8 @@ TEST_F(MainUnitTest, MenuCommandsActAtOnceWithTheirExactCalls) {
 
   unit.MenuCommand(MenuItem::L1);
   ASSERT_EQ(processes.runs.size(), 1u);
-  ASSERT_EQ(shell.executed.size(), 1u);  // the menu's cleanup opens its log
-  EXPECT_EQ(shell.executed[0].owner, 0x1234u);
+  ASSERT_EQ(shell.executed.size(), 1u);  // the menu's cleanup opens its log, owned by the application
+  EXPECT_EQ(shell.executed[0].owner, 0x1200u);
 
   unit.FormClose();
   power.calls.clear();
