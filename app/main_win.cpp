@@ -10,6 +10,7 @@
 #include "platform/power_recording.h"
 #include "platform/registry_win.h"
 #include "platform/session_win.h"
+#include "platform/shell_recording.h"
 #include "platform/shell_win.h"
 #include "platform/sound.h"
 
@@ -55,12 +56,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitCommonControlsEx(&controls);
 
   velmaro::Win32Registry registry;
-  velmaro::Win32Shell shell;
+  velmaro::Win32Shell systemShell;
   velmaro::Win32Session session;
 #ifdef VELMARO_RECORDING_POWER
-  // The end-to-end build: power calls are written to a log beside the exe.
-  velmaro::RecordingPower power(velmaro::DirectoryPart(session.ExecutablePath()) + "power-calls.log");
+  // The end-to-end build: power calls are written to a log beside the exe
+  // instead of made, and so are the tray icon's changes, which are made too.
+  const std::string folder = velmaro::DirectoryPart(session.ExecutablePath());
+  velmaro::RecordingPower power(folder + "power-calls.log");
+  velmaro::RecordingTrayShell shell(systemShell, folder + "tray-calls.log");
 #else
+  velmaro::ShellService& shell = systemShell;
   std::unique_ptr<velmaro::PowerService> systemPower = velmaro::MakeSystemPower();
   velmaro::PowerService& power = *systemPower;
 #endif

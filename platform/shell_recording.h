@@ -1,0 +1,31 @@
+// A shell that passes every call on and also appends each tray icon call to
+// a log file, one line such as "Modify DISSHUT Velmaro-禁用" (code page 936),
+// so the end-to-end tests can see what the tray shows.
+#pragma once
+
+#include <string>
+
+#include "platform/shell.h"
+
+namespace velmaro {
+
+class RecordingTrayShell : public ShellService {
+ public:
+  RecordingTrayShell(ShellService& inner, std::string logPath) : inner_(inner), logPath_(std::move(logPath)) {}
+
+  bool NotifyIcon(NotifyOp op, const NotifyIconData& data) override;
+  std::uint32_t RegisterMessage(const std::string& name) override { return inner_.RegisterMessage(name); }
+  void Execute(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
+               const char* directory, std::int32_t showCommand) override {
+    inner_.Execute(owner, verb, file, parameters, directory, showCommand);
+  }
+  void ShowMessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) override {
+    inner_.ShowMessageBox(text, caption, flags);
+  }
+
+ private:
+  ShellService& inner_;
+  std::string logPath_;
+};
+
+}  // namespace velmaro

@@ -1,0 +1,216 @@
+// What the end-to-end tests share: starting the real program (the build
+// that records power calls), finding its windows, preparing and reading the
+// task store, and the logs the recording build writes beside itself.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace velmaro_e2e {
+
+inline const wchar_t kStoreKey[] = L"Software\\Drennik\\Velmaro";
+inline const wchar_t kMainClass[] = L"TForm1";
+constexpr UINT kExitCommand = 117;  // menu item "退出(&X)"
+constexpr UINT kWmTrayIcon = WM_USER + 1;
+
+inline std::wstring BesideThisExe(const wchar_t* name) {
+  wchar_t path[MAX_PATH];
+  DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path, length);
+  return folder.substr(0, folder.find_last_of(L"\\/") + 1) + name;
+}
+
+// Narrow literals of the tests are code page 936, as the program's texts are.
+inline std::wstring Wide(const std::string& gbk) {
+  if (gbk.empty()) return std::wstring();
+  int length = MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), &wide[0], length);
+  return wide;
+}
+
+struct Windows {
+  DWORD pid;
+  const wchar_t* className;
+  std::vector<HWND> ofClass, visible;
+};
+
+inline BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
+  auto* found = reinterpret_cast<Windows*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  wchar_t cls[64] = {};
+  GetClassNameW(hwnd, cls, 64);
+  if (wcscmp(cls, found->className) == 0 && (found->pid == 0 || pid == found->pid)) found->ofClass.push_back(hwnd);
+  if (pid == found->pid && IsWindowVisible(hwnd)) found->visible.push_back(hwnd);
+  return TRUE;
+}
+
+// The top-level windows of process `pid` (0: of every process) of a class,
+// and every visible top-level window of `pid`.
+inline Windows WindowsOf(DWORD pid, const wchar_t* className = kMainClass) {
+  Windows found{pid, className, {}, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+inline std::wstring TextOf(HWND window) {
+  wchar_t text[512] = {};
+  GetWindowTextW(window, text, 512);
+  return text;
+}
+
+// Polls `condition` every 50 ms for up to `ms`.
+template <class Condition>
+bool WaitFor(Condition condition, DWORD ms) {
+  for (DWORD waited = 0;; waited += 50) {
+    if (condition()) return true;
+    if (waited >= ms) return false;
+    Sleep(50);
+  }
+}
+
+struct Program {
+  PROCESS_INFORMATION info = {};
+
+  bool Start() {
+    // The build that records power calls instead of making them.
+    std::wstring command = L"\"" + BesideThisExe(L"VelmaroE2E.exe") + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    return CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
+  }
+  // Starts the program and waits until start-up has run (null if either
+  // fails): the main window exists before start-up begins, and becoming
+  // topmost is among its last steps.
+  HWND Launch() {
+    if (!Start()) return nullptr;
+    HWND main = nullptr;
+    WaitFor([&] {
+      Windows found = WindowsOf(info.dwProcessId);
+      if (!found.ofClass.empty() && (GetWindowLongW(found.ofClass.front(), GWL_EXSTYLE) & WS_EX_TOPMOST)) {
+        main = found.ofClass.front();
+      }
+      return main != nullptr;
+    }, 15000);
+    return main;
+  }
+  bool Running() const { return WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT; }
+  // The exit code once the program has ended within `ms`, else STILL_ACTIVE.
+  DWORD ExitCode(DWORD ms) {
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(info.hProcess, ms) == WAIT_OBJECT_0) GetExitCodeProcess(info.hProcess, &code);
+    return code;
+  }
+  ~Program() {
+    if (!info.hProcess) return;
+    if (Running()) TerminateProcess(info.hProcess, 1);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+  }
+};
+
+struct Value {
+  DWORD type = REG_NONE;
+  std::vector<BYTE> data;
+  bool present = false;
+};
+
+inline Value ReadStoreValue(const wchar_t* name) {
+  Value value;
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kStoreKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return value;
+  DWORD size = 0;
+  if (RegQueryValueExW(key, name, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+    value.data.resize(size);
+    RegQueryValueExW(key, name, nullptr, &value.type, value.data.data(), &size);
+    value.present = true;
+  }
+  RegCloseKey(key);
+  return value;
+}
+
+inline DWORD Dword(const Value& value) {
+  DWORD number = 0xDEADBEEF;
+  if (value.type == REG_DWORD && value.data.size() == 4) memcpy(&number, value.data.data(), 4);
+  return number;
+}
+
+// Writes the store as an older install would have left it: integers as
+// REG_DWORD, texts as REG_SZ (code page 936 literals, stored as the system
+// stores every text).
+class StoreWriter {
+ public:
+  StoreWriter() {
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, kStoreKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+  }
+  ~StoreWriter() { RegCloseKey(key_); }
+  void Dword(const wchar_t* name, DWORD value) {
+    RegSetValueExW(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+  }
+  void Text(const std::wstring& name, const std::string& gbk) {
+    const std::wstring text = Wide(gbk);
+    RegSetValueExW(key_, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  }
+  void Task(int slot, const std::string& trigger, const std::string& action, const std::string& argument) {
+    Text(L"A" + std::to_wstring(slot), trigger);
+    Text(L"B" + std::to_wstring(slot), action);
+    Text(L"C" + std::to_wstring(slot), argument);
+  }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+// A log the recording build writes beside itself, in code page 936 with
+// CRLF line ends turned into "\n".
+inline std::string RecordedLog(const wchar_t* name) {
+  std::ifstream file(BesideThisExe(name).c_str(), std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  std::string lines = text.str();
+  for (std::size_t at; (at = lines.find("\r\n")) != std::string::npos;) lines.erase(at, 1);
+  return lines;
+}
+inline std::string PowerLog() { return RecordedLog(L"power-calls.log"); }
+inline std::string TrayLog() { return RecordedLog(L"tray-calls.log"); }
+
+// The pop-up menu window of the program, if one shows.
+inline HWND VisibleMenu() {
+  HWND menu = FindWindowW(L"#32768", nullptr);
+  return menu && IsWindowVisible(menu) ? menu : nullptr;
+}
+
+// Every test starts with no program of ours running, no task store and no logs.
+class E2eTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DeleteFileW(BesideThisExe(L"power-calls.log").c_str());
+    DeleteFileW(BesideThisExe(L"tray-calls.log").c_str());
+    while (HWND old = FindWindowW(kMainClass, nullptr)) {
+      PostMessageW(old, WM_CLOSE, 0, 0);
+      Sleep(200);
+    }
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kStoreKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+      wchar_t name[256];
+      DWORD length = 256;
+      while (RegEnumValueW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+        RegDeleteValueW(key, name);
+        length = 256;
+      }
+      RegCloseKey(key);
+      RegDeleteKeyW(HKEY_LOCAL_MACHINE, kStoreKey);
+    }
+  }
+};
+
+}  // namespace velmaro_e2e

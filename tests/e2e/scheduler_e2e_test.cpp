@@ -1,0 +1,174 @@
+// The scheduler in the real program under Wine, on a store as an older
+// install would have left it: tasks due in the current minute fire at the
+// first tick, power tasks count down in the stay-on-top window and run once
+// (recorded by the end-to-end build, never made), and the keyboard reaches
+// the window's buttons as the dialog manager routes it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/e2e_support.h"
+
+namespace {
+
+using namespace velmaro_e2e;
+
+// The countdown window's controls.
+constexpr int kLabel1 = 1001;
+constexpr int kLabel2 = 1002;
+constexpr int kBitBtn1 = 1004;
+constexpr int kBitBtn2 = 1005;
+constexpr DWORD kTickMs = 10000;
+constexpr DWORD kFirstTickMs = kTickMs;  // the first tick comes one period after start-up
+
+SYSTEMTIME LocalTimeIn(DWORD ms) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  FILETIME file;
+  SystemTimeToFileTime(&now, &file);
+  ULARGE_INTEGER at;
+  at.LowPart = file.dwLowDateTime;
+  at.HighPart = file.dwHighDateTime;
+  at.QuadPart += static_cast<ULONGLONG>(ms) * 10000;
+  file.dwLowDateTime = at.LowPart;
+  file.dwHighDateTime = at.HighPart;
+  FileTimeToSystemTime(&file, &now);
+  return now;
+}
+
+// The minute in which the first tick of a program started now will fall,
+// with at least `ticksAfter` more ticks of that minute after it; waits for
+// such a moment if the current one is too late in its minute.
+SYSTEMTIME FirstTickMinute(int ticksAfter) {
+  for (;;) {
+    const SYSTEMTIME tick = LocalTimeIn(kFirstTickMs + 2000);
+    if (tick.wSecond >= 2 && tick.wSecond <= 50 - 10 * ticksAfter) return tick;
+    Sleep(1000);
+  }
+}
+
+std::string Number(int value) { return std::to_string(value); }
+
+std::string DailyAt(const SYSTEMTIME& at) { return "每天" + Number(at.wHour) + "时" + Number(at.wMinute) + "分"; }
+
+// A once trigger as the task editor of an older install wrote it: the date
+// in the user's short date format.
+std::string OnceAt(const SYSTEMTIME& at) {
+  wchar_t date[80] = {};
+  GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &at, nullptr, date, 80);
+  char gbk[160] = {};
+  WideCharToMultiByte(936, 0, date, -1, gbk, sizeof gbk, nullptr, nullptr);
+  return "一次" + std::string(gbk) + "日" + Number(at.wHour) + "时" + Number(at.wMinute) + "分";
+}
+
+void WriteStore(DWORD tishi, const std::vector<std::vector<std::string>>& tasks) {
+  StoreWriter store;
+  store.Dword(L"shutapp", 0);
+  store.Text(L"soundpath", "");
+  store.Dword(L"tishi", tishi);
+  store.Dword(L"TaskNum", static_cast<DWORD>(tasks.size()));
+  for (std::size_t i = 0; i < tasks.size(); ++i) store.Task(static_cast<int>(i + 1), tasks[i][0], tasks[i][1], tasks[i][2]);
+}
+
+HWND FocusOf(const Program& program) {
+  GUITHREADINFO gui = {};
+  gui.cbSize = sizeof gui;
+  GetGUIThreadInfo(program.info.dwThreadId, &gui);
+  return gui.hwndFocus;
+}
+
+std::string LastLine(const std::string& log) {
+  std::size_t end = log.size() && log.back() == '\n' ? log.size() - 1 : log.size();
+  std::size_t start = log.rfind('\n', end ? end - 1 : 0);
+  return log.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1));
+}
+
+using SchedulerTest = E2eTest;
+
+TEST_F(SchedulerTest, APowerTaskCountsDownAndRunsOnceBesideAReminderDueInTheSameTick) {
+  // At least one more tick of the minute follows the end of the 5 s count: it
+  // would start the countdown again if a task could run twice in its minute.
+  const SYSTEMTIME due = FirstTickMinute(1);
+  WriteStore(5, {{DailyAt(due), "关闭计算机", "关闭计算机"}, {OnceAt(due), "提醒", "该休息一下了。"}});
+  Program program;
+  HWND main = program.Launch();
+  ASSERT_NE(main, nullptr);
+
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, kFirstTickMs + 10000));
+  EXPECT_EQ(TextOf(main), L"Windows 正在准备关机...");
+  EXPECT_EQ(TextOf(GetDlgItem(main, kLabel1)), L"要想取消关机，请按下<取消关机>按钮:剩余");
+  EXPECT_EQ(TextOf(GetDlgItem(main, kBitBtn1)), L"立即关机");
+  EXPECT_EQ(TextOf(GetDlgItem(main, kBitBtn2)), L"取消关机");
+  EXPECT_TRUE(GetWindowLongW(main, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+  std::vector<std::wstring> counted;
+  WaitFor([&] {
+    std::wstring label = TextOf(GetDlgItem(main, kLabel2));
+    if (!label.empty() && (counted.empty() || counted.back() != label)) counted.push_back(label);
+    return !IsWindowVisible(main);
+  }, 15000);
+  EXPECT_FALSE(IsWindowVisible(main));
+  const std::vector<std::wstring> expected = {L"4 秒", L"3 秒", L"2 秒", L"1 秒", L"0 秒"};
+  ASSERT_GE(counted.size(), 4u);
+  ASSERT_LE(counted.size(), expected.size());
+  EXPECT_TRUE(std::equal(counted.begin(), counted.end(), expected.begin())) << "counts down one second a tick";
+  EXPECT_EQ(TextOf(GetDlgItem(main, kLabel2)), L"0 秒");
+  EXPECT_EQ(PowerLog(), "ExitWindowsEx(12, 0)\n");
+
+  // The next tick, and the length of a countdown it could have started.
+  Sleep(kTickMs + 7000);
+  EXPECT_FALSE(IsWindowVisible(main));
+  EXPECT_EQ(PowerLog(), "ExitWindowsEx(12, 0)\n");
+  const Windows reminders = WindowsOf(program.info.dwProcessId, L"TForm6");
+  ASSERT_EQ(reminders.ofClass.size(), 1u);
+  EXPECT_TRUE(IsWindowVisible(reminders.ofClass[0]));
+  EXPECT_EQ(TextOf(GetDlgItem(reminders.ofClass[0], 1001)), L"该休息一下了。");
+  EXPECT_EQ(LastLine(TrayLog()), "Add MAINICON Velmaro-启用") << "monitoring stays on";
+
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.ExitCode(10000), 0u);
+}
+
+TEST_F(SchedulerTest, EscCancelsTheCountdownAndLeavesMonitoringOff) {
+  WriteStore(30, {{DailyAt(FirstTickMinute(0)), "关闭计算机", ""}});
+  Program program;
+  HWND main = program.Launch();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, kFirstTickMs + 10000));
+
+  // The cancel button holds the focus when the window shows for the first time.
+  HWND focus = nullptr;
+  EXPECT_TRUE(WaitFor([&] { return (focus = FocusOf(program)) == GetDlgItem(main, kBitBtn2); }, 3000));
+  PostMessageW(focus ? focus : main, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(main); }, 5000));
+  EXPECT_TRUE(WaitFor([&] { return LastLine(TrayLog()) == "Modify DISSHUT Velmaro-禁用"; }, 3000)) << TrayLog();
+  Sleep(2000);
+  EXPECT_EQ(PowerLog(), "");
+
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.ExitCode(10000), 0u);
+}
+
+TEST_F(SchedulerTest, TabThenEnterExecutesNow) {
+  WriteStore(30, {{DailyAt(FirstTickMinute(0)), "重启计算机", ""}});
+  Program program;
+  HWND main = program.Launch();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, kFirstTickMs + 10000));
+  ASSERT_TRUE(WaitFor([&] { return FocusOf(program) == GetDlgItem(main, kBitBtn2); }, 3000));
+
+  PostMessageW(FocusOf(program), WM_KEYDOWN, VK_TAB, 0);
+  ASSERT_TRUE(WaitFor([&] { return FocusOf(program) == GetDlgItem(main, kBitBtn1); }, 3000));
+  PostMessageW(FocusOf(program), WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_TRUE(WaitFor([&] { return PowerLog() == "ExitWindowsEx(6, 0)\n"; }, 5000)) << PowerLog();
+  EXPECT_FALSE(IsWindowVisible(main));
+  EXPECT_EQ(TrayLog().find("DISSHUT"), std::string::npos);
+
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.ExitCode(10000), 0u);
+}
+
+}  // namespace
