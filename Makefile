@@ -1,12 +1,13 @@
 # make        builds the core tests (build/native) and Velmaro.exe (build/windows)
 # make test   builds and runs every test
 # make run    builds and starts Velmaro.exe under Wine
+# make bench  builds and runs the benchmarks; figures last, as "bench NAME VALUE UNIT"
 # Each installs what it needs on Debian 12 first (tools/install-deps.sh).
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 BUILD_TYPE ?= Release
 
-.PHONY: all deps native windows test run fuzz clean
+.PHONY: all deps native windows test run bench soak fuzz clean
 
 all: native windows
 
@@ -26,6 +27,9 @@ test: all
 
 run: windows
 	@tools/run.sh
+
+bench: all
+	@tools/bench.sh
 
 fuzz: deps
 	@tools/fuzz.sh $(or $(SECONDS),60)

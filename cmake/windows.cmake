@@ -74,3 +74,11 @@ if(E2E_SOURCES)
   target_link_libraries(velmaro_e2e_tests PRIVATE gtest_win ${XP_LINK_FLAGS} ${SYSTEM_LIBS})
   add_dependencies(velmaro_e2e_tests Velmaro VelmaroE2E)
 endif()
+
+# Benchmarks under Wine against the real registry (make bench).
+file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS tests/bench/*_bench.cpp)
+foreach(src ${BENCH_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE velmaro_win ${XP_LINK_FLAGS})
+endforeach()

@@ -27,27 +27,31 @@ void Win32Registry::CloseKey(RegKeyHandle key) { RegCloseKey(ToHkey(key)); }
 
 bool Win32Registry::QueryValue(RegKeyHandle key, const std::string& name, RegValue* value) {
   const std::wstring wideName = ToWide(name);
+  // One call for the common short value; the evaluation tick reads every
+  // slot this way every ten seconds. A longer one (or one that grew since)
+  // is asked for again with the size the registry reported.
+  BYTE shortData[512];
+  std::vector<BYTE> longData;
+  BYTE* data = shortData;
   DWORD type = 0;
-  DWORD size = 0;
-  if (RegQueryValueExW(ToHkey(key), wideName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
-  // The value may grow between the two calls; ask again until it fits.
-  std::vector<BYTE> data;
-  LONG status;
-  do {
-    data.resize(size + sizeof(wchar_t));
-    size = static_cast<DWORD>(data.size());
-    status = RegQueryValueExW(ToHkey(key), wideName.c_str(), nullptr, &type, data.data(), &size);
-  } while (status == ERROR_MORE_DATA);
+  DWORD size = sizeof shortData;
+  LONG status = RegQueryValueExW(ToHkey(key), wideName.c_str(), nullptr, &type, data, &size);
+  while (status == ERROR_MORE_DATA) {
+    longData.resize(size + sizeof(wchar_t));
+    data = longData.data();
+    size = static_cast<DWORD>(longData.size());
+    status = RegQueryValueExW(ToHkey(key), wideName.c_str(), nullptr, &type, data, &size);
+  }
   if (status != ERROR_SUCCESS) return false;
 
   value->type = type;
   if (IsText(type)) {
-    const auto* text = reinterpret_cast<const wchar_t*>(data.data());
+    const auto* text = reinterpret_cast<const wchar_t*>(data);
     std::size_t length = size / sizeof(wchar_t);
     while (length > 0 && text[length - 1] == L'\0') --length;
     value->data = FromWide(text, length);
   } else {
-    value->data.assign(reinterpret_cast<const char*>(data.data()), size);
+    value->data.assign(reinterpret_cast<const char*>(data), size);
   }
   return true;
 }

@@ -4,19 +4,24 @@
 
 namespace velmaro {
 
+// One conversion call each way: a code page 936 text never has more UTF-16
+// units than bytes, and a UTF-16 unit never needs more than two bytes.
+
 std::wstring ToWide(const std::string& text) {
   if (text.empty()) return std::wstring();
-  int length = MultiByteToWideChar(kCodePage936, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(kCodePage936, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+  std::wstring wide(text.size(), L'\0');
+  int length = MultiByteToWideChar(kCodePage936, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                                   static_cast<int>(wide.size()));
+  wide.resize(static_cast<std::size_t>(length));
   return wide;
 }
 
 std::string FromWide(const wchar_t* text, std::size_t size) {
   if (size == 0) return std::string();
-  int length = WideCharToMultiByte(kCodePage936, 0, text, static_cast<int>(size), nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(kCodePage936, 0, text, static_cast<int>(size), &narrow[0], length, nullptr, nullptr);
+  std::string narrow(size * 2, '\0');
+  int length = WideCharToMultiByte(kCodePage936, 0, text, static_cast<int>(size), &narrow[0],
+                                   static_cast<int>(narrow.size()), nullptr, nullptr);
+  narrow.resize(static_cast<std::size_t>(length));
   return narrow;
 }
 

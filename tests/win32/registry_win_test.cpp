@@ -39,8 +39,12 @@ class Win32RegistryTest : public ::testing::Test {
 TEST_F(Win32RegistryTest, ChineseTextsRoundTripAsUtf16InTheRegistry) {
   reg.SelectRoot(RegRoot::LocalMachine);
   ASSERT_TRUE(reg.OpenKey("\\Software\\Drennik\\VelmaroTest"));
-  // 81 5C and 83 7C: second bytes that look like "\" and "|".
-  const std::string texts[] = {"乗億", "每天8时5分", "C:\\程序\\乗.exe|x", ""};
+  // 81 5C and 83 7C: second bytes that look like "\" and "|". The long one
+  // does not fit the first read's buffer and exactly 255 characters fill it.
+  std::string longText;
+  for (int i = 0; i < 700; ++i) longText += "该休息一下了。";
+  const std::string texts[] = {"乗億", "每天8时5分", "C:\\程序\\乗.exe|x", "", longText, std::string(255, 'x'),
+                               std::string(256, 'x')};
   for (const std::string& text : texts) {
     reg.WriteString("A1", text);
     EXPECT_TRUE(reg.ValueExists("A1"));

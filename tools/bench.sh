@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Every benchmark, native and under Wine (in a throwaway prefix, so the real
+# registry it fills is its own). Each benchmark measures its figures side by
+# side in one run; the "bench <name> <value> <unit>" lines come last.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=$root/build/bench
+mkdir -p "$out"
+: >"$out/all.log"
+# Keeps every line in the log and shows all but the figures, which come last.
+keep() { tee -a "$out/all.log" | { grep -v '^bench ' || true; }; }
+
+for bench in "$root"/build/native/*_bench; do
+  "$bench" | keep
+done
+
+export WINEPREFIX=$root/build/wine/bench
+"$root/tools/wine-prefix.sh"
+source "$root/tools/wine-env.sh"
+
+cd "$root/build/windows"
+# Wine starts its own services with the first program of a prefix; let them
+# settle before measuring.
+wine cmd /c exit >/dev/null 2>&1 || true
+sleep 5
+for bench in *_bench.exe; do
+  wine "$bench" | tr -d '\r' | keep
+done
+wineserver -k 2>/dev/null || true
+
+for script in "$root"/tools/bench-*.sh; do
+  if [ -x "$script" ]; then "$script" | keep; fi
+done
+
+echo
+grep '^bench ' "$out/all.log"
