@@ -2,6 +2,7 @@
 # make test   builds and runs every test
 # make run    builds and starts Velmaro.exe under Wine
 # make bench  builds and runs the benchmarks; figures last, as "bench NAME VALUE UNIT"
+# make soak   runs the program with 1 000 tasks for 10 minutes under Wine (not part of make test)
 # Each installs what it needs on Debian 12 first (tools/install-deps.sh).
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
@@ -30,6 +31,9 @@ run: windows
 
 bench: all
 	@tools/bench.sh
+
+soak: windows
+	@tools/soak.sh $(or $(MINUTES),10)
 
 fuzz: deps
 	@tools/fuzz.sh $(or $(SECONDS),60)

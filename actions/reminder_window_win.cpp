@@ -1,5 +1,7 @@
 #include "actions/reminder_window_win.h"
 
+#include <algorithm>
+
 #include "platform/controls_win.h"
 #include "platform/text_win.h"
 
@@ -48,7 +50,10 @@ void TForm6::Show(const std::string& text) {
   SetFocus(GetDlgItem(Handle(), IDC_BUTTON1));
 }
 
-void TForm6::Button1Click() { ShowWindow(Handle(), SW_HIDE); }
+void TForm6::Button1Click() {
+  ShowWindow(Handle(), SW_HIDE);
+  closed_ = true;
+}
 
 void TForm6::ApplyDpi(int dpi) {
   HFONT font = CreateScaledFont(L"宋体", kFontHeight96, dpi);
@@ -69,8 +74,8 @@ LRESULT TForm6::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_CLOSE:
-      // Closed reminders are hidden, never destroyed while the program runs.
-      ShowWindow(Handle(), SW_HIDE);
+      // Hidden now, destroyed later: never inside one of its own handlers.
+      Button1Click();
       return 0;
     case kWmDpiChanged: {
       const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
@@ -84,6 +89,10 @@ LRESULT TForm6::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void ReminderWindows::ShowReminder(const std::string& text) {
+  forms_.erase(std::remove_if(forms_.begin(), forms_.end(), [](const std::unique_ptr<TForm6>& form) {
+                 return form->Closed();
+               }),
+               forms_.end());
   forms_.push_back(std::make_unique<TForm6>(owner_));
   forms_.back()->Show(text);
 }

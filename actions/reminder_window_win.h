@@ -1,6 +1,8 @@
 // The reminder window TForm6: a topmost window with one line of text and an
-// OK button. Every reminder gets a window of its own; a closed one is only
-// hidden and is released with the ReminderWindows that made it.
+// OK button. Every reminder gets a window of its own; a closed one is hidden
+// at once and released when the next reminder shows, so a reminder every
+// minute for months does not pile up hidden windows until the system has no
+// more to give.
 #pragma once
 
 #include <windows.h>
@@ -24,6 +26,8 @@ class TForm6 : public BaseWindow<TForm6> {
 
   // Shows the window, puts it above all others and sets Label1 to `text`.
   void Show(const std::string& text);
+  // Closed by its OK button or its close box (and so hidden).
+  bool Closed() const { return closed_; }
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -32,6 +36,7 @@ class TForm6 : public BaseWindow<TForm6> {
   void ApplyDpi(int dpi);
 
   HFONT font_ = nullptr;
+  bool closed_ = false;
 };
 
 class ReminderWindows : public ReminderService {
@@ -43,6 +48,8 @@ class ReminderWindows : public ReminderService {
 
   // The most recently created reminder window; null before the first.
   TForm6* Form6() const { return forms_.empty() ? nullptr : forms_.back().get(); }
+  // The reminder windows that exist, closed ones included until the next reminder.
+  std::size_t Count() const { return forms_.size(); }
 
  private:
   HWND owner_;

@@ -82,3 +82,8 @@ foreach(src ${BENCH_SOURCES})
   add_executable(${name} ${src})
   target_link_libraries(${name} PRIVATE velmaro_win ${XP_LINK_FLAGS})
 endforeach()
+
+# The soak run of the program (make soak).
+add_executable(velmaro_soak tests/soak/velmaro_soak.cpp)
+target_link_libraries(velmaro_soak PRIVATE gtest_win psapi ${XP_LINK_FLAGS} ${SYSTEM_LIBS})
+add_dependencies(velmaro_soak VelmaroE2E)

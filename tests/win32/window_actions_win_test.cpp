@@ -59,7 +59,14 @@ TEST(Win32ShowReminder, EachCallShowsANewTopmostWindowWithItsText) {
   EXPECT_TRUE(IsWindowVisible(first));
   SendMessageW(first, WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindowVisible(first));
-  EXPECT_TRUE(IsWindow(first) && IsWindow(second));
+
+  // The next reminder releases the closed ones; an open one stays.
+  reminders.ShowReminder("third");
+  HWND third = reminders.Form6()->Handle();
+  reminders.ShowReminder("fourth");
+  EXPECT_FALSE(IsWindow(first) || IsWindow(second));
+  EXPECT_TRUE(IsWindowVisible(third));
+  EXPECT_EQ(reminders.Count(), 2u);
 }
 
 // The real enumeration, narrowed to the windows of the processes a test
