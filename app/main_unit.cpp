@@ -104,4 +104,11 @@ void MainUnit::Timer3Timer() {
   view_.SetTimer(TimerId::Timer3, false);
 }
 
+// Stand-ins until the monitoring switch lands: the tick stops and starts
+// without regard to monitoring.
+void MainUnit::StopEvaluation() { view_.SetTimer(TimerId::Timer1, false); }
+void MainUnit::ResumeEvaluation() { view_.SetTimer(TimerId::Timer1, true); }
+// A negative countdown length is no valid progress range, as at start-up.
+void MainUnit::SetCountdownMax(std::int32_t tishi) { view_.SetProgressMax(std::max<std::int32_t>(tishi, 0)); }
+
 }  // namespace velmaro

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/menu.h"
+#include "dialogs/main_window_link.h"
 #include "platform/clock.h"
 #include "platform/power.h"
 #include "platform/processes.h"
@@ -59,7 +60,7 @@ struct MenuEntry {
   void (MainUnit::*click)();
 };
 
-class MainUnit {
+class MainUnit : public MainWindowLink {
  public:
   MainUnit(const AppServices& services, Form1View& view) : services_(services), view_(view) {}
 
@@ -90,6 +91,11 @@ class MainUnit {
   void n13Click();
   void L1Click();
   void n17Click() { view_.Close(); }
+
+  // MainWindowLink, for the settings dialog.
+  void StopEvaluation() override;
+  void ResumeEvaluation() override;
+  void SetCountdownMax(std::int32_t tishi) override;
 
   bool Closed() const { return !Reg; }
 
