@@ -16,6 +16,8 @@ constexpr std::uint32_t kPlatformWin32Nt = 2;
 }
 
 const MenuEntry MainUnit::kPopupMenu[] = {
+    {MenuItem::n4, "设置(&S)", &MainUnit::n4Click},
+    {MenuItem::Separator, "", nullptr},  // N5
     {MenuItem::n6, kLogOffCaption, &MainUnit::n6Click},
     {MenuItem::n7, "待机(&W)", &MainUnit::n7Click},
     {MenuItem::n8, "休眠(&S)", &MainUnit::n8Click},
@@ -86,6 +88,8 @@ void MainUnit::FormCreate() {
 }
 
 void MainUnit::FormClose() {
+  // Open dialogs and editors must not reach the store once it is released.
+  if (dialogs_) dialogs_->Close();
   // No tick may reach the store once it is released.
   view_.SetTimer(TimerId::Timer1, false);
   view_.SetTimer(TimerId::Timer2, false);
@@ -97,6 +101,15 @@ void MainUnit::FormClose() {
 
 void MainUnit::TaskbarCreated() {
   if (!Closed()) services_.shell.NotifyIcon(NotifyOp::Add, NotifyData);
+}
+
+void MainUnit::n4Click() {
+  if (!dialogs_) {
+    const DialogServices services{services_.shell, services_.clock,     services_.session,
+                                  services_.files, services_.autoStart, services_.dialogWindows};
+    dialogs_ = std::make_unique<Dialogs>(services, *Store, settings, *this);
+  }
+  dialogs_->OpenSettings();
 }
 
 void MainUnit::Timer3Timer() {

@@ -8,8 +8,12 @@
 #include <string>
 
 #include "app/menu.h"
+#include "dialogs/dialog_windows.h"
+#include "dialogs/dialogs.h"
 #include "dialogs/main_window_link.h"
+#include "platform/autostart.h"
 #include "platform/clock.h"
+#include "platform/file_dialog.h"
 #include "platform/power.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
@@ -50,6 +54,9 @@ struct AppServices {
   PowerService& power;
   ProcessService& processes;
   ClockService& clock;
+  FileDialogService& files;
+  AutoStartService& autoStart;
+  DialogWindows& dialogWindows;
 };
 
 class MainUnit;
@@ -91,6 +98,7 @@ class MainUnit : public MainWindowLink {
   void n13Click();
   void L1Click();
   void n17Click() { view_.Close(); }
+  void n4Click();
 
   // MainWindowLink, for the settings dialog.
   void StopEvaluation() override;
@@ -110,6 +118,8 @@ class MainUnit : public MainWindowLink {
  private:
   AppServices services_;
   Form1View& view_;
+  // Created with the first settings dialog; the dialogs live until the program ends.
+  std::unique_ptr<Dialogs> dialogs_;
 };
 
 }  // namespace velmaro
