@@ -3,6 +3,10 @@
 #include <commctrl.h>
 
 #include "app/form1_win.h"
+#include "dialogs/dialog_windows_win.h"
+#include "platform/autostart_win.h"
+#include "platform/controls_win.h"
+#include "platform/file_dialog_win.h"
 #include "platform/gbk.h"
 #include "platform/power_recording.h"
 #include "platform/registry_win.h"
@@ -40,7 +44,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return 0;
   }
 
-  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS | ICC_DATE_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
 
   velmaro::Win32Registry registry;
@@ -55,11 +59,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 #endif
   std::unique_ptr<velmaro::ProcessService> processes = velmaro::MakeSystemProcesses();
   std::unique_ptr<velmaro::ClockService> clock = velmaro::MakeSystemClock();
-  velmaro::TForm1 form1(velmaro::AppServices{registry, shell, session, power, *processes, *clock});
+  velmaro::Win32FileDialog files;
+  velmaro::Win32AutoStart autoStart;
+  velmaro::Win32DialogWindows dialogWindows;
+  velmaro::TForm1 form1(
+      velmaro::AppServices{registry, shell, session, power, *processes, *clock, files, autoStart, dialogWindows});
   if (!form1.Create()) return 1;
 
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (velmaro::HandleDialogKeys(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
