@@ -101,6 +101,14 @@ TEST_F(DialogWindowsTest, FieldsTakeOnlyWhatTheirFilterLetsThroughTypedOrPasted)
     SendMessageW(edit, WM_PASTE, 0, 0);
     EXPECT_EQ(Text(c.window, c.id), c.shown) << c.id;
   }
+  // Choosing an action from the list prepares the argument field at once.
+  HWND action = GetDlgItem(editor, form5::IDC_COMBOBOX5);
+  SendMessageW(action, CB_SETCURSEL, 0, 0);
+  SendMessageW(editor, WM_COMMAND, MAKEWPARAM(form5::IDC_COMBOBOX5, CBN_SELCHANGE), reinterpret_cast<LPARAM>(action));
+  EXPECT_EQ(Text(editor, form5::IDC_LABEL6), L"提醒语：");
+  EXPECT_EQ(Text(editor, form5::IDC_COMBOBOX6), L"下班时间到。");
+  EXPECT_EQ(SendDlgItemMessageW(editor, form5::IDC_COMBOBOX6, CB_GETCOUNT, 0, 0), 5);
+
   // The combo boxes take any text.
   HWND combo = GetDlgItem(editor, form5::IDC_COMBOBOX2);
   SendMessageW(FindWindowExW(combo, nullptr, L"EDIT", nullptr), WM_CHAR, L'x', 0);
