@@ -18,7 +18,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"TForm3";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr int kFontHeight96 = -13;
-constexpr UINT kWmDpiChanged = 0x02E0;  // not in the XP headers
 constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
 constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
 
@@ -85,11 +84,7 @@ TForm3::TForm3(SettingsDialog& model) : model_(model) {
   dpi = WindowDpi(window);
   font_ = CreateScaledFont(L"宋体", kFontHeight96, dpi);
   CreateControls(window, kControls, dpi, font_);
-  for (int id : {IDC_LISTVIEW1, IDC_EDIT5, IDC_EDIT8}) {
-    HWND control = GetDlgItem(window, id);
-    SetWindowLongPtrW(control, GWL_EXSTYLE, GetWindowLongPtrW(control, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
-    SetWindowPos(control, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
-  }
+  for (int id : {IDC_LISTVIEW1, IDC_EDIT5, IDC_EDIT8}) AddClientEdge(GetDlgItem(window, id));
   FilterEditInput(GetDlgItem(window, IDC_EDIT5), &CountdownFieldAccepts);
 
   HWND list = List(window);
@@ -128,13 +123,7 @@ void TForm3::Refresh() {
   SetControlText(window, IDC_EDIT8, model_.Edit8);
   CheckDlgButton(window, IDC_CHECKBOX2, model_.CheckBox2 ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(window, IDC_CHECKBOX5, model_.CheckBox5 ? BST_CHECKED : BST_UNCHECKED);
-  const bool shown = IsWindowVisible(window) != FALSE;
-  if (model_.visible && !shown) {
-    ShowWindow(window, SW_SHOW);
-    SetForegroundWindow(window);
-  } else if (!model_.visible && shown) {
-    ShowWindow(window, SW_HIDE);
-  }
+  SetWindowShown(window, model_.visible);
 }
 
 void TForm3::RefreshList() {
@@ -224,13 +213,10 @@ LRESULT TForm3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       Run(&SettingsDialog::Close);
       return 0;
-    case kWmDpiChanged: {
-      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(BaseWindow::Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    case kDpiChangedMessage:
+      MoveToSuggestedRect(BaseWindow::Handle(), lParam);
       ApplyDpi(HIWORD(wParam));
       return 0;
-    }
     case WM_DESTROY:
       DisableDialogKeys(BaseWindow::Handle());
       return 0;

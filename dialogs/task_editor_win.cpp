@@ -16,7 +16,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"TForm5";
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
 constexpr int kFontHeight96 = -13;
-constexpr UINT kWmDpiChanged = 0x02E0;  // not in the XP headers
 // A drop-down combo box's height includes its list; the box itself takes
 // its height (21 at 96 dpi) from the font.
 constexpr int kDropDown96 = 180;
@@ -141,8 +140,7 @@ TForm5::TForm5(TaskEditor& model) : model_(model) {
   CreateControls(window, kControls, dpi, font_);
   for (int id : {IDC_EDIT1, IDC_EDIT3, IDC_EDIT4}) {
     HWND edit = GetDlgItem(window, id);
-    SetWindowLongPtrW(edit, GWL_EXSTYLE, GetWindowLongPtrW(edit, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
-    SetWindowPos(edit, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    AddClientEdge(edit);
     FilterEditInput(edit, &DigitFieldAccepts);
   }
   for (const TimePicker& picker : kTimePickers) {
@@ -206,13 +204,7 @@ void TForm5::Push() {
     if (HWND edit = ComboEdit(combo)) SetTooltip(tooltip_, edit, model_.ComboBox6Hint);
     shownHint_ = model_.ComboBox6Hint;
   }
-  const bool shown = IsWindowVisible(window) != FALSE;
-  if (model_.visible && !shown) {
-    ShowWindow(window, SW_SHOW);
-    SetForegroundWindow(window);
-  } else if (!model_.visible && shown) {
-    ShowWindow(window, SW_HIDE);
-  }
+  SetWindowShown(window, model_.visible);
 }
 
 void TForm5::Run(void (TaskEditor::*handler)()) {
@@ -276,13 +268,10 @@ LRESULT TForm5::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // The close box only hides: no handler of the editor's own runs.
       Run(&TaskEditor::FormClose);
       return 0;
-    case kWmDpiChanged: {
-      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(BaseWindow::Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    case kDpiChangedMessage:
+      MoveToSuggestedRect(BaseWindow::Handle(), lParam);
       ApplyDpi(HIWORD(wParam));
       return 0;
-    }
     case WM_DESTROY:
       DisableDialogKeys(BaseWindow::Handle());
       return 0;

@@ -182,6 +182,23 @@ void SetTooltip(HWND tooltip, HWND control, const std::string& text) {
   if (!wide.empty()) SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
+void MoveToSuggestedRect(HWND window, LPARAM suggested) {
+  const RECT* rect = reinterpret_cast<const RECT*>(suggested);
+  SetWindowPos(window, nullptr, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void AddClientEdge(HWND control) {
+  SetWindowLongPtrW(control, GWL_EXSTYLE, GetWindowLongPtrW(control, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
+  SetWindowPos(control, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+}
+
+void SetWindowShown(HWND window, bool shown) {
+  if ((IsWindowVisible(window) != FALSE) == shown) return;
+  ShowWindow(window, shown ? SW_SHOW : SW_HIDE);
+  if (shown) SetForegroundWindow(window);
+}
+
 void EnableDialogKeys(HWND window) { SetPropW(window, kDialogKeysProp, reinterpret_cast<HANDLE>(1)); }
 
 void DisableDialogKeys(HWND window) { RemovePropW(window, kDialogKeysProp); }

@@ -48,6 +48,18 @@ void FilterEditInput(HWND edit, bool (*accepts)(char32_t));
 HWND CreateTooltip(HWND owner);
 void SetTooltip(HWND tooltip, HWND control, const std::string& text);
 
+// WM_DPICHANGED, which the XP headers lack.
+constexpr UINT kDpiChangedMessage = 0x02E0;
+// Moves and sizes `window` to the rectangle that WM_DPICHANGED suggests in its lParam.
+void MoveToSuggestedRect(HWND window, LPARAM suggested);
+
+// The sunken edge of an edit or list control, which the control tables
+// cannot give (they set styles, not extended styles).
+void AddClientEdge(HWND control);
+
+// Shows (and brings to the front) or hides a window, unless it already is so.
+void SetWindowShown(HWND window, bool shown);
+
 // Tab, Enter and the access keys for the windows that ask for them: the
 // message loop offers every message here first.
 void EnableDialogKeys(HWND window);
