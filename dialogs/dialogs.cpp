@@ -1,6 +1,7 @@
 #include "dialogs/dialogs.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace velmaro {
 
@@ -14,9 +15,10 @@ Dialogs::Window<Model>& Dialogs::WindowFor(std::vector<Window<Model>>& windows, 
 
 void Dialogs::OpenSettings() {
   link.StopEvaluation();
-  settings_.push_back({std::make_unique<SettingsDialog>(*this), nullptr});
+  auto model = std::make_unique<SettingsDialog>(*this);
+  std::unique_ptr<DialogView> view = services.windows.CreateSettingsWindow(*model);
+  settings_.push_back({std::move(model), std::move(view)});
   Window<SettingsDialog>& window = settings_.back();
-  window.view = services.windows.CreateSettingsWindow(*window.model);
   SettingsDialog& dialog = *window.model;
   dialog.visible = true;
   window.view->Refresh();
@@ -30,9 +32,10 @@ void Dialogs::OpenSettings() {
 }
 
 TaskEditor& Dialogs::OpenEditor() {
-  editors_.push_back({std::make_unique<TaskEditor>(*this), nullptr});
+  auto model = std::make_unique<TaskEditor>(*this);
+  std::unique_ptr<DialogView> view = services.windows.CreateEditorWindow(*model);
+  editors_.push_back({std::move(model), std::move(view)});
   Window<TaskEditor>& window = editors_.back();
-  window.view = services.windows.CreateEditorWindow(*window.model);
   TaskEditor& editor = *window.model;
   editor.FormCreate();
   editor.visible = true;
