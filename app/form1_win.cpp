@@ -115,6 +115,7 @@ void TForm1::OnCreate() {
   CreateControls(hwnd, kControls, dpi_, font_);
   SendDlgItemMessageW(hwnd, IDC_PGBAR1, PBM_SETRANGE32, 0, 100);
   SendMessageW(hwnd, DM_SETDEFID, IDC_BITBTN2, 0);
+  EnableDialogKeys(hwnd);
   SetButtonGlyphs();
 
   PopupMenu1 = CreatePopupMenu();

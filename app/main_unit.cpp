@@ -35,7 +35,9 @@ class FlagScope {
 
 const MenuEntry MainUnit::kPopupMenu[] = {
     {MenuItem::n1, "启用监控(&E)", &MainUnit::N1Click, true},
-    {MenuItem::Separator, "", nullptr, false},
+    {MenuItem::Separator, "", nullptr, false},  // N2
+    {MenuItem::n4, "设置(&S)", &MainUnit::n4Click, false},
+    {MenuItem::Separator, "", nullptr, false},  // N5
     {MenuItem::n6, kLogOffCaption, &MainUnit::n6Click, false},
     {MenuItem::n7, "待机(&W)", &MainUnit::n7Click, false},
     {MenuItem::n8, "休眠(&S)", &MainUnit::n8Click, false},
@@ -47,7 +49,7 @@ const MenuEntry MainUnit::kPopupMenu[] = {
     {MenuItem::n12, "关闭光驱(&C)", &MainUnit::n12Click, false},
     {MenuItem::n13, "关闭显示器(&M)", &MainUnit::n13Click, false},
     {MenuItem::L1, "清理系统垃圾(&Z)", &MainUnit::L1Click, false},
-    {MenuItem::Separator, "", nullptr, false},
+    {MenuItem::Separator, "", nullptr, false},  // N14
     {MenuItem::n17, "退出(&X)", &MainUnit::n17Click, false},
 };
 const std::size_t MainUnit::kPopupMenuSize = sizeof kPopupMenu / sizeof kPopupMenu[0];
@@ -121,6 +123,8 @@ void MainUnit::FormCreate() {
 void MainUnit::FormClose() {
   if (closed_) return;
   closed_ = true;
+  // Open dialogs and editors must not reach the store once the program closes.
+  if (dialogs_) dialogs_->Close();
   view_.SetTimer(TimerId::Timer1, false);
   view_.SetTimer(TimerId::Timer2, false);
   view_.SetTimer(TimerId::Timer3, false);
@@ -149,6 +153,9 @@ void MainUnit::StopEvaluation() { view_.SetTimer(TimerId::Timer1, false); }
 void MainUnit::ResumeEvaluation() {
   if (monitoring_ && !closed_) view_.SetTimer(TimerId::Timer1, true);
 }
+
+// A negative countdown length is no valid progress range, as at start-up.
+void MainUnit::SetCountdownMax(std::int32_t tishi) { view_.SetProgressMax(std::max<std::int32_t>(tishi, 0)); }
 
 void MainUnit::Timer1Timer() {
   // A nested message loop inside an action (the shell opening a file, the
@@ -211,6 +218,15 @@ void MainUnit::HandOver(const std::string& verb) {
   if (settings.ShutApp == 1 && IsSuspendVerb(PendingAction)) CloseOtherWindows(services_.processes, view_.Handle());
 }
 
+void MainUnit::n4Click() {
+  if (!dialogs_) {
+    const DialogServices services{services_.shell, services_.clock,     services_.session,
+                                  services_.files, services_.autoStart, services_.dialogWindows};
+    dialogs_ = std::make_unique<Dialogs>(services, *Store, settings, *this);
+  }
+  dialogs_->OpenSettings();
+}
+
 void MainUnit::Timer3Timer() {
   view_.SetTimer(TimerId::Timer3, false);
   ResumeEvaluation();
@@ -251,5 +267,6 @@ void MainUnit::ShowTickFailure(const std::string& failure) {
   FlagScope open(errorBoxOpen_);
   ShowErrorBox(services_.shell, failure);
 }
+
 
 }  // namespace velmaro

@@ -17,8 +17,13 @@
 #include "actions/countdown.h"
 #include "actions/reminder.h"
 #include "app/menu.h"
+#include "dialogs/dialog_windows.h"
+#include "dialogs/dialogs.h"
+#include "dialogs/main_window_link.h"
+#include "platform/autostart.h"
 #include "platform/clock.h"
 #include "platform/dialup.h"
+#include "platform/file_dialog.h"
 #include "platform/power.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
@@ -68,6 +73,9 @@ struct AppServices {
   DialUpService& dialUp;
   ReminderService& reminders;
   SoundService& sound;
+  FileDialogService& files;
+  AutoStartService& autoStart;
+  DialogWindows& dialogWindows;
 };
 
 class MainUnit;
@@ -79,7 +87,7 @@ struct MenuEntry {
   bool checked;  // at start
 };
 
-class MainUnit {
+class MainUnit : public MainWindowLink {
  public:
   MainUnit(const AppServices& services, Form1View& view)
       : services_(services), view_(view), countdown_(view, services.sound) {}
@@ -93,10 +101,6 @@ class MainUnit {
   // The monitoring switch, from the menu item `n1`.
   void N1Click() { SetMonitoring(!monitoring_); }
   bool MonitoringOn() const { return monitoring_; }
-  // Stops the evaluation while something else holds the store (the settings dialog).
-  void StopEvaluation();
-  // Lets the evaluation run again, but only while monitoring is on.
-  void ResumeEvaluation();
 
   void Timer1Timer();
   void Timer2Timer();
@@ -123,6 +127,13 @@ class MainUnit {
   void n13Click();
   void L1Click();
   void n17Click() { view_.Close(); }
+  void n4Click();
+
+  // MainWindowLink, for the settings dialog: the evaluation stops while it
+  // is open and runs again when it closes, but only while monitoring is on.
+  void StopEvaluation() override;
+  void ResumeEvaluation() override;
+  void SetCountdownMax(std::int32_t tishi) override;
 
   // Process-wide values.
   Settings settings;  // ShutApp, SoundPath, Tishi, LastTaskNum
@@ -151,6 +162,8 @@ class MainUnit {
   bool closed_ = false;
   bool inTick_ = false;
   bool errorBoxOpen_ = false;
+  // Created with the first settings dialog; the dialogs live until the program ends.
+  std::unique_ptr<Dialogs> dialogs_;
 };
 
 }  // namespace velmaro

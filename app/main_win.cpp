@@ -5,7 +5,11 @@
 #include "actions/reminder_window_win.h"
 #include "app/application_win.h"
 #include "app/form1_win.h"
+#include "dialogs/dialog_windows_win.h"
 #include "platform/dialup.h"
+#include "platform/autostart_win.h"
+#include "platform/controls_win.h"
+#include "platform/file_dialog_win.h"
 #include "platform/gbk.h"
 #include "platform/power_recording.h"
 #include "platform/registry_win.h"
@@ -32,13 +36,6 @@ void RestrictDllSearch() {
   }
 }
 
-// Keyboard input for a window with buttons goes through the dialog manager,
-// which moves the focus with Tab and presses buttons with Enter and Esc.
-bool IsDialogKeyMessage(MSG& msg) {
-  HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-  return root && IsDialogMessageW(root, &msg);
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -52,7 +49,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return 0;
   }
 
-  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+  INITCOMMONCONTROLSEX controls = {sizeof controls,
+                                   ICC_PROGRESS_CLASS | ICC_DATE_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
 
   velmaro::Win32Registry registry;
@@ -73,17 +71,21 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   std::unique_ptr<velmaro::ClockService> clock = velmaro::MakeSystemClock();
   std::unique_ptr<velmaro::DialUpService> dialUp = velmaro::MakeSystemDialUp();
   std::unique_ptr<velmaro::SoundService> sound = velmaro::MakeSystemSound();
+  velmaro::Win32FileDialog files;
+  velmaro::Win32AutoStart autoStart;
+  velmaro::Win32DialogWindows dialogWindows;
 
   velmaro::TApplication application;
   if (!application.Create()) return 1;
   velmaro::ReminderWindows reminders(application.Handle());
-  velmaro::TForm1 form1(
-      velmaro::AppServices{registry, shell, session, power, *processes, *clock, *dialUp, reminders, *sound}, application);
+  velmaro::TForm1 form1(velmaro::AppServices{registry, shell, session, power, *processes, *clock, *dialUp, reminders,
+                                             *sound, files, autoStart, dialogWindows},
+                        application);
   if (!form1.Create()) return 1;
 
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (IsDialogKeyMessage(msg)) continue;
+    if (velmaro::HandleDialogKeys(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

@@ -7,6 +7,7 @@ namespace velmaro {
 enum class MenuItem : unsigned {
   Separator = 0,
   n1 = 101,   // monitoring on or off, checked while on
+  n4 = 104,   // the settings dialog
   n6 = 106,   // log off, its caption completed with the user name at start-up
   n7 = 107,   // stand by
   n8 = 108,   // hibernate

@@ -3,7 +3,7 @@
 add_compile_definitions(_WIN32_WINNT=0x0501 WINVER=0x0501 UNICODE _UNICODE NOMINMAX)
 set(XP_LINK_FLAGS -static -static-libgcc -static-libstdc++
     -Wl,--major-subsystem-version,5,--minor-subsystem-version,1,--major-os-version,5,--minor-os-version,1)
-set(SYSTEM_LIBS comctl32 shell32 user32 gdi32 advapi32 kernel32)
+set(SYSTEM_LIBS comctl32 comdlg32 shell32 ole32 oleaut32 user32 gdi32 advapi32 kernel32)
 
 file(GLOB WIN_SOURCES CONFIGURE_DEPENDS ${WIN_GLOBS})
 list(FILTER WIN_SOURCES EXCLUDE REGEX "/main_win\\.cpp$")

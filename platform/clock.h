@@ -33,6 +33,8 @@ class ClockService {
   // empty when they cannot be read. Code page 936.
   virtual std::string ShortDateFormat() = 0;
   virtual std::string DateSeparator() = 0;
+  // The user's decimal separator, read afresh; empty when it cannot be read.
+  virtual std::string DecimalSeparator() = 0;
 };
 
 // The running system's clock and locale (Windows builds only).

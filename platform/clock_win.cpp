@@ -34,6 +34,7 @@ class SystemClock : public ClockService {
 
   std::string ShortDateFormat() override { return LocaleText(LOCALE_SSHORTDATE); }
   std::string DateSeparator() override { return LocaleText(LOCALE_SDATE); }
+  std::string DecimalSeparator() override { return LocaleText(LOCALE_SDECIMAL); }
 };
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "platform/controls_win.h"
 
+#include <commctrl.h>
+
 #include <string>
 
 #include "platform/text_win.h"
@@ -85,6 +87,126 @@ RECT CenteredWindowRect(int width96, int height96, int dpi) {
   int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   return RECT{left, top, left + width, top + height};
+}
+
+RECT CenteredWindowRectForClient(int width96, int height96, DWORD style, DWORD exStyle, int dpi) {
+  RECT frame = {0, 0, ScaleForDpi(width96, dpi), ScaleForDpi(height96, dpi)};
+  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  return RECT{left, top, left + width, top + height};
+}
+
+std::string ControlText(HWND parent, int id) {
+  HWND control = GetDlgItem(parent, id);
+  const int length = GetWindowTextLengthW(control);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int read = GetWindowTextW(control, &text[0], length + 1);
+  return FromWide(text.data(), static_cast<std::size_t>(read > 0 ? read : 0));
+}
+
+void SetControlText(HWND parent, int id, const std::string& text) {
+  if (ControlText(parent, id) != text) SetDlgItemTextW(parent, id, ToWide(text).c_str());
+}
+
+namespace {
+
+const wchar_t kOldProcProp[] = L"Velmaro.EditProc";
+const wchar_t kAcceptsProp[] = L"Velmaro.EditAccepts";
+const wchar_t kDialogKeysProp[] = L"Velmaro.DialogKeys";
+
+using Accepts = bool (*)(char32_t);
+
+std::wstring FilteredClipboardText(Accepts accepts) {
+  std::wstring kept;
+  if (!OpenClipboard(nullptr)) return kept;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+      // Control characters such as backspace pass when typed, never when pasted.
+      for (const wchar_t* c = text; *c; ++c) {
+        if (*c >= L' ' && accepts(static_cast<char32_t>(*c))) kept += *c;
+      }
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return kept;
+}
+
+LRESULT CALLBACK FilteringEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto oldProc = reinterpret_cast<WNDPROC>(GetPropW(edit, kOldProcProp));
+  const auto accepts = reinterpret_cast<Accepts>(GetPropW(edit, kAcceptsProp));
+  switch (message) {
+    case WM_CHAR:
+      if (!accepts(static_cast<char32_t>(wParam))) return 0;
+      break;
+    case WM_PASTE: {
+      const std::wstring text = FilteredClipboardText(accepts);
+      SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+      return 0;
+    }
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc));
+      RemovePropW(edit, kOldProcProp);
+      RemovePropW(edit, kAcceptsProp);
+      break;
+  }
+  return CallWindowProcW(oldProc, edit, message, wParam, lParam);
+}
+
+}  // namespace
+
+void FilterEditInput(HWND edit, bool (*accepts)(char32_t)) {
+  SetPropW(edit, kAcceptsProp, reinterpret_cast<HANDLE>(accepts));
+  SetPropW(edit, kOldProcProp,
+           reinterpret_cast<HANDLE>(SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FilteringEditProc))));
+}
+
+HWND CreateTooltip(HWND owner) {
+  return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+                         GetModuleHandleW(nullptr), nullptr);
+}
+
+void SetTooltip(HWND tooltip, HWND control, const std::string& text) {
+  std::wstring wide = ToWide(text);
+  TOOLINFOW tool = {};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;  // the layout every version of the control reads
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = GetParent(control);
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = &wide[0];
+  SendMessageW(tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  if (!wide.empty()) SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void MoveToSuggestedRect(HWND window, LPARAM suggested) {
+  const RECT* rect = reinterpret_cast<const RECT*>(suggested);
+  SetWindowPos(window, nullptr, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void AddClientEdge(HWND control) {
+  SetWindowLongPtrW(control, GWL_EXSTYLE, GetWindowLongPtrW(control, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
+  SetWindowPos(control, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+}
+
+void SetWindowShown(HWND window, bool shown) {
+  if ((IsWindowVisible(window) != FALSE) == shown) return;
+  ShowWindow(window, shown ? SW_SHOW : SW_HIDE);
+  if (shown) SetForegroundWindow(window);
+}
+
+void EnableDialogKeys(HWND window) { SetPropW(window, kDialogKeysProp, reinterpret_cast<HANDLE>(1)); }
+
+void DisableDialogKeys(HWND window) { RemovePropW(window, kDialogKeysProp); }
+
+bool HandleDialogKeys(MSG& msg) {
+  if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !msg.hwnd) return false;
+  HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+  return root && GetPropW(root, kDialogKeysProp) && IsDialogMessageW(root, &msg);
 }
 
 }  // namespace velmaro

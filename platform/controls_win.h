@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <string>
 
 namespace velmaro {
 
@@ -30,6 +31,40 @@ void LayoutControls(HWND parent, const ControlSpec* specs, std::size_t count, in
 
 // Outer window rectangle of width x height at 96 dpi, scaled and centred on the primary screen.
 RECT CenteredWindowRect(int width96, int height96, int dpi);
+// The same for a window whose client area is width x height at 96 dpi.
+RECT CenteredWindowRectForClient(int width96, int height96, DWORD style, DWORD exStyle, int dpi);
+
+// A control's text in code page 936, and setting it only when it differs, so
+// that a control the user is typing in keeps its caret.
+std::string ControlText(HWND parent, int id);
+void SetControlText(HWND parent, int id, const std::string& text);
+
+// An edit control that lets through only what `accepts` takes, typed
+// character by character or pasted (the pasted text is filtered).
+void FilterEditInput(HWND edit, bool (*accepts)(char32_t));
+
+// A tooltip window for `owner`'s controls; SetTooltip replaces a control's
+// tip, and an empty text removes it.
+HWND CreateTooltip(HWND owner);
+void SetTooltip(HWND tooltip, HWND control, const std::string& text);
+
+// WM_DPICHANGED, which the XP headers lack.
+constexpr UINT kDpiChangedMessage = 0x02E0;
+// Moves and sizes `window` to the rectangle that WM_DPICHANGED suggests in its lParam.
+void MoveToSuggestedRect(HWND window, LPARAM suggested);
+
+// The sunken edge of an edit or list control, which the control tables
+// cannot give (they set styles, not extended styles).
+void AddClientEdge(HWND control);
+
+// Shows (and brings to the front) or hides a window, unless it already is so.
+void SetWindowShown(HWND window, bool shown);
+
+// Tab, Enter and the access keys for the windows that ask for them: the
+// message loop offers every message here first.
+void EnableDialogKeys(HWND window);
+void DisableDialogKeys(HWND window);
+bool HandleDialogKeys(MSG& msg);
 
 template <std::size_t N>
 void CreateControls(HWND parent, const ControlSpec (&specs)[N], int dpi, HFONT font) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace velmaro {
 
@@ -23,10 +24,18 @@ enum : std::uint32_t {
 };
 
 struct RegValue {
+  RegValue() = default;
+  RegValue(std::uint32_t valueType, std::string valueData) : type(valueType), data(std::move(valueData)) {}
+
   std::uint32_t type = kRegNone;
   // REG_SZ / REG_EXPAND_SZ: the text without its terminating zero;
   // REG_DWORD: four little-endian bytes; anything else: the raw bytes.
   std::string data;
+  // Text values also as the UTF-16 the registry holds, for texts that may have
+  // no code page 936 form (the program's own path). QueryValue fills it for
+  // text values; SetValue writes it instead of `data` when `hasUtf16` is set.
+  std::u16string utf16;
+  bool hasUtf16 = false;
 };
 
 using RegKeyHandle = std::uintptr_t;  // 0 = no key

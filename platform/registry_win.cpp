@@ -50,6 +50,8 @@ bool Win32Registry::QueryValue(RegKeyHandle key, const std::string& name, RegVal
     std::size_t length = size / sizeof(wchar_t);
     while (length > 0 && text[length - 1] == L'\0') --length;
     value->data = FromWide(text, length);
+    value->utf16.assign(reinterpret_cast<const char16_t*>(text), length);
+    value->hasUtf16 = true;
   } else {
     value->data.assign(reinterpret_cast<const char*>(data), size);
   }
@@ -61,7 +63,7 @@ bool Win32Registry::SetValue(RegKeyHandle key, const std::string& name, const Re
   const BYTE* bytes = reinterpret_cast<const BYTE*>(value.data.data());
   DWORD size = static_cast<DWORD>(value.data.size());
   if (IsText(value.type)) {
-    text = ToWide(value.data);
+    text = value.hasUtf16 ? std::wstring(value.utf16.begin(), value.utf16.end()) : ToWide(value.data);
     bytes = reinterpret_cast<const BYTE*>(text.c_str());
     size = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));  // with the terminating zero
   }

@@ -44,6 +44,13 @@ std::string RegistryObject::ReadString(const std::string& name) {
   return value.data;
 }
 
+std::u16string RegistryObject::ReadUtf16(const std::string& name) {
+  RegValue value;
+  if (!key_ || !service_.QueryValue(key_, name, &value)) return std::u16string();
+  if ((value.type != kRegSz && value.type != kRegExpandSz) || !value.hasUtf16) throw InvalidType(name);
+  return value.utf16;
+}
+
 std::int32_t RegistryObject::ReadInteger(const std::string& name) {
   RegValue value;
   if (!key_ || !service_.QueryValue(key_, name, &value)) throw GetFailed(name);
@@ -55,6 +62,13 @@ std::int32_t RegistryObject::ReadInteger(const std::string& name) {
 
 void RegistryObject::WriteString(const std::string& name, const std::string& text) {
   if (!key_ || !service_.SetValue(key_, name, RegValue{kRegSz, text})) throw SetFailed(name);
+}
+
+void RegistryObject::WriteUtf16(const std::string& name, const std::u16string& text) {
+  RegValue value{kRegSz, std::string()};
+  value.utf16 = text;
+  value.hasUtf16 = true;
+  if (!key_ || !service_.SetValue(key_, name, value)) throw SetFailed(name);
 }
 
 void RegistryObject::WriteInteger(const std::string& name, std::int32_t value) {

@@ -28,6 +28,10 @@ class RegistryObject {
   std::string ReadString(const std::string& name);
   std::int32_t ReadInteger(const std::string& name);
   void WriteString(const std::string& name, const std::string& text);
+  // The same for texts that may have no code page 936 form (a program path),
+  // exactly as the registry holds them.
+  std::u16string ReadUtf16(const std::string& name);
+  void WriteUtf16(const std::string& name, const std::u16string& text);
   void WriteInteger(const std::string& name, std::int32_t value);
   bool DeleteValue(const std::string& name);
 

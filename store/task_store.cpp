@@ -87,17 +87,32 @@ void TaskStore::DeleteSlot(std::int32_t slot) {
   settings_.LastTaskNum = last - 1;
 }
 
-bool TaskStore::StartWithWindows(const std::string& exePath) {
+std::int32_t TaskStore::ReadIntegerSetting(const char* name) {
+  OpenStore();
+  return reg_.ReadInteger(name);
+}
+
+void TaskStore::WriteIntegerSetting(const char* name, std::int32_t value) {
+  OpenStore();
+  reg_.WriteInteger(name, value);
+}
+
+void TaskStore::WriteStringSetting(const char* name, const std::string& text) {
+  OpenStore();
+  reg_.WriteString(name, text);
+}
+
+bool TaskStore::StartWithWindows(const std::u16string& exePath) {
   OpenRunKey();
-  bool on = reg_.ValueExists(kRunValue) && reg_.ReadString(kRunValue) == exePath;
+  bool on = reg_.ValueExists(kRunValue) && reg_.ReadUtf16(kRunValue) == exePath;
   reg_.CloseKey();
   return on;
 }
 
-void TaskStore::SetStartWithWindows(bool on, const std::string& exePath) {
+void TaskStore::SetStartWithWindows(bool on, const std::u16string& exePath) {
   OpenRunKey();
   if (reg_.ValueExists(kRunValue)) reg_.DeleteValue(kRunValue);
-  if (on) reg_.WriteString(kRunValue, exePath);
+  if (on) reg_.WriteUtf16(kRunValue, exePath);
   reg_.CloseKey();
 }
 

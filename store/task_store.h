@@ -76,9 +76,18 @@ class TaskStore {
   // and lowers TaskNum. A slot number outside 1..LastTaskNum changes nothing.
   void DeleteSlot(std::int32_t slot);
 
-  // On when the Run value holds exactly `exePath` (byte for byte).
-  bool StartWithWindows(const std::string& exePath);
-  void SetStartWithWindows(bool on, const std::string& exePath);
+  // The settings by value name ("tishi", "shutapp", "soundpath"), for the
+  // settings dialog, which reads and writes the store and not only the copies.
+  std::int32_t ReadIntegerSetting(const char* name);
+  void WriteIntegerSetting(const char* name, std::int32_t value);
+  void WriteStringSetting(const char* name, const std::string& text);
+
+  // On when the Run value holds exactly `exePath`, character for character.
+  // The path is UTF-16, as the system reports it: a folder name with no code
+  // page 936 form must still start the program.
+  bool StartWithWindows(const std::u16string& exePath);
+  // Removes the Run value, then writes it again when `on`.
+  void SetStartWithWindows(bool on, const std::u16string& exePath);
 
  private:
   void OpenRunKey();

@@ -5,7 +5,7 @@
 set -euo pipefail
 objdump=i686-w64-mingw32-objdump
 
-allowed_dlls='^(ADVAPI32|COMCTL32|COMDLG32|GDI32|KERNEL32|msvcrt|OLE32|SHELL32|USER32)\.dll$'
+allowed_dlls='^(ADVAPI32|COMCTL32|COMDLG32|GDI32|KERNEL32|msvcrt|OLE32|OLEAUT32|SHELL32|USER32)\.dll$'
 # Functions new after Windows XP SP3 that a toolchain or a careless call
 # could pull in; the program looks such functions up at run time instead.
 post_xp='GetTickCount64|InitializeCriticalSectionEx|InitializeSRWLock|AcquireSRWLock|ReleaseSRWLock|TryAcquireSRWLock|InitializeConditionVariable|SleepConditionVariable|WakeAllConditionVariable|WakeConditionVariable|InitOnceExecuteOnce|InitOnceBeginInitialize|CreateEventEx|CreateMutexEx|CreateSemaphoreEx|FlsAlloc|FlsGetValue|FlsSetValue|FlsFree|GetFinalPathNameByHandle|CompareStringEx|LCMapStringEx|GetLocaleInfoEx|GetUserDefaultLocaleName|LocaleNameToLCID|CreateSymbolicLink|GetSystemTimePreciseAsFileTime|GetCurrentProcessorNumber|SetDefaultDllDirectories|AddDllDirectory|RegGetValue|RegDeleteKeyEx|RegDeleteTree|RegSetKeyValue|GetDpiForWindow|GetDpiForSystem|SetProcessDPIAware|SetProcessDpiAwareness|SetThreadDpiAwarenessContext|ChangeWindowMessageFilter|ShutdownBlockReasonCreate|GetErrorMode|QueryFullProcessImageName|Wow64DisableWow64FsRedirection|IsWow64Process'

@@ -1,12 +1,13 @@
-# Sourced by the scripts that need a private X display: start_xvfb starts an
-# 800x600 Xvfb on a display number the server picks itself (so several runs
-# side by side never share one), exports DISPLAY and stops the server when the
-# calling script exits.
+# Sourced by the scripts that need a private X display: start_xvfb [WxH]
+# starts an Xvfb (800x600 unless given) on a display number the server picks
+# itself (so several runs side by side never share one), exports DISPLAY and
+# stops the server when the calling script exits.
 start_xvfb() {
+  local size=${1:-800x600}
   local fifo
   fifo=$(mktemp -u "${TMPDIR:-/tmp}/xvfb.XXXXXX")
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   xvfb_pid=$!
   trap 'kill $xvfb_pid 2>/dev/null' EXIT
   local n=""

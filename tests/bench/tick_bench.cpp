@@ -39,6 +39,7 @@ class StillClock : public ClockService {
   std::uint32_t LastInputTick() override { return 0; }
   std::string ShortDateFormat() override { return "yyyy/M/d"; }
   std::string DateSeparator() override { return "/"; }
+  std::string DecimalSeparator() override { return "."; }
 };
 
 #ifdef _WIN32

@@ -17,12 +17,14 @@ class FakeClock : public ClockService {
   std::uint32_t lastInputTick = 0;
   std::string shortDateFormat = "yyyy-M-d";
   std::string dateSeparator = "-";
+  std::string decimalSeparator = ".";
 
   ClockSnapshot LocalTime() override { return now; }
   std::uint32_t TickCount() override { return tickCount; }
   std::uint32_t LastInputTick() override { return lastInputTick; }
   std::string ShortDateFormat() override { return shortDateFormat; }
   std::string DateSeparator() override { return dateSeparator; }
+  std::string DecimalSeparator() override { return decimalSeparator; }
 
   // The weekday follows from the date.
   void SetLocalTime(int year, int month, int day, int hour, int minute, int second = 0) {

@@ -39,6 +39,10 @@ bool MemoryRegistry::QueryValue(RegKeyHandle key, const std::string& name, RegVa
   auto found = values->find(name);
   if (found == values->end()) return false;
   *value = found->second;
+  if ((value->type == kRegSz || value->type == kRegExpandSz) && !value->hasUtf16) {
+    value->utf16.assign(value->data.begin(), value->data.end());
+    value->hasUtf16 = true;
+  }
   return true;
 }
 
@@ -46,7 +50,12 @@ bool MemoryRegistry::SetValue(RegKeyHandle key, const std::string& name, const R
   if (++setCalls == failSetAt) return false;
   Values* values = Lookup(key);
   if (!values) return false;
-  (*values)[name] = value;
+  RegValue stored = value;
+  if (stored.hasUtf16) {
+    stored.data.clear();
+    for (char16_t unit : stored.utf16) stored.data += unit < 0x80 ? static_cast<char>(unit) : '?';
+  }
+  (*values)[name] = stored;
   journal.push_back("set " + name);
   return true;
 }

@@ -1,5 +1,7 @@
 // An in-memory registry with value types, missing values, a journal of
-// changes and switches that make a chosen call fail.
+// changes and switches that make a chosen call fail. It knows no code page
+// 936: a text value written in one form reads back in the other only for
+// ASCII characters, as the tests need it.
 #pragma once
 
 #include <cstdint>

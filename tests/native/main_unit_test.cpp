@@ -8,8 +8,11 @@
 
 #include "platform/error_box.h"
 #include "platform/power_recording.h"
+#include "tests/fakes/fake_autostart.h"
 #include "tests/fakes/fake_clock.h"
+#include "tests/fakes/fake_dialog_windows.h"
 #include "tests/fakes/fake_dialup.h"
+#include "tests/fakes/fake_file_dialog.h"
 #include "tests/fakes/fake_form1.h"
 #include "tests/fakes/fake_processes.h"
 #include "tests/fakes/fake_reminders.h"
@@ -33,11 +36,14 @@ class MainUnitTest : public ::testing::Test {
   FakeDialUp dialUp;
   FakeReminders reminders;
   FakeSound sound;
+  FakeFileDialog files;
+  FakeAutoStart autoStart;
+  FakeDialogWindows dialogWindows;
   MainUnit unit{Services(registry, session), view};
 
   void SetUp() override { view.Attach(unit); }
   AppServices Services(MemoryRegistry& r, FakeSession& s) {
-    return AppServices{r, shell, s, power, processes, clock, dialUp, reminders, sound};
+    return AppServices{r, shell, s, power, processes, clock, dialUp, reminders, sound, files, autoStart, dialogWindows};
   }
 };
 
@@ -156,6 +162,24 @@ TEST_F(MainUnitTest, MenuCommandsActAtOnceWithTheirExactCalls) {
   power.calls.clear();
   unit.MenuCommand(MenuItem::n10);  // nothing runs once the program is closing
   EXPECT_TRUE(power.calls.empty());
+}
+
+TEST_F(MainUnitTest, SettingsCommandStopsTheTickAndOpensADialogUntilTheProgramCloses) {
+  registry.PutString(RegRoot::LocalMachine, "Software\\Drennik\\Velmaro", "A1", "每天8时5分");
+  registry.PutDword(RegRoot::LocalMachine, "Software\\Drennik\\Velmaro", "TaskNum", 1);
+  unit.FormCreate();
+  view.log.clear();
+  unit.MenuCommand(MenuItem::n4);
+  EXPECT_EQ(view.log, std::vector<std::string>{"off 1"});
+  ASSERT_EQ(dialogWindows.settingsViews.size(), 1u);
+  EXPECT_EQ(dialogWindows.settingsViews[0]->refreshes, 2);  // shown, then filled
+  unit.MenuCommand(MenuItem::n4);
+  EXPECT_EQ(dialogWindows.settingsViews.size(), 2u);
+
+  unit.FormClose();
+  dialogWindows.settingsViews.clear();
+  unit.MenuCommand(MenuItem::n4);  // the store is gone: nothing opens
+  EXPECT_TRUE(dialogWindows.settingsViews.empty());
 }
 
 TEST(ErrorBoxText, FullStopOnlyAfterCharactersThatSortAfterIt) {

@@ -9,8 +9,11 @@
 
 #include "app/main_unit.h"
 #include "platform/power_recording.h"
+#include "tests/fakes/fake_autostart.h"
 #include "tests/fakes/fake_clock.h"
+#include "tests/fakes/fake_dialog_windows.h"
 #include "tests/fakes/fake_dialup.h"
+#include "tests/fakes/fake_file_dialog.h"
 #include "tests/fakes/fake_form1.h"
 #include "tests/fakes/fake_processes.h"
 #include "tests/fakes/fake_reminders.h"
@@ -45,7 +48,12 @@ struct Rig {
   FakeDialUp dialUp;
   FakeReminders reminders;
   FakeSound sound;
-  MainUnit unit{AppServices{registry, shell, session, power, processes, clock, dialUp, reminders, sound}, view};
+  FakeFileDialog files;
+  FakeAutoStart autoStart;
+  FakeDialogWindows dialogWindows;
+  MainUnit unit{AppServices{registry, shell, session, power, processes, clock, dialUp, reminders, sound, files,
+                            autoStart, dialogWindows},
+                view};
 
   Rig() { view.Attach(unit); }
 

@@ -183,16 +183,23 @@ TEST_F(TaskStoreTest, EmptySlotIsSkippedButShiftsLikeAnyOther) {
   EXPECT_EQ(Text("A3"), "A4-text");
 }
 
-TEST_F(TaskStoreTest, StartWithWindowsComparesThePathByteForByte) {
-  const std::string exe = "C:\\Program Files\\Velmaro\\Velmaro.exe";
+TEST_F(TaskStoreTest, StartWithWindowsComparesThePathExactly) {
+  const std::u16string exe = u"C:\\Program Files\\Velmaro\\Velmaro.exe";
   EXPECT_FALSE(store.StartWithWindows(exe));
-  for (const std::string& other : {std::string("c:\\program files\\velmaro\\velmaro.exe"), "\"" + exe + "\""}) {
+  for (const std::string& other : {std::string("c:\\program files\\velmaro\\velmaro.exe"),
+                                   std::string("\"C:\\Program Files\\Velmaro\\Velmaro.exe\"")}) {
     registry.PutString(kHklm, kRunPath, "Zedevi", other);
     EXPECT_FALSE(store.StartWithWindows(exe)) << other;
   }
   store.SetStartWithWindows(true, exe);
-  EXPECT_EQ(registry.Key(kHklm, kRunPath).at("Zedevi").data, exe);
+  EXPECT_EQ(registry.journal, (std::vector<std::string>{"delete Zedevi", "set Zedevi"}));
+  EXPECT_EQ(registry.Key(kHklm, kRunPath).at("Zedevi").utf16, exe);
   EXPECT_TRUE(store.StartWithWindows(exe));
+  // A path with no code page 936 form (Hangul) is kept whole.
+  const std::u16string korean = u"C:\\\uD504\uB85C\uADF8\uB7A8\\Velmaro.exe";
+  store.SetStartWithWindows(true, korean);
+  EXPECT_TRUE(store.StartWithWindows(korean));
+  EXPECT_FALSE(store.StartWithWindows(exe));
   store.SetStartWithWindows(false, exe);
   EXPECT_EQ(registry.Key(kHklm, kRunPath).count("Zedevi"), 0u);
   EXPECT_EQ(registry.openKeys, 0);

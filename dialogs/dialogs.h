@@ -1,0 +1,93 @@
+// What the settings dialogs and the task editors share: the services, the
+// store and its copies, the main window, the windows of every dialog opened
+// so far, and the slot numbers that follow deletions.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "dialogs/dialog_windows.h"
+#include "dialogs/main_window_link.h"
+#include "dialogs/settings_dialog.h"
+#include "dialogs/slot_tracker.h"
+#include "dialogs/task_editor.h"
+#include "platform/autostart.h"
+#include "platform/clock.h"
+#include "platform/error_box.h"
+#include "platform/file_dialog.h"
+#include "platform/session.h"
+#include "platform/shell.h"
+#include "store/task_store.h"
+
+namespace velmaro {
+
+struct DialogServices {
+  ShellService& shell;
+  ClockService& clock;
+  SessionService& session;
+  FileDialogService& files;
+  AutoStartService& autoStart;
+  DialogWindows& windows;
+};
+
+class Dialogs {
+ public:
+  Dialogs(const DialogServices& services, TaskStore& store, Settings& settings, MainWindowLink& link)
+      : services(services), store(store), settings(settings), link(link) {}
+  Dialogs(const Dialogs&) = delete;
+  Dialogs& operator=(const Dialogs&) = delete;
+
+  // `n4Click`: the evaluation tick stops and a new settings dialog shows,
+  // filled from the store.
+  void OpenSettings();
+  // A new task editor, shown empty (Add and Modify fill it afterwards).
+  TaskEditor& OpenEditor();
+
+  // The most recently created ones; null before the first.
+  SettingsDialog* Form3() const { return settings_.empty() ? nullptr : settings_.back().model.get(); }
+  TaskEditor* Form5() const { return editors_.empty() ? nullptr : editors_.back().model.get(); }
+
+  // An editor stored `task` in `slot`: the most recent settings dialog lists
+  // it at the end, in place of the row it had when it was rewritten.
+  void TaskStored(std::int32_t slot, const TaskSlot& task, bool rewritten);
+  // Slot `slot` was deleted: every list and editor follows.
+  void TaskDeleted(std::int32_t slot);
+  SlotRef Track(std::int32_t slot) { return slots_.Track(slot); }
+
+  // Puts a model's state into its window.
+  void Refresh(SettingsDialog& dialog);
+  void Refresh(TaskEditor& editor);
+  WindowHandle WindowOf(SettingsDialog& dialog);
+  WindowHandle WindowOf(TaskEditor& editor);
+
+  // The handler boundary of every dialog window: nothing runs once the
+  // program is closing, and a failure shows in the general error box.
+  template <class Handler>
+  void Handle(Handler&& handler) {
+    if (!closed_) Guarded(services.shell, handler);
+  }
+  // The program is closing and the store is about to go.
+  void Close() { closed_ = true; }
+
+  const DialogServices services;
+  TaskStore& store;
+  Settings& settings;
+  MainWindowLink& link;
+
+ private:
+  template <class Model>
+  struct Window {
+    std::unique_ptr<Model> model;
+    std::unique_ptr<DialogView> view;  // destroyed first: it points at the model
+  };
+  template <class Model>
+  static Window<Model>& WindowFor(std::vector<Window<Model>>& windows, const Model& model);
+
+  std::vector<Window<SettingsDialog>> settings_;
+  std::vector<Window<TaskEditor>> editors_;
+  SlotTracker slots_;
+  bool closed_ = false;
+};
+
+}  // namespace velmaro

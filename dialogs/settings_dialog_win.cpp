@@ -1,0 +1,227 @@
+#include "dialogs/settings_dialog_win.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "dialogs/control_ids.h"
+#include "dialogs/dialogs.h"
+#include "platform/controls_win.h"
+#include "platform/text_win.h"
+
+namespace velmaro {
+
+using namespace form3;
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"TForm3";
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr int kFontHeight96 = -13;
+constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
+constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
+
+const ControlSpec kControls[] = {
+    {IDC_LISTVIEW1, WC_LISTVIEWW, "", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0, 457, 201},
+    {IDC_BUTTON4, L"BUTTON", "添加(&A)", kButton, 56, 218, 75, 25},
+    {IDC_BUTTON5, L"BUTTON", "修改(&M)", kButton, 192, 218, 75, 25},
+    {IDC_BUTTON6, L"BUTTON", "删除(&D)", kButton, 320, 218, 75, 25},
+    {IDC_CHECKBOX2, L"BUTTON", "开机启动Velmaro(&S)", BS_AUTOCHECKBOX | WS_TABSTOP, 13, 258, 148, 15},
+    {IDC_LABEL10, L"STATIC", "关机前声音提示:", kLabel, 177, 258, 0, 0},
+    {IDC_LABEL8, L"STATIC", "关机前等待:", kLabel, 293, 258, 0, 0},
+    {IDC_EDIT5, L"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, 369, 256, 30, 20},
+    {IDC_LABEL9, L"STATIC", "分钟", kLabel, 405, 257, 0, 0},
+    {IDC_CHECKBOX5, L"BUTTON", "待机前关闭所有程序(&P)", BS_AUTOCHECKBOX | WS_TABSTOP, 13, 279, 157, 18},
+    {IDC_EDIT8, L"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, 170, 276, 230, 21},
+    {IDC_BUTTON3, L"BUTTON", ".....", kButton, 407, 275, 41, 22},
+    {IDC_BUTTON1, L"BUTTON", "确定(&O)", kButton, 87, 310, 81, 25},
+    {IDC_BUTTON2, L"BUTTON", "取消(&C)", BS_DEFPUSHBUTTON | WS_TABSTOP, 281, 310, 81, 25},
+};
+
+struct Column {
+  const char* caption;
+  int width96;
+};
+const Column kColumns[] = {{"序号", 40}, {"时间", 120}, {"任务", 90}, {"任务属性", 200}};
+
+struct Handler {
+  int id;
+  void (SettingsDialog::*click)();
+};
+const Handler kHandlers[] = {
+    {IDC_BUTTON1, &SettingsDialog::Button1Click}, {IDC_BUTTON2, &SettingsDialog::Button2Click},
+    {IDC_BUTTON3, &SettingsDialog::Button3Click}, {IDC_BUTTON4, &SettingsDialog::Button4Click},
+    {IDC_BUTTON5, &SettingsDialog::Button5Click}, {IDC_BUTTON6, &SettingsDialog::Button6Click},
+};
+
+HWND List(HWND window) { return GetDlgItem(window, IDC_LISTVIEW1); }
+
+void SetCell(HWND list, int row, int column, const std::string& text) {
+  std::wstring wide = ToWide(text);
+  LVITEMW item = {};
+  item.mask = LVIF_TEXT;
+  item.iItem = row;
+  item.iSubItem = column;
+  item.pszText = &wide[0];
+  SendMessageW(list, column == 0 ? LVM_INSERTITEMW : LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void SizeColumns(HWND list, int dpi) {
+  for (int i = 0; i < 4; ++i) {
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, i, ScaleForDpi(kColumns[i].width96, dpi));
+  }
+}
+
+}  // namespace
+
+TForm3::TForm3(SettingsDialog& model) : model_(model) {
+  int dpi = WindowDpi(nullptr);
+  const RECT frame = CenteredWindowRectForClient(458, 349, kStyle, 0, dpi);
+  CreateWindowOf(kClassName, ToWide("设置"), kStyle, 0, frame.left, frame.top, frame.right - frame.left,
+                 frame.bottom - frame.top, nullptr);
+  HWND window = BaseWindow::Handle();
+  if (!window) return;
+  dpi = WindowDpi(window);
+  font_ = CreateScaledFont(L"宋体", kFontHeight96, dpi);
+  CreateControls(window, kControls, dpi, font_);
+  for (int id : {IDC_LISTVIEW1, IDC_EDIT5, IDC_EDIT8}) AddClientEdge(GetDlgItem(window, id));
+  FilterEditInput(GetDlgItem(window, IDC_EDIT5), &CountdownFieldAccepts);
+
+  HWND list = List(window);
+  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
+               LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  for (int i = 0; i < 4; ++i) {
+    std::wstring caption = ToWide(kColumns[i].caption);
+    LVCOLUMNW column = {};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.pszText = &caption[0];
+    column.cx = ScaleForDpi(kColumns[i].width96, dpi);
+    column.iSubItem = i;
+    SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+  }
+
+  tooltip_ = CreateTooltip(window);
+  SetTooltip(tooltip_, GetDlgItem(window, IDC_CHECKBOX5), "待机休眠前关闭应用程序");
+  SetTooltip(tooltip_, GetDlgItem(window, IDC_BUTTON1), "仅对本机设置");
+  SetTooltip(tooltip_, GetDlgItem(window, IDC_BUTTON2), "取消本次操作");
+  ApplyDpi(dpi);
+  EnableDialogKeys(window);
+}
+
+TForm3::~TForm3() {
+  if (BaseWindow::Handle()) DestroyWindow(BaseWindow::Handle());
+  for (HFONT font : {font_, edit5Font_, button3Font_}) {
+    if (font) DeleteObject(font);
+  }
+}
+
+void TForm3::Refresh() {
+  HWND window = BaseWindow::Handle();
+  if (!window) return;
+  RefreshList();
+  SetControlText(window, IDC_EDIT5, model_.Edit5);
+  SetControlText(window, IDC_EDIT8, model_.Edit8);
+  CheckDlgButton(window, IDC_CHECKBOX2, model_.CheckBox2 ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(window, IDC_CHECKBOX5, model_.CheckBox5 ? BST_CHECKED : BST_UNCHECKED);
+  SetWindowShown(window, model_.visible);
+}
+
+void TForm3::RefreshList() {
+  HWND list = List(BaseWindow::Handle());
+  if (!list) return;
+  pushingList_ = true;
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+  for (std::size_t i = 0; i < model_.rows.size(); ++i) {
+    const TaskRow& row = model_.rows[i];
+    const int index = static_cast<int>(i);
+    SetCell(list, index, 0, std::to_string(*row.slot));
+    SetCell(list, index, 1, row.trigger);
+    SetCell(list, index, 2, row.action);
+    SetCell(list, index, 3, row.argument);
+  }
+  if (model_.selected) {
+    LVITEMW state = {};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, *model_.selected, reinterpret_cast<LPARAM>(&state));
+  }
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
+  pushingList_ = false;
+}
+
+void TForm3::PullSelection() {
+  const LRESULT row = SendMessageW(List(BaseWindow::Handle()), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+  if (row >= 0 && static_cast<std::size_t>(row) < model_.rows.size()) {
+    model_.selected = static_cast<std::size_t>(row);
+  } else {
+    model_.selected.reset();
+  }
+}
+
+void TForm3::Pull() {
+  HWND window = BaseWindow::Handle();
+  PullSelection();
+  model_.Edit5 = ControlText(window, IDC_EDIT5);
+  model_.Edit8 = ControlText(window, IDC_EDIT8);
+  model_.CheckBox2 = IsDlgButtonChecked(window, IDC_CHECKBOX2) == BST_CHECKED;
+  model_.CheckBox5 = IsDlgButtonChecked(window, IDC_CHECKBOX5) == BST_CHECKED;
+}
+
+void TForm3::Run(void (SettingsDialog::*handler)()) {
+  model_.Owner().Handle([&] {
+    Pull();
+    (model_.*handler)();
+  });
+  Refresh();
+}
+
+void TForm3::ApplyDpi(int dpi) {
+  HWND window = BaseWindow::Handle();
+  const HFONT old[] = {font_, edit5Font_, button3Font_};
+  font_ = CreateScaledFont(L"宋体", kFontHeight96, dpi);
+  edit5Font_ = CreateScaledFont(L"宋体", -12, dpi);
+  button3Font_ = CreateScaledFont(L"MS Serif", kFontHeight96, dpi);
+  for (const ControlSpec& control : kControls) {
+    HFONT font = control.id == IDC_EDIT5 ? edit5Font_ : control.id == IDC_BUTTON3 ? button3Font_ : font_;
+    SendDlgItemMessageW(window, control.id, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+  for (HFONT font : old) {
+    if (font) DeleteObject(font);
+  }
+  LayoutControls(window, kControls, dpi);
+  SizeColumns(List(window), dpi);
+}
+
+LRESULT TForm3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED) {
+        for (const Handler& handler : kHandlers) {
+          if (handler.id == LOWORD(wParam)) Run(handler.click);
+        }
+      }
+      return 0;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header->idFrom == IDC_LISTVIEW1 && header->code == LVN_ITEMCHANGED && !pushingList_) PullSelection();
+      return 0;
+    }
+    case DM_GETDEFID:
+      return MAKELRESULT(IDC_BUTTON2, DC_HASDEFID);
+    case WM_CLOSE:
+      Run(&SettingsDialog::Close);
+      return 0;
+    case kDpiChangedMessage:
+      MoveToSuggestedRect(BaseWindow::Handle(), lParam);
+      ApplyDpi(HIWORD(wParam));
+      return 0;
+    case WM_DESTROY:
+      DisableDialogKeys(BaseWindow::Handle());
+      return 0;
+  }
+  return DefaultProc(message, wParam, lParam);
+}
+
+}  // namespace velmaro

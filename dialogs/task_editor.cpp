@@ -1,0 +1,187 @@
+#include "dialogs/task_editor.h"
+
+#include <utility>
+
+#include "dialogs/dialogs.h"
+#include "platform/error.h"
+#include "scheduler/trigger_match.h"
+
+namespace velmaro {
+
+const char* const kActionNames[13] = {"提醒",       "打开文件",   "关闭程序",   "断开拨号", "拨号连接",
+                                      "注销计算机", "待机计算机", "休眠计算机", "重启计算机", "关闭计算机",
+                                      "快速重启",   "快速关机",   "清理系统垃圾"};
+
+namespace {
+
+const char kOpenFileHint[] = "可以打开mp3文件，程序，网址，电影视频等";
+const char kCloseProgramHint[] = "在此输入程序的文件名或按浏览。";
+
+enum class ArgumentText { Empty, FirstItem, Hint, ActionName };
+
+struct Reaction {
+  const char* action;
+  const char* label;  // Label6
+  std::vector<std::string> items;
+  const char* hint;
+  ArgumentText text;
+};
+
+// What choosing an action name does to the argument field. A name missing
+// here ("清理系统垃圾", or any typed text) empties the field and leaves the label.
+const std::vector<Reaction>& Reactions() {
+  static const std::vector<Reaction> reactions = {
+      {"提醒", "提醒语：", {"下班时间到。", "要去上班啰。", "该吃饭了。", "该休息一下了。", "放学了。"}, "",
+       ArgumentText::FirstItem},
+      {"打开文件", "文件:", {}, kOpenFileHint, ArgumentText::Hint},
+      {"关闭程序", "程序：", {}, kCloseProgramHint, ArgumentText::Hint},
+      {"断开拨号", "属性：", {}, "", ArgumentText::Empty},
+      {"拨号连接", "属性：", {}, "", ArgumentText::Empty},
+      {"注销计算机", "属性：", {}, "", ArgumentText::ActionName},
+      {"待机计算机", "属性：", {}, "", ArgumentText::ActionName},
+      {"休眠计算机", "属性：", {}, "", ArgumentText::ActionName},
+      {"重启计算机", "属性：", {}, "", ArgumentText::ActionName},
+      {"关闭计算机", "属性：", {}, "", ArgumentText::ActionName},
+      {"快速重启", "属性：", {}, "", ArgumentText::ActionName},
+      {"快速关机", "属性：", {}, "", ArgumentText::ActionName},
+  };
+  return reactions;
+}
+
+std::string Decimal(int value) { return std::to_string(value); }
+
+// A stored hour and minute as a time of day; the pickers hold nothing else.
+TimeOfDay TimeFromFields(const std::string& hours, const std::string& minutes) {
+  const std::int32_t hour = ReadNumberField(hours);
+  const std::int32_t minute = ReadNumberField(minutes);
+  if (hour < 0 || hour > 23 || minute < 0 || minute > 59) {
+    throw AppError(QuotedMessage("", hours + ":" + minutes, " is not a valid time"));
+  }
+  return TimeOfDay{hour, minute, 0};
+}
+
+}  // namespace
+
+bool DigitFieldAccepts(char32_t character) { return (character >= U'0' && character <= U'9') || character == 8; }
+
+std::string UptimeCaption(std::uint32_t tickCount) {
+  const std::uint32_t seconds = tickCount / 1000u;
+  return "开机时间:" + std::to_string(seconds / 3600u) + "时" + std::to_string(seconds % 3600u / 60u) + "分" +
+         std::to_string(seconds % 60u) + "秒";
+}
+
+void TaskEditor::FormCreate() { Label9 = UptimeCaption(dialogs_.services.clock.TickCount()); }
+
+void TaskEditor::ComboBox5Change() {
+  ComboBox6Items.clear();
+  ComboBox6.clear();
+  ComboBox6Hint.clear();
+  for (const Reaction& reaction : Reactions()) {
+    if (ComboBox5 != reaction.action) continue;
+    Label6 = reaction.label;
+    ComboBox6Items = reaction.items;
+    ComboBox6Hint = reaction.hint;
+    switch (reaction.text) {
+      case ArgumentText::Empty: break;
+      case ArgumentText::FirstItem: ComboBox6 = reaction.items.front(); break;
+      case ArgumentText::Hint: ComboBox6 = reaction.hint; break;
+      case ArgumentText::ActionName: ComboBox6 = reaction.action; break;
+    }
+    return;
+  }
+}
+
+void TaskEditor::Button1Click() {
+  if (auto path = dialogs_.services.files.OpenFile(dialogs_.WindowOf(*this), OpenFileRequest())) ComboBox6 = *path;
+}
+
+std::string TaskEditor::ComposeTriggerText() {
+  auto hm = [](const TimeOfDay& time) { return std::vector<std::string>{Decimal(time.hour), Decimal(time.minute)}; };
+  auto with = [](std::vector<std::string> first, const std::vector<std::string>& rest) {
+    first.insert(first.end(), rest.begin(), rest.end());
+    return first;
+  };
+  std::vector<std::string> fields;
+  switch (*checked) {
+    case TriggerKind::Idle: fields = {Edit1}; break;
+    case TriggerKind::Once: {
+      ClockService& clock = dialogs_.services.clock;
+      const DateFormat format = ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator());
+      fields = with({WriteDateField(DateTimePicker1, format, clock.LocalTime().wYear)}, hm(DateTimePicker2));
+      break;
+    }
+    case TriggerKind::Daily: fields = hm(DateTimePicker3); break;
+    case TriggerKind::Weekly: fields = with({ComboBox1}, hm(DateTimePicker4)); break;
+    case TriggerKind::Monthly: fields = with({ComboBox2}, hm(DateTimePicker5)); break;
+    case TriggerKind::Yearly: fields = with({ComboBox3, ComboBox4}, hm(DateTimePicker6)); break;
+    case TriggerKind::Boot:
+      if (Edit3.empty()) Edit3 = "0";
+      if (Edit4.empty()) Edit4 = "0";
+      fields = {Edit3, Edit4};
+      break;
+  }
+  return ComposeTrigger(*checked, fields);
+}
+
+void TaskEditor::Button2Click() {
+  ShellService& shell = dialogs_.services.shell;
+  if (!checked) {
+    shell.ShowMessageBox("请选择时间", "提示", kMbOk | kMbIconInformation);
+    return;
+  }
+  // 空闲分钟 could never be read back: every tick would fail on it.
+  if (*checked == TriggerKind::Idle && Edit1.empty()) {
+    shell.ShowMessageBox("请输入空闲分钟数", "提示", kMbOk | kMbIconInformation);
+    return;
+  }
+  // A task deleted since Modify opened this editor is stored anew.
+  const std::int32_t rewritten = target_ ? *target_ : 0;
+  const TaskSlot task{ComposeTriggerText(), ComboBox5, ComboBox6};
+  TaskStore& store = dialogs_.store;
+  const std::int32_t slot = rewritten > 0 ? rewritten : store.AllocateSlot();
+  store.WriteSlot(slot, task);
+  dialogs_.TaskStored(slot, task, rewritten > 0);
+  visible = false;
+}
+
+void TaskEditor::Button3Click() { visible = false; }
+
+void TaskEditor::FillFrom(const TaskSlot& task) {
+  ComboBox5 = task.action;
+  ComboBox6 = task.argument;
+  const std::optional<TriggerKind> kind = TriggerKindOf(task.trigger);
+  if (!kind) return;
+  ClockService& clock = dialogs_.services.clock;
+  const ClockSnapshot now = clock.LocalTime();
+  // The matcher only takes the text apart here; whether it is due is of no
+  // interest, but its conversion failures end the fill as they end a tick.
+  const std::vector<std::string> f = MatchTrigger(*kind, task.trigger, now, clock).fields;
+  checked = kind;
+  switch (*kind) {
+    case TriggerKind::Idle: Edit1 = f[0]; break;
+    case TriggerKind::Once:
+      DateTimePicker1 = ReadDateField(f[0], ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator()), now.wYear);
+      DateTimePicker2 = TimeFromFields(f[1], f[2]);
+      break;
+    case TriggerKind::Daily: DateTimePicker3 = TimeFromFields(f[0], f[1]); break;
+    case TriggerKind::Weekly:
+      ComboBox1 = f[0];
+      DateTimePicker4 = TimeFromFields(f[1], f[2]);
+      break;
+    case TriggerKind::Monthly:
+      ComboBox2 = f[0];
+      DateTimePicker5 = TimeFromFields(f[1], f[2]);
+      break;
+    case TriggerKind::Yearly:
+      ComboBox3 = f[0];
+      ComboBox4 = f[1];
+      DateTimePicker6 = TimeFromFields(f[2], f[3]);
+      break;
+    case TriggerKind::Boot:
+      Edit3 = f[0];
+      Edit4 = f[1];
+      break;
+  }
+}
+
+}  // namespace velmaro

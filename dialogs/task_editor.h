@@ -1,0 +1,91 @@
+// The task editor TForm5: one task's trigger kind and fields, action name and
+// argument. Its OK composes the trigger text, stores the task and adds its
+// row to the task list of the most recent settings dialog.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "dialogs/slot_tracker.h"
+#include "store/field_convert.h"
+#include "store/task_store.h"
+#include "store/trigger_text.h"
+
+namespace velmaro {
+
+class Dialogs;
+
+struct TimeOfDay {
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  bool operator==(const TimeOfDay& other) const {
+    return hour == other.hour && minute == other.minute && second == other.second;
+  }
+};
+
+// ComboBox5's items, the thirteen action names in the order offered.
+extern const char* const kActionNames[13];
+
+// What the digit-only fields (Edit1, Edit3, Edit4) take when typed or pasted:
+// digits and backspace.
+bool DigitFieldAccepts(char32_t character);
+
+// "开机时间:" + hours "时" minutes "分" seconds "秒" from the millisecond count.
+std::string UptimeCaption(std::uint32_t tickCount);
+
+class TaskEditor {
+ public:
+  explicit TaskEditor(Dialogs& dialogs) : dialogs_(dialogs) {}
+  TaskEditor(const TaskEditor&) = delete;
+  TaskEditor& operator=(const TaskEditor&) = delete;
+
+  Dialogs& Owner() { return dialogs_; }
+
+  // The controls, as the window shows them. `checked` is the one radio
+  // button of the seven that is checked, if any.
+  std::optional<TriggerKind> checked;
+  std::string Edit1;  // idle minutes
+  CalendarDate DateTimePicker1{2009, 1, 19};
+  TimeOfDay DateTimePicker2, DateTimePicker3, DateTimePicker4, DateTimePicker5, DateTimePicker6;
+  std::string ComboBox1 = "1";  // weekday
+  std::string ComboBox2 = "1";  // day of the month
+  std::string ComboBox3 = "1";  // month
+  std::string ComboBox4 = "1";  // day
+  std::string Edit3, Edit4;     // hours and minutes after start-up
+  std::string Label9;           // the uptime
+  std::string ComboBox5;        // action name
+  std::string Label6 = "提醒语:";
+  std::string ComboBox6;  // action argument
+  std::vector<std::string> ComboBox6Items;
+  std::string ComboBox6Hint;
+  bool visible = false;
+
+  void FormCreate();
+  void ComboBox5Change();
+  void Button1Click();  // browse for the argument
+  void Button2Click();  // OK
+  void Button3Click();  // cancel
+  void FormClose() { visible = false; }
+
+  // Fills the controls from a stored task, as far as its fields convert;
+  // a field that does not convert throws and leaves the rest as it was.
+  void FillFrom(const TaskSlot& task);
+  // From now on OK rewrites that task, wherever deletions move it; an editor
+  // that never got here adds a new task.
+  void Modifies(SlotRef slot) { target_ = std::move(slot); }
+  const SlotRef& Target() const { return target_; }
+
+ private:
+  // The trigger text of the checked kind; empty boot fields become "0" first.
+  std::string ComposeTriggerText();
+
+  Dialogs& dialogs_;
+  SlotRef target_;
+};
+
+}  // namespace velmaro

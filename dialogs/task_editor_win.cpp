@@ -1,0 +1,282 @@
+#include "dialogs/task_editor_win.h"
+
+#include <commctrl.h>
+
+#include "dialogs/control_ids.h"
+#include "dialogs/dialogs.h"
+#include "platform/controls_win.h"
+#include "platform/text_win.h"
+
+namespace velmaro {
+
+using namespace form5;
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"TForm5";
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
+constexpr int kFontHeight96 = -13;
+// A drop-down combo box's height includes its list; the box itself takes
+// its height (21 at 96 dpi) from the font.
+constexpr int kDropDown96 = 180;
+
+constexpr DWORD kEdit = WS_TABSTOP | ES_AUTOHSCROLL;
+constexpr DWORD kCombo = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
+constexpr DWORD kTime = WS_TABSTOP | DTS_TIMEFORMAT;
+constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
+
+// The radio buttons come first so that they form one group on their own.
+const ControlSpec kControls[] = {
+    {IDC_RADIOBUTTON1, L"BUTTON", "空闲", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 32, 14, 48, 17},
+    {IDC_RADIOBUTTON2, L"BUTTON", "一次", BS_AUTORADIOBUTTON, 32, 36, 57, 17},
+    {IDC_RADIOBUTTON3, L"BUTTON", "每天", BS_AUTORADIOBUTTON, 32, 59, 49, 17},
+    {IDC_RADIOBUTTON4, L"BUTTON", "每周", BS_AUTORADIOBUTTON, 32, 84, 49, 17},
+    {IDC_RADIOBUTTON5, L"BUTTON", "每月", BS_AUTORADIOBUTTON, 32, 108, 49, 17},
+    {IDC_RADIOBUTTON6, L"BUTTON", "每年", BS_AUTORADIOBUTTON, 32, 133, 49, 17},
+    {IDC_RADIOBUTTON7, L"BUTTON", "开机", BS_AUTORADIOBUTTON, 32, 160, 73, 17},
+    {IDC_EDIT1, L"EDIT", "", kEdit | WS_GROUP, 88, 10, 73, 21},
+    {IDC_LABEL1, L"STATIC", "分钟", kLabel, 166, 14, 0, 0},
+    {IDC_DATETIMEPICKER1, DATETIMEPICK_CLASSW, "", WS_TABSTOP | DTS_SHORTDATEFORMAT, 88, 34, 105, 21},
+    {IDC_DATETIMEPICKER2, DATETIMEPICK_CLASSW, "", kTime, 200, 34, 81, 21},
+    {IDC_DATETIMEPICKER3, DATETIMEPICK_CLASSW, "", kTime, 88, 58, 105, 21},
+    {IDC_COMBOBOX1, L"COMBOBOX", "", kCombo, 88, 82, 73, kDropDown96},
+    {IDC_DATETIMEPICKER4, DATETIMEPICK_CLASSW, "", kTime, 184, 82, 81, 21},
+    {IDC_COMBOBOX2, L"COMBOBOX", "", kCombo, 88, 106, 73, kDropDown96},
+    {IDC_LABEL2, L"STATIC", "日", kLabel, 165, 111, 0, 0},
+    {IDC_DATETIMEPICKER5, DATETIMEPICK_CLASSW, "", kTime, 184, 106, 81, 21},
+    {IDC_COMBOBOX3, L"COMBOBOX", "", kCombo, 88, 130, 73, kDropDown96},
+    {IDC_LABEL3, L"STATIC", "月", kLabel, 166, 136, 0, 0},
+    {IDC_COMBOBOX4, L"COMBOBOX", "", kCombo, 184, 130, 81, kDropDown96},
+    {IDC_LABEL4, L"STATIC", "日", kLabel, 272, 132, 0, 0},
+    {IDC_DATETIMEPICKER6, DATETIMEPICK_CLASSW, "", kTime, 293, 131, 84, 21},
+    {IDC_EDIT3, L"EDIT", "", kEdit, 87, 158, 51, 21},
+    {IDC_LABEL7, L"STATIC", "时", kLabel, 146, 161, 0, 0},
+    {IDC_EDIT4, L"EDIT", "", kEdit, 166, 158, 45, 21},
+    {IDC_LABEL8, L"STATIC", "分", kLabel, 219, 164, 0, 0},
+    {IDC_LABEL9, L"STATIC", "", kLabel, 264, 163, 0, 0},
+    {IDC_LABEL5, L"STATIC", "任务类型:", kLabel, 24, 192, 0, 0},
+    {IDC_COMBOBOX5, L"COMBOBOX", "", kCombo, 88, 190, 121, kDropDown96 + 60},
+    {IDC_LABEL6, L"STATIC", "", kLabel, 24, 232, 0, 0},
+    {IDC_COMBOBOX6, L"COMBOBOX", "", kCombo, 87, 229, 225, kDropDown96},
+    {IDC_BUTTON1, L"BUTTON", "浏览", BS_PUSHBUTTON | WS_TABSTOP, 327, 228, 57, 25},
+    {IDC_BUTTON2, L"BUTTON", "确定(&O)", BS_PUSHBUTTON | WS_TABSTOP, 96, 264, 75, 25},
+    {IDC_BUTTON3, L"BUTTON", "取消(&C)", BS_PUSHBUTTON | WS_TABSTOP, 256, 264, 75, 25},
+};
+
+const TriggerKind kKinds[7] = {TriggerKind::Idle,    TriggerKind::Once,   TriggerKind::Daily, TriggerKind::Weekly,
+                               TriggerKind::Monthly, TriggerKind::Yearly, TriggerKind::Boot};
+
+struct TimePicker {
+  int id;
+  TimeOfDay TaskEditor::*time;
+};
+const TimePicker kTimePickers[] = {{IDC_DATETIMEPICKER2, &TaskEditor::DateTimePicker2},
+                                   {IDC_DATETIMEPICKER3, &TaskEditor::DateTimePicker3},
+                                   {IDC_DATETIMEPICKER4, &TaskEditor::DateTimePicker4},
+                                   {IDC_DATETIMEPICKER5, &TaskEditor::DateTimePicker5},
+                                   {IDC_DATETIMEPICKER6, &TaskEditor::DateTimePicker6}};
+
+struct TextControl {
+  int id;
+  std::string TaskEditor::*text;
+};
+const TextControl kTexts[] = {{IDC_EDIT1, &TaskEditor::Edit1},         {IDC_EDIT3, &TaskEditor::Edit3},
+                              {IDC_EDIT4, &TaskEditor::Edit4},         {IDC_COMBOBOX1, &TaskEditor::ComboBox1},
+                              {IDC_COMBOBOX2, &TaskEditor::ComboBox2}, {IDC_COMBOBOX3, &TaskEditor::ComboBox3},
+                              {IDC_COMBOBOX4, &TaskEditor::ComboBox4}, {IDC_COMBOBOX5, &TaskEditor::ComboBox5},
+                              {IDC_COMBOBOX6, &TaskEditor::ComboBox6}};
+
+void AddItems(HWND window, int id, const std::vector<std::string>& items) {
+  for (const std::string& item : items) {
+    SendDlgItemMessageW(window, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(item).c_str()));
+  }
+}
+
+std::vector<std::string> Numbers(int last) {
+  std::vector<std::string> numbers;
+  for (int n = 1; n <= last; ++n) numbers.push_back(std::to_string(n));
+  return numbers;
+}
+
+SYSTEMTIME PickerTime(const CalendarDate& date, const TimeOfDay& time) {
+  SYSTEMTIME value = {};
+  value.wYear = static_cast<WORD>(date.year);
+  value.wMonth = static_cast<WORD>(date.month);
+  value.wDay = static_cast<WORD>(date.day);
+  value.wHour = static_cast<WORD>(time.hour);
+  value.wMinute = static_cast<WORD>(time.minute);
+  value.wSecond = static_cast<WORD>(time.second);
+  return value;
+}
+
+SYSTEMTIME ReadPicker(HWND window, int id) {
+  SYSTEMTIME value = PickerTime(CalendarDate{2009, 1, 19}, TimeOfDay{});
+  SendDlgItemMessageW(window, id, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&value));
+  return value;
+}
+
+void WritePicker(HWND window, int id, const SYSTEMTIME& value) {
+  SYSTEMTIME shown = ReadPicker(window, id);
+  if (shown.wYear == value.wYear && shown.wMonth == value.wMonth && shown.wDay == value.wDay &&
+      shown.wHour == value.wHour && shown.wMinute == value.wMinute && shown.wSecond == value.wSecond) {
+    return;
+  }
+  SendDlgItemMessageW(window, id, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&value));
+}
+
+HWND ComboEdit(HWND combo) { return FindWindowExW(combo, nullptr, L"EDIT", nullptr); }
+
+}  // namespace
+
+TForm5::TForm5(TaskEditor& model) : model_(model) {
+  int dpi = WindowDpi(nullptr);
+  const RECT frame = CenteredWindowRect(438, 335, dpi);
+  CreateWindowOf(kClassName, ToWide("任务"), kStyle, 0, frame.left, frame.top, frame.right - frame.left,
+                 frame.bottom - frame.top, nullptr);
+  HWND window = BaseWindow::Handle();
+  if (!window) return;
+  dpi = WindowDpi(window);
+  font_ = CreateScaledFont(L"宋体", kFontHeight96, dpi);
+  CreateControls(window, kControls, dpi, font_);
+  for (int id : {IDC_EDIT1, IDC_EDIT3, IDC_EDIT4}) {
+    HWND edit = GetDlgItem(window, id);
+    AddClientEdge(edit);
+    FilterEditInput(edit, &DigitFieldAccepts);
+  }
+  for (const TimePicker& picker : kTimePickers) {
+    SendDlgItemMessageW(window, picker.id, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"HH:mm:ss"));
+  }
+  AddItems(window, IDC_COMBOBOX1, Numbers(7));
+  AddItems(window, IDC_COMBOBOX2, Numbers(31));
+  AddItems(window, IDC_COMBOBOX3, Numbers(12));
+  AddItems(window, IDC_COMBOBOX4, Numbers(31));
+  AddItems(window, IDC_COMBOBOX5, std::vector<std::string>(kActionNames, kActionNames + 13));
+  tooltip_ = CreateTooltip(window);
+  EnableDialogKeys(window);
+  Push();
+}
+
+TForm5::~TForm5() {
+  if (BaseWindow::Handle()) DestroyWindow(BaseWindow::Handle());
+  if (font_) DeleteObject(font_);
+}
+
+void TForm5::Refresh() { Push(); }
+
+void TForm5::Pull() {
+  HWND window = BaseWindow::Handle();
+  model_.checked.reset();
+  for (int i = 0; i < 7; ++i) {
+    if (IsDlgButtonChecked(window, IDC_RADIOBUTTON1 + i) == BST_CHECKED) model_.checked = kKinds[i];
+  }
+  for (const TextControl& control : kTexts) model_.*control.text = ControlText(window, control.id);
+  const SYSTEMTIME date = ReadPicker(window, IDC_DATETIMEPICKER1);
+  model_.DateTimePicker1 = CalendarDate{date.wYear, date.wMonth, date.wDay};
+  for (const TimePicker& picker : kTimePickers) {
+    const SYSTEMTIME time = ReadPicker(window, picker.id);
+    model_.*picker.time = TimeOfDay{time.wHour, time.wMinute, time.wSecond};
+  }
+}
+
+void TForm5::Push() {
+  HWND window = BaseWindow::Handle();
+  if (!window) return;
+  for (int i = 0; i < 7; ++i) {
+    CheckDlgButton(window, IDC_RADIOBUTTON1 + i, model_.checked == kKinds[i] ? BST_CHECKED : BST_UNCHECKED);
+  }
+  if (model_.ComboBox6Items != shownItems_) {
+    // Emptying the list empties the box's text too; the text is put back below.
+    SendDlgItemMessageW(window, IDC_COMBOBOX6, CB_RESETCONTENT, 0, 0);
+    AddItems(window, IDC_COMBOBOX6, model_.ComboBox6Items);
+    shownItems_ = model_.ComboBox6Items;
+  }
+  for (const TextControl& control : kTexts) SetControlText(window, control.id, model_.*control.text);
+  WritePicker(window, IDC_DATETIMEPICKER1, PickerTime(model_.DateTimePicker1, TimeOfDay{}));
+  for (const TimePicker& picker : kTimePickers) {
+    WritePicker(window, picker.id, PickerTime(CalendarDate{2009, 1, 19}, model_.*picker.time));
+  }
+  SetControlText(window, IDC_LABEL6, model_.Label6);
+  SetControlText(window, IDC_LABEL9, model_.Label9);
+  LayoutControls(window, kControls, WindowDpi(window));  // the labels grow with their texts
+  if (model_.ComboBox6Hint != shownHint_ || !tooltip_) {
+    HWND combo = GetDlgItem(window, IDC_COMBOBOX6);
+    SetTooltip(tooltip_, combo, model_.ComboBox6Hint);
+    if (HWND edit = ComboEdit(combo)) SetTooltip(tooltip_, edit, model_.ComboBox6Hint);
+    shownHint_ = model_.ComboBox6Hint;
+  }
+  SetWindowShown(window, model_.visible);
+}
+
+void TForm5::Run(void (TaskEditor::*handler)()) {
+  model_.Owner().Handle([&] {
+    Pull();
+    (model_.*handler)();
+  });
+  Push();
+}
+
+void TForm5::OnCommand(int id, int code) {
+  switch (id) {
+    case IDC_COMBOBOX5:
+      if (code == CBN_EDITCHANGE) Run(&TaskEditor::ComboBox5Change);
+      if (code == CBN_SELCHANGE) {
+        // The box's text changes only after this notification: take the chosen item.
+        model_.Owner().Handle([&] {
+          Pull();
+          HWND combo = GetDlgItem(BaseWindow::Handle(), IDC_COMBOBOX5);
+          const LRESULT item = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+          if (item == CB_ERR) return;
+          std::wstring text(static_cast<std::size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, item, 0)) + 1, L'\0');
+          SendMessageW(combo, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(&text[0]));
+          model_.ComboBox5 = FromWide(text.c_str(), text.size() - 1);
+          model_.ComboBox5Change();
+        });
+        Push();
+      }
+      break;
+    case IDC_BUTTON1:
+      if (code == BN_CLICKED) Run(&TaskEditor::Button1Click);
+      break;
+    case IDC_BUTTON2:
+      if (code == BN_CLICKED) Run(&TaskEditor::Button2Click);
+      break;
+    case IDC_BUTTON3:
+      if (code == BN_CLICKED) Run(&TaskEditor::Button3Click);
+      break;
+  }
+}
+
+void TForm5::ApplyDpi(int dpi) {
+  HWND window = BaseWindow::Handle();
+  HFONT font = CreateScaledFont(L"宋体", kFontHeight96, dpi);
+  for (const ControlSpec& control : kControls) {
+    SendDlgItemMessageW(window, control.id, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+  if (font_) DeleteObject(font_);
+  font_ = font;
+  LayoutControls(window, kControls, dpi);
+}
+
+LRESULT TForm5::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case DM_GETDEFID:
+      return 0;  // no default button: Enter does nothing
+    case WM_CLOSE:
+      // The close box only hides: no handler of the editor's own runs.
+      Run(&TaskEditor::FormClose);
+      return 0;
+    case kDpiChangedMessage:
+      MoveToSuggestedRect(BaseWindow::Handle(), lParam);
+      ApplyDpi(HIWORD(wParam));
+      return 0;
+    case WM_DESTROY:
+      DisableDialogKeys(BaseWindow::Handle());
+      return 0;
+  }
+  return DefaultProc(message, wParam, lParam);
+}
+
+}  // namespace velmaro

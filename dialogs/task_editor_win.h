@@ -1,0 +1,42 @@
+// The task editor window TForm5, bound to a TaskEditor: a sizeable window
+// with the seven trigger kinds, the action name and its argument.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "dialogs/dialog_windows.h"
+#include "dialogs/task_editor.h"
+#include "platform/base_window_win.h"
+
+namespace velmaro {
+
+class TForm5 : public BaseWindow<TForm5>, public DialogView {
+ public:
+  explicit TForm5(TaskEditor& model);
+  ~TForm5() override;
+
+  WindowHandle Handle() override { return reinterpret_cast<WindowHandle>(BaseWindow::Handle()); }
+  void Refresh() override;
+  void RefreshList() override {}
+
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  // Controls into the model, and the model into the controls.
+  void Pull();
+  void Push();
+  void Run(void (TaskEditor::*handler)());
+  void OnCommand(int id, int code);
+  void ApplyDpi(int dpi);
+
+  TaskEditor& model_;
+  HFONT font_ = nullptr;
+  HWND tooltip_ = nullptr;
+  std::vector<std::string> shownItems_;  // ComboBox6's items as last put in
+  std::string shownHint_;
+};
+
+}  // namespace velmaro

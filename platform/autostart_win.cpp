@@ -1,0 +1,170 @@
+#include "platform/autostart_win.h"
+
+#include <oleauto.h>
+#include <taskschd.h>
+
+#include <vector>
+
+#include "platform/error.h"
+
+namespace velmaro {
+
+const char16_t kLogonTaskName[] = u"Velmaro";
+const CLSID kTaskSchedulerClass = {0x0f87369f, 0xa4e5, 0x4cfc, {0xbd, 0x3e, 0x73, 0xe6, 0x15, 0x45, 0x72, 0xdd}};
+
+namespace {
+
+// COM for the length of one call, in the apartment of the program's one thread.
+class ComScope {
+ public:
+  ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ComScope() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  HRESULT result_;
+};
+
+template <class T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ~ComPtr() {
+    if (ptr_) ptr_->Release();
+  }
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  T** Out() { return &ptr_; }
+  T* operator->() const { return ptr_; }
+
+ private:
+  T* ptr_ = nullptr;
+};
+
+class Bstr {
+ public:
+  explicit Bstr(const std::wstring& text) : bstr_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+  ~Bstr() { SysFreeString(bstr_); }
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  operator BSTR() const { return bstr_; }
+
+ private:
+  BSTR bstr_;
+};
+
+std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+AppError TaskFailure(const char* verb) { return AppError(QuotedMessage(verb, "Velmaro")); }
+
+// The root folder of the connected local Task Scheduler; false where there is none.
+bool RootFolder(const CLSID& schedulerClass, ComPtr<ITaskService>& service, ComPtr<ITaskFolder>& root) {
+  if (FAILED(CoCreateInstance(schedulerClass, nullptr, CLSCTX_INPROC_SERVER, __uuidof(ITaskService),
+                              reinterpret_cast<void**>(service.Out())))) {
+    return false;
+  }
+  VARIANT none;
+  VariantInit(&none);
+  return SUCCEEDED(service->Connect(none, none, none, none)) && SUCCEEDED(service->GetFolder(Bstr(L"\\"), root.Out()));
+}
+
+std::wstring XmlEscaped(const std::wstring& text) {
+  std::wstring escaped;
+  for (wchar_t c : text) {
+    switch (c) {
+      case L'&': escaped += L"&amp;"; break;
+      case L'<': escaped += L"&lt;"; break;
+      case L'>': escaped += L"&gt;"; break;
+      case L'"': escaped += L"&quot;"; break;
+      default: escaped += c;
+    }
+  }
+  return escaped;
+}
+
+}  // namespace
+
+std::wstring LogonTaskXml(const std::wstring& exePath) {
+  // Schema 1.2 is what Windows Vista reads. The group of all users (S-1-5-32-545)
+  // makes the trigger fire at any user's logon, in that user's session.
+  return L"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n"
+         L"<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\r\n"
+         L"  <RegistrationInfo>\r\n"
+         L"    <Description>Velmaro</Description>\r\n"
+         L"  </RegistrationInfo>\r\n"
+         L"  <Triggers>\r\n"
+         L"    <LogonTrigger>\r\n"
+         L"      <Enabled>true</Enabled>\r\n"
+         L"    </LogonTrigger>\r\n"
+         L"  </Triggers>\r\n"
+         L"  <Principals>\r\n"
+         L"    <Principal id=\"Author\">\r\n"
+         L"      <GroupId>S-1-5-32-545</GroupId>\r\n"
+         L"      <RunLevel>HighestAvailable</RunLevel>\r\n"
+         L"    </Principal>\r\n"
+         L"  </Principals>\r\n"
+         L"  <Settings>\r\n"
+         L"    <MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>\r\n"
+         L"    <DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>\r\n"
+         L"    <StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>\r\n"
+         L"    <ExecutionTimeLimit>PT0S</ExecutionTimeLimit>\r\n"
+         L"    <Enabled>true</Enabled>\r\n"
+         L"  </Settings>\r\n"
+         L"  <Actions Context=\"Author\">\r\n"
+         L"    <Exec>\r\n"
+         L"      <Command>" +
+         XmlEscaped(exePath) +
+         L"</Command>\r\n"
+         L"    </Exec>\r\n"
+         L"  </Actions>\r\n"
+         L"</Task>\r\n";
+}
+
+std::u16string Win32AutoStart::ExecutablePath() {
+  // Paths may exceed MAX_PATH; grow until the name fits.
+  std::vector<wchar_t> path(MAX_PATH);
+  for (;;) {
+    DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return std::u16string();
+    if (length < path.size()) return std::u16string(path.begin(), path.begin() + length);
+    path.resize(path.size() * 2);
+  }
+}
+
+bool Win32AutoStart::HasLogonTasks() {
+  ComScope com;
+  ComPtr<ITaskService> service;
+  return SUCCEEDED(CoCreateInstance(schedulerClass_, nullptr, CLSCTX_INPROC_SERVER, __uuidof(ITaskService),
+                                    reinterpret_cast<void**>(service.Out())));
+}
+
+void Win32AutoStart::RegisterLogonTask(const std::u16string& exePath) {
+  ComScope com;
+  ComPtr<ITaskService> service;
+  ComPtr<ITaskFolder> root;
+  if (!RootFolder(schedulerClass_, service, root)) throw TaskFailure("Failed to register the logon task ");
+  VARIANT none;
+  VariantInit(&none);
+  ComPtr<IRegisteredTask> task;
+  if (FAILED(root->RegisterTask(Bstr(Wide(kLogonTaskName)), Bstr(LogonTaskXml(Wide(exePath))), TASK_CREATE_OR_UPDATE,
+                                none, none, TASK_LOGON_GROUP, none, task.Out()))) {
+    throw TaskFailure("Failed to register the logon task ");
+  }
+}
+
+void Win32AutoStart::DeleteLogonTask() {
+  ComScope com;
+  ComPtr<ITaskService> service;
+  ComPtr<ITaskFolder> root;
+  if (!RootFolder(schedulerClass_, service, root)) throw TaskFailure("Failed to delete the logon task ");
+  const HRESULT result = root->DeleteTask(Bstr(Wide(kLogonTaskName)), 0);
+  if (FAILED(result) && result != HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) &&
+      result != HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)) {
+    throw TaskFailure("Failed to delete the logon task ");
+  }
+}
+
+}  // namespace velmaro

@@ -1,0 +1,44 @@
+// Dialog windows that only count what the core asked of them, each with a
+// handle of its own.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "dialogs/dialog_windows.h"
+
+namespace velmaro {
+
+class FakeDialogView : public DialogView {
+ public:
+  explicit FakeDialogView(WindowHandle handle) : handle_(handle) {}
+  WindowHandle Handle() override { return handle_; }
+  void Refresh() override { ++refreshes; }
+  void RefreshList() override { ++listRefreshes; }
+
+  int refreshes = 0;
+  int listRefreshes = 0;
+
+ private:
+  WindowHandle handle_;
+};
+
+class FakeDialogWindows : public DialogWindows {
+ public:
+  std::unique_ptr<DialogView> CreateSettingsWindow(SettingsDialog&) override { return Make(settingsViews); }
+  std::unique_ptr<DialogView> CreateEditorWindow(TaskEditor&) override { return Make(editorViews); }
+
+  // Owned by the core; valid while its Dialogs lives.
+  std::vector<FakeDialogView*> settingsViews;
+  std::vector<FakeDialogView*> editorViews;
+
+ private:
+  std::unique_ptr<DialogView> Make(std::vector<FakeDialogView*>& made) {
+    auto view = std::make_unique<FakeDialogView>(nextHandle_++);
+    made.push_back(view.get());
+    return view;
+  }
+  WindowHandle nextHandle_ = 0x5001;
+};
+
+}  // namespace velmaro

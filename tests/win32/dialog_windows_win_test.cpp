@@ -1,0 +1,170 @@
+// The Win32 windows of the settings dialog and the task editor, in this
+// process: controls at their scaled places, the field filters against typed
+// and pasted text, and the controls filled from a stored task.
+#include "dialogs/dialog_windows_win.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "dialogs/control_ids.h"
+#include "dialogs/dialogs.h"
+#include "platform/controls_win.h"
+#include "tests/fakes/fake_autostart.h"
+#include "tests/fakes/fake_clock.h"
+#include "tests/fakes/fake_file_dialog.h"
+#include "tests/fakes/fake_session.h"
+#include "tests/fakes/fake_shell.h"
+#include "tests/fakes/memory_registry.h"
+
+namespace velmaro {
+namespace {
+
+const char kStorePath[] = "Software\\Drennik\\Velmaro";
+
+class NoLink : public MainWindowLink {
+ public:
+  void StopEvaluation() override {}
+  void ResumeEvaluation() override {}
+  void SetCountdownMax(std::int32_t) override {}
+};
+
+void PutClipboard(const std::wstring& text) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  memcpy(GlobalLock(data), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(data);
+  SetClipboardData(CF_UNICODETEXT, data);
+  CloseClipboard();
+}
+
+std::wstring Text(HWND window, int id) {
+  wchar_t text[256] = {};
+  GetDlgItemTextW(window, id, text, 256);
+  return text;
+}
+
+class DialogWindowsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    registry.PutString(RegRoot::LocalMachine, kStorePath, "A1", "每周7日22时5分");
+    registry.PutString(RegRoot::LocalMachine, kStorePath, "B1", "关闭计算机");
+    registry.PutString(RegRoot::LocalMachine, kStorePath, "C1", "");
+    registry.PutDword(RegRoot::LocalMachine, kStorePath, "TaskNum", 1);
+    store.LoadSettings();
+    dialogs.OpenSettings();
+    settings = reinterpret_cast<HWND>(dialogs.WindowOf(*dialogs.Form3()));
+  }
+  HWND Editor() { return reinterpret_cast<HWND>(dialogs.WindowOf(*dialogs.Form5())); }
+
+  MemoryRegistry registry;
+  RegistryObject reg{registry};
+  Settings copies;
+  TaskStore store{reg, copies};
+  FakeShell shell;
+  FakeClock clock;
+  FakeSession session;
+  FakeFileDialog files;
+  FakeAutoStart autoStart;
+  Win32DialogWindows windows;
+  NoLink link;
+  Dialogs dialogs{DialogServices{shell, clock, session, files, autoStart, windows}, store, copies, link};
+  HWND settings = nullptr;
+};
+
+TEST_F(DialogWindowsTest, FieldsTakeOnlyWhatTheirFilterLetsThroughTypedOrPasted) {
+  SendDlgItemMessageW(settings, form3::IDC_BUTTON4, BM_CLICK, 0, 0);
+  HWND editor = Editor();
+  ASSERT_TRUE(IsWindowVisible(editor));
+  struct Case {
+    HWND window;
+    int id;
+    std::wstring pasted;
+    std::wstring shown;
+  } const cases[] = {
+      {editor, form5::IDC_EDIT1, L"1x2 3\r\n", L"7123"},
+      {editor, form5::IDC_EDIT3, L"\uFF11-4", L"74"},
+      {settings, form3::IDC_EDIT5, L"1.5a", L"771.5"},
+  };
+  for (const Case& c : cases) {
+    HWND edit = GetDlgItem(c.window, c.id);
+    SetWindowTextW(edit, L"");
+    for (wchar_t typed : {L'a', L'7', L'\x16'}) SendMessageW(edit, WM_CHAR, typed, 0);  // Ctrl+V typed is dropped
+    SendMessageW(edit, WM_CHAR, L'.', 0);  // the countdown field's only
+    SendMessageW(edit, WM_CHAR, 8, 0);    // backspace: "7" or "7." loses its last character
+    SendMessageW(edit, WM_CHAR, L'7', 0);
+    PutClipboard(c.pasted);
+    SendMessageW(edit, WM_PASTE, 0, 0);
+    EXPECT_EQ(Text(c.window, c.id), c.shown) << c.id;
+  }
+  // Choosing an action from the list prepares the argument field at once.
+  HWND action = GetDlgItem(editor, form5::IDC_COMBOBOX5);
+  SendMessageW(action, CB_SETCURSEL, 0, 0);
+  SendMessageW(editor, WM_COMMAND, MAKEWPARAM(form5::IDC_COMBOBOX5, CBN_SELCHANGE), reinterpret_cast<LPARAM>(action));
+  EXPECT_EQ(Text(editor, form5::IDC_LABEL6), L"提醒语：");
+  EXPECT_EQ(Text(editor, form5::IDC_COMBOBOX6), L"下班时间到。");
+  EXPECT_EQ(SendDlgItemMessageW(editor, form5::IDC_COMBOBOX6, CB_GETCOUNT, 0, 0), 5);
+
+  // The combo boxes take any text.
+  HWND combo = GetDlgItem(editor, form5::IDC_COMBOBOX2);
+  SendMessageW(FindWindowExW(combo, nullptr, L"EDIT", nullptr), WM_CHAR, L'x', 0);
+  EXPECT_NE(Text(editor, form5::IDC_COMBOBOX2).find(L'x'), std::wstring::npos);
+}
+
+TEST_F(DialogWindowsTest, ControlsSitAtTheLayoutPositionsScaledForTheDpi) {
+  const int dpi = WindowDpi(settings);
+  RECT client;
+  GetClientRect(settings, &client);
+  EXPECT_EQ(client.right, ScaleForDpi(458, dpi));
+  EXPECT_EQ(client.bottom, ScaleForDpi(349, dpi));
+  struct Case {
+    HWND window;
+    int id;
+    int x, y, w, h;
+  } const cases[] = {{settings, form3::IDC_LISTVIEW1, 0, 0, 457, 201},
+                     {settings, form3::IDC_BUTTON2, 281, 310, 81, 25},
+                     {settings, form3::IDC_EDIT8, 170, 276, 230, 21}};
+  for (const Case& c : cases) {
+    RECT rect;
+    GetWindowRect(GetDlgItem(c.window, c.id), &rect);
+    MapWindowPoints(nullptr, c.window, reinterpret_cast<POINT*>(&rect), 2);
+    EXPECT_EQ(rect.left, ScaleForDpi(c.x, dpi)) << c.id;
+    EXPECT_EQ(rect.top, ScaleForDpi(c.y, dpi)) << c.id;
+    EXPECT_EQ(rect.right - rect.left, ScaleForDpi(c.w, dpi)) << c.id;
+    EXPECT_EQ(rect.bottom - rect.top, ScaleForDpi(c.h, dpi)) << c.id;
+  }
+  HWND list = GetDlgItem(settings, form3::IDC_LISTVIEW1);
+  EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 3, 0), ScaleForDpi(200, dpi));
+  EXPECT_EQ(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & (LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT),
+            LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+}
+
+TEST_F(DialogWindowsTest, ModifyShowsTheStoredTaskInTheEditorsControls) {
+  HWND list = GetDlgItem(settings, form3::IDC_LISTVIEW1);
+  ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
+  ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  SendDlgItemMessageW(settings, form3::IDC_BUTTON5, BM_CLICK, 0, 0);
+  HWND editor = Editor();
+  EXPECT_EQ(IsDlgButtonChecked(editor, form5::IDC_RADIOBUTTON4), BST_CHECKED);
+  EXPECT_EQ(Text(editor, form5::IDC_COMBOBOX1), L"0");
+  EXPECT_EQ(Text(editor, form5::IDC_DATETIMEPICKER4), L"22:05:00");  // hours, minutes and seconds
+  EXPECT_EQ(Text(editor, form5::IDC_COMBOBOX5), L"关闭计算机");
+  EXPECT_EQ(Text(editor, form5::IDC_LABEL6), L"提醒语:");
+  EXPECT_EQ(Text(editor, form5::IDC_DATETIMEPICKER2), L"00:00:00");
+  EXPECT_EQ(SendDlgItemMessageW(editor, form5::IDC_COMBOBOX5, CB_GETCOUNT, 0, 0), 13);
+
+  // OK through the window: the row of the rewritten task moves to the end.
+  SendDlgItemMessageW(editor, form5::IDC_BUTTON2, BM_CLICK, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(editor));
+  EXPECT_EQ(registry.Key(RegRoot::LocalMachine, kStorePath).at("A1").data, "每周0日22时5分");
+  wchar_t cell[64] = {};
+  ListView_GetItemText(list, 0, 1, cell, 64);
+  EXPECT_STREQ(cell, L"每周0日22时5分");
+}
+
+}  // namespace
+}  // namespace velmaro
