@@ -36,6 +36,31 @@ inline std::wstring Wide(const std::string& gbk) {
   return wide;
 }
 
+// Local time `ms` from now.
+inline SYSTEMTIME LocalTimeIn(ULONGLONG ms) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  FILETIME file;
+  SystemTimeToFileTime(&now, &file);
+  ULARGE_INTEGER at;
+  at.LowPart = file.dwLowDateTime;
+  at.HighPart = file.dwHighDateTime;
+  at.QuadPart += ms * 10000;
+  file.dwLowDateTime = at.LowPart;
+  file.dwHighDateTime = at.HighPart;
+  FileTimeToSystemTime(&file, &now);
+  return now;
+}
+
+// A date as the task editor writes it: in the user's short date format, code page 936.
+inline std::string ShortDate(const SYSTEMTIME& date) {
+  wchar_t text[80] = {};
+  GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &date, nullptr, text, 80);
+  char gbk[160] = {};
+  WideCharToMultiByte(936, 0, text, -1, gbk, sizeof gbk, nullptr, nullptr);
+  return gbk;
+}
+
 struct Windows {
   DWORD pid;
   const wchar_t* className;

@@ -24,21 +24,6 @@ constexpr int kBitBtn2 = 1005;
 constexpr DWORD kTickMs = 10000;
 constexpr DWORD kFirstTickMs = kTickMs;  // the first tick comes one period after start-up
 
-SYSTEMTIME LocalTimeIn(DWORD ms) {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  FILETIME file;
-  SystemTimeToFileTime(&now, &file);
-  ULARGE_INTEGER at;
-  at.LowPart = file.dwLowDateTime;
-  at.HighPart = file.dwHighDateTime;
-  at.QuadPart += static_cast<ULONGLONG>(ms) * 10000;
-  file.dwLowDateTime = at.LowPart;
-  file.dwHighDateTime = at.HighPart;
-  FileTimeToSystemTime(&file, &now);
-  return now;
-}
-
 // The minute in which the first tick of a program started now will fall,
 // with at least `ticksAfter` more ticks of that minute after it; waits for
 // such a moment if the current one is too late in its minute.
@@ -57,11 +42,7 @@ std::string DailyAt(const SYSTEMTIME& at) { return "每天" + Number(at.wHour) +
 // A once trigger as the task editor of an older install wrote it: the date
 // in the user's short date format.
 std::string OnceAt(const SYSTEMTIME& at) {
-  wchar_t date[80] = {};
-  GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &at, nullptr, date, 80);
-  char gbk[160] = {};
-  WideCharToMultiByte(936, 0, date, -1, gbk, sizeof gbk, nullptr, nullptr);
-  return "一次" + std::string(gbk) + "日" + Number(at.wHour) + "时" + Number(at.wMinute) + "分";
+  return "一次" + ShortDate(at) + "日" + Number(at.wHour) + "时" + Number(at.wMinute) + "分";
 }
 
 void WriteStore(DWORD tishi, const std::vector<std::vector<std::string>>& tasks) {

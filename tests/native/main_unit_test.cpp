@@ -7,45 +7,12 @@
 #include <vector>
 
 #include "platform/error_box.h"
-#include "platform/power_recording.h"
-#include "tests/fakes/fake_autostart.h"
-#include "tests/fakes/fake_clock.h"
-#include "tests/fakes/fake_dialog_windows.h"
-#include "tests/fakes/fake_dialup.h"
-#include "tests/fakes/fake_file_dialog.h"
-#include "tests/fakes/fake_form1.h"
-#include "tests/fakes/fake_processes.h"
-#include "tests/fakes/fake_reminders.h"
-#include "tests/fakes/fake_session.h"
-#include "tests/fakes/fake_shell.h"
-#include "tests/fakes/fake_sound.h"
-#include "tests/fakes/memory_registry.h"
+#include "tests/fakes/fake_app.h"
 
 namespace velmaro {
 namespace {
 
-class MainUnitTest : public ::testing::Test {
- protected:
-  MemoryRegistry registry;
-  FakeShell shell;
-  FakeSession session;
-  FakeClock clock;
-  FakeForm1 view{clock};
-  RecordingPower power;
-  FakeProcesses processes;
-  FakeDialUp dialUp;
-  FakeReminders reminders;
-  FakeSound sound;
-  FakeFileDialog files;
-  FakeAutoStart autoStart;
-  FakeDialogWindows dialogWindows;
-  MainUnit unit{Services(registry, session), view};
-
-  void SetUp() override { view.Attach(unit); }
-  AppServices Services(MemoryRegistry& r, FakeSession& s) {
-    return AppServices{r, shell, s, power, processes, clock, dialUp, reminders, sound, files, autoStart, dialogWindows};
-  }
-};
+class MainUnitTest : public ::testing::Test, protected FakeApp {};
 
 TEST_F(MainUnitTest, StartUpLoadsTheStoreAndAddsTheTrayIcon) {
   unit.FormCreate();
@@ -68,17 +35,16 @@ TEST_F(MainUnitTest, StartUpLoadsTheStoreAndAddsTheTrayIcon) {
   EXPECT_TRUE(registry.HasKey(RegRoot::LocalMachine, "Software\\Drennik\\Velmaro"));
 }
 
-TEST_F(MainUnitTest, PrivilegeOnlyOnNtOrVersionFiveAndUp) {
+TEST(MainUnit, PrivilegeOnlyOnNtOrVersionFiveAndUp) {
   struct Case {
     OsVersion version;
     bool enabled;
   } const cases[] = {{{4, 0, 2}, true}, {{4, 10, 1}, false}, {{6, 1, 2}, true}, {{5, 0, 1}, true}};
   for (const Case& c : cases) {
-    FakeSession s;
-    s.version = c.version;
-    MemoryRegistry r;
-    MainUnit(Services(r, s), view).FormCreate();
-    EXPECT_EQ(!s.calls.empty(), c.enabled) << c.version.major << "." << c.version.minor;
+    FakeApp app;
+    app.session.version = c.version;
+    app.unit.FormCreate();
+    EXPECT_EQ(!app.session.calls.empty(), c.enabled) << c.version.major << "." << c.version.minor;
   }
 }
 

@@ -7,20 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_unit.h"
-#include "platform/power_recording.h"
-#include "tests/fakes/fake_autostart.h"
-#include "tests/fakes/fake_clock.h"
-#include "tests/fakes/fake_dialog_windows.h"
-#include "tests/fakes/fake_dialup.h"
-#include "tests/fakes/fake_file_dialog.h"
-#include "tests/fakes/fake_form1.h"
-#include "tests/fakes/fake_processes.h"
-#include "tests/fakes/fake_reminders.h"
-#include "tests/fakes/fake_session.h"
-#include "tests/fakes/fake_shell.h"
-#include "tests/fakes/fake_sound.h"
-#include "tests/fakes/memory_registry.h"
+#include "tests/fakes/fake_app.h"
 
 namespace velmaro {
 namespace {
@@ -37,26 +24,7 @@ struct Task {
 
 // Everything the main window's logic works with, faked, on a store as an
 // older install would have left it.
-struct Rig {
-  MemoryRegistry registry;
-  FakeShell shell;
-  FakeSession session;
-  FakeClock clock;
-  FakeForm1 view{clock};
-  RecordingPower power;
-  FakeProcesses processes;
-  FakeDialUp dialUp;
-  FakeReminders reminders;
-  FakeSound sound;
-  FakeFileDialog files;
-  FakeAutoStart autoStart;
-  FakeDialogWindows dialogWindows;
-  MainUnit unit{AppServices{registry, shell, session, power, processes, clock, dialUp, reminders, sound, files,
-                            autoStart, dialogWindows},
-                view};
-
-  Rig() { view.Attach(unit); }
-
+struct Rig : FakeApp {
   void Put(std::int32_t slot, const Task& task) {
     registry.PutString(RegRoot::LocalMachine, kStoreKey, SlotValueName('A', slot), task.trigger);
     registry.PutString(RegRoot::LocalMachine, kStoreKey, SlotValueName('B', slot), task.action);

@@ -79,32 +79,17 @@ void Print(const char* when, const Sample& sample, int reminders) {
 
 std::string Number(int value) { return std::to_string(value); }
 
-// A date long past, as the task editor writes it: in the user's short date format.
-std::string PastDate() {
-  SYSTEMTIME past = {};
-  past.wYear = 2009;
-  past.wMonth = 1;
-  past.wDay = 18;
-  wchar_t date[80] = {};
-  GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &past, nullptr, date, 80);
-  char gbk[160] = {};
-  WideCharToMultiByte(936, 0, date, -1, gbk, sizeof gbk, nullptr, nullptr);
-  return gbk;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   const int minutes = argc > 1 ? std::atoi(argv[1]) : 10;
 
   // The first tick comes 10 s after start-up; reminder i is due in minute i from then.
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  FILETIME file;
-  SystemTimeToFileTime(&now, &file);
-  ULARGE_INTEGER at;
-  at.LowPart = file.dwLowDateTime;
-  at.HighPart = file.dwHighDateTime;
+  const SYSTEMTIME now = LocalTimeIn(0);
+  SYSTEMTIME past = {};
+  past.wYear = 2009;
+  past.wMonth = 1;
+  past.wDay = 18;
   {
     StoreWriter store;
     store.Dword(L"shutapp", 0);
@@ -114,17 +99,13 @@ int main(int argc, char** argv) {
     store.Dword(L"TaskNum", tasks);
     int slot = 1;
     for (int minute = 0; minute < minutes; ++minute) {
-      ULARGE_INTEGER due = at;
-      due.QuadPart += (12ULL + 60ULL * minute) * 10000000ULL;
-      FILETIME dueFile = {due.LowPart, due.HighPart};
-      SYSTEMTIME dueTime;
-      FileTimeToSystemTime(&dueFile, &dueTime);
+      const SYSTEMTIME dueTime = LocalTimeIn((12ULL + 60ULL * minute) * 1000);
       store.Task(slot++, "每天" + Number(dueTime.wHour) + "时" + Number(dueTime.wMinute) + "分", "提醒",
                  "第" + Number(minute + 1) + "次提醒");
     }
     // The rest never falls due during the run, but each is matched at every tick.
     const std::string others[] = {"每天" + Number((now.wHour + 12) % 24) + "时17分", "每周" + Number((now.wDayOfWeek + 3) % 7) + "日8时0分",
-                                  "每月31日23时59分", "每年2月29日0时0分", "一次" + PastDate() + "日10时30分", "开机999时0分", "空闲99999分钟"};
+                                  "每月31日23时59分", "每年2月29日0时0分", "一次" + ShortDate(past) + "日10时30分", "开机999时0分", "空闲99999分钟"};
     const std::string actions[] = {"关闭计算机", "提醒", "打开文件", "清理系统垃圾", "断开拨号", "关闭程序", "待机计算机"};
     for (int i = 0; slot <= tasks; ++i) store.Task(slot++, others[i % 7], actions[i % 7], "C:\\Program Files\\x.exe");
   }

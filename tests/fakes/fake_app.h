@@ -1,0 +1,44 @@
+// Every service of the main window faked, and its logic on top of them.
+#pragma once
+
+#include "app/main_unit.h"
+#include "platform/power_recording.h"
+#include "tests/fakes/fake_autostart.h"
+#include "tests/fakes/fake_clock.h"
+#include "tests/fakes/fake_dialog_windows.h"
+#include "tests/fakes/fake_dialup.h"
+#include "tests/fakes/fake_file_dialog.h"
+#include "tests/fakes/fake_form1.h"
+#include "tests/fakes/fake_processes.h"
+#include "tests/fakes/fake_reminders.h"
+#include "tests/fakes/fake_session.h"
+#include "tests/fakes/fake_shell.h"
+#include "tests/fakes/fake_sound.h"
+#include "tests/fakes/memory_registry.h"
+
+namespace velmaro {
+
+struct FakeApp {
+  MemoryRegistry registry;
+  FakeShell shell;
+  FakeSession session;
+  FakeClock clock;
+  FakeForm1 view{clock};
+  RecordingPower power;
+  FakeProcesses processes;
+  FakeDialUp dialUp;
+  FakeReminders reminders;
+  FakeSound sound;
+  FakeFileDialog files;
+  FakeAutoStart autoStart;
+  FakeDialogWindows dialogWindows;
+  MainUnit unit{AppServices{registry, shell, session, power, processes, clock, dialUp, reminders, sound, files,
+                            autoStart, dialogWindows},
+                view};
+
+  FakeApp() { view.Attach(unit); }
+  FakeApp(const FakeApp&) = delete;
+  FakeApp& operator=(const FakeApp&) = delete;
+};
+
+}  // namespace velmaro
