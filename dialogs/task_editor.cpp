@@ -8,10 +8,6 @@
 
 namespace velmaro {
 
-const char* const kActionNames[13] = {"提醒",       "打开文件",   "关闭程序",   "断开拨号", "拨号连接",
-                                      "注销计算机", "待机计算机", "休眠计算机", "重启计算机", "关闭计算机",
-                                      "快速重启",   "快速关机",   "清理系统垃圾"};
-
 namespace {
 
 const char kOpenFileHint[] = "可以打开mp3文件，程序，网址，电影视频等";

@@ -28,9 +28,6 @@ struct TimeOfDay {
   }
 };
 
-// ComboBox5's items, the thirteen action names in the order offered.
-extern const char* const kActionNames[13];
-
 // What the digit-only fields (Edit1, Edit3, Edit4) take when typed or pasted:
 // digits and backspace.
 bool DigitFieldAccepts(char32_t character);

@@ -6,6 +6,7 @@
 #include "dialogs/dialogs.h"
 #include "platform/controls_win.h"
 #include "platform/text_win.h"
+#include "scheduler/action_table.h"
 
 namespace velmaro {
 
@@ -150,7 +151,9 @@ TForm5::TForm5(TaskEditor& model) : model_(model) {
   AddItems(window, IDC_COMBOBOX2, Numbers(31));
   AddItems(window, IDC_COMBOBOX3, Numbers(12));
   AddItems(window, IDC_COMBOBOX4, Numbers(31));
-  AddItems(window, IDC_COMBOBOX5, std::vector<std::string>(kActionNames, kActionNames + 13));
+  std::vector<std::string> actions;
+  for (std::size_t i = 0; i < kActionCount; ++i) actions.push_back(kActionTable[i].name);
+  AddItems(window, IDC_COMBOBOX5, actions);
   tooltip_ = CreateTooltip(window);
   EnableDialogKeys(window);
   Push();
