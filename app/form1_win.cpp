@@ -23,8 +23,8 @@ enum ControlId { IDC_LABEL1 = 1001, IDC_LABEL2, IDC_PGBAR1, IDC_BITBTN1, IDC_BIT
 // Creation order is tab order: the cancel button comes first, so it holds
 // the focus when the window shows for the first time.
 const ControlSpec kControls[] = {
-    {IDC_LABEL1, L"STATIC", "要想取消关机，请按下<取消关机>按钮:剩余", SS_LEFT | SS_NOPREFIX, 16, 16, 0, 0},
-    {IDC_LABEL2, L"STATIC", "", SS_LEFT | SS_NOPREFIX, 336, 16, 0, 0},
+    {IDC_LABEL1, L"STATIC", "要想取消关机，请按下<取消关机>按钮:剩余", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 16, 16, 0, 0},
+    {IDC_LABEL2, L"STATIC", "", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 336, 16, 0, 0},
     {IDC_BITBTN2, L"BUTTON", "取消关机", BS_DEFPUSHBUTTON | WS_TABSTOP, 232, 94, 101, 25},
     {IDC_BITBTN1, L"BUTTON", "立即关机", BS_PUSHBUTTON | WS_TABSTOP, 64, 94, 105, 25},
     {IDC_PGBAR1, PROGRESS_CLASSW, "", 0, 8, 56, 385, 17},

@@ -18,7 +18,7 @@ namespace {
 constexpr wchar_t kClassName[] = L"TForm3";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr int kFontHeight96 = -13;
-constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
+constexpr DWORD kLabel = SS_LEFTNOWORDWRAP | SS_NOPREFIX;  // one line, as wide as its text
 constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
 
 const ControlSpec kControls[] = {

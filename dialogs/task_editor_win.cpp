@@ -24,7 +24,7 @@ constexpr int kDropDown96 = 180;
 constexpr DWORD kEdit = WS_TABSTOP | ES_AUTOHSCROLL;
 constexpr DWORD kCombo = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
 constexpr DWORD kTime = WS_TABSTOP | DTS_TIMEFORMAT;
-constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
+constexpr DWORD kLabel = SS_LEFTNOWORDWRAP | SS_NOPREFIX;  // one line, as wide as its text
 
 // The radio buttons come first so that they form one group on their own.
 const ControlSpec kControls[] = {

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Screenshots of the program's windows under Wine, for a look after a window
 # changed: the desktop with the tray icon, the open tray menu, a reminder, and
-# the settings dialog with a task editor at 100 % and at 150 % (144 dpi).
+# the countdown window, the settings dialog and a task editor at 100 % and at
+# 150 % (144 dpi). The countdown comes from the end-to-end build, which
+# records its power call instead of making it.
 # Writes build/screenshots/*.png. Needs a built build/windows.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -30,7 +32,28 @@ sleep 3
 import -window root "$out/reminder.png"
 wineserver -k 2>/dev/null || true
 
-# The dialogs at one scale, each in a prefix and a display of its own.
+# A shut-down task due at the first tick, with a long count; Esc cancels it.
+countdown_shot() {
+  local name=$1 reg=$WINEPREFIX/countdown.reg
+  python3 - "$reg" "$(date -d '+12 seconds' +%-H)" "$(date -d '+12 seconds' +%-M)" <<'PY'
+import sys
+path, hour, minute = sys.argv[1:]
+lines = ["Windows Registry Editor Version 5.00", "", r"[HKEY_LOCAL_MACHINE\Software\Drennik\Velmaro]",
+         '"tishi"=dword:0000003c', '"TaskNum"=dword:00000001', '"shutapp"=dword:00000000', '"soundpath"=""',
+         '"A1"="每天%s时%s分"' % (hour, minute), '"B1"="关闭计算机"', '"C1"="关闭计算机"', ""]
+open(path, "wb").write("\ufeff".encode("utf-16-le") + "\r\n".join(lines).encode("utf-16-le"))
+PY
+  wine regedit "$(winepath -w "$reg")" >/dev/null 2>&1
+  wine VelmaroE2E.exe >/dev/null 2>&1 &
+  sleep 15
+  import -window root "$out/countdown-$name.png"
+  xdotool key Escape
+  sleep 1
+  wineserver -k 2>/dev/null || true
+  wine reg delete 'HKLM\Software\Drennik\Velmaro' /f >/dev/null 2>&1 || true
+}
+
+# The windows at one scale, each scale in a prefix and a display of its own.
 dialog_shots() {
   local name=$1 dpi=$2 size=$3
   (
@@ -42,6 +65,7 @@ dialog_shots() {
     trap 'wineserver -k 2>/dev/null; kill $xvfb_pid 2>/dev/null' EXIT
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$size" /f >/dev/null 2>&1
+    countdown_shot "$name"
     wine velmaro_open_dialogs.exe fill
     wine Velmaro.exe >/dev/null 2>&1 &
     sleep 6
