@@ -60,7 +60,7 @@ include(GoogleTest)
 add_test(NAME VelmaroExeSize COMMAND ${CMAKE_SOURCE_DIR}/tools/check-size.sh $<TARGET_FILE:Velmaro> 400000)
 file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*_test.cpp)
 add_executable(velmaro_win32_tests ${WIN32_TEST_SOURCES} ${FAKE_SOURCES})
-target_link_libraries(velmaro_win32_tests PRIVATE velmaro_win gtest_win ${XP_LINK_FLAGS})
+target_link_libraries(velmaro_win32_tests PRIVATE velmaro_win gtest_win version ${XP_LINK_FLAGS})
 # Some of them read the shipped exe itself.
 add_dependencies(velmaro_win32_tests Velmaro)
 gtest_discover_tests(velmaro_win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
