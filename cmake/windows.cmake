@@ -42,6 +42,14 @@ velmaro_exe(Velmaro)
 velmaro_exe(VelmaroE2E)
 target_compile_definitions(VelmaroE2E PRIVATE VELMARO_RECORDING_POWER)
 
+# The help file beside the exe.
+file(GLOB HELP_SOURCES CONFIGURE_DEPENDS docs/help/*)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/Velmaro.CHM
+  COMMAND ${CMAKE_SOURCE_DIR}/tools/make-help.sh ${CMAKE_SOURCE_DIR}/docs/help ${CMAKE_BINARY_DIR}/Velmaro.CHM
+  DEPENDS ${HELP_SOURCES} ${CMAKE_SOURCE_DIR}/tools/make-help.sh)
+add_custom_target(velmaro_help ALL DEPENDS ${CMAKE_BINARY_DIR}/Velmaro.CHM)
+
 if(EXISTS ${CMAKE_SOURCE_DIR}/resources/QLLJ.bat)
   add_custom_command(TARGET Velmaro POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/resources/QLLJ.bat ${CMAKE_BINARY_DIR}/QLLJ.bat)
@@ -58,6 +66,7 @@ enable_testing()
 include(GoogleTest)
 # A download of 400 KB at most (KB as 1000 bytes), every icon size included.
 add_test(NAME VelmaroExeSize COMMAND ${CMAKE_SOURCE_DIR}/tools/check-size.sh $<TARGET_FILE:Velmaro> 400000)
+add_test(NAME VelmaroHelp COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/help/help_test.py ${CMAKE_BINARY_DIR}/Velmaro.CHM)
 file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*_test.cpp)
 add_executable(velmaro_win32_tests ${WIN32_TEST_SOURCES} ${FAKE_SOURCES})
 target_link_libraries(velmaro_win32_tests PRIVATE velmaro_win gtest_win version ${XP_LINK_FLAGS})
