@@ -42,18 +42,42 @@ velmaro_exe(Velmaro)
 velmaro_exe(VelmaroE2E)
 target_compile_definitions(VelmaroE2E PRIVATE VELMARO_RECORDING_POWER)
 
-# The help file beside the exe.
+# What a user downloads: the installer, and the three files as a portable
+# zip. One target owns every rule here, so a parallel build runs each once.
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/QLLJ.bat
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/resources/QLLJ.bat ${CMAKE_BINARY_DIR}/QLLJ.bat
+  DEPENDS ${CMAKE_SOURCE_DIR}/resources/QLLJ.bat)
 file(GLOB HELP_SOURCES CONFIGURE_DEPENDS docs/help/*)
 add_custom_command(
   OUTPUT ${CMAKE_BINARY_DIR}/Velmaro.CHM
   COMMAND ${CMAKE_SOURCE_DIR}/tools/make-help.sh ${CMAKE_SOURCE_DIR}/docs/help ${CMAKE_BINARY_DIR}/Velmaro.CHM
   DEPENDS ${HELP_SOURCES} ${CMAKE_SOURCE_DIR}/tools/make-help.sh)
-add_custom_target(velmaro_help ALL DEPENDS ${CMAKE_BINARY_DIR}/Velmaro.CHM)
+set(RELEASE_FILES ${CMAKE_BINARY_DIR}/Velmaro.exe ${CMAKE_BINARY_DIR}/QLLJ.bat ${CMAKE_BINARY_DIR}/Velmaro.CHM)
+set(RELEASE_OUTPUTS ${CMAKE_BINARY_DIR}/QLLJ.bat ${CMAKE_BINARY_DIR}/Velmaro.CHM ${CMAKE_BINARY_DIR}/Velmaro-Portable.zip)
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/resources/QLLJ.bat)
-  add_custom_command(TARGET Velmaro POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/resources/QLLJ.bat ${CMAKE_BINARY_DIR}/QLLJ.bat)
+find_program(MAKENSIS makensis)
+if(MAKENSIS)
+  add_custom_command(
+    OUTPUT ${CMAKE_BINARY_DIR}/Velmaro-Setup.exe
+    COMMAND ${MAKENSIS} -V2 -INPUTCHARSET UTF8 -DVERSION=${PROJECT_VERSION} -DFILES=${CMAKE_BINARY_DIR}
+            -DICONS=${RES_DIR} -DOUTFILE=${CMAKE_BINARY_DIR}/Velmaro-Setup.exe ${CMAKE_SOURCE_DIR}/packaging/velmaro.nsi
+    DEPENDS ${CMAKE_SOURCE_DIR}/packaging/velmaro.nsi Velmaro ${RELEASE_FILES})
+  list(APPEND RELEASE_OUTPUTS ${CMAKE_BINARY_DIR}/Velmaro-Setup.exe)
+else()
+  message(WARNING "makensis not found: Velmaro-Setup.exe is not built")
 endif()
+
+set(PORTABLE_DIR ${CMAKE_BINARY_DIR}/portable)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/Velmaro-Portable.zip
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${PORTABLE_DIR}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${PORTABLE_DIR}/Velmaro
+  COMMAND ${CMAKE_COMMAND} -E copy ${RELEASE_FILES} ${PORTABLE_DIR}/Velmaro
+  COMMAND ${CMAKE_COMMAND} -E chdir ${PORTABLE_DIR}
+          ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/Velmaro-Portable.zip --format=zip Velmaro
+  DEPENDS Velmaro ${RELEASE_FILES})
+add_custom_target(velmaro_release ALL DEPENDS ${RELEASE_OUTPUTS})
 
 # GoogleTest from Debian's sources, with our port header first on its path.
 set(GTEST_SRC /usr/src/googletest/googletest)
@@ -82,6 +106,14 @@ foreach(src ${HELPER_SOURCES})
   target_link_libraries(${name} PRIVATE velmaro_win ${XP_LINK_FLAGS})
   add_dependencies(velmaro_win32_tests ${name})
 endforeach()
+
+# The installer, run silently under Wine in a prefix of its own.
+if(MAKENSIS)
+  add_executable(velmaro_setup_tests tests/setup/setup_test.cpp)
+  target_link_libraries(velmaro_setup_tests PRIVATE gtest_win ole32 uuid ${XP_LINK_FLAGS} ${SYSTEM_LIBS})
+  add_dependencies(velmaro_setup_tests velmaro_release)
+  add_test(NAME VelmaroSetup COMMAND ${CMAKE_SOURCE_DIR}/tools/test-setup.sh)
+endif()
 
 # End-to-end: the real program under Wine, driven from outside.
 file(GLOB E2E_SOURCES CONFIGURE_DEPENDS tests/e2e/*_test.cpp)
