@@ -115,6 +115,14 @@ if(MAKENSIS)
   add_test(NAME VelmaroSetup COMMAND ${CMAKE_SOURCE_DIR}/tools/test-setup.sh)
 endif()
 
+# Start-up bench (tools/bench-startup.sh): Velmaro beside a bare tray program
+# built with the same flags and resources.
+add_executable(velmaro_bare_tray WIN32 tests/bench/bare_tray_win.cpp ${RES_DIR}/velmaro_res.o)
+target_link_libraries(velmaro_bare_tray PRIVATE ${SYSTEM_LIBS} ${XP_LINK_FLAGS} -s)
+add_dependencies(velmaro_bare_tray velmaro_resources)
+add_executable(velmaro_startup_bench tests/bench/startup_bench_win.cpp)
+target_link_libraries(velmaro_startup_bench PRIVATE ${SYSTEM_LIBS} ${XP_LINK_FLAGS} -municode)
+
 # End-to-end: the real program under Wine, driven from outside.
 file(GLOB E2E_SOURCES CONFIGURE_DEPENDS tests/e2e/*_test.cpp)
 if(E2E_SOURCES)
