@@ -20,12 +20,8 @@ done
 
 # A fresh prefix of its own, so every run starts from the same state.
 export WINEPREFIX=$root/build/wine/bench
-"$root/tools/wine-prefix.sh"
+"$root/tools/wine-prefix.sh" --fresh
 source "$root/tools/wine-env.sh"
-wineserver -k 2>/dev/null || true
-rm -rf "$WINEPREFIX"
-cp -a "$root/build/wine/template" "$WINEPREFIX"
-wineserver -p </dev/null >/dev/null 2>&1 || true
 source "$root/tools/xvfb.sh"
 has_display || start_xvfb
 trap 'wineserver -k 2>/dev/null || true; [ -n "${xvfb_pid:-}" ] && kill $xvfb_pid 2>/dev/null || true' EXIT

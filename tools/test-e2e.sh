@@ -4,12 +4,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=$root/build/wine/e2e
-"$root/tools/wine-prefix.sh"            # builds the template once
+"$root/tools/wine-prefix.sh" --fresh
 source "$root/tools/wine-env.sh"
-wineserver -k 2>/dev/null || true
-rm -rf "$WINEPREFIX"
-cp -a "$root/build/wine/template" "$WINEPREFIX"
-wineserver -p </dev/null >/dev/null 2>&1 || true
 cd "$root/build/windows"
 status=0
 wine velmaro_e2e_tests.exe "$@" || status=$?

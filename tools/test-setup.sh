@@ -5,18 +5,10 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=$root/build/wine/setup
-"$root/tools/wine-prefix.sh"            # builds the template once
+"$root/tools/wine-prefix.sh" --fresh
 source "$root/tools/wine-env.sh"
-wineserver -k 2>/dev/null || true
-rm -rf "$WINEPREFIX"
-cp -a "$root/build/wine/template" "$WINEPREFIX"
-wineserver -p </dev/null >/dev/null 2>&1 || true
 cd "$root/build/windows"
 status=0
-# Wine's helper processes outlive the tests: they get a file, not our pipes.
-out=$(mktemp "$TMPDIR/setup-tests.XXXXXX")
-wine velmaro_setup_tests.exe "$@" >"$out" 2>&1 </dev/null || status=$?
-cat "$out"
-rm -f "$out"
+"$root/tools/wine-run.sh" velmaro_setup_tests.exe "$@" || status=$?
 wineserver -k 2>/dev/null || true
 exit $status

@@ -10,9 +10,14 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
+
+#include "tests/win32/win32_test_support.h"
 
 namespace {
+
+using velmaro::FileExists;
+using velmaro::ReadWholeFile;
+using velmaro::TestExeFolder;
 
 const wchar_t kStoreKey[] = L"Software\\Drennik\\Velmaro";
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -20,13 +25,6 @@ const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\
 const wchar_t* const kInstalledFiles[] = {L"Velmaro.exe", L"QLLJ.bat", L"Velmaro.CHM"};
 
 bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
-
-std::wstring BuildFolder() {
-  wchar_t path[MAX_PATH];
-  DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path, length);
-  return folder.substr(0, folder.find_last_of(L"\\/") + 1);
-}
 
 std::wstring KnownFolder(int csidl) {
   wchar_t path[MAX_PATH] = {};
@@ -40,20 +38,6 @@ std::wstring LogonTaskFile() {
   wchar_t system[MAX_PATH];
   GetSystemDirectoryW(system, MAX_PATH);
   return std::wstring(system) + L"\\Tasks\\Velmaro";
-}
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string Contents(const std::wstring& path) {
-  std::string content;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return content;
-  char buffer[65536];
-  DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) content.append(buffer, read);
-  CloseHandle(file);
-  return content;
 }
 
 // A text value of HKEY_LOCAL_MACHINE; `present` tells a missing one from an empty one.
@@ -94,7 +78,7 @@ DWORD Run(std::wstring commandLine) {
   return code;
 }
 
-DWORD RunSetup(const wchar_t* options) { return Run(L"\"" + BuildFolder() + L"Velmaro-Setup.exe\" " + options); }
+DWORD RunSetup(const wchar_t* options) { return Run(L"\"" + TestExeFolder() + L"Velmaro-Setup.exe\" " + options); }
 
 // The uninstaller copies itself away and returns at once; the removal
 // follows within a few seconds.
@@ -102,9 +86,9 @@ bool UninstallSilentlyAndWait() {
   bool present = false;
   const std::wstring quiet = MachineText(kUninstallKey, L"QuietUninstallString", &present);
   if (!present || Run(quiet) != 0) return false;
-  for (int i = 0; i < 300 && Exists(InstallFolder()); ++i) Sleep(100);
+  for (int i = 0; i < 300 && FileExists(InstallFolder()); ++i) Sleep(100);
   Sleep(500);  // the last registry and shortcut steps come after the folder
-  return !Exists(InstallFolder());
+  return !FileExists(InstallFolder());
 }
 
 std::wstring ShortcutTarget(const std::wstring& shortcut) {
@@ -199,13 +183,13 @@ TEST_F(SilentSetup, InstallsStartsFromTheShortcutAndUninstallsAllButTheTasks) {
 
   const std::wstring exe = InstallFolder() + L"Velmaro.exe";
   for (const wchar_t* name : kInstalledFiles) {
-    EXPECT_EQ(Contents(InstallFolder() + name), Contents(BuildFolder() + name)) << name;
+    EXPECT_EQ(ReadWholeFile(InstallFolder() + name), ReadWholeFile(TestExeFolder() + name)) << name;
   }
-  EXPECT_TRUE(Exists(InstallFolder() + L"uninstall.exe"));
+  EXPECT_TRUE(FileExists(InstallFolder() + L"uninstall.exe"));
   // Start with Windows as the settings dialog sets it: the bare path, no quotes.
   EXPECT_EQ(MachineText(kRunKey, L"Zedevi"), exe);
   // The logon task, as far as Wine keeps its definition.
-  const std::string task = Contents(LogonTaskFile());
+  const std::string task = ReadWholeFile(LogonTaskFile());
   for (const char* setting : {"<ExecutionTimeLimit>PT0S</ExecutionTimeLimit>",
                               "<DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>",
                               "<StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>",
@@ -223,11 +207,11 @@ TEST_F(SilentSetup, InstallsStartsFromTheShortcutAndUninstallsAllButTheTasks) {
   // The uninstaller ends it cleanly (exit code 0, not killed) and removes the rest.
   ASSERT_TRUE(UninstallSilentlyAndWait());
   EXPECT_EQ(program.ExitCode(10000), 0u);
-  EXPECT_FALSE(Exists(ShortcutPath()));
+  EXPECT_FALSE(FileExists(ShortcutPath()));
   bool present = true;
   MachineText(kRunKey, L"Zedevi", &present);
   EXPECT_FALSE(present);
-  EXPECT_FALSE(Exists(LogonTaskFile()));
+  EXPECT_FALSE(FileExists(LogonTaskFile()));
   EXPECT_FALSE(MachineKeyExists(kUninstallKey));
   // A silent uninstall keeps the tasks.
   EXPECT_EQ(MachineText(kStoreKey, L"A1"), L"每天22时30分");
@@ -241,9 +225,9 @@ TEST_F(SilentSetup, UpgradeOverARunningCopyKeepsStartWithWindows) {
   // Without /AUTOSTART the choice starts as it is: on.
   ASSERT_EQ(RunSetup(L"/S"), 0u);
   EXPECT_EQ(program.ExitCode(10000), 0u);
-  EXPECT_EQ(Contents(InstallFolder() + L"Velmaro.exe"), Contents(BuildFolder() + L"Velmaro.exe"));
+  EXPECT_EQ(ReadWholeFile(InstallFolder() + L"Velmaro.exe"), ReadWholeFile(TestExeFolder() + L"Velmaro.exe"));
   EXPECT_EQ(MachineText(kRunKey, L"Zedevi"), InstallFolder() + L"Velmaro.exe");
-  EXPECT_TRUE(Exists(LogonTaskFile()));
+  EXPECT_TRUE(FileExists(LogonTaskFile()));
 
   ASSERT_TRUE(UninstallSilentlyAndWait());
 }

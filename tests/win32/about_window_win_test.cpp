@@ -17,12 +17,6 @@
 namespace velmaro {
 namespace {
 
-std::wstring TextOf(HWND window) {
-  wchar_t text[256] = {};
-  GetWindowTextW(window, text, 256);
-  return text;
-}
-
 // The FileVersion text of the shipped exe's version resource.
 std::wstring ExeFileVersion() {
   const std::wstring exe = TestExeFolder() + L"Velmaro.exe";
@@ -58,7 +52,7 @@ TEST(Win32About, EachUseOpensOneMoreWindowLaidOutAsItsForm) {
   for (HWND window : {first, second}) {
     const int dpi = WindowDpi(window);
     EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_EQ(TextOf(window), ToWide("关于..."));
+    EXPECT_EQ(WindowText(window), ToWide("关于..."));
     const LONG style = GetWindowLongW(window, GWL_STYLE);
     EXPECT_EQ(style & (WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
               WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX);
@@ -69,7 +63,7 @@ TEST(Win32About, EachUseOpensOneMoreWindowLaidOutAsItsForm) {
 
     for (const Label& label : labels) {
       HWND control = GetDlgItem(window, label.id);
-      EXPECT_EQ(TextOf(control), ToWide(label.text)) << label.id;
+      EXPECT_EQ(WindowText(control), ToWide(label.text)) << label.id;
       RECT box;
       GetWindowRect(control, &box);
       MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&box), 2);
@@ -79,10 +73,10 @@ TEST(Win32About, EachUseOpensOneMoreWindowLaidOutAsItsForm) {
       GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
       EXPECT_EQ(font.lfHeight, ScaleForDpi(-15, dpi)) << label.id;
     }
-    EXPECT_EQ(TextOf(GetDlgItem(window, TForm2::IDC_BUTTON1)), ToWide("确定(&O)"));
+    EXPECT_EQ(WindowText(GetDlgItem(window, TForm2::IDC_BUTTON1)), ToWide("确定(&O)"));
   }
   // The version shown is the one the exe carries.
-  EXPECT_EQ(TextOf(GetDlgItem(first, TForm2::IDC_LABEL2)), ToWide("版本:    ") + ExeFileVersion());
+  EXPECT_EQ(WindowText(GetDlgItem(first, TForm2::IDC_LABEL2)), ToWide("版本:    ") + ExeFileVersion());
 
   // OK and the close box hide an About window; the other one stays.
   SendMessageW(GetDlgItem(second, TForm2::IDC_BUTTON1), BM_CLICK, 0, 0);
