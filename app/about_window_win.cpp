@@ -30,8 +30,9 @@ const ControlSpec kButtons[] = {
 TForm2::TForm2(HWND owner) {
   int dpi = WindowDpi(nullptr);
   RECT frame = CenteredWindowRect(kWidth96, kHeight96, dpi);
-  CreateWindowOf(kClassName, ToWide(kForm2Caption), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME,
-                 0, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top, owner);
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME;
+  CreateWindowOf(kClassName, ToWide(kForm2Caption), style, 0, frame.left, frame.top, frame.right - frame.left,
+                 frame.bottom - frame.top, owner);
   if (!Handle()) return;
   dpi = WindowDpi(Handle());
   formFont_ = CreateScaledFont(L"宋体", kFormFontHeight96, dpi);

@@ -42,41 +42,46 @@ velmaro_exe(Velmaro)
 velmaro_exe(VelmaroE2E)
 target_compile_definitions(VelmaroE2E PRIVATE VELMARO_RECORDING_POWER)
 
-# What a user downloads: the installer, and the three files as a portable
-# zip. One target owns every rule here, so a parallel build runs each once.
+# The cleanup batch beside the exe, as it is shipped.
 add_custom_command(
   OUTPUT ${CMAKE_BINARY_DIR}/QLLJ.bat
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/resources/QLLJ.bat ${CMAKE_BINARY_DIR}/QLLJ.bat
   DEPENDS ${CMAKE_SOURCE_DIR}/resources/QLLJ.bat)
-file(GLOB HELP_SOURCES CONFIGURE_DEPENDS docs/help/*)
-add_custom_command(
-  OUTPUT ${CMAKE_BINARY_DIR}/Velmaro.CHM
-  COMMAND ${CMAKE_SOURCE_DIR}/tools/make-help.sh ${CMAKE_SOURCE_DIR}/docs/help ${CMAKE_BINARY_DIR}/Velmaro.CHM
-  DEPENDS ${HELP_SOURCES} ${CMAKE_SOURCE_DIR}/tools/make-help.sh)
-set(RELEASE_FILES ${CMAKE_BINARY_DIR}/Velmaro.exe ${CMAKE_BINARY_DIR}/QLLJ.bat ${CMAKE_BINARY_DIR}/Velmaro.CHM)
-set(RELEASE_OUTPUTS ${CMAKE_BINARY_DIR}/QLLJ.bat ${CMAKE_BINARY_DIR}/Velmaro.CHM ${CMAKE_BINARY_DIR}/Velmaro-Portable.zip)
+set(RELEASE_OUTPUTS ${CMAKE_BINARY_DIR}/QLLJ.bat)
 
+# What a user downloads: the help file beside the exe, the installer, and the
+# three files as a portable zip. One target owns every rule here, so a
+# parallel build runs each once. Debian has both tools (tools/install-deps.sh).
+find_program(CHMCMD chmcmd)
 find_program(MAKENSIS makensis)
-if(MAKENSIS)
+if(CHMCMD AND MAKENSIS)
+  set(VELMARO_RELEASE ON)
+  file(GLOB HELP_SOURCES CONFIGURE_DEPENDS docs/help/*)
+  add_custom_command(
+    OUTPUT ${CMAKE_BINARY_DIR}/Velmaro.CHM
+    COMMAND ${CMAKE_SOURCE_DIR}/tools/make-help.sh ${CMAKE_SOURCE_DIR}/docs/help ${CMAKE_BINARY_DIR}/Velmaro.CHM
+    DEPENDS ${HELP_SOURCES} ${CMAKE_SOURCE_DIR}/tools/make-help.sh)
+  set(RELEASE_FILES ${CMAKE_BINARY_DIR}/Velmaro.exe ${CMAKE_BINARY_DIR}/QLLJ.bat ${CMAKE_BINARY_DIR}/Velmaro.CHM)
   add_custom_command(
     OUTPUT ${CMAKE_BINARY_DIR}/Velmaro-Setup.exe
     COMMAND ${MAKENSIS} -V2 -INPUTCHARSET UTF8 -DVERSION=${PROJECT_VERSION} -DFILES=${CMAKE_BINARY_DIR}
-            -DICONS=${RES_DIR} -DOUTFILE=${CMAKE_BINARY_DIR}/Velmaro-Setup.exe ${CMAKE_SOURCE_DIR}/packaging/velmaro.nsi
+            -DICONS=${RES_DIR} -DOUTFILE=${CMAKE_BINARY_DIR}/Velmaro-Setup.exe
+            ${CMAKE_SOURCE_DIR}/packaging/velmaro.nsi
     DEPENDS ${CMAKE_SOURCE_DIR}/packaging/velmaro.nsi Velmaro ${RELEASE_FILES})
-  list(APPEND RELEASE_OUTPUTS ${CMAKE_BINARY_DIR}/Velmaro-Setup.exe)
+  set(PORTABLE_DIR ${CMAKE_BINARY_DIR}/portable)
+  add_custom_command(
+    OUTPUT ${CMAKE_BINARY_DIR}/Velmaro-Portable.zip
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${PORTABLE_DIR}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PORTABLE_DIR}/Velmaro
+    COMMAND ${CMAKE_COMMAND} -E copy ${RELEASE_FILES} ${PORTABLE_DIR}/Velmaro
+    COMMAND ${CMAKE_COMMAND} -E chdir ${PORTABLE_DIR}
+            ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/Velmaro-Portable.zip --format=zip Velmaro
+    DEPENDS Velmaro ${RELEASE_FILES})
+  list(APPEND RELEASE_OUTPUTS ${CMAKE_BINARY_DIR}/Velmaro.CHM ${CMAKE_BINARY_DIR}/Velmaro-Setup.exe
+       ${CMAKE_BINARY_DIR}/Velmaro-Portable.zip)
 else()
-  message(WARNING "makensis not found: Velmaro-Setup.exe is not built")
+  message(WARNING "chmcmd or makensis not found: no help file, installer or portable zip")
 endif()
-
-set(PORTABLE_DIR ${CMAKE_BINARY_DIR}/portable)
-add_custom_command(
-  OUTPUT ${CMAKE_BINARY_DIR}/Velmaro-Portable.zip
-  COMMAND ${CMAKE_COMMAND} -E rm -rf ${PORTABLE_DIR}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${PORTABLE_DIR}/Velmaro
-  COMMAND ${CMAKE_COMMAND} -E copy ${RELEASE_FILES} ${PORTABLE_DIR}/Velmaro
-  COMMAND ${CMAKE_COMMAND} -E chdir ${PORTABLE_DIR}
-          ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/Velmaro-Portable.zip --format=zip Velmaro
-  DEPENDS Velmaro ${RELEASE_FILES})
 add_custom_target(velmaro_release ALL DEPENDS ${RELEASE_OUTPUTS})
 
 # GoogleTest from Debian's sources, with our port header first on its path.
@@ -90,7 +95,9 @@ enable_testing()
 include(GoogleTest)
 # A download of 400 KB at most (KB as 1000 bytes), every icon size included.
 add_test(NAME VelmaroExeSize COMMAND ${CMAKE_SOURCE_DIR}/tools/check-size.sh $<TARGET_FILE:Velmaro> 400000)
-add_test(NAME VelmaroHelp COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/help/help_test.py ${CMAKE_BINARY_DIR}/Velmaro.CHM)
+if(VELMARO_RELEASE)
+  add_test(NAME VelmaroHelp COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/help/help_test.py ${CMAKE_BINARY_DIR}/Velmaro.CHM)
+endif()
 file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*_test.cpp)
 add_executable(velmaro_win32_tests ${WIN32_TEST_SOURCES} ${FAKE_SOURCES})
 target_link_libraries(velmaro_win32_tests PRIVATE velmaro_win gtest_win version ${XP_LINK_FLAGS})
@@ -108,7 +115,7 @@ foreach(src ${HELPER_SOURCES})
 endforeach()
 
 # The installer, run silently under Wine in a prefix of its own.
-if(MAKENSIS)
+if(VELMARO_RELEASE)
   add_executable(velmaro_setup_tests tests/setup/setup_test.cpp)
   target_link_libraries(velmaro_setup_tests PRIVATE gtest_win ole32 uuid ${XP_LINK_FLAGS} ${SYSTEM_LIBS})
   add_dependencies(velmaro_setup_tests velmaro_release)

@@ -2,9 +2,11 @@
 # Start-up of Velmaro.exe beside a bare Win32 tray program built in the same
 # tree (tests/bench/bare_tray_win.cpp), both under Wine and in one run: the
 # time from process start to the tray icon being added, and the private
-# memory once start-up is over (the private resident pages of the program's
-# Wine process). Medians of RUNS starts each, taken in turns after one
-# warm-up start each. Needs a built build/windows.
+# memory a second after that: the pages the program's Wine process has
+# written itself (Private_Dirty; clean private pages, such as a font file
+# read in, count as shared once another process maps the same file, which
+# makes them vary from run to run). Medians of RUNS starts each, taken in
+# turns after one warm-up start each. Needs a built build/windows.
 #   tools/bench-startup.sh [RUNS]      default 9
 # Prints the figures, and last:
 #   bench startup_ratio R x
@@ -29,8 +31,11 @@ trap 'wineserver -k 2>/dev/null || true; [ -n "${xvfb_pid:-}" ] && kill $xvfb_pi
 # Private memory of the newest process running NAME.exe, in KB.
 private_kb() {
   local pid
-  pid=$(pgrep -n -f "(^|[\\\\/])$1\\.exe") || { echo "bench-startup: $1 is not running" >&2; return 1; }
-  awk '/^Private_(Clean|Dirty):/ { kb += $2 } END { print kb }' "/proc/$pid/smaps_rollup"
+  if ! pid=$(pgrep -n -f "(^|[\\\\/])$1\\.exe"); then
+    echo "bench-startup: $1 is not running" >&2
+    return 1
+  fi
+  awk '/^Private_Dirty:/ { kb += $2 } END { print kb }' "/proc/$pid/smaps_rollup"
 }
 
 median() { tr ' ' '\n' | grep . | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }

@@ -103,8 +103,7 @@ def png_image(rows):
 
 
 def images(off):
-    return [(size, png_image(rows) if size >= PNG_FROM else bmp_image(rows))
-            for size, rows in ((size, render(size, off)) for size in SIZES)]
+    return [(size, (png_image if size >= PNG_FROM else bmp_image)(render(size, off))) for size in SIZES]
 
 
 def directory_entry(size, data):

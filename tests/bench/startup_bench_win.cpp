@@ -22,12 +22,16 @@
 namespace {
 
 bool iconAdded = false;
+LARGE_INTEGER iconAddedAt;
 HWND iconOwner = nullptr;
 
 LRESULT CALLBACK TrayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_COPYDATA) {
-    if (!iconAdded) iconOwner = reinterpret_cast<HWND>(wParam);
-    iconAdded = true;
+    if (!iconAdded) {
+      QueryPerformanceCounter(&iconAddedAt);
+      iconOwner = reinterpret_cast<HWND>(wParam);
+      iconAdded = true;
+    }
     return TRUE;
   }
   return DefWindowProcW(window, message, wParam, lParam);
@@ -68,7 +72,7 @@ double RunOnce(const std::wstring& exe, const std::string& name, bool measured) 
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
-  LARGE_INTEGER frequency, begin, now;
+  LARGE_INTEGER frequency, begin;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&begin);
   if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
@@ -76,9 +80,8 @@ double RunOnce(const std::wstring& exe, const std::string& name, bool measured) 
   }
   const DWORD started = GetTickCount();
   while (!iconAdded && GetTickCount() - started < 30000) PumpUntil(nullptr, 1);
-  QueryPerformanceCounter(&now);
   if (iconAdded) {
-    startupMs = 1000.0 * static_cast<double>(now.QuadPart - begin.QuadPart) / frequency.QuadPart;
+    startupMs = 1000.0 * static_cast<double>(iconAddedAt.QuadPart - begin.QuadPart) / frequency.QuadPart;
     // Whatever start-up still does after adding the icon, then the memory.
     PumpUntil(nullptr, 1000);
     if (measured) {

@@ -13,7 +13,9 @@
 namespace velmaro {
 namespace {
 
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+bool StartsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
 
 TEST(AboutTexts, EveryCaptionByteForByte) {
   // Code page 936 bytes, four spaces after each colon.
