@@ -62,24 +62,32 @@ VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "LegalCopyright" "Drennik"
 
 ; Ends every running Velmaro of this desktop: WM_CLOSE to its main window
 ; removes the tray icon and releases the store, then the process exits.
-; Waited for, so that its files can be replaced or removed.
+; Waited for, so that its files can be replaced or removed. Other programs
+; have main windows of the class "TForm1" too: only Velmaro.exe's are closed.
 !macro END_RUNNING_VELMARO un
 Function ${un}EndRunningVelmaro
-  StrCpy $R1 0
+  StrCpy $R0 0  ; the window after which to look
+  StrCpy $R1 0  ; closes so far, in case one does not end
   ${Do}
-    FindWindow $R0 "TForm1"
+    FindWindow $R0 "TForm1" "" 0 $R0
     ${If} $R0 == 0
     ${OrIf} $R1 >= 10
       ${Break}
     ${EndIf}
     System::Call 'user32::GetWindowThreadProcessId(p R0, *i .R2)'
-    System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i R2) p .R3' ; SYNCHRONIZE
-    SendMessage $R0 ${WM_CLOSE} 0 0 /TIMEOUT=5000
+    ; SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ
+    System::Call 'kernel32::OpenProcess(i 0x00100410, i 0, i R2) p .R3'
     ${If} $R3 P<> 0
-      System::Call 'kernel32::WaitForSingleObject(p R3, i 10000)'
+      System::Call 'psapi::GetModuleFileNameExW(p R3, p 0, w .R4, i ${NSIS_MAX_STRLEN})'
+      ${GetFileName} $R4 $R4
+      ${If} $R4 == "Velmaro.exe"
+        SendMessage $R0 ${WM_CLOSE} 0 0 /TIMEOUT=5000
+        System::Call 'kernel32::WaitForSingleObject(p R3, i 10000)'
+        IntOp $R1 $R1 + 1
+        StrCpy $R0 0  ; the list of windows has changed: from the top again
+      ${EndIf}
       System::Call 'kernel32::CloseHandle(p R3)'
     ${EndIf}
-    IntOp $R1 $R1 + 1
   ${Loop}
 FunctionEnd
 !macroend

@@ -159,6 +159,56 @@ struct RunningVelmaro {
   bool started = false;
 };
 
+// Another program whose main window has the class "TForm1", as many have:
+// its window, on a thread of its own that handles its messages, notes a
+// WM_CLOSE instead of closing.
+class OtherTForm1Program {
+ public:
+  OtherTForm1Program() {
+    ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    thread_ = CreateThread(nullptr, 0, &OtherTForm1Program::Run, this, 0, nullptr);
+    WaitForSingleObject(ready_, 10000);
+  }
+  ~OtherTForm1Program() {
+    PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+    WaitForSingleObject(thread_, 10000);
+    CloseHandle(thread_);
+    CloseHandle(ready_);
+  }
+  bool AskedToClose() const { return askedToClose_ != 0; }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+      InterlockedExchange(&askedToClose_, 1);
+      return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  static DWORD WINAPI Run(void* param) {
+    auto* self = static_cast<OtherTForm1Program*>(param);
+    self->threadId_ = GetCurrentThreadId();
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = &WindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TForm1";
+    RegisterClassW(&wc);
+    HWND window = CreateWindowExW(0, wc.lpszClassName, L"Other", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+                                  wc.hInstance, nullptr);
+    SetEvent(self->ready_);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    DestroyWindow(window);
+    return 0;
+  }
+
+  static LONG askedToClose_;
+  HANDLE ready_ = nullptr;
+  HANDLE thread_ = nullptr;
+  DWORD threadId_ = 0;
+};
+LONG OtherTForm1Program::askedToClose_ = 0;
+
 class SilentSetup : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -204,9 +254,12 @@ TEST_F(SilentSetup, InstallsStartsFromTheShortcutAndUninstallsAllButTheTasks) {
   RunningVelmaro program(target);
   ASSERT_TRUE(program.started);
 
-  // The uninstaller ends it cleanly (exit code 0, not killed) and removes the rest.
+  // The uninstaller ends it cleanly (exit code 0, not killed), leaves other
+  // programs alone and removes the rest.
+  OtherTForm1Program other;
   ASSERT_TRUE(UninstallSilentlyAndWait());
   EXPECT_EQ(program.ExitCode(10000), 0u);
+  EXPECT_FALSE(other.AskedToClose());
   EXPECT_FALSE(FileExists(ShortcutPath()));
   bool present = true;
   MachineText(kRunKey, L"Zedevi", &present);
