@@ -4,16 +4,19 @@ add_compile_definitions(_WIN32_WINNT=0x0501 WINVER=0x0501 UNICODE _UNICODE NOMIN
 set(XP_LINK_FLAGS -static -static-libgcc -static-libstdc++
     -Wl,--major-subsystem-version,5,--minor-subsystem-version,1,--major-os-version,5,--minor-os-version,1)
 set(SYSTEM_LIBS comctl32 comdlg32 shell32 ole32 oleaut32 user32 gdi32 advapi32 kernel32)
+# Velmaro.exe is to stay within 400 KB; a tray program that acts every ten
+# seconds gains nothing from the larger code of -O3.
+string(REPLACE "-O3" "-Os" CMAKE_CXX_FLAGS_RELEASE "${CMAKE_CXX_FLAGS_RELEASE}")
 
 file(GLOB WIN_SOURCES CONFIGURE_DEPENDS ${WIN_GLOBS})
-list(FILTER WIN_SOURCES EXCLUDE REGEX "/main_win\\.cpp$")
+list(FILTER WIN_SOURCES EXCLUDE REGEX "/(main|terminate_handler)_win\\.cpp$")
 add_library(velmaro_win STATIC ${WIN_SOURCES})
 target_link_libraries(velmaro_win PUBLIC velmaro_core ${SYSTEM_LIBS})
 
 # Icons drawn by our generator, then the resource script with the manifest.
 set(RES_DIR ${CMAKE_BINARY_DIR}/resources)
 add_custom_command(
-  OUTPUT ${RES_DIR}/enashut.ico ${RES_DIR}/disshut.ico
+  OUTPUT ${RES_DIR}/icons.rc ${RES_DIR}/enashut.ico ${RES_DIR}/disshut.ico
   COMMAND ${CMAKE_COMMAND} -E make_directory ${RES_DIR}
   COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/make-icons.py ${RES_DIR}
   DEPENDS ${CMAKE_SOURCE_DIR}/tools/make-icons.py)
@@ -24,12 +27,12 @@ add_custom_command(
   COMMAND ${CMAKE_RC_COMPILER} -I${CMAKE_SOURCE_DIR}/resources -I${RES_DIR}
           -O coff -i ${CMAKE_SOURCE_DIR}/resources/velmaro.rc -o ${RES_DIR}/velmaro_res.o
   DEPENDS ${CMAKE_SOURCE_DIR}/resources/velmaro.rc ${CMAKE_SOURCE_DIR}/resources/velmaro.manifest
-          ${RES_DIR}/enashut.ico ${RES_DIR}/disshut.ico ${RES_DIR}/version.h)
+          ${RES_DIR}/icons.rc ${RES_DIR}/version.h)
 # One target owns the generated resources, so parallel builds of both exes don't race.
 add_custom_target(velmaro_resources DEPENDS ${RES_DIR}/velmaro_res.o)
 
 function(velmaro_exe name)
-  add_executable(${name} WIN32 app/main_win.cpp ${RES_DIR}/velmaro_res.o)
+  add_executable(${name} WIN32 app/main_win.cpp app/terminate_handler_win.cpp ${RES_DIR}/velmaro_res.o)
   target_link_libraries(${name} PRIVATE velmaro_win ${XP_LINK_FLAGS} -s)
   add_dependencies(${name} velmaro_resources)
 endfunction()
@@ -39,10 +42,47 @@ velmaro_exe(Velmaro)
 velmaro_exe(VelmaroE2E)
 target_compile_definitions(VelmaroE2E PRIVATE VELMARO_RECORDING_POWER)
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/resources/QLLJ.bat)
-  add_custom_command(TARGET Velmaro POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/resources/QLLJ.bat ${CMAKE_BINARY_DIR}/QLLJ.bat)
+# The cleanup batch beside the exe, as it is shipped.
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/QLLJ.bat
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/resources/QLLJ.bat ${CMAKE_BINARY_DIR}/QLLJ.bat
+  DEPENDS ${CMAKE_SOURCE_DIR}/resources/QLLJ.bat)
+set(RELEASE_OUTPUTS ${CMAKE_BINARY_DIR}/QLLJ.bat)
+
+# What a user downloads: the help file beside the exe, the installer, and the
+# three files as a portable zip. One target owns every rule here, so a
+# parallel build runs each once. Debian has both tools (tools/install-deps.sh).
+find_program(CHMCMD chmcmd)
+find_program(MAKENSIS makensis)
+if(CHMCMD AND MAKENSIS)
+  set(VELMARO_RELEASE ON)
+  file(GLOB HELP_SOURCES CONFIGURE_DEPENDS docs/help/*)
+  add_custom_command(
+    OUTPUT ${CMAKE_BINARY_DIR}/Velmaro.CHM
+    COMMAND ${CMAKE_SOURCE_DIR}/tools/make-help.sh ${CMAKE_SOURCE_DIR}/docs/help ${CMAKE_BINARY_DIR}/Velmaro.CHM
+    DEPENDS ${HELP_SOURCES} ${CMAKE_SOURCE_DIR}/tools/make-help.sh)
+  set(RELEASE_FILES ${CMAKE_BINARY_DIR}/Velmaro.exe ${CMAKE_BINARY_DIR}/QLLJ.bat ${CMAKE_BINARY_DIR}/Velmaro.CHM)
+  add_custom_command(
+    OUTPUT ${CMAKE_BINARY_DIR}/Velmaro-Setup.exe
+    COMMAND ${MAKENSIS} -V2 -INPUTCHARSET UTF8 -DVERSION=${PROJECT_VERSION} -DFILES=${CMAKE_BINARY_DIR}
+            -DICONS=${RES_DIR} -DOUTFILE=${CMAKE_BINARY_DIR}/Velmaro-Setup.exe
+            ${CMAKE_SOURCE_DIR}/packaging/velmaro.nsi
+    DEPENDS ${CMAKE_SOURCE_DIR}/packaging/velmaro.nsi Velmaro ${RELEASE_FILES})
+  set(PORTABLE_DIR ${CMAKE_BINARY_DIR}/portable)
+  add_custom_command(
+    OUTPUT ${CMAKE_BINARY_DIR}/Velmaro-Portable.zip
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${PORTABLE_DIR}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PORTABLE_DIR}/Velmaro
+    COMMAND ${CMAKE_COMMAND} -E copy ${RELEASE_FILES} ${PORTABLE_DIR}/Velmaro
+    COMMAND ${CMAKE_COMMAND} -E chdir ${PORTABLE_DIR}
+            ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/Velmaro-Portable.zip --format=zip Velmaro
+    DEPENDS Velmaro ${RELEASE_FILES})
+  list(APPEND RELEASE_OUTPUTS ${CMAKE_BINARY_DIR}/Velmaro.CHM ${CMAKE_BINARY_DIR}/Velmaro-Setup.exe
+       ${CMAKE_BINARY_DIR}/Velmaro-Portable.zip)
+else()
+  message(WARNING "chmcmd or makensis not found: no help file, installer or portable zip")
 endif()
+add_custom_target(velmaro_release ALL DEPENDS ${RELEASE_OUTPUTS})
 
 # GoogleTest from Debian's sources, with our port header first on its path.
 set(GTEST_SRC /usr/src/googletest/googletest)
@@ -53,9 +93,16 @@ target_compile_options(gtest_win PRIVATE -w)
 
 enable_testing()
 include(GoogleTest)
+# A download of 400 KB at most (KB as 1000 bytes), every icon size included.
+add_test(NAME VelmaroExeSize COMMAND ${CMAKE_SOURCE_DIR}/tools/check-size.sh $<TARGET_FILE:Velmaro> 400000)
+if(VELMARO_RELEASE)
+  add_test(NAME VelmaroHelp COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/help/help_test.py ${CMAKE_BINARY_DIR}/Velmaro.CHM)
+endif()
 file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*_test.cpp)
 add_executable(velmaro_win32_tests ${WIN32_TEST_SOURCES} ${FAKE_SOURCES})
-target_link_libraries(velmaro_win32_tests PRIVATE velmaro_win gtest_win ${XP_LINK_FLAGS})
+target_link_libraries(velmaro_win32_tests PRIVATE velmaro_win gtest_win version ${XP_LINK_FLAGS})
+# Some of them read the shipped exe itself.
+add_dependencies(velmaro_win32_tests Velmaro)
 gtest_discover_tests(velmaro_win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 
 # Small programs the Win32 tests start: tests/win32/helpers/NAME.cpp -> NAME.exe.
@@ -66,6 +113,22 @@ foreach(src ${HELPER_SOURCES})
   target_link_libraries(${name} PRIVATE velmaro_win ${XP_LINK_FLAGS})
   add_dependencies(velmaro_win32_tests ${name})
 endforeach()
+
+# The installer, run silently under Wine in a prefix of its own.
+if(VELMARO_RELEASE)
+  add_executable(velmaro_setup_tests tests/setup/setup_test.cpp)
+  target_link_libraries(velmaro_setup_tests PRIVATE gtest_win ole32 uuid ${XP_LINK_FLAGS} ${SYSTEM_LIBS})
+  add_dependencies(velmaro_setup_tests velmaro_release)
+  add_test(NAME VelmaroSetup COMMAND ${CMAKE_SOURCE_DIR}/tools/test-setup.sh)
+endif()
+
+# Start-up bench (tools/bench-startup.sh): Velmaro beside a bare tray program
+# built with the same flags and resources.
+add_executable(velmaro_bare_tray WIN32 tests/bench/bare_tray_win.cpp ${RES_DIR}/velmaro_res.o)
+target_link_libraries(velmaro_bare_tray PRIVATE ${SYSTEM_LIBS} ${XP_LINK_FLAGS} -s)
+add_dependencies(velmaro_bare_tray velmaro_resources)
+add_executable(velmaro_startup_bench tests/bench/startup_bench_win.cpp)
+target_link_libraries(velmaro_startup_bench PRIVATE ${SYSTEM_LIBS} ${XP_LINK_FLAGS} -municode)
 
 # End-to-end: the real program under Wine, driven from outside.
 file(GLOB E2E_SOURCES CONFIGURE_DEPENDS tests/e2e/*_test.cpp)

@@ -22,12 +22,8 @@ run_under() {  # NAME [VAR=VALUE...]
     unset LC_ALL
     export "$@"
     export WINEPREFIX=$root/build/wine/e2e-$name
-    "$root/tools/wine-prefix.sh"            # builds the template once
+    "$root/tools/wine-prefix.sh" --fresh
     source "$root/tools/wine-env.sh"
-    wineserver -k 2>/dev/null || true
-    rm -rf "$WINEPREFIX"
-    cp -a "$root/build/wine/template" "$WINEPREFIX"
-    wineserver -p </dev/null >/dev/null 2>&1 || true
     cd "$root/build/windows"
     trap 'wineserver -k 2>/dev/null || true' EXIT
     wine velmaro_e2e_tests.exe "${gtest_flags[@]}"

@@ -2,8 +2,14 @@
 # Makes sure the Wine prefix exists and is set up for our tests: Chinese UI
 # fonts, title-bar glyphs, a virtual desktop with a tray. A prefix is built
 # once as a template and copied, which takes under a second.
+#   tools/wine-prefix.sh [--fresh]   --fresh: a new copy, whatever was there
 set -euo pipefail
 source "$(dirname "$0")/wine-env.sh"
+
+if [ "${1:-}" = --fresh ]; then
+  wineserver -k 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+fi
 
 template=$root/build/wine/template
 if [ ! -f "$WINEPREFIX/system.reg" ]; then

@@ -55,4 +55,10 @@ inline std::string ReadWholeFile(const std::wstring& path) {
 
 inline bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+inline std::wstring WindowText(HWND window) {
+  wchar_t text[512] = {};
+  GetWindowTextW(window, text, 512);
+  return text;
+}
+
 }  // namespace velmaro

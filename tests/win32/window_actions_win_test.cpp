@@ -15,12 +15,6 @@
 namespace velmaro {
 namespace {
 
-std::wstring TextOf(HWND window) {
-  wchar_t text[512] = {};
-  GetWindowTextW(window, text, 512);
-  return text;
-}
-
 RECT ScreenRectOf(HWND window) {
   RECT rect;
   GetWindowRect(window, &rect);
@@ -40,11 +34,11 @@ TEST(Win32ShowReminder, EachCallShowsANewTopmostWindowWithItsText) {
   for (HWND window : {first, second}) {
     EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    EXPECT_EQ(TextOf(window), ToWide("提示"));
-    EXPECT_EQ(TextOf(GetDlgItem(window, TForm6::IDC_BUTTON1)), ToWide("确定"));
+    EXPECT_EQ(WindowText(window), ToWide("提示"));
+    EXPECT_EQ(WindowText(GetDlgItem(window, TForm6::IDC_BUTTON1)), ToWide("确定"));
   }
-  EXPECT_EQ(TextOf(GetDlgItem(first, TForm6::IDC_LABEL1)), ToWide("该休息了"));
-  EXPECT_EQ(TextOf(GetDlgItem(second, TForm6::IDC_LABEL1)), ToWide(longText));
+  EXPECT_EQ(WindowText(GetDlgItem(first, TForm6::IDC_LABEL1)), ToWide("该休息了"));
+  EXPECT_EQ(WindowText(GetDlgItem(second, TForm6::IDC_LABEL1)), ToWide(longText));
 
   // A text wider than the window stays on one line and runs past the edge.
   RECT shortLabel = ScreenRectOf(GetDlgItem(first, TForm6::IDC_LABEL1));

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The README's screenshots, taken from the running program under Wine in the
+# 800x600 virtual desktop of a private Xvfb, and written into docs/:
+#   docs/tray-menu.png   the tray menu, opened by a right press on the icon
+# Needs a built build/windows.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+[ -f "$root/build/windows/Velmaro.exe" ] || { echo "readme-screenshots: run make first" >&2; exit 1; }
+export WINEPREFIX=$root/build/wine/readme
+"$root/tools/wine-prefix.sh"
+source "$root/tools/wine-env.sh"
+source "$root/tools/xvfb.sh"
+start_xvfb
+trap 'wineserver -k 2>/dev/null || true; kill $xvfb_pid 2>/dev/null || true' EXIT
+shots=$(mktemp -d "$TMPDIR/readme.XXXXXX")
+taskbar_top=568  # the virtual desktop's taskbar, with the tray at its right end
+
+# Writes the bottom-right corner of the screen that holds everything drawn
+# above the taskbar (a menu opened on the tray icon), with a margin.
+corner_shot() {
+  local box x y margin=24
+  box=$(convert "$1" -crop 800x${taskbar_top}+0+0 +repage -format '%@' info:)  # WxH+X+Y
+  y=${box##*+}
+  x=${box#*+}
+  x=${x%+*}
+  x=$((x > margin ? x - margin : 0))
+  y=$((y > margin ? y - margin : 0))
+  convert "$1" -crop "$((800 - x))x$((600 - y))+$x+$y" +repage "$2"
+}
+
+cd "$root/build/windows"
+# The log-off entry carries the user's name, which Wine takes from USER.
+USER=Administrator wine Velmaro.exe >/dev/null 2>&1 &
+sleep 6
+xdotool mousemove 790 590 click 3
+sleep 1
+import -window root "$shots/menu.png"
+corner_shot "$shots/menu.png" "$root/docs/tray-menu.png"
+xdotool key Escape
+
+rm -rf "$shots"
+ls "$root"/docs/*.png
