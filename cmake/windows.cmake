@@ -9,7 +9,7 @@ set(SYSTEM_LIBS comctl32 comdlg32 shell32 ole32 oleaut32 user32 gdi32 advapi32 k
 string(REPLACE "-O3" "-Os" CMAKE_CXX_FLAGS_RELEASE "${CMAKE_CXX_FLAGS_RELEASE}")
 
 file(GLOB WIN_SOURCES CONFIGURE_DEPENDS ${WIN_GLOBS})
-list(FILTER WIN_SOURCES EXCLUDE REGEX "/(main|terminate_handler)_win\\.cpp$")
+list(FILTER WIN_SOURCES EXCLUDE REGEX "/(main|runtime_overrides)_win\\.cpp$")
 add_library(velmaro_win STATIC ${WIN_SOURCES})
 target_link_libraries(velmaro_win PUBLIC velmaro_core ${SYSTEM_LIBS})
 
@@ -32,7 +32,7 @@ add_custom_command(
 add_custom_target(velmaro_resources DEPENDS ${RES_DIR}/velmaro_res.o)
 
 function(velmaro_exe name)
-  add_executable(${name} WIN32 app/main_win.cpp app/terminate_handler_win.cpp ${RES_DIR}/velmaro_res.o)
+  add_executable(${name} WIN32 app/main_win.cpp app/runtime_overrides_win.cpp ${RES_DIR}/velmaro_res.o)
   target_link_libraries(${name} PRIVATE velmaro_win ${XP_LINK_FLAGS} -s)
   add_dependencies(${name} velmaro_resources)
 endfunction()

@@ -1,7 +1,8 @@
 #include "dialogs/dialogs.h"
 
-#include <stdexcept>
 #include <utility>
+
+#include "platform/error.h"
 
 namespace velmaro {
 
@@ -10,7 +11,7 @@ Dialogs::Window<Model>& Dialogs::WindowFor(std::vector<Window<Model>>& windows, 
   for (Window<Model>& window : windows) {
     if (window.model.get() == &model) return window;
   }
-  throw std::logic_error("a dialog model without its window");
+  throw AppError("A dialog model without its window");
 }
 
 void Dialogs::OpenSettings() {

@@ -1,8 +1,7 @@
 #include "dialogs/settings_dialog.h"
 
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <algorithm>
+#include <string>
 
 #include "dialogs/dialogs.h"
 #include "dialogs/task_editor.h"
@@ -30,11 +29,45 @@ bool StartsAt(const std::string& text, std::size_t pos, const std::string& part)
 }  // namespace
 
 std::string MinutesText(std::int32_t seconds, const std::string& decimalSeparator) {
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.15g", seconds / 60.0);
-  std::string text = buffer;
-  const std::size_t point = text.find('.');
-  if (point != std::string::npos && !decimalSeparator.empty()) text.replace(point, 1, decimalSeparator);
+  // seconds / 60 as "%.15g" writes it, worked out on the integers: at most 15
+  // significant digits, the last one rounded, no trailing zeros. A number of
+  // minutes k / 60 either ends within two decimals or repeats a 3 or a 6, so
+  // the rounding never meets a tie, and no such number needs an exponent.
+  const bool negative = seconds < 0;
+  const std::uint64_t magnitude =
+      negative ? 0 - static_cast<std::uint64_t>(std::int64_t{seconds}) : static_cast<std::uint64_t>(seconds);
+  const std::uint64_t whole = magnitude / 60;
+  std::uint64_t remainder = magnitude % 60;
+  std::string digits = whole ? std::to_string(whole) : "";
+  std::size_t point = digits.size();  // where the whole minutes end among the digits
+  std::size_t significant = digits.size();
+  while (remainder != 0 && significant < 16) {  // one digit past the 15 kept, to round by
+    remainder *= 10;
+    digits += static_cast<char>('0' + remainder / 60);
+    remainder %= 60;
+    if (significant > 0 || digits.back() != '0') ++significant;
+  }
+  if (significant == 16) {
+    const bool up = digits.back() >= '5';
+    digits.pop_back();
+    for (std::size_t i = digits.size(); up && i-- > 0;) {
+      if (digits[i] != '9') {
+        ++digits[i];
+        break;
+      }
+      digits[i] = '0';
+      if (i == 0) {  // 9.99... becomes 10.0...
+        digits.insert(0, "1");
+        ++point;
+      }
+    }
+  }
+  const std::string wholeText = digits.substr(0, point);
+  std::string fraction = digits.substr(point);
+  while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+  std::string text = negative && (!wholeText.empty() || !fraction.empty()) ? "-" : "";
+  text += wholeText.empty() ? "0" : wholeText;
+  if (!fraction.empty()) text += (decimalSeparator.empty() ? "." : decimalSeparator) + fraction;
   return text;
 }
 
@@ -43,23 +76,40 @@ std::int32_t CountdownSeconds(const std::string& text, const std::string& decima
   std::size_t pos = text.find_first_not_of(' ');
   const std::size_t end = text.find_last_not_of(' ') + 1;
   if (pos == std::string::npos) throw failure;
-  std::string number;  // sign, digits, "." and digits: what strtod reads in any locale
-  if (text[pos] == '+' || text[pos] == '-') number += text[pos++];
-  const std::size_t whole = DigitsFrom(text, pos);
-  number += text.substr(pos, whole) + ".";
-  pos += whole;
-  std::size_t fraction = 0;
+  const bool negative = text[pos] == '-';
+  if (text[pos] == '+' || text[pos] == '-') ++pos;
+  const std::size_t wholeLength = DigitsFrom(text, pos);
+  std::string whole = text.substr(pos, wholeLength);
+  pos += wholeLength;
+  std::string fraction;
   if (pos < end && (StartsAt(text, pos, decimalSeparator) || text[pos] == '.')) {
     pos += StartsAt(text, pos, decimalSeparator) ? decimalSeparator.size() : 1;
-    fraction = DigitsFrom(text, pos);
-    number += text.substr(pos, fraction);
-    pos += fraction;
+    fraction = text.substr(pos, DigitsFrom(text, pos));
+    pos += fraction.size();
   }
-  if (pos != end || whole + fraction == 0) throw failure;
-  // nearbyint rounds in the default mode, to nearest with halves to even.
-  const double seconds = std::nearbyint(std::strtod(number.c_str(), nullptr) * 60.0);
-  if (!(seconds >= -2147483648.0 && seconds <= 2147483647.0)) throw failure;
-  return static_cast<std::int32_t>(seconds);
+  if (pos != end || whole.size() + fraction.size() == 0) throw failure;
+
+  // Minutes times 60, exactly: the whole minutes, then the fraction's digits
+  // times 60, whose carry is whole seconds and whose digits are the part of a
+  // second left, rounded to the nearest second with halves to the even one.
+  whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
+  if (whole.size() > 9) throw failure;  // far past what 32 bits of seconds hold
+  std::uint64_t total = 0;
+  for (char digit : whole) total = total * 10 + static_cast<unsigned>(digit - '0');
+  total *= 60;
+  unsigned carry = 0;
+  for (std::size_t i = fraction.size(); i-- > 0;) {
+    const unsigned product = static_cast<unsigned>(fraction[i] - '0') * 60 + carry;
+    fraction[i] = static_cast<char>('0' + product % 10);
+    carry = product / 10;
+  }
+  total += carry;
+  const bool pastHalf = !fraction.empty() && (fraction[0] > '5' || (fraction[0] == '5' &&
+                                              fraction.find_first_not_of('0', 1) != std::string::npos));
+  const bool half = !fraction.empty() && fraction[0] == '5' && !pastHalf;
+  if (pastHalf || (half && total % 2 == 1)) ++total;
+  if (total > (negative ? 0x80000000ull : 0x7FFFFFFFull)) throw failure;
+  return static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(total) : static_cast<std::int64_t>(total));
 }
 
 bool CountdownFieldAccepts(char32_t character) { return DigitFieldAccepts(character) || character == U'.'; }

@@ -1,6 +1,6 @@
 #include "platform/power_recording.h"
 
-#include <fstream>
+#include <cstdio>
 #include <utility>
 
 namespace velmaro {
@@ -31,8 +31,10 @@ void RecordingPower::SendBroadcast(std::uint32_t message, std::uintptr_t wParam,
 void RecordingPower::Record(const std::string& line) {
   calls.push_back(line);
   if (logPath_.empty()) return;
-  std::ofstream log(logPath_, std::ios::app | std::ios::binary);
-  log << line << "\r\n";
+  if (FILE* log = std::fopen(logPath_.c_str(), "ab")) {
+    std::fputs((line + "\r\n").c_str(), log);
+    std::fclose(log);
+  }
 }
 
 }  // namespace velmaro

@@ -1,7 +1,7 @@
 #include "platform/shell_recording.h"
 
+#include <cstdio>
 #include <cstring>
-#include <fstream>
 
 namespace velmaro {
 
@@ -13,9 +13,12 @@ const char* const kIconNames[] = {"MAINICON", "ENASHUT", "DISSHUT"};
 }  // namespace
 
 bool RecordingTrayShell::NotifyIcon(NotifyOp op, const NotifyIconData& data) {
-  std::ofstream log(logPath_, std::ios::app | std::ios::binary);
-  log << kOpNames[static_cast<int>(op)] << ' ' << kIconNames[static_cast<int>(data.hIcon)] << ' '
-      << std::string(data.szTip, strnlen(data.szTip, sizeof data.szTip)) << "\r\n";
+  const std::string line = std::string(kOpNames[static_cast<int>(op)]) + ' ' + kIconNames[static_cast<int>(data.hIcon)] +
+                           ' ' + std::string(data.szTip, strnlen(data.szTip, sizeof data.szTip)) + "\r\n";
+  if (FILE* log = std::fopen(logPath_.c_str(), "ab")) {
+    std::fputs(line.c_str(), log);
+    std::fclose(log);
+  }
   return inner_.NotifyIcon(op, data);
 }
 

@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -608,6 +612,27 @@ TEST_F(DialogsTest, NothingRunsOnceTheProgramIsClosing) {
   dialogs.Handle([&] { ran = true; });
   EXPECT_FALSE(ran);
   EXPECT_TRUE(dialog.visible);
+}
+
+// The dialog works the minutes out on the integers; the C library's
+// formatting and reading of doubles stand as the reference here.
+TEST(CountdownMinutes, AgreeWithTheCLibrarysFormattingAndReading) {
+  std::vector<std::int32_t> lengths = {INT32_MIN, INT32_MIN + 1, INT32_MAX, INT32_MAX - 59, 35791394 * 60};
+  for (std::int32_t seconds = -7000; seconds <= 7000; ++seconds) lengths.push_back(seconds);
+  for (std::int32_t seconds : lengths) {
+    char expected[40];
+    std::snprintf(expected, sizeof expected, "%.15g", seconds / 60.0);
+    EXPECT_EQ(MinutesText(seconds, "."), expected) << seconds;
+  }
+
+  std::mt19937 random(7);
+  for (int i = 0; i < 20000; ++i) {
+    std::string text = std::to_string(random() % 1000000);
+    if (random() % 4) text += "." + std::to_string(random() % 1000000);
+    if (random() % 8 == 0) text = "-" + text;
+    const double expected = std::nearbyint(std::strtod(text.c_str(), nullptr) * 60.0);
+    EXPECT_EQ(CountdownSeconds(text, "."), static_cast<std::int32_t>(expected)) << text;
+  }
 }
 
 TEST(TaskEditorTexts, UptimeCaption) {
