@@ -2,13 +2,20 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace velmaro {
 
 // One conversion call each way: a code page 936 text never has more UTF-16
-// units than bytes, and a UTF-16 unit never needs more than two bytes.
+// units than bytes, and a UTF-16 unit never needs more than two bytes. ASCII
+// reads the same in both and needs no call at all: registry value names,
+// paths and numbers are mostly ASCII, and the evaluation tick converts a
+// value name for every slot every ten seconds.
 
 std::wstring ToWide(const std::string& text) {
-  if (text.empty()) return std::wstring();
+  if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    return std::wstring(text.begin(), text.end());
+  }
   std::wstring wide(text.size(), L'\0');
   int length = MultiByteToWideChar(kCodePage936, 0, text.data(), static_cast<int>(text.size()), &wide[0],
                                    static_cast<int>(wide.size()));
@@ -17,7 +24,7 @@ std::wstring ToWide(const std::string& text) {
 }
 
 std::string FromWide(const wchar_t* text, std::size_t size) {
-  if (size == 0) return std::string();
+  if (std::all_of(text, text + size, [](wchar_t c) { return c < 0x80; })) return std::string(text, text + size);
   std::string narrow(size * 2, '\0');
   int length = WideCharToMultiByte(kCodePage936, 0, text, static_cast<int>(size), &narrow[0],
                                    static_cast<int>(narrow.size()), nullptr, nullptr);

@@ -23,8 +23,8 @@ cd "$root/build/windows"
 # settle before measuring.
 wine cmd /c exit >/dev/null 2>&1 || true
 sleep 5
-for bench in *_bench.exe; do
-  wine "$bench" | tr -d '\r' | keep
+for source in "$root"/tests/bench/*_bench.cpp; do
+  wine "$(basename "$source" .cpp).exe" | tr -d '\r' | keep
 done
 wineserver -k 2>/dev/null || true
 
