@@ -13,7 +13,9 @@ namespace velmaro {
 
 struct ProcessEntry {
   std::uint32_t id = 0;
-  std::string exeFile;  // code page 936; a bare file name on NT, a full path on some systems
+  // A bare file name on NT, a full path on some systems; UTF-16 as the system
+  // reports it, since code page 936 has no form for many names.
+  std::u16string exeFile;
 };
 
 // What the system tells about one top-level window, read once per window.
@@ -36,6 +38,9 @@ class ProcessService {
   virtual std::vector<ProcessEntry> Processes() = 0;
   // Opens the process for termination and ends it with exit code 0; failures pass silently.
   virtual void Terminate(std::uint32_t processId) = 0;
+  // A code page 936 text as the system spells names, in UTF-16; empty when
+  // `text` is no valid code page 936.
+  virtual std::u16string SystemName(const std::string& text) = 0;
   // Full path of cmd.exe in the system folder. The program runs elevated, so
   // the interpreter must never be found first in its own folder or the current one.
   virtual std::string CommandInterpreterPath() = 0;

@@ -8,6 +8,8 @@ namespace velmaro {
 
 namespace {
 
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide text is UTF-16");
+
 // Tool-help is missing from some systems the program once served (NT 4), so
 // it is looked up; kernel32 itself is mapped into every process.
 struct ToolHelp {
@@ -59,7 +61,8 @@ class SystemProcesses : public ProcessService {
     entry.dwSize = sizeof entry;
     for (BOOL more = toolHelp.first(snapshot, &entry); more; more = toolHelp.next(snapshot, &entry)) {
       const std::size_t length = wcsnlen(entry.szExeFile, MAX_PATH);
-      entries.push_back(ProcessEntry{entry.th32ProcessID, FromWide(entry.szExeFile, length)});
+      entries.push_back(
+          ProcessEntry{entry.th32ProcessID, std::u16string(reinterpret_cast<const char16_t*>(entry.szExeFile), length)});
     }
     CloseHandle(snapshot);
     return entries;
@@ -70,6 +73,17 @@ class SystemProcesses : public ProcessService {
     if (!process) return;
     TerminateProcess(process, 0);
     CloseHandle(process);
+  }
+
+  std::u16string SystemName(const std::string& text) override {
+    if (text.empty()) return std::u16string();
+    const int size = static_cast<int>(text.size());
+    int length = MultiByteToWideChar(kCodePage936, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+    if (length <= 0) return std::u16string();
+    std::u16string name(static_cast<std::size_t>(length), u'\0');
+    MultiByteToWideChar(kCodePage936, MB_ERR_INVALID_CHARS, text.data(), size, reinterpret_cast<wchar_t*>(&name[0]),
+                        length);
+    return name;
   }
 
   std::string CommandInterpreterPath() override {

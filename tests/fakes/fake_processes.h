@@ -1,5 +1,9 @@
-// Processes and windows held in vectors; terminations, posts and runs are recorded.
+// Processes and windows held in vectors; terminations, posts and runs are
+// recorded. Names are read from code page 936 by the C library's converter,
+// as strictly as the system does.
 #pragma once
+
+#include <iconv.h>
 
 #include <algorithm>
 #include <map>
@@ -31,6 +35,25 @@ class FakeProcesses : public ProcessService {
     processes.erase(std::remove_if(processes.begin(), processes.end(),
                                    [&](const ProcessEntry& entry) { return entry.id == processId; }),
                     processes.end());
+  }
+  std::u16string SystemName(const std::string& text) override {
+    std::u16string name;
+    iconv_t converter = iconv_open("UTF-16LE", "CP936");
+    if (converter == reinterpret_cast<iconv_t>(-1)) return name;
+    std::string in = text;
+    std::string out(text.size() * 4 + 4, '\0');
+    char* inPos = &in[0];
+    char* outPos = &out[0];
+    std::size_t inLeft = in.size();
+    std::size_t outLeft = out.size();
+    const bool converted = iconv(converter, &inPos, &inLeft, &outPos, &outLeft) != static_cast<std::size_t>(-1);
+    iconv_close(converter);
+    if (!converted) return name;
+    for (std::size_t i = 0; i + 1 < out.size() - outLeft; i += 2) {
+      name.push_back(static_cast<char16_t>(static_cast<unsigned char>(out[i]) |
+                                           static_cast<unsigned char>(out[i + 1]) << 8));
+    }
+    return name;
   }
   std::string CommandInterpreterPath() override { return interpreter; }
   RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) override {

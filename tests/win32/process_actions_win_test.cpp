@@ -66,7 +66,9 @@ TEST(Win32KillProcessByName, EndsEveryCopyByBareNameInAnyCaseAndLeavesOthers) {
   const std::wstring other = helpers.Install(L"vmkill_b");
   auto processes = MakeSystemProcesses();
   const std::string bareName = FromWide(target);
-  const std::string names[] = {bareName, FoldAsciiUpper(bareName), "VmKill_A" + bareName.substr(8)};
+  std::string upperName = bareName;
+  for (char& c : upperName) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  const std::string names[] = {bareName, upperName, "VmKill_A" + bareName.substr(8)};
   for (const std::string& name : names) {
     HANDLE first = helpers.Start(target);
     HANDLE second = helpers.Start(target);
@@ -79,6 +81,29 @@ TEST(Win32KillProcessByName, EndsEveryCopyByBareNameInAnyCaseAndLeavesOthers) {
     EXPECT_TRUE(Running(bystander)) << name;
     TerminateProcess(bystander, 1);
   }
+}
+
+TEST(Win32KillProcessByName, ANameOnlyEndsTheProgramsThatReallyCarryIt) {
+  HelperProcesses helpers;
+  const std::string suffix = "_" + std::to_string(GetCurrentProcessId());
+  // 한 and ß have no code page 936 form; read in 936 both names were "?".
+  HANDLE korean = helpers.Start(helpers.Install(L"\uD55C"));
+  HANDLE german = helpers.Start(helpers.Install(L"\u00DF"));
+  const std::wstring notepad = helpers.Install(L"记事本");
+  HANDLE first = helpers.Start(notepad);
+  HANDLE second = helpers.Start(notepad);
+  ASSERT_TRUE(korean && german && first && second);
+  auto processes = MakeSystemProcesses();
+
+  KillProcessByName(*processes, "?" + suffix + ".exe");
+  EXPECT_TRUE(Running(korean));
+  EXPECT_TRUE(Running(german));
+
+  KillProcessByName(*processes, "记事本" + suffix + ".EXE");
+  EXPECT_TRUE(Ended(first));
+  EXPECT_TRUE(Ended(second));
+  EXPECT_TRUE(Running(korean));
+  EXPECT_TRUE(Running(german));
 }
 
 TEST(Win32RunHidden, StopsWaitingAfterTheTimeoutAndLeavesTheProcessRunning) {

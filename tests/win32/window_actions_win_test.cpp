@@ -72,6 +72,7 @@ class OnlyProcesses : public ProcessService {
       : system_(system), processIds_(std::move(processIds)) {}
   std::vector<ProcessEntry> Processes() override { return system_.Processes(); }
   void Terminate(std::uint32_t processId) override { system_.Terminate(processId); }
+  std::u16string SystemName(const std::string& text) override { return system_.SystemName(text); }
   std::string CommandInterpreterPath() override { return system_.CommandInterpreterPath(); }
   RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) override {
     return system_.RunHidden(commandLine, timeoutMs);
