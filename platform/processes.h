@@ -51,6 +51,9 @@ class ProcessService {
   // Every top-level window, in the system's order.
   virtual std::vector<WindowFacts> TopLevelWindows() = 0;
   virtual WindowHandle DesktopWindow() = 0;
+  // The shell's own top-level windows: the desktop's window (GetShellWindow,
+  // "Program Manager") and every taskbar; empty without a shell.
+  virtual std::vector<WindowHandle> ShellWindows() = 0;
   virtual std::uint32_t WindowProcessId(WindowHandle window) = 0;
   // Posts WM_CLOSE with wParam and lParam 0; does not wait.
   virtual void PostClose(WindowHandle window) = 0;

@@ -120,6 +120,19 @@ class SystemProcesses : public ProcessService {
 
   WindowHandle DesktopWindow() override { return reinterpret_cast<WindowHandle>(GetDesktopWindow()); }
 
+  std::vector<WindowHandle> ShellWindows() override {
+    std::vector<WindowHandle> shell;
+    if (HWND desktop = GetShellWindow()) shell.push_back(reinterpret_cast<WindowHandle>(desktop));
+    // Windows 8 and later give each further screen a taskbar of its own.
+    for (const wchar_t* taskbarClass : {L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd"}) {
+      for (HWND taskbar = FindWindowExW(nullptr, nullptr, taskbarClass, nullptr); taskbar;
+           taskbar = FindWindowExW(nullptr, taskbar, taskbarClass, nullptr)) {
+        shell.push_back(reinterpret_cast<WindowHandle>(taskbar));
+      }
+    }
+    return shell;
+  }
+
   std::uint32_t WindowProcessId(WindowHandle window) override {
     DWORD processId = 0;
     GetWindowThreadProcessId(reinterpret_cast<HWND>(window), &processId);

@@ -17,6 +17,7 @@ class FakeProcesses : public ProcessService {
   std::vector<ProcessEntry> processes;
   std::vector<WindowFacts> windows;
   WindowHandle desktop = 0x10010;
+  std::vector<WindowHandle> shellWindows;
   std::map<WindowHandle, std::uint32_t> windowProcess;  // for WindowProcessId
   std::string interpreter = "C:\\WINDOWS\\system32\\cmd.exe";
   RunOutcome runOutcome = RunOutcome::Finished;
@@ -62,6 +63,7 @@ class FakeProcesses : public ProcessService {
   }
   std::vector<WindowFacts> TopLevelWindows() override { return windows; }
   WindowHandle DesktopWindow() override { return desktop; }
+  std::vector<WindowHandle> ShellWindows() override { return shellWindows; }
   std::uint32_t WindowProcessId(WindowHandle window) override {
     auto found = windowProcess.find(window);
     return found == windowProcess.end() ? 0 : found->second;

@@ -85,6 +85,7 @@ class OnlyProcesses : public ProcessService {
     return windows;
   }
   WindowHandle DesktopWindow() override { return system_.DesktopWindow(); }
+  std::vector<WindowHandle> ShellWindows() override { return system_.ShellWindows(); }
   std::uint32_t WindowProcessId(WindowHandle window) override { return system_.WindowProcessId(window); }
   void PostClose(WindowHandle window) override { system_.PostClose(window); }
 
