@@ -19,10 +19,14 @@ std::string JunkCleanupCommandLine(const std::string& interpreterPath, const std
 
 void RunJunkCleanup(std::int32_t showLog, WindowHandle owner, ClockService& clock, SessionService& session,
                     ProcessService& processes, ShellService& shell) {
+  // Two batches side by side would clean the same folders at once, each
+  // logging the other's removals as failures.
+  if (processes.HiddenRunStillRunning()) return;
   const std::string directory = DirectoryPart(session.ExecutablePath());
   const std::string logPath = directory + JunkCleanupLogName(clock.LocalTime());
   const std::string commandLine = JunkCleanupCommandLine(processes.CommandInterpreterPath(), directory, logPath);
-  if (processes.RunHidden(commandLine, kJunkCleanupWaitMs) == RunOutcome::NotStarted) return;
+  // A batch that outlasted the wait is still writing its log.
+  if (processes.RunHidden(commandLine, kJunkCleanupWaitMs) != RunOutcome::Finished) return;
   if (showLog != 0) shell.Execute(owner, "open", logPath, "", "", kSwShowNormal);
 }
 

@@ -45,8 +45,11 @@ class ProcessService {
   // the interpreter must never be found first in its own folder or the current one.
   virtual std::string CommandInterpreterPath() = 0;
   // Starts `commandLine` with its window hidden at idle priority and waits
-  // until it ends or `timeoutMs` has passed; the process is not stopped then.
+  // until it ends or `timeoutMs` has passed. A process still running then is
+  // not stopped; it is kept in mind until it ends.
   virtual RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) = 0;
+  // Whether the last process that RunHidden stopped waiting for still runs.
+  virtual bool HiddenRunStillRunning() = 0;
 
   // Every top-level window, in the system's order.
   virtual std::vector<WindowFacts> TopLevelWindows() = 0;

@@ -51,6 +51,10 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
 
 class SystemProcesses : public ProcessService {
  public:
+  ~SystemProcesses() override {
+    if (stillRunning_) CloseHandle(stillRunning_);
+  }
+
   std::vector<ProcessEntry> Processes() override {
     static const ToolHelp toolHelp;
     std::vector<ProcessEntry> entries;
@@ -108,8 +112,21 @@ class SystemProcesses : public ProcessService {
     }
     DWORD waited = WaitForSingleObject(started.hProcess, timeoutMs);
     CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
-    return waited == WAIT_OBJECT_0 ? RunOutcome::Finished : RunOutcome::StillRunning;
+    if (waited == WAIT_OBJECT_0) {
+      CloseHandle(started.hProcess);
+      return RunOutcome::Finished;
+    }
+    if (stillRunning_) CloseHandle(stillRunning_);
+    stillRunning_ = started.hProcess;
+    return RunOutcome::StillRunning;
+  }
+
+  bool HiddenRunStillRunning() override {
+    if (!stillRunning_) return false;
+    if (WaitForSingleObject(stillRunning_, 0) == WAIT_TIMEOUT) return true;
+    CloseHandle(stillRunning_);
+    stillRunning_ = nullptr;
+    return false;
   }
 
   std::vector<WindowFacts> TopLevelWindows() override {
@@ -140,6 +157,9 @@ class SystemProcesses : public ProcessService {
   }
 
   void PostClose(WindowHandle window) override { PostMessageW(reinterpret_cast<HWND>(window), WM_CLOSE, 0, 0); }
+
+ private:
+  HANDLE stillRunning_ = nullptr;
 };
 
 }  // namespace

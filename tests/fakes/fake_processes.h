@@ -21,6 +21,7 @@ class FakeProcesses : public ProcessService {
   std::map<WindowHandle, std::uint32_t> windowProcess;  // for WindowProcessId
   std::string interpreter = "C:\\WINDOWS\\system32\\cmd.exe";
   RunOutcome runOutcome = RunOutcome::Finished;
+  bool stillRunning = false;  // a run left running; a test ends it by clearing this
 
   std::vector<std::uint32_t> terminated;
   std::vector<WindowHandle> closed;
@@ -59,8 +60,10 @@ class FakeProcesses : public ProcessService {
   std::string CommandInterpreterPath() override { return interpreter; }
   RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) override {
     runs.push_back(Run{commandLine, timeoutMs});
+    if (runOutcome == RunOutcome::StillRunning) stillRunning = true;
     return runOutcome;
   }
+  bool HiddenRunStillRunning() override { return stillRunning; }
   std::vector<WindowFacts> TopLevelWindows() override { return windows; }
   WindowHandle DesktopWindow() override { return desktop; }
   std::vector<WindowHandle> ShellWindows() override { return shellWindows; }

@@ -66,8 +66,8 @@ TEST(JunkCleanup, RunsTheBatchBesideTheProgramAndOpensTheLogOnlyWhenAsked) {
   constexpr Case kCases[] = {
       {-1, RunOutcome::Finished, true},
       {0, RunOutcome::Finished, false},
-      // After the time limit the program carries on as if the batch had ended.
-      {-1, RunOutcome::StillRunning, true},
+      // After the time limit the batch may still be writing its log.
+      {-1, RunOutcome::StillRunning, false},
       {-1, RunOutcome::NotStarted, false},
   };
   const std::string log = "C:\\Program Files\\Velmaro\\清理系统垃圾列表202635_879.txt";
@@ -97,6 +97,31 @@ TEST(JunkCleanup, RunsTheBatchBesideTheProgramAndOpensTheLogOnlyWhenAsked) {
       EXPECT_EQ(open.showCommand, 1);
     }
   }
+}
+
+TEST(JunkCleanup, NoSecondCleanupStartsWhileTheFirstStillRuns) {
+  FakeClock clock;
+  clock.now = At(2026, 3, 5, 8, 7, 9);
+  FakeSession session;
+  FakeProcesses processes;
+  FakeShell shell;
+  processes.runOutcome = RunOutcome::StillRunning;
+  RunJunkCleanup(-1, 0x777, clock, session, processes, shell);
+  ASSERT_EQ(processes.runs.size(), 1u);
+
+  processes.runOutcome = RunOutcome::Finished;
+  clock.now.wSecond = 40;
+  RunJunkCleanup(-1, 0x777, clock, session, processes, shell);
+  RunJunkCleanup(0, 0x777, clock, session, processes, shell);
+  EXPECT_EQ(processes.runs.size(), 1u);
+  EXPECT_TRUE(shell.executed.empty());
+
+  // Once the first batch has ended, the next cleanup runs and shows its own log.
+  processes.stillRunning = false;
+  RunJunkCleanup(-1, 0x777, clock, session, processes, shell);
+  EXPECT_EQ(processes.runs.size(), 2u);
+  ASSERT_EQ(shell.executed.size(), 1u);
+  EXPECT_EQ(shell.executed[0].file, "C:\\Program Files\\Velmaro\\清理系统垃圾列表202635_8740.txt");
 }
 
 }  // namespace

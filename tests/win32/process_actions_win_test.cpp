@@ -106,7 +106,7 @@ TEST(Win32KillProcessByName, ANameOnlyEndsTheProgramsThatReallyCarryIt) {
   EXPECT_TRUE(Running(german));
 }
 
-TEST(Win32RunHidden, StopsWaitingAfterTheTimeoutAndLeavesTheProcessRunning) {
+TEST(Win32RunHidden, StopsWaitingAfterTheTimeoutAndKeepsTheProcessInMindUntilItEnds) {
   HelperProcesses helpers;
   const std::wstring sleeper = helpers.Install(L"vmwait");
   auto processes = MakeSystemProcesses();
@@ -116,7 +116,10 @@ TEST(Win32RunHidden, StopsWaitingAfterTheTimeoutAndLeavesTheProcessRunning) {
   DWORD waited = GetTickCount() - start;
   EXPECT_EQ(outcome, RunOutcome::StillRunning);
   EXPECT_LT(waited, 5000u);
+  EXPECT_TRUE(processes->HiddenRunStillRunning());
   KillProcessByName(*processes, FromWide(sleeper));
+  for (int i = 0; i < 100 && processes->HiddenRunStillRunning(); ++i) Sleep(50);
+  EXPECT_FALSE(processes->HiddenRunStillRunning());
   EXPECT_EQ(processes->RunHidden("velmaro-no-such-program.exe", 1000), RunOutcome::NotStarted);
 }
 

@@ -77,6 +77,7 @@ class OnlyProcesses : public ProcessService {
   RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) override {
     return system_.RunHidden(commandLine, timeoutMs);
   }
+  bool HiddenRunStillRunning() override { return system_.HiddenRunStillRunning(); }
   std::vector<WindowFacts> TopLevelWindows() override {
     std::vector<WindowFacts> windows = system_.TopLevelWindows();
     windows.erase(std::remove_if(windows.begin(), windows.end(),
