@@ -14,7 +14,11 @@ std::string JunkCleanupCommandLine(const std::string& interpreterPath, const std
                                    const std::string& logPath) {
   // With more than two quotation marks after /c, the command interpreter
   // drops the first and the last one; the outer pair is there to be dropped.
-  return "\"" + interpreterPath + "\" /c \"\"" + programDirectory + "QLLJ.bat\" > \"" + logPath + "\"\"";
+  // /d keeps the registry's AutoRun commands from running first (their output
+  // would land in the log), and /v:off keeps a "!" in either path from being
+  // taken for a variable where the registry switches delayed expansion on.
+  return "\"" + interpreterPath + "\" /d /v:off /c \"\"" + programDirectory + "QLLJ.bat\" > \"" + logPath +
+         "\"\"";
 }
 
 void RunJunkCleanup(std::int32_t showLog, WindowHandle owner, ClockService& clock, SessionService& session,

@@ -22,7 +22,7 @@ std::string JunkCleanupLogName(const ClockSnapshot& now);
 
 // Runs "QLLJ.bat" in `programDirectory` (ending with "\") through the command
 // interpreter at `interpreterPath` with its output redirected into `logPath`;
-// every path quoted.
+// every path quoted, no AutoRun commands, delayed expansion off.
 std::string JunkCleanupCommandLine(const std::string& interpreterPath, const std::string& programDirectory,
                                    const std::string& logPath);
 

@@ -25,8 +25,9 @@ bool ProcessNameMatches(const std::u16string& exeFile, const std::u16string& nam
 }
 
 void KillProcessByName(ProcessService& processes, const std::string& name) {
-  // Read in code page 936, every name without a 936 form became "?", so one
-  // stored "?.exe" ended both 한.exe and ß.exe.
+  // Read in code page 936, every character without a 936 form became "?", so
+  // one stored "?.exe" ended programs of quite different names (a Korean and
+  // a German one, say).
   const std::u16string wanted = processes.SystemName(name);
   if (wanted.empty()) return;
   for (const ProcessEntry& entry : processes.Processes()) {

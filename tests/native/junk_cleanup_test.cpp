@@ -38,7 +38,7 @@ TEST(JunkCleanup, LogNameHasNoLeadingZeros) {
   for (const Case& c : kCases) EXPECT_EQ(JunkCleanupLogName(c.now), c.name);
 }
 
-TEST(JunkCleanup, CommandLineQuotesEveryPath) {
+TEST(JunkCleanup, CommandLineQuotesEveryPathAndLeavesOutTheRegistrysSettings) {
   struct Case {
     const char* directory;
     const char* log;
@@ -46,10 +46,10 @@ TEST(JunkCleanup, CommandLineQuotesEveryPath) {
   };
   constexpr Case kCases[] = {
       {"C:\\Tools\\", "C:\\Tools\\清理系统垃圾列表202635_879.txt",
-       "\"C:\\WINDOWS\\system32\\cmd.exe\" /c "
+       "\"C:\\WINDOWS\\system32\\cmd.exe\" /d /v:off /c "
        "\"\"C:\\Tools\\QLLJ.bat\" > \"C:\\Tools\\清理系统垃圾列表202635_879.txt\"\""},
       {"C:\\Program Files\\Velmaro\\", "C:\\Program Files\\Velmaro\\a.txt",
-       "\"C:\\WINDOWS\\system32\\cmd.exe\" /c "
+       "\"C:\\WINDOWS\\system32\\cmd.exe\" /d /v:off /c "
        "\"\"C:\\Program Files\\Velmaro\\QLLJ.bat\" > \"C:\\Program Files\\Velmaro\\a.txt\"\""},
   };
   for (const Case& c : kCases) {
