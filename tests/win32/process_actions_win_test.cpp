@@ -10,6 +10,7 @@
 #include "actions/task_actions.h"
 #include "platform/processes.h"
 #include "tests/fakes/fake_clock.h"
+#include "tests/fakes/fake_session.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/win32/win32_test_support.h"
 
@@ -123,14 +124,6 @@ TEST(Win32RunHidden, StopsWaitingAfterTheTimeoutAndKeepsTheProcessInMindUntilItE
   EXPECT_EQ(processes->RunHidden("velmaro-no-such-program.exe", 1000), RunOutcome::NotStarted);
 }
 
-struct FixedSession : SessionService {
-  std::string exePath;
-  OsVersion Version() override { return OsVersion{}; }
-  void EnableShutdownPrivilege() override {}
-  std::string UserName() override { return std::string(); }
-  std::string ExecutablePath() override { return exePath; }
-};
-
 class Win32RunJunkCleanup : public ::testing::Test {
  protected:
   void TearDown() override { RemoveScratchFolder(folder); }
@@ -147,14 +140,9 @@ TEST_F(Win32RunJunkCleanup, WritesTheDatedLogInAFolderWithABlankAndReturnsAfterT
   CloseHandle(file);
 
   FakeClock clock;
-  clock.now.wYear = 2026;
-  clock.now.wMonth = 3;
-  clock.now.wDay = 5;
-  clock.now.wHour = 8;
-  clock.now.wMinute = 7;
-  clock.now.wSecond = 9;
-  FixedSession session;
-  session.exePath = FromWide(folder) + "Velmaro.exe";
+  clock.now = ClockSnapshot{2026, 3, 0, 5, 8, 7, 9, 0};  // 5 March 2026, 8:07:09
+  FakeSession session;
+  session.path = FromWide(folder) + "Velmaro.exe";
   auto processes = MakeSystemProcesses();
   FakeShell shell;
 

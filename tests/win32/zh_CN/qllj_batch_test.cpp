@@ -29,9 +29,9 @@
 
 #include "actions/junk_cleanup.h"
 #include "platform/processes.h"
-#include "platform/session.h"
 #include "platform/text_win.h"
 #include "tests/fakes/fake_clock.h"
+#include "tests/fakes/fake_session.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/win32/win32_test_support.h"
 
@@ -162,14 +162,6 @@ class EnvironmentChange {
     std::wstring value;
   };
   std::vector<std::pair<std::wstring, Saved>> saved_;
-};
-
-struct FixedSession : SessionService {
-  std::string exePath;
-  OsVersion Version() override { return OsVersion{}; }
-  void EnableShutdownPrivilege() override {}
-  std::string UserName() override { return std::string(); }
-  std::string ExecutablePath() override { return exePath; }
 };
 
 // The names inside the temp folders: every character that the command
@@ -312,14 +304,9 @@ TEST_F(QlljBatch, CleansTheTempFoldersOnlyAndLogsEachItemWhenTheProgramRunsItFro
     LockedFile locked(temp_ + L"\\locked.tmp");
     ASSERT_TRUE(locked.Held());
     FakeClock clock;
-    clock.now.wYear = 2026;
-    clock.now.wMonth = 3;
-    clock.now.wDay = 5;
-    clock.now.wHour = 8;
-    clock.now.wMinute = 7;
-    clock.now.wSecond = 9;
-    FixedSession session;
-    session.exePath = Path(program_ + L"\\Velmaro.exe");
+    clock.now = ClockSnapshot{2026, 3, 0, 5, 8, 7, 9, 0};  // 5 March 2026, 8:07:09
+    FakeSession session;
+    session.path = Path(program_ + L"\\Velmaro.exe");
     auto processes = MakeSystemProcesses();
     FakeShell shell;
     RunJunkCleanup(-1, 0x4321, clock, session, *processes, shell);
