@@ -4,15 +4,20 @@
 
 namespace velmaro {
 
-void OpenTaskFile(ShellService& shell, const std::string& path) {
-  shell.Execute(0, "open", path, nullptr, nullptr, kSwShowNormal);
-}
+namespace {
 
+// "a" to "z" become "A" to "Z"; every other character stays as it is.
 std::u16string FoldAsciiUpper(std::u16string text) {
   for (char16_t& c : text) {
     if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
   }
   return text;
+}
+
+}  // namespace
+
+void OpenTaskFile(ShellService& shell, const std::string& path) {
+  shell.Execute(0, "open", path, nullptr, nullptr, kSwShowNormal);
 }
 
 bool ProcessNameMatches(const std::u16string& exeFile, const std::u16string& name) {

@@ -15,9 +15,6 @@ namespace velmaro {
 // Hands `path` to the shell to open: a document, a program or a web address.
 void OpenTaskFile(ShellService& shell, const std::string& path);
 
-// "a" to "z" become "A" to "Z"; every other character stays as it is.
-std::u16string FoldAsciiUpper(std::u16string text);
-
 // Whether a process's executable entry names `name`: its file-name part (the
 // text after the last "\" or ":") or, failing that, the whole entry equals
 // it, ASCII letters folded. Both are compared in UTF-16, so a name matches only

@@ -65,8 +65,8 @@ class SystemProcesses : public ProcessService {
     entry.dwSize = sizeof entry;
     for (BOOL more = toolHelp.first(snapshot, &entry); more; more = toolHelp.next(snapshot, &entry)) {
       const std::size_t length = wcsnlen(entry.szExeFile, MAX_PATH);
-      entries.push_back(
-          ProcessEntry{entry.th32ProcessID, std::u16string(reinterpret_cast<const char16_t*>(entry.szExeFile), length)});
+      const auto* name = reinterpret_cast<const char16_t*>(entry.szExeFile);
+      entries.push_back(ProcessEntry{entry.th32ProcessID, std::u16string(name, length)});
     }
     CloseHandle(snapshot);
     return entries;
