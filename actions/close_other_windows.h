@@ -15,7 +15,8 @@ namespace velmaro {
 bool ShouldAskToClose(const WindowFacts& window, WindowHandle desktop, std::uint32_t ownProcessId);
 
 // Posts WM_CLOSE to every such window; the windows of the process of
-// `mainWindow` are left alone. Does not wait for anything to close.
+// `mainWindow` and the shell's own windows are left alone. Does not wait for
+// anything to close.
 void CloseOtherWindows(ProcessService& windows, WindowHandle mainWindow);
 
 }  // namespace velmaro

@@ -14,15 +14,23 @@ std::string JunkCleanupCommandLine(const std::string& interpreterPath, const std
                                    const std::string& logPath) {
   // With more than two quotation marks after /c, the command interpreter
   // drops the first and the last one; the outer pair is there to be dropped.
-  return "\"" + interpreterPath + "\" /c \"\"" + programDirectory + "QLLJ.bat\" > \"" + logPath + "\"\"";
+  // /d keeps the registry's AutoRun commands from running first (their output
+  // would land in the log), and /v:off keeps a "!" in either path from being
+  // taken for a variable where the registry switches delayed expansion on.
+  return "\"" + interpreterPath + "\" /d /v:off /c \"\"" + programDirectory + "QLLJ.bat\" > \"" + logPath +
+         "\"\"";
 }
 
 void RunJunkCleanup(std::int32_t showLog, WindowHandle owner, ClockService& clock, SessionService& session,
                     ProcessService& processes, ShellService& shell) {
+  // Two batches side by side would clean the same folders at once, each
+  // logging the other's removals as failures.
+  if (processes.HiddenRunStillRunning()) return;
   const std::string directory = DirectoryPart(session.ExecutablePath());
   const std::string logPath = directory + JunkCleanupLogName(clock.LocalTime());
   const std::string commandLine = JunkCleanupCommandLine(processes.CommandInterpreterPath(), directory, logPath);
-  if (processes.RunHidden(commandLine, kJunkCleanupWaitMs) == RunOutcome::NotStarted) return;
+  // A batch that outlasted the wait is still writing its log.
+  if (processes.RunHidden(commandLine, kJunkCleanupWaitMs) != RunOutcome::Finished) return;
   if (showLog != 0) shell.Execute(owner, "open", logPath, "", "", kSwShowNormal);
 }
 

@@ -22,13 +22,15 @@ std::string JunkCleanupLogName(const ClockSnapshot& now);
 
 // Runs "QLLJ.bat" in `programDirectory` (ending with "\") through the command
 // interpreter at `interpreterPath` with its output redirected into `logPath`;
-// every path quoted.
+// every path quoted, no AutoRun commands, delayed expansion off.
 std::string JunkCleanupCommandLine(const std::string& interpreterPath, const std::string& programDirectory,
                                    const std::string& logPath);
 
-// Runs the batch and returns when it has ended (or after kJunkCleanupWaitMs);
-// a non-zero `showLog` then opens the log through the shell with `owner`.
-// Nothing is reported, not even a batch that could not be started.
+// Runs the batch and returns when it has ended; a non-zero `showLog` then
+// opens the log through the shell with `owner`. A batch still running after
+// kJunkCleanupWaitMs is left to finish: its log is not opened, and no further
+// cleanup starts while it runs. Nothing is reported, not even a batch that
+// could not be started.
 void RunJunkCleanup(std::int32_t showLog, WindowHandle owner, ClockService& clock, SessionService& session,
                     ProcessService& processes, ShellService& shell);
 

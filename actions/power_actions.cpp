@@ -17,6 +17,13 @@ constexpr std::uint32_t kShutdownPowerOff = 2;
 constexpr std::uint32_t kWmSysCommand = 0x112;
 constexpr std::uintptr_t kScMonitorPower = 0xF170;
 constexpr std::intptr_t kMonitorOff = 2;
+// A plain SendMessage to every top-level window waits for ever on one hung
+// window of another program, and the whole program stops with it. A window
+// whose thread has not read its messages for 5 s counts as hung and is
+// skipped at once; one that stopped more recently holds the broadcast for at
+// most this long, until its thread too counts as hung.
+constexpr std::uint32_t kSmtoAbortIfHung = 0x2;
+constexpr std::uint32_t kMonitorOffTimeoutMs = 1000;
 
 struct VerbOperation {
   const char* verb;
@@ -59,6 +66,8 @@ void CloseCdTray(PowerService& power, WindowHandle mainWindow) {
   power.MciSendString("Set cdaudio door closed wait", mainWindow);
 }
 
-void TurnMonitorOff(PowerService& power) { power.SendBroadcast(kWmSysCommand, kScMonitorPower, kMonitorOff); }
+void TurnMonitorOff(PowerService& power) {
+  power.SendBroadcast(kWmSysCommand, kScMonitorPower, kMonitorOff, kSmtoAbortIfHung, kMonitorOffTimeoutMs);
+}
 
 }  // namespace velmaro

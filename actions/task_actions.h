@@ -15,15 +15,14 @@ namespace velmaro {
 // Hands `path` to the shell to open: a document, a program or a web address.
 void OpenTaskFile(ShellService& shell, const std::string& path);
 
-// "a" to "z" become "A" to "Z"; both bytes of every double-byte character
-// stay as they are, even where a second byte has the value of a small letter.
-std::string FoldAsciiUpper(const std::string& text);
+// Whether a process's executable entry names `name`: its file-name part (the
+// text after the last "\" or ":") or, failing that, the whole entry equals
+// it, ASCII letters folded. Both are compared in UTF-16, so a name matches only
+// the processes that really carry it.
+bool ProcessNameMatches(const std::u16string& exeFile, const std::u16string& name);
 
-// Whether a process's executable entry names `name`: its file-name part or,
-// failing that, the whole entry equals it, ASCII letters folded.
-bool ProcessNameMatches(const std::string& exeFile, const std::string& name);
-
-// Ends every running process that matches `name` (this program too, if named).
+// Ends every running process that matches `name` (code page 936; this program
+// too, if named). A name that is empty or no valid code page 936 names none.
 void KillProcessByName(ProcessService& processes, const std::string& name);
 
 // Asks the system to dial its default Internet connection without asking the user.

@@ -105,6 +105,24 @@ target_link_libraries(velmaro_win32_tests PRIVATE velmaro_win gtest_win version 
 add_dependencies(velmaro_win32_tests Velmaro)
 gtest_discover_tests(velmaro_win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 
+# The junk cleanup batch as the Chinese systems the program serves run it:
+# tests/win32/zh_CN/ run under a zh_CN locale, generated into the build folder
+# (no root needed), so that Wine's command interpreter reads QLLJ.bat and
+# writes its log in code page 936.
+set(ZH_LOCALE_DIR ${CMAKE_BINARY_DIR}/locale)
+add_custom_command(
+  OUTPUT ${ZH_LOCALE_DIR}/zh_CN.UTF-8/LC_CTYPE
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${ZH_LOCALE_DIR}
+  COMMAND localedef -i zh_CN -f UTF-8 ${ZH_LOCALE_DIR}/zh_CN.UTF-8 || test -f ${ZH_LOCALE_DIR}/zh_CN.UTF-8/LC_CTYPE)
+add_custom_target(velmaro_zh_locale DEPENDS ${ZH_LOCALE_DIR}/zh_CN.UTF-8/LC_CTYPE)
+file(GLOB ZH_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/zh_CN/*_test.cpp)
+add_executable(velmaro_zh_tests ${ZH_TEST_SOURCES} ${FAKE_SOURCES})
+target_link_libraries(velmaro_zh_tests PRIVATE velmaro_win gtest_win ${XP_LINK_FLAGS})
+add_dependencies(velmaro_zh_tests velmaro_zh_locale Velmaro)
+set_target_properties(velmaro_zh_tests PROPERTIES CROSSCOMPILING_EMULATOR
+  "env;LANG=zh_CN.UTF-8;LC_ALL=zh_CN.UTF-8;LOCPATH=${ZH_LOCALE_DIR};${CMAKE_CROSSCOMPILING_EMULATOR}")
+gtest_discover_tests(velmaro_zh_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+
 # Small programs the Win32 tests start: tests/win32/helpers/NAME.cpp -> NAME.exe.
 file(GLOB HELPER_SOURCES CONFIGURE_DEPENDS tests/win32/helpers/*.cpp)
 foreach(src ${HELPER_SOURCES})

@@ -21,8 +21,10 @@ class PowerService {
   virtual void NtShutdownSystem(std::uint32_t action) = 0;
   // An MCI command string with no return buffer; `callback` receives MCI notifications.
   virtual void MciSendString(const std::string& command, WindowHandle callback) = 0;
-  // SendMessage to HWND_BROADCAST: returns when every top-level window has handled it.
-  virtual void SendBroadcast(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+  // SendMessageTimeout to HWND_BROADCAST: each top-level window gets up to
+  // `timeoutMs` to handle the message; `flags` are the SMTO_ values.
+  virtual void SendBroadcast(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam, std::uint32_t flags,
+                             std::uint32_t timeoutMs) = 0;
 };
 
 // The running system's calls (Windows builds only).

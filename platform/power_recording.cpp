@@ -23,9 +23,10 @@ void RecordingPower::MciSendString(const std::string& command, WindowHandle call
   Record("mciSendString(\"" + command + "\", " + std::to_string(callback) + ")");
 }
 
-void RecordingPower::SendBroadcast(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
-  Record("SendMessage(HWND_BROADCAST, " + std::to_string(message) + ", " + std::to_string(wParam) + ", " +
-         std::to_string(lParam) + ")");
+void RecordingPower::SendBroadcast(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
+                                   std::uint32_t flags, std::uint32_t timeoutMs) {
+  Record("SendMessageTimeout(HWND_BROADCAST, " + std::to_string(message) + ", " + std::to_string(wParam) + ", " +
+         std::to_string(lParam) + ", " + std::to_string(flags) + ", " + std::to_string(timeoutMs) + ")");
 }
 
 void RecordingPower::Record(const std::string& line) {

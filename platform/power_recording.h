@@ -23,7 +23,8 @@ class RecordingPower : public PowerService {
   void SetSystemPowerState(std::int32_t suspend, std::int32_t force) override;
   void NtShutdownSystem(std::uint32_t action) override;
   void MciSendString(const std::string& command, WindowHandle callback) override;
-  void SendBroadcast(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  void SendBroadcast(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam, std::uint32_t flags,
+                     std::uint32_t timeoutMs) override;
 
  private:
   void Record(const std::string& line);

@@ -30,8 +30,10 @@ class SystemPower : public PowerService {
     if (send) send(ToWide(command).c_str(), nullptr, 0, reinterpret_cast<HWND>(callback));
   }
 
-  void SendBroadcast(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override {
-    SendMessageW(HWND_BROADCAST, message, wParam, lParam);
+  void SendBroadcast(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam, std::uint32_t flags,
+                     std::uint32_t timeoutMs) override {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, message, wParam, lParam, flags, timeoutMs, &result);
   }
 };
 

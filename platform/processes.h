@@ -13,7 +13,9 @@ namespace velmaro {
 
 struct ProcessEntry {
   std::uint32_t id = 0;
-  std::string exeFile;  // code page 936; a bare file name on NT, a full path on some systems
+  // A bare file name on NT, a full path on some systems; UTF-16 as the system
+  // reports it, since code page 936 has no form for many names.
+  std::u16string exeFile;
 };
 
 // What the system tells about one top-level window, read once per window.
@@ -36,16 +38,25 @@ class ProcessService {
   virtual std::vector<ProcessEntry> Processes() = 0;
   // Opens the process for termination and ends it with exit code 0; failures pass silently.
   virtual void Terminate(std::uint32_t processId) = 0;
+  // A code page 936 text as the system spells names, in UTF-16; empty when
+  // `text` is no valid code page 936.
+  virtual std::u16string SystemName(const std::string& text) = 0;
   // Full path of cmd.exe in the system folder. The program runs elevated, so
   // the interpreter must never be found first in its own folder or the current one.
   virtual std::string CommandInterpreterPath() = 0;
   // Starts `commandLine` with its window hidden at idle priority and waits
-  // until it ends or `timeoutMs` has passed; the process is not stopped then.
+  // until it ends or `timeoutMs` has passed. A process still running then is
+  // not stopped; it is kept in mind until it ends.
   virtual RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) = 0;
+  // Whether the last process that RunHidden stopped waiting for still runs.
+  virtual bool HiddenRunStillRunning() = 0;
 
   // Every top-level window, in the system's order.
   virtual std::vector<WindowFacts> TopLevelWindows() = 0;
   virtual WindowHandle DesktopWindow() = 0;
+  // The shell's own top-level windows: the desktop's window (GetShellWindow,
+  // "Program Manager") and every taskbar; empty without a shell.
+  virtual std::vector<WindowHandle> ShellWindows() = 0;
   virtual std::uint32_t WindowProcessId(WindowHandle window) = 0;
   // Posts WM_CLOSE with wParam and lParam 0; does not wait.
   virtual void PostClose(WindowHandle window) = 0;

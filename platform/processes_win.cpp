@@ -8,6 +8,8 @@ namespace velmaro {
 
 namespace {
 
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide text is UTF-16");
+
 // Tool-help is missing from some systems the program once served (NT 4), so
 // it is looked up; kernel32 itself is mapped into every process.
 struct ToolHelp {
@@ -49,6 +51,10 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
 
 class SystemProcesses : public ProcessService {
  public:
+  ~SystemProcesses() override {
+    if (stillRunning_) CloseHandle(stillRunning_);
+  }
+
   std::vector<ProcessEntry> Processes() override {
     static const ToolHelp toolHelp;
     std::vector<ProcessEntry> entries;
@@ -59,7 +65,8 @@ class SystemProcesses : public ProcessService {
     entry.dwSize = sizeof entry;
     for (BOOL more = toolHelp.first(snapshot, &entry); more; more = toolHelp.next(snapshot, &entry)) {
       const std::size_t length = wcsnlen(entry.szExeFile, MAX_PATH);
-      entries.push_back(ProcessEntry{entry.th32ProcessID, FromWide(entry.szExeFile, length)});
+      const auto* name = reinterpret_cast<const char16_t*>(entry.szExeFile);
+      entries.push_back(ProcessEntry{entry.th32ProcessID, std::u16string(name, length)});
     }
     CloseHandle(snapshot);
     return entries;
@@ -70,6 +77,17 @@ class SystemProcesses : public ProcessService {
     if (!process) return;
     TerminateProcess(process, 0);
     CloseHandle(process);
+  }
+
+  std::u16string SystemName(const std::string& text) override {
+    if (text.empty()) return std::u16string();
+    const int size = static_cast<int>(text.size());
+    int length = MultiByteToWideChar(kCodePage936, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+    if (length <= 0) return std::u16string();
+    std::u16string name(static_cast<std::size_t>(length), u'\0');
+    MultiByteToWideChar(kCodePage936, MB_ERR_INVALID_CHARS, text.data(), size, reinterpret_cast<wchar_t*>(&name[0]),
+                        length);
+    return name;
   }
 
   std::string CommandInterpreterPath() override {
@@ -94,8 +112,21 @@ class SystemProcesses : public ProcessService {
     }
     DWORD waited = WaitForSingleObject(started.hProcess, timeoutMs);
     CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
-    return waited == WAIT_OBJECT_0 ? RunOutcome::Finished : RunOutcome::StillRunning;
+    if (waited == WAIT_OBJECT_0) {
+      CloseHandle(started.hProcess);
+      return RunOutcome::Finished;
+    }
+    if (stillRunning_) CloseHandle(stillRunning_);
+    stillRunning_ = started.hProcess;
+    return RunOutcome::StillRunning;
+  }
+
+  bool HiddenRunStillRunning() override {
+    if (!stillRunning_) return false;
+    if (WaitForSingleObject(stillRunning_, 0) == WAIT_TIMEOUT) return true;
+    CloseHandle(stillRunning_);
+    stillRunning_ = nullptr;
+    return false;
   }
 
   std::vector<WindowFacts> TopLevelWindows() override {
@@ -106,6 +137,19 @@ class SystemProcesses : public ProcessService {
 
   WindowHandle DesktopWindow() override { return reinterpret_cast<WindowHandle>(GetDesktopWindow()); }
 
+  std::vector<WindowHandle> ShellWindows() override {
+    std::vector<WindowHandle> shell;
+    if (HWND desktop = GetShellWindow()) shell.push_back(reinterpret_cast<WindowHandle>(desktop));
+    // Windows 8 and later give each further screen a taskbar of its own.
+    for (const wchar_t* taskbarClass : {L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd"}) {
+      for (HWND taskbar = FindWindowExW(nullptr, nullptr, taskbarClass, nullptr); taskbar;
+           taskbar = FindWindowExW(nullptr, taskbar, taskbarClass, nullptr)) {
+        shell.push_back(reinterpret_cast<WindowHandle>(taskbar));
+      }
+    }
+    return shell;
+  }
+
   std::uint32_t WindowProcessId(WindowHandle window) override {
     DWORD processId = 0;
     GetWindowThreadProcessId(reinterpret_cast<HWND>(window), &processId);
@@ -113,6 +157,9 @@ class SystemProcesses : public ProcessService {
   }
 
   void PostClose(WindowHandle window) override { PostMessageW(reinterpret_cast<HWND>(window), WM_CLOSE, 0, 0); }
+
+ private:
+  HANDLE stillRunning_ = nullptr;
 };
 
 }  // namespace

@@ -7,7 +7,7 @@
 #   tools/test-e2e.sh [gtest flags]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-locales=$root/build/locale
+locales=$root/build/windows/locale  # the build makes it for the Win32 tests too
 if [ ! -d "$locales/zh_CN.UTF-8" ]; then
   mkdir -p "$locales"
   localedef -i zh_CN -f UTF-8 "$locales/zh_CN.UTF-8" 2>/dev/null || [ -d "$locales/zh_CN.UTF-8" ]

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/fakes/fake_processes.h"
 
 namespace velmaro {
 namespace {
@@ -44,6 +45,26 @@ TEST(CloseOtherWindows, AsksOnlyOtherProgramsMainWindows) {
     c.change(window);
     EXPECT_EQ(ShouldAskToClose(window, kDesktop, kOwnProcess), c.asked) << c.what;
   }
+}
+
+TEST(CloseOtherWindows, NeverAsksTheShellsWindows) {
+  FakeProcesses windows;
+  constexpr WindowHandle kMain = 0x100;
+  windows.windowProcess[kMain] = kOwnProcess;
+  // Each is shown, titled and of another program: it passes every other check.
+  constexpr WindowHandle kProgramManager = 0x2001;
+  constexpr WindowHandle kTaskbar = 0x2002;
+  constexpr WindowHandle kSecondTaskbar = 0x2003;
+  constexpr WindowHandle kEditor = 0x2004;
+  for (WindowHandle handle : {kProgramManager, kTaskbar, kSecondTaskbar, kEditor}) {
+    WindowFacts window = TitledWindowOfAnotherProgram();
+    window.handle = handle;
+    windows.windows.push_back(window);
+  }
+  windows.shellWindows = {kProgramManager, kTaskbar, kSecondTaskbar};
+
+  CloseOtherWindows(windows, kMain);
+  EXPECT_EQ(windows.closed, std::vector<WindowHandle>{kEditor});
 }
 
 }  // namespace

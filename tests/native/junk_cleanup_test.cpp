@@ -38,7 +38,7 @@ TEST(JunkCleanup, LogNameHasNoLeadingZeros) {
   for (const Case& c : kCases) EXPECT_EQ(JunkCleanupLogName(c.now), c.name);
 }
 
-TEST(JunkCleanup, CommandLineQuotesEveryPath) {
+TEST(JunkCleanup, CommandLineQuotesEveryPathAndLeavesOutTheRegistrysSettings) {
   struct Case {
     const char* directory;
     const char* log;
@@ -46,10 +46,10 @@ TEST(JunkCleanup, CommandLineQuotesEveryPath) {
   };
   constexpr Case kCases[] = {
       {"C:\\Tools\\", "C:\\Tools\\清理系统垃圾列表202635_879.txt",
-       "\"C:\\WINDOWS\\system32\\cmd.exe\" /c "
+       "\"C:\\WINDOWS\\system32\\cmd.exe\" /d /v:off /c "
        "\"\"C:\\Tools\\QLLJ.bat\" > \"C:\\Tools\\清理系统垃圾列表202635_879.txt\"\""},
       {"C:\\Program Files\\Velmaro\\", "C:\\Program Files\\Velmaro\\a.txt",
-       "\"C:\\WINDOWS\\system32\\cmd.exe\" /c "
+       "\"C:\\WINDOWS\\system32\\cmd.exe\" /d /v:off /c "
        "\"\"C:\\Program Files\\Velmaro\\QLLJ.bat\" > \"C:\\Program Files\\Velmaro\\a.txt\"\""},
   };
   for (const Case& c : kCases) {
@@ -66,8 +66,8 @@ TEST(JunkCleanup, RunsTheBatchBesideTheProgramAndOpensTheLogOnlyWhenAsked) {
   constexpr Case kCases[] = {
       {-1, RunOutcome::Finished, true},
       {0, RunOutcome::Finished, false},
-      // After the time limit the program carries on as if the batch had ended.
-      {-1, RunOutcome::StillRunning, true},
+      // After the time limit the batch may still be writing its log.
+      {-1, RunOutcome::StillRunning, false},
       {-1, RunOutcome::NotStarted, false},
   };
   const std::string log = "C:\\Program Files\\Velmaro\\清理系统垃圾列表202635_879.txt";
@@ -97,6 +97,31 @@ TEST(JunkCleanup, RunsTheBatchBesideTheProgramAndOpensTheLogOnlyWhenAsked) {
       EXPECT_EQ(open.showCommand, 1);
     }
   }
+}
+
+TEST(JunkCleanup, NoSecondCleanupStartsWhileTheFirstStillRuns) {
+  FakeClock clock;
+  clock.now = At(2026, 3, 5, 8, 7, 9);
+  FakeSession session;
+  FakeProcesses processes;
+  FakeShell shell;
+  processes.runOutcome = RunOutcome::StillRunning;
+  RunJunkCleanup(-1, 0x777, clock, session, processes, shell);
+  ASSERT_EQ(processes.runs.size(), 1u);
+
+  processes.runOutcome = RunOutcome::Finished;
+  clock.now.wSecond = 40;
+  RunJunkCleanup(-1, 0x777, clock, session, processes, shell);
+  RunJunkCleanup(0, 0x777, clock, session, processes, shell);
+  EXPECT_EQ(processes.runs.size(), 1u);
+  EXPECT_TRUE(shell.executed.empty());
+
+  // Once the first batch has ended, the next cleanup runs and shows its own log.
+  processes.stillRunning = false;
+  RunJunkCleanup(-1, 0x777, clock, session, processes, shell);
+  EXPECT_EQ(processes.runs.size(), 2u);
+  ASSERT_EQ(shell.executed.size(), 1u);
+  EXPECT_EQ(shell.executed[0].file, "C:\\Program Files\\Velmaro\\清理系统垃圾列表202635_8740.txt");
 }
 
 }  // namespace

@@ -107,7 +107,7 @@ TEST_F(MainUnitTest, MenuCommandsActAtOnceWithTheirExactCalls) {
       {MenuItem::n19, "NtShutdownSystem(2)"},
       {MenuItem::n11, "mciSendString(\"Set cdaudio door open wait\", 4660)"},
       {MenuItem::n12, "mciSendString(\"Set cdaudio door closed wait\", 4660)"},
-      {MenuItem::n13, "SendMessage(HWND_BROADCAST, 274, 61808, 2)"},
+      {MenuItem::n13, "SendMessageTimeout(HWND_BROADCAST, 274, 61808, 2, 2, 1000)"},
   };
   for (const Case& c : cases) {
     power.calls.clear();

@@ -49,7 +49,7 @@ TEST(PowerActions, DeviceCommandsPassTheirExactArguments) {
   EXPECT_EQ(power.calls, (std::vector<std::string>{
                              "mciSendString(\"Set cdaudio door open wait\", 4660)",
                              "mciSendString(\"Set cdaudio door closed wait\", 4660)",
-                             "SendMessage(HWND_BROADCAST, 274, 61808, 2)",
+                             "SendMessageTimeout(HWND_BROADCAST, 274, 61808, 2, 2, 1000)",
                          }));
 }
 

@@ -140,7 +140,7 @@ TEST(Scheduler, SeveralDueTasksInOneTick) {
   }
   {
     Rig rig;  // the immediate actions run in slot order, and the pause starts
-    rig.processes.processes = {{40, "app.exe"}, {41, "other.exe"}};
+    rig.processes.processes = {{40, u"app.exe"}, {41, u"other.exe"}};
     rig.Start({{"每天8时0分", "拨号连接", "ignored"},
                {"每天8时0分", "关闭程序", "C:\\Tools\\app.exe"},
                {"每天8时0分", "打开文件", "C:\\a.txt"}});

@@ -3,52 +3,67 @@
 #include <gtest/gtest.h>
 
 #include "tests/fakes/fake_dialup.h"
+#include "tests/fakes/fake_processes.h"
 #include "tests/fakes/fake_reminders.h"
 
 namespace velmaro {
 namespace {
 
-TEST(KillProcessByName, FoldsOnlyAsciiLetters) {
+TEST(KillProcessByName, MatchesFileNamePartOrWholeEntryWithAsciiLettersFolded) {
   struct Case {
-    const char* text;
-    const char* folded;
-  };
-  constexpr Case kCases[] = {
-      {"notepad.exe", "NOTEPAD.EXE"},
-      {"MiXeD-09_z.Exe", "MIXED-09_Z.EXE"},
-      // 乤 is 81 61 and 俛 is 82 61: their second byte is an "a" and stays one.
-      {"乤俛a.exe", "乤俛A.EXE"},
-      {"记事本.exe", "记事本.EXE"},
-      {"", ""},
-  };
-  for (const Case& c : kCases) EXPECT_EQ(FoldAsciiUpper(c.text), c.folded) << c.text;
-}
-
-TEST(KillProcessByName, MatchesFileNamePartOrWholeEntry) {
-  struct Case {
-    const char* exeFile;
-    const char* name;
+    const char16_t* exeFile;
+    const char16_t* name;
     bool matches;
   };
   constexpr Case kCases[] = {
-      {"notepad.exe", "NOTEPAD.EXE", true},
-      {"NotePad.EXE", "notepad.exe", true},
-      {"C:\\WINDOWS\\notepad.exe", "notepad.exe", true},
-      {"C:notepad.exe", "notepad.exe", true},
-      {"notepad.exe", "notepad", false},
-      {"notepad.exe", "otepad.exe", false},
+      {u"notepad.exe", u"NOTEPAD.EXE", true},
+      {u"NotePad.EXE", u"notepad.exe", true},
+      {u"C:\\WINDOWS\\notepad.exe", u"notepad.exe", true},
+      {u"C:notepad.exe", u"notepad.exe", true},
+      {u"notepad.exe", u"notepad", false},
+      {u"notepad.exe", u"otepad.exe", false},
       // A name with a path matches only a whole entry that equals it.
-      {"notepad.exe", "C:\\WINDOWS\\notepad.exe", false},
-      {"c:\\windows\\notepad.exe", "C:\\WINDOWS\\NOTEPAD.EXE", true},
-      // 嘰 is 87 5C: its second byte is no path delimiter.
-      {"C:\\工具\\嘰.exe", "嘰.exe", true},
-      {"C:\\工具\\嘰.exe", ".exe", false},
-      // Double-byte characters are compared as they are, never folded.
-      {"乤.exe", "乤.EXE", true},
-      {"乤.exe", "\x81" "A.exe", false},
+      {u"notepad.exe", u"C:\\WINDOWS\\notepad.exe", false},
+      {u"c:\\windows\\notepad.exe", u"C:\\WINDOWS\\NOTEPAD.EXE", true},
+      // Only ASCII letters fold.
+      {u"\u00E9.exe", u"\u00C9.EXE", false},
+      {u"\uFF4Eotepad.exe", u"NOTEPAD.EXE", false},
+      {u"\uD55C.exe", u"?.exe", false},
+  };
+  for (std::size_t i = 0; i < sizeof kCases / sizeof kCases[0]; ++i) {
+    EXPECT_EQ(ProcessNameMatches(kCases[i].exeFile, kCases[i].name), kCases[i].matches) << "case " << i;
+  }
+}
+
+TEST(KillProcessByName, EndsOnlyTheProcessesThatReallyCarryTheName) {
+  const std::vector<ProcessEntry> running = {
+      {1, u"\uD55C.exe"},  // 한.exe, which code page 936 cannot write
+      {2, u"\u00DF.exe"},  // ß.exe, likewise
+      {3, u"记事本.exe"},
+      {4, u"记事本.EXE"},
+      {5, u"C:\\WINDOWS\\记事本.Exe"},
+      {6, u"记事本2.exe"},
+      {7, u"notepad.exe"},
+  };
+  struct Case {
+    const char* name;  // code page 936, as stored
+    std::vector<std::uint32_t> ended;
+  };
+  const Case kCases[] = {
+      {"?.exe", {}},
+      {"记事本.exe", {3, 4, 5}},
+      {"记事本.EXE", {3, 4, 5}},
+      {"记事本.eXe", {3, 4, 5}},
+      {"NOTEPAD.exe", {7}},
+      {"", {}},
+      // A lead byte without its second byte is no name at all.
+      {"\x81.exe", {}},
   };
   for (const Case& c : kCases) {
-    EXPECT_EQ(ProcessNameMatches(c.exeFile, c.name), c.matches) << c.exeFile << " / " << c.name;
+    FakeProcesses processes;
+    processes.processes = running;
+    KillProcessByName(processes, c.name);
+    EXPECT_EQ(processes.terminated, c.ended) << c.name;
   }
 }
 

@@ -10,6 +10,7 @@
 #include "actions/task_actions.h"
 #include "platform/processes.h"
 #include "tests/fakes/fake_clock.h"
+#include "tests/fakes/fake_session.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/win32/win32_test_support.h"
 
@@ -66,7 +67,9 @@ TEST(Win32KillProcessByName, EndsEveryCopyByBareNameInAnyCaseAndLeavesOthers) {
   const std::wstring other = helpers.Install(L"vmkill_b");
   auto processes = MakeSystemProcesses();
   const std::string bareName = FromWide(target);
-  const std::string names[] = {bareName, FoldAsciiUpper(bareName), "VmKill_A" + bareName.substr(8)};
+  std::string upperName = bareName;
+  for (char& c : upperName) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  const std::string names[] = {bareName, upperName, "VmKill_A" + bareName.substr(8)};
   for (const std::string& name : names) {
     HANDLE first = helpers.Start(target);
     HANDLE second = helpers.Start(target);
@@ -81,7 +84,30 @@ TEST(Win32KillProcessByName, EndsEveryCopyByBareNameInAnyCaseAndLeavesOthers) {
   }
 }
 
-TEST(Win32RunHidden, StopsWaitingAfterTheTimeoutAndLeavesTheProcessRunning) {
+TEST(Win32KillProcessByName, ANameOnlyEndsTheProgramsThatReallyCarryIt) {
+  HelperProcesses helpers;
+  const std::string suffix = "_" + std::to_string(GetCurrentProcessId());
+  // 한 and ß have no code page 936 form; read in 936 both names were "?".
+  HANDLE korean = helpers.Start(helpers.Install(L"\uD55C"));
+  HANDLE german = helpers.Start(helpers.Install(L"\u00DF"));
+  const std::wstring notepad = helpers.Install(L"记事本");
+  HANDLE first = helpers.Start(notepad);
+  HANDLE second = helpers.Start(notepad);
+  ASSERT_TRUE(korean && german && first && second);
+  auto processes = MakeSystemProcesses();
+
+  KillProcessByName(*processes, "?" + suffix + ".exe");
+  EXPECT_TRUE(Running(korean));
+  EXPECT_TRUE(Running(german));
+
+  KillProcessByName(*processes, "记事本" + suffix + ".EXE");
+  EXPECT_TRUE(Ended(first));
+  EXPECT_TRUE(Ended(second));
+  EXPECT_TRUE(Running(korean));
+  EXPECT_TRUE(Running(german));
+}
+
+TEST(Win32RunHidden, StopsWaitingAfterTheTimeoutAndKeepsTheProcessInMindUntilItEnds) {
   HelperProcesses helpers;
   const std::wstring sleeper = helpers.Install(L"vmwait");
   auto processes = MakeSystemProcesses();
@@ -91,17 +117,12 @@ TEST(Win32RunHidden, StopsWaitingAfterTheTimeoutAndLeavesTheProcessRunning) {
   DWORD waited = GetTickCount() - start;
   EXPECT_EQ(outcome, RunOutcome::StillRunning);
   EXPECT_LT(waited, 5000u);
+  EXPECT_TRUE(processes->HiddenRunStillRunning());
   KillProcessByName(*processes, FromWide(sleeper));
+  for (int i = 0; i < 100 && processes->HiddenRunStillRunning(); ++i) Sleep(50);
+  EXPECT_FALSE(processes->HiddenRunStillRunning());
   EXPECT_EQ(processes->RunHidden("velmaro-no-such-program.exe", 1000), RunOutcome::NotStarted);
 }
-
-struct FixedSession : SessionService {
-  std::string exePath;
-  OsVersion Version() override { return OsVersion{}; }
-  void EnableShutdownPrivilege() override {}
-  std::string UserName() override { return std::string(); }
-  std::string ExecutablePath() override { return exePath; }
-};
 
 class Win32RunJunkCleanup : public ::testing::Test {
  protected:
@@ -119,14 +140,9 @@ TEST_F(Win32RunJunkCleanup, WritesTheDatedLogInAFolderWithABlankAndReturnsAfterT
   CloseHandle(file);
 
   FakeClock clock;
-  clock.now.wYear = 2026;
-  clock.now.wMonth = 3;
-  clock.now.wDay = 5;
-  clock.now.wHour = 8;
-  clock.now.wMinute = 7;
-  clock.now.wSecond = 9;
-  FixedSession session;
-  session.exePath = FromWide(folder) + "Velmaro.exe";
+  clock.now = ClockSnapshot{2026, 3, 0, 5, 8, 7, 9, 0};  // 5 March 2026, 8:07:09
+  FakeSession session;
+  session.path = FromWide(folder) + "Velmaro.exe";
   auto processes = MakeSystemProcesses();
   FakeShell shell;
 

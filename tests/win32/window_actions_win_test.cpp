@@ -1,5 +1,5 @@
-// Reminder windows and asking other programs to close, with real windows
-// under Wine.
+// Reminder windows, asking other programs to close and switching the monitor
+// off, with real windows under Wine.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "actions/close_other_windows.h"
+#include "actions/power_actions.h"
 #include "actions/reminder_window_win.h"
 #include "tests/win32/win32_test_support.h"
 
@@ -72,10 +73,12 @@ class OnlyProcesses : public ProcessService {
       : system_(system), processIds_(std::move(processIds)) {}
   std::vector<ProcessEntry> Processes() override { return system_.Processes(); }
   void Terminate(std::uint32_t processId) override { system_.Terminate(processId); }
+  std::u16string SystemName(const std::string& text) override { return system_.SystemName(text); }
   std::string CommandInterpreterPath() override { return system_.CommandInterpreterPath(); }
   RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) override {
     return system_.RunHidden(commandLine, timeoutMs);
   }
+  bool HiddenRunStillRunning() override { return system_.HiddenRunStillRunning(); }
   std::vector<WindowFacts> TopLevelWindows() override {
     std::vector<WindowFacts> windows = system_.TopLevelWindows();
     windows.erase(std::remove_if(windows.begin(), windows.end(),
@@ -84,6 +87,7 @@ class OnlyProcesses : public ProcessService {
     return windows;
   }
   WindowHandle DesktopWindow() override { return system_.DesktopWindow(); }
+  std::vector<WindowHandle> ShellWindows() override { return system_.ShellWindows(); }
   std::uint32_t WindowProcessId(WindowHandle window) override { return system_.WindowProcessId(window); }
   void PostClose(WindowHandle window) override { system_.PostClose(window); }
 
@@ -164,6 +168,49 @@ TEST_F(Win32CloseOtherWindows, PostsCloseOnlyToOtherProgramsTitledMainWindows) {
   MSG msg;
   while (PeekMessageW(&msg, mainWindow, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   EXPECT_FALSE(ownWindowAskedToClose);
+}
+
+DWORD WINAPI TurnMonitorOffThread(LPVOID power) {
+  TurnMonitorOff(*static_cast<PowerService*>(power));
+  return 0;
+}
+
+// The broadcast runs on a thread of its own, so that one that never returns
+// fails the test instead of hanging it. If it has not returned within
+// `boundMs`, `helper` is ended, which sets the broadcast free.
+bool MonitorOffReturnsWithin(PowerService& power, DWORD boundMs, HANDLE helper) {
+  HANDLE thread = CreateThread(nullptr, 0, &TurnMonitorOffThread, &power, 0, nullptr);
+  const bool returned = WaitForSingleObject(thread, boundMs) == WAIT_OBJECT_0;
+  if (!returned) TerminateProcess(helper, 1);
+  WaitForSingleObject(thread, 10000);
+  CloseHandle(thread);
+  return returned;
+}
+
+TEST(Win32TurnMonitorOff, ReturnsWhileAWindowOfAnotherProgramHangs) {
+  std::wstring line = L"\"" + TestExeFolder() + L"velmaro_hung_window.exe\" 60000";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION helper = {};
+  ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &helper));
+  HWND hung = nullptr;
+  for (int i = 0; i < 200 && !hung; ++i, Sleep(50)) hung = FindWindowW(L"VelmaroHungWindow", nullptr);
+  ASSERT_TRUE(hung);
+
+  // Only an upper bound, and a wide one: a wait that never ends is the fault.
+  constexpr DWORD kBoundMs = 20000;
+  auto power = MakeSystemPower();
+  // Stopped only just now: the time-out ends the wait for it.
+  EXPECT_TRUE(MonitorOffReturnsWithin(*power, kBoundMs, helper.hProcess));
+  for (int i = 0; i < 300 && !IsHungAppWindow(hung); ++i) Sleep(50);
+  EXPECT_TRUE(IsHungAppWindow(hung));
+  // Hung for good: skipped.
+  EXPECT_TRUE(MonitorOffReturnsWithin(*power, kBoundMs, helper.hProcess));
+
+  TerminateProcess(helper.hProcess, 1);
+  WaitForSingleObject(helper.hProcess, 5000);
+  CloseHandle(helper.hThread);
+  CloseHandle(helper.hProcess);
 }
 
 }  // namespace
