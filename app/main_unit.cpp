@@ -7,6 +7,7 @@
 #include "actions/junk_cleanup.h"
 #include "actions/power_actions.h"
 #include "actions/task_actions.h"
+#include "app/help.h"
 #include "platform/error_box.h"
 #include "platform/gbk.h"
 
@@ -50,6 +51,9 @@ const MenuEntry MainUnit::kPopupMenu[] = {
     {MenuItem::n13, "关闭显示器(&M)", &MainUnit::n13Click, false},
     {MenuItem::L1, "清理系统垃圾(&Z)", &MainUnit::L1Click, false},
     {MenuItem::Separator, "", nullptr, false},  // N14
+    {MenuItem::N20, "软件更新(&P)", &MainUnit::N20Click, false},
+    {MenuItem::n15, "关于(&A)", &MainUnit::n15Click, false},
+    {MenuItem::n16, "帮助(&H)", &MainUnit::n16Click, false},
     {MenuItem::n17, "退出(&X)", &MainUnit::n17Click, false},
 };
 const std::size_t MainUnit::kPopupMenuSize = sizeof kPopupMenu / sizeof kPopupMenu[0];
@@ -79,6 +83,10 @@ void MainUnit::L1Click() {
   RunJunkCleanup(-1, view_.ApplicationHandle(), services_.clock, services_.session, services_.processes,
                  services_.shell);
 }
+
+void MainUnit::N20Click() { OpenDownloadPage(services_.shell); }
+void MainUnit::n15Click() { services_.about.ShowAbout(); }
+void MainUnit::n16Click() { OpenHelpFile(services_.shell, services_.session, view_.ApplicationHandle()); }
 
 void MainUnit::FormCreate() {
   const OsVersion version = services_.session.Version();

@@ -16,6 +16,7 @@
 
 #include "actions/countdown.h"
 #include "actions/reminder.h"
+#include "app/about.h"
 #include "app/menu.h"
 #include "dialogs/dialog_windows.h"
 #include "dialogs/dialogs.h"
@@ -76,6 +77,7 @@ struct AppServices {
   FileDialogService& files;
   AutoStartService& autoStart;
   DialogWindows& dialogWindows;
+  AboutService& about;
 };
 
 class MainUnit;
@@ -126,6 +128,9 @@ class MainUnit : public MainWindowLink {
   void n12Click();
   void n13Click();
   void L1Click();
+  void N20Click();
+  void n15Click();
+  void n16Click();
   void n17Click() { view_.Close(); }
   void n4Click();
 

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "actions/reminder_window_win.h"
+#include "app/about_window_win.h"
 #include "app/application_win.h"
 #include "app/form1_win.h"
 #include "dialogs/dialog_windows_win.h"
@@ -78,8 +79,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   velmaro::TApplication application;
   if (!application.Create()) return 1;
   velmaro::ReminderWindows reminders(application.Handle());
+  velmaro::AboutWindows about(application.Handle());
   velmaro::TForm1 form1(velmaro::AppServices{registry, shell, session, power, *processes, *clock, *dialUp, reminders,
-                                             *sound, files, autoStart, dialogWindows},
+                                             *sound, files, autoStart, dialogWindows, about},
                         application);
   if (!form1.Create()) return 1;
 

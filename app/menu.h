@@ -16,10 +16,13 @@ enum class MenuItem : unsigned {
   n11 = 111,  // open the CD tray
   n12 = 112,  // close the CD tray
   n13 = 113,  // monitor off
+  n15 = 115,  // the About window
+  n16 = 116,  // the help file
   n17 = 117,  // exit
   n18 = 118,  // fast restart
   n19 = 119,  // fast power off
   L1 = 120,   // clean system junk
+  N20 = 121,  // the download page
 };
 
 extern const char kLogOffCaption[];  // n6's caption before the user name is added

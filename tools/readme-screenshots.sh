@@ -2,6 +2,9 @@
 # The README's screenshots, taken from the running program under Wine in the
 # 800x600 virtual desktop of a private Xvfb, and written into docs/:
 #   docs/tray-menu.png   the tray menu, opened by a right press on the icon
+#   docs/countdown.png   the countdown window before a shut-down task
+#   docs/settings.png    the settings dialog with three tasks
+# The last two are cut from the 100 % screenshots of tools/screenshots.sh.
 # Needs a built build/windows.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -39,4 +42,13 @@ corner_shot "$shots/menu.png" "$root/docs/tray-menu.png"
 xdotool key Escape
 
 rm -rf "$shots"
+wineserver -k 2>/dev/null || true
+
+# Everything above the taskbar that is not the desktop's own colour: the window.
+window_shot() {
+  convert "$1" -crop 800x${taskbar_top}+0+0 +repage -fuzz 3% -trim +repage -bordercolor white -border 0 "$2"
+}
+"$root/tools/screenshots.sh" >/dev/null
+window_shot "$root/build/screenshots/countdown-100.png" "$root/docs/countdown.png"
+window_shot "$root/build/screenshots/settings-100.png" "$root/docs/settings.png"
 ls "$root"/docs/*.png

@@ -14,7 +14,7 @@ if has_display; then
   exec wine "$exe"
 fi
 start_xvfb
-trap 'wineserver -k 2>/dev/null; kill $xvfb_pid 2>/dev/null' EXIT INT TERM
+trap 'wineserver -k 2>/dev/null || true; kill $xvfb_pid 2>/dev/null || true' EXIT INT TERM
 
 wine "$exe" &
 program=$!

@@ -15,7 +15,7 @@ mkdir -p "$out"
 
 source "$root/tools/xvfb.sh"
 start_xvfb
-trap 'wineserver -k 2>/dev/null; kill $xvfb_pid 2>/dev/null' EXIT
+trap 'wineserver -k 2>/dev/null || true; kill $xvfb_pid 2>/dev/null || true' EXIT
 
 cd "$root/build/windows"
 wine Velmaro.exe >/dev/null 2>&1 &
@@ -62,7 +62,7 @@ dialog_shots() {
     cp -a "$root/build/wine/template" "$WINEPREFIX"
     source "$root/tools/xvfb.sh"
     start_xvfb "$size"
-    trap 'wineserver -k 2>/dev/null; kill $xvfb_pid 2>/dev/null' EXIT
+    trap 'wineserver -k 2>/dev/null || true; kill $xvfb_pid 2>/dev/null || true' EXIT
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$size" /f >/dev/null 2>&1
     countdown_shot "$name"

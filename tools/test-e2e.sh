@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end tests: the real exe in a fresh Wine prefix (copied from the
-# template), on the current X display, under two locales: Wine's default
+# template), on the current X display, driven by a test program and by real
+# presses on its tray icon (tools/test-tray.sh), under two locales: Wine's default
 # (code page 1252, short date M/d/yyyy) and zh_CN, where the program's users
 # live (code page 936, short date yyyy/M/d). The zh_CN locale is generated
 # into the build folder, so no root is needed.
@@ -26,7 +27,8 @@ run_under() {  # NAME [VAR=VALUE...]
     source "$root/tools/wine-env.sh"
     cd "$root/build/windows"
     trap 'wineserver -k 2>/dev/null || true' EXIT
-    wine velmaro_e2e_tests.exe "${gtest_flags[@]}"
+    wine velmaro_e2e_tests.exe "${gtest_flags[@]}" || exit 1
+    "$root/tools/test-tray.sh" "$name"
   ) || status=1
 }
 gtest_flags=("$@")

@@ -9,7 +9,7 @@ start_xvfb() {
   mkfifo "$fifo"
   Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   xvfb_pid=$!
-  trap 'kill $xvfb_pid 2>/dev/null' EXIT
+  trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
   local n=""
   read -r -t 10 n <"$fifo" || true
   rm -f "$fifo"

@@ -87,7 +87,7 @@ TEST_F(StartupTest, SecondStartInTheSameSessionExitsAtOnce) {
   EXPECT_EQ(first.ExitCode(10000), 0u);
 }
 
-TEST_F(StartupTest, TrayPressOpensTheMenuAndItsPowerCommandsActAtOnce) {
+TEST_F(StartupTest, ALeftOrRightPressOnTheIconOpensTheMenuAndNothingElseDoes) {
   Program program;
   HWND main = program.Launch();
   ASSERT_NE(main, nullptr);
@@ -108,15 +108,6 @@ TEST_F(StartupTest, TrayPressOpensTheMenuAndItsPowerCommandsActAtOnce) {
     for (int i = 0; i < 100 && VisibleMenu(); ++i) Sleep(50);
     EXPECT_EQ(VisibleMenu(), nullptr);
   }
-
-  // Power off, stand-by, hibernate and the fast restart, as the menu sends them.
-  for (UINT command : {110u, 107u, 108u, 118u}) PostMessageW(main, WM_COMMAND, command, 0);
-  const std::string expected =
-      "ExitWindowsEx(12, 0)\nSetSystemPowerState(-1, -1)\nSetSystemPowerState(0, -1)\nNtShutdownSystem(1)\n";
-  std::string log;
-  for (int i = 0; i < 100 && log != expected; ++i, Sleep(50)) log = PowerLog();
-  EXPECT_EQ(log, expected);
-  EXPECT_TRUE(program.Running());
 
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.ExitCode(10000), 0u);

@@ -18,6 +18,13 @@
 
 namespace velmaro {
 
+// About windows as a count of those opened.
+class FakeAbout : public AboutService {
+ public:
+  int shown = 0;
+  void ShowAbout() override { ++shown; }
+};
+
 struct FakeApp {
   MemoryRegistry registry;
   FakeShell shell;
@@ -32,8 +39,9 @@ struct FakeApp {
   FakeFileDialog files;
   FakeAutoStart autoStart;
   FakeDialogWindows dialogWindows;
+  FakeAbout about;
   MainUnit unit{AppServices{registry, shell, session, power, processes, clock, dialUp, reminders, sound, files,
-                            autoStart, dialogWindows},
+                            autoStart, dialogWindows, about},
                 view};
 
   FakeApp() { view.Attach(unit); }

@@ -17,22 +17,6 @@ bool StartsWith(const std::string& text, const std::string& prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-TEST(AboutTexts, EveryCaptionByteForByte) {
-  // Code page 936 bytes, four spaces after each colon.
-  struct Case {
-    const char* component;
-    const char* text;
-    const char* expected;
-  } const cases[] = {
-      {"TForm2", kForm2Caption, "\xB9\xD8\xD3\xDA..."},                             // 关于...
-      {"Label1", kForm2Label1, "\xC3\xFB\xB3\xC6:    Velmaro"},                     // 名称:
-      {"Label3", kForm2Label3, "\xD6\xC6\xD7\xF7:    Velmaro \xCD\xC5\xB6\xD3"},  // 制作:    Velmaro 团队
-      {"Label4", kForm2Label4, ""},
-      {"Button1", kForm2Button1, "\xC8\xB7\xB6\xA8(&O)"},  // 确定(&O)
-  };
-  for (const Case& c : cases) EXPECT_EQ(std::string(c.text), c.expected) << c.component;
-}
-
 TEST(AboutTexts, VersionAndReleaseDateFollowTheirLabels) {
   const std::string version = kForm2Label2;
   const std::string versionLabel = "\xB0\xE6\xB1\xBE:    ";  // 版本:

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/about.h"
 #include "platform/error_box.h"
 #include "tests/fakes/fake_app.h"
 
@@ -146,6 +147,73 @@ TEST_F(MainUnitTest, SettingsCommandStopsTheTickAndOpensADialogUntilTheProgramCl
   dialogWindows.settingsViews.clear();
   unit.MenuCommand(MenuItem::n4);  // the store is gone: nothing opens
   EXPECT_TRUE(dialogWindows.settingsViews.empty());
+}
+
+// The tray menu top to bottom and the About window, as code page 936 bytes.
+TEST(Captions, EveryCaptionOfTheMenuAndTheAboutWindowByteForByte) {
+  struct Item {
+    MenuItem item;
+    const char* caption;
+  } const menu[] = {
+      {MenuItem::n1, "\xC6\xF4\xD3\xC3\xBC\xE0\xBF\xD8(&E)"},                 // 启用监控(&E)
+      {MenuItem::Separator, ""},                                                   // N2
+      {MenuItem::n4, "\xC9\xE8\xD6\xC3(&S)"},                                     // 设置(&S)
+      {MenuItem::Separator, ""},                                                   // N5
+      {MenuItem::n6, "\xD7\xA2\xCF\xFA(&L)"},                                     // 注销(&L)
+      {MenuItem::n7, "\xB4\xFD\xBB\xFA(&W)"},                                     // 待机(&W)
+      {MenuItem::n8, "\xD0\xDD\xC3\xDF(&S)"},                                     // 休眠(&S)
+      {MenuItem::n9, "\xD6\xD8\xC6\xF4(&R)"},                                     // 重启(&R)
+      {MenuItem::n10, "\xB9\xD8\xBB\xFA(&U)"},                                    // 关机(&U)
+      {MenuItem::n18, "\xBF\xEC\xCB\xD9\xD6\xD8\xC6\xF4(&I)"},                   // 快速重启(&I)
+      {MenuItem::n19, "\xBF\xEC\xCB\xD9\xB9\xD8\xBB\xFA(&Q)"},                   // 快速关机(&Q)
+      {MenuItem::n11, "\xB4\xF2\xBF\xAA\xB9\xE2\xC7\xFD(&O)"},                   // 打开光驱(&O)
+      {MenuItem::n12, "\xB9\xD8\xB1\xD5\xB9\xE2\xC7\xFD(&C)"},                   // 关闭光驱(&C)
+      {MenuItem::n13, "\xB9\xD8\xB1\xD5\xCF\xD4\xCA\xBE\xC6\xF7(&M)"},           // 关闭显示器(&M)
+      {MenuItem::L1, "\xC7\xE5\xC0\xED\xCF\xB5\xCD\xB3\xC0\xAC\xBB\xF8(&Z)"},    // 清理系统垃圾(&Z)
+      {MenuItem::Separator, ""},                                                   // N14
+      {MenuItem::N20, "\xC8\xED\xBC\xFE\xB8\xFC\xD0\xC2(&P)"},                   // 软件更新(&P)
+      {MenuItem::n15, "\xB9\xD8\xD3\xDA(&A)"},                                    // 关于(&A)
+      {MenuItem::n16, "\xB0\xEF\xD6\xFA(&H)"},                                    // 帮助(&H)
+      {MenuItem::n17, "\xCD\xCB\xB3\xF6(&X)"},                                    // 退出(&X)
+  };
+  ASSERT_EQ(MainUnit::kPopupMenuSize, sizeof menu / sizeof menu[0]);
+  for (std::size_t i = 0; i < MainUnit::kPopupMenuSize; ++i) {
+    const MenuEntry& entry = MainUnit::kPopupMenu[i];
+    EXPECT_EQ(entry.item, menu[i].item) << i;
+    EXPECT_EQ(std::string(entry.caption), menu[i].caption) << i;
+    EXPECT_EQ(entry.click == nullptr, entry.item == MenuItem::Separator) << i;
+    EXPECT_EQ(entry.checked, entry.item == MenuItem::n1) << i;
+  }
+  FakeApp app;
+  app.unit.FormCreate();
+  EXPECT_EQ(app.view.caption, "\xD7\xA2\xCF\xFA(&L) Administrator");
+
+  struct Text {
+    const char* component;
+    const char* text;
+    const char* expected;
+  } const about[] = {
+      {"TForm2", kForm2Caption, "\xB9\xD8\xD3\xDA..."},                             // 关于...
+      {"Label1", kForm2Label1, "\xC3\xFB\xB3\xC6:    Velmaro"},                     // 名称:
+      {"Label3", kForm2Label3, "\xD6\xC6\xD7\xF7:    Velmaro \xCD\xC5\xB6\xD3"},  // 制作:    Velmaro 团队
+      {"Label4", kForm2Label4, ""},
+      {"Button1", kForm2Button1, "\xC8\xB7\xB6\xA8(&O)"},  // 确定(&O)
+  };
+  for (const Text& t : about) EXPECT_EQ(std::string(t.text), t.expected) << t.component;
+}
+
+TEST_F(MainUnitTest, HelpDownloadPageAndAboutFromTheMenu) {
+  unit.FormCreate();
+  unit.MenuCommand(MenuItem::n15);
+  unit.MenuCommand(MenuItem::n15);
+  EXPECT_EQ(about.shown, 2) << "each use opens one more";
+  unit.MenuCommand(MenuItem::n16);
+  unit.MenuCommand(MenuItem::N20);
+  ASSERT_EQ(shell.executed.size(), 2u);
+  EXPECT_EQ(shell.executed[0].file, "C:\\Program Files\\Velmaro\\Velmaro.CHM");
+  EXPECT_EQ(shell.executed[0].owner, 0x1200u) << "owned by the application's window";
+  EXPECT_EQ(shell.executed[1].verb, "open");
+  EXPECT_TRUE(shell.boxes.empty());
 }
 
 TEST(ErrorBoxText, FullStopOnlyAfterCharactersThatSortAfterIt) {
