@@ -59,8 +59,22 @@ void ProcessMessages() {
 
 // An image list for a button of the states normal, hot, pressed, disabled,
 // default and stylus-hot; only the disabled one differs.
+struct ImageLists {
+  HIMAGELIST(WINAPI* create)(int, int, UINT, int, int) =
+      CommonControlsFunction<decltype(create)>("ImageList_Create");
+  int(WINAPI* add)(HIMAGELIST, HBITMAP, HBITMAP) = CommonControlsFunction<decltype(add)>("ImageList_Add");
+  BOOL(WINAPI* destroy)(HIMAGELIST) = CommonControlsFunction<decltype(destroy)>("ImageList_Destroy");
+};
+
+const ImageLists& ImageListCalls() {
+  static const ImageLists calls;
+  return calls;
+}
+
 HIMAGELIST GlyphImageList(ButtonGlyph glyph, int size) {
-  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32, 6, 0);
+  const ImageLists& lists = ImageListCalls();
+  if (!lists.create || !lists.add) return nullptr;
+  HIMAGELIST list = lists.create(size, size, ILC_COLOR32, 6, 0);
   if (!list) return nullptr;
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -77,7 +91,7 @@ HIMAGELIST GlyphImageList(ButtonGlyph glyph, int size) {
     const std::vector<std::uint32_t> pixels = DrawButtonGlyph(glyph, size, greyed != 0);
     memcpy(bits, pixels.data(), pixels.size() * sizeof pixels[0]);
   }
-  for (int state = 0; state < 6; ++state) ImageList_Add(list, images[state == 3 ? 1 : 0], nullptr);
+  for (int state = 0; state < 6; ++state) lists.add(list, images[state == 3 ? 1 : 0], nullptr);
   for (HBITMAP image : images) {
     if (image) DeleteObject(image);
   }
@@ -90,7 +104,7 @@ TForm1::~TForm1() {
   if (PopupMenu1) DestroyMenu(PopupMenu1);
   if (font_) DeleteObject(font_);
   for (HIMAGELIST list : glyphs_) {
-    if (list) ImageList_Destroy(list);
+    if (list && ImageListCalls().destroy) ImageListCalls().destroy(list);
   }
 }
 
@@ -111,13 +125,6 @@ bool TForm1::Create() {
 void TForm1::OnCreate() {
   HWND hwnd = BaseWindow::Handle();
   dpi_ = WindowDpi(hwnd);
-  font_ = CreateScaledFont(L"宋体", -13, dpi_);
-  CreateControls(hwnd, kControls, dpi_, font_);
-  SendDlgItemMessageW(hwnd, IDC_PGBAR1, PBM_SETRANGE32, 0, 100);
-  SendMessageW(hwnd, DM_SETDEFID, IDC_BITBTN2, 0);
-  EnableDialogKeys(hwnd);
-  SetButtonGlyphs();
-
   PopupMenu1 = CreatePopupMenu();
   for (std::size_t i = 0; i < MainUnit::kPopupMenuSize; ++i) {
     const MenuEntry& entry = MainUnit::kPopupMenu[i];
@@ -130,6 +137,19 @@ void TForm1::OnCreate() {
   }
 }
 
+void TForm1::EnsureControls() {
+  // The countdown's controls come with the first countdown: most runs of the
+  // program never show one, and in the tray alone it needs no control at all.
+  if (font_) return;
+  HWND hwnd = BaseWindow::Handle();
+  font_ = CreateScaledFont(L"宋体", -13, dpi_);
+  CreateControls(hwnd, kControls, dpi_, font_);
+  SendDlgItemMessageW(hwnd, IDC_PGBAR1, PBM_SETRANGE32, 0, progressMax_);
+  SendMessageW(hwnd, DM_SETDEFID, IDC_BITBTN2, 0);
+  EnableDialogKeys(hwnd);
+  SetButtonGlyphs();
+}
+
 void TForm1::SetButtonGlyphs() {
   const ButtonGlyph glyphs[2] = {ButtonGlyph::Check, ButtonGlyph::Cross};
   const int buttons[2] = {IDC_BITBTN1, IDC_BITBTN2};
@@ -138,7 +158,7 @@ void TForm1::SetButtonGlyphs() {
     glyphs_[i] = GlyphImageList(glyphs[i], ScaleForDpi(kGlyphSize96, dpi_));
     BUTTON_IMAGELIST image = {glyphs_[i], {ScaleForDpi(4, dpi_), 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
     SendDlgItemMessageW(BaseWindow::Handle(), buttons[i], BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&image));
-    if (old) ImageList_Destroy(old);
+    if (old && ImageListCalls().destroy) ImageListCalls().destroy(old);
   }
 }
 
@@ -154,10 +174,12 @@ void TForm1::SetTimer(TimerId timer, bool enabled) {
 }
 
 void TForm1::SetProgressMax(std::int32_t maximum) {
-  SendDlgItemMessageW(BaseWindow::Handle(), IDC_PGBAR1, PBM_SETRANGE32, 0, maximum);
+  progressMax_ = maximum;
+  if (font_) SendDlgItemMessageW(BaseWindow::Handle(), IDC_PGBAR1, PBM_SETRANGE32, 0, maximum);
 }
 
 void TForm1::SetProgress(std::int32_t position) {
+  EnsureControls();
   SendDlgItemMessageW(BaseWindow::Handle(), IDC_PGBAR1, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
@@ -182,6 +204,7 @@ void TForm1::MakeTopmost() {
 void TForm1::Close() { SendMessageW(BaseWindow::Handle(), WM_CLOSE, 0, 0); }
 
 void TForm1::SetCountdownText(CountdownText which, const std::string& text) {
+  EnsureControls();
   HWND hwnd = BaseWindow::Handle();
   if (which == CountdownText::Caption) {
     SetWindowTextW(hwnd, ToWide(text).c_str());
@@ -193,6 +216,7 @@ void TForm1::SetCountdownText(CountdownText which, const std::string& text) {
 }
 
 void TForm1::ShowCountdown() {
+  EnsureControls();
   HWND hwnd = BaseWindow::Handle();
   const RECT rect = CenteredWindowRect(kWidth96, kHeight96, dpi_);
   application_.ShowTaskbarButton();
@@ -258,6 +282,7 @@ void TForm1::OnTimer(unsigned id) {
 
 void TForm1::ApplyDpi(int dpi) {
   dpi_ = dpi;
+  if (!font_) return;  // no controls yet: they come at this dpi
   HFONT old = font_;
   font_ = CreateScaledFont(L"宋体", -13, dpi_);
   HWND hwnd = BaseWindow::Handle();

@@ -43,13 +43,15 @@ class TForm1 : public BaseWindow<TForm1>, public Form1View {
   void OnTrayIcon(LPARAM mouseMessage);
   void OnTimer(unsigned id);
   void ApplyDpi(int dpi);
+  void EnsureControls();
   void SetButtonGlyphs();
 
   ShellService& shell_;
   TApplication& application_;
   MainUnit unit_;
   HMENU PopupMenu1 = nullptr;
-  HFONT font_ = nullptr;
+  HFONT font_ = nullptr;  // with the controls, which come with the first countdown
+  std::int32_t progressMax_ = 100;
   HIMAGELIST glyphs_[2] = {};
   int dpi_ = 96;
   bool timerOn_[4] = {};

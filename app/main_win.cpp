@@ -50,10 +50,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return 0;
   }
 
-  INITCOMMONCONTROLSEX controls = {sizeof controls,
-                                   ICC_PROGRESS_CLASS | ICC_DATE_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
-  InitCommonControlsEx(&controls);
-
   velmaro::Win32Registry registry;
   velmaro::Win32Shell systemShell;
   velmaro::Win32Session session;

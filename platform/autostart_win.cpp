@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/error.h"
+#include "platform/system_library_win.h"
 
 namespace velmaro {
 
@@ -14,12 +15,39 @@ const CLSID kTaskSchedulerClass = {0x0f87369f, 0xa4e5, 0x4cfc, {0xbd, 0x3e, 0x73
 
 namespace {
 
+// COM is loaded when the option is set, not with the program: in the tray it
+// needs neither ole32 nor oleaut32, and each library costs memory. Where one
+// is missing the calls fail as if there were no Task Scheduler.
+struct Com {
+  HRESULT(WINAPI* initialize)(LPVOID, DWORD) = SystemFunction<decltype(initialize)>(L"ole32.dll", "CoInitializeEx");
+  void(WINAPI* uninitialize)() = SystemFunction<decltype(uninitialize)>(L"ole32.dll", "CoUninitialize");
+  HRESULT(WINAPI* createInstance)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*) =
+      SystemFunction<decltype(createInstance)>(L"ole32.dll", "CoCreateInstance");
+  BSTR(WINAPI* allocString)(const OLECHAR*, UINT) = SystemFunction<decltype(allocString)>(L"oleaut32.dll", "SysAllocStringLen");
+  void(WINAPI* freeString)(BSTR) = SystemFunction<decltype(freeString)>(L"oleaut32.dll", "SysFreeString");
+  void(WINAPI* variantInit)(VARIANTARG*) = SystemFunction<decltype(variantInit)>(L"oleaut32.dll", "VariantInit");
+
+  bool Available() const {
+    return initialize && uninitialize && createInstance && allocString && freeString && variantInit;
+  }
+  HRESULT CreateTaskService(REFCLSID schedulerClass, ITaskService** service) const {
+    if (!Available()) return E_NOTIMPL;
+    return createInstance(schedulerClass, nullptr, CLSCTX_INPROC_SERVER, __uuidof(ITaskService),
+                          reinterpret_cast<void**>(service));
+  }
+};
+
+const Com& ComCalls() {
+  static const Com com;
+  return com;
+}
+
 // COM for the length of one call, in the apartment of the program's one thread.
 class ComScope {
  public:
-  ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ComScope() : result_(ComCalls().Available() ? ComCalls().initialize(nullptr, COINIT_APARTMENTTHREADED) : E_NOTIMPL) {}
   ~ComScope() {
-    if (SUCCEEDED(result_)) CoUninitialize();
+    if (SUCCEEDED(result_)) ComCalls().uninitialize();
   }
   ComScope(const ComScope&) = delete;
   ComScope& operator=(const ComScope&) = delete;
@@ -46,8 +74,9 @@ class ComPtr {
 
 class Bstr {
  public:
-  explicit Bstr(const std::wstring& text) : bstr_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-  ~Bstr() { SysFreeString(bstr_); }
+  explicit Bstr(const std::wstring& text)
+      : bstr_(ComCalls().allocString(text.data(), static_cast<UINT>(text.size()))) {}
+  ~Bstr() { ComCalls().freeString(bstr_); }
   Bstr(const Bstr&) = delete;
   Bstr& operator=(const Bstr&) = delete;
   operator BSTR() const { return bstr_; }
@@ -62,12 +91,9 @@ AppError TaskFailure(const char* verb) { return AppError(QuotedMessage(verb, "Ve
 
 // The root folder of the connected local Task Scheduler; false where there is none.
 bool RootFolder(const CLSID& schedulerClass, ComPtr<ITaskService>& service, ComPtr<ITaskFolder>& root) {
-  if (FAILED(CoCreateInstance(schedulerClass, nullptr, CLSCTX_INPROC_SERVER, __uuidof(ITaskService),
-                              reinterpret_cast<void**>(service.Out())))) {
-    return false;
-  }
+  if (FAILED(ComCalls().CreateTaskService(schedulerClass, service.Out()))) return false;
   VARIANT none;
-  VariantInit(&none);
+  ComCalls().variantInit(&none);
   return SUCCEEDED(service->Connect(none, none, none, none)) && SUCCEEDED(service->GetFolder(Bstr(L"\\"), root.Out()));
 }
 
@@ -137,8 +163,7 @@ std::u16string Win32AutoStart::ExecutablePath() {
 bool Win32AutoStart::HasLogonTasks() {
   ComScope com;
   ComPtr<ITaskService> service;
-  return SUCCEEDED(CoCreateInstance(schedulerClass_, nullptr, CLSCTX_INPROC_SERVER, __uuidof(ITaskService),
-                                    reinterpret_cast<void**>(service.Out())));
+  return SUCCEEDED(ComCalls().CreateTaskService(schedulerClass_, service.Out()));
 }
 
 void Win32AutoStart::RegisterLogonTask(const std::u16string& exePath) {
@@ -147,7 +172,7 @@ void Win32AutoStart::RegisterLogonTask(const std::u16string& exePath) {
   ComPtr<ITaskFolder> root;
   if (!RootFolder(schedulerClass_, service, root)) throw TaskFailure("Failed to register the logon task ");
   VARIANT none;
-  VariantInit(&none);
+  ComCalls().variantInit(&none);
   ComPtr<IRegisteredTask> task;
   if (FAILED(root->RegisterTask(Bstr(Wide(kLogonTaskName)), Bstr(LogonTaskXml(Wide(exePath))), TASK_CREATE_OR_UPDATE,
                                 none, none, TASK_LOGON_GROUP, none, task.Out()))) {

@@ -70,6 +70,7 @@ void LayoutControls(HWND parent, const ControlSpec* specs, std::size_t count, in
 }
 
 void CreateControls(HWND parent, const ControlSpec* specs, std::size_t count, int dpi, HFONT font) {
+  CommonControlsFunction<FARPROC>("InitCommonControlsEx");  // loads and sets up the library once
   HINSTANCE instance = GetModuleHandleW(nullptr);
   for (std::size_t i = 0; i < count; ++i) {
     const ControlSpec& entry = specs[i];
@@ -79,6 +80,22 @@ void CreateControls(HWND parent, const ControlSpec* specs, std::size_t count, in
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
   LayoutControls(parent, specs, count, dpi);
+}
+
+HMODULE CommonControlsLibrary() {
+  static const HMODULE library = [] {
+    // By name, so that the manifest's activation context gives version 6 (a
+    // full path would give the old one beside it in the system folder).
+    HMODULE module = LoadLibraryW(L"comctl32.dll");
+    using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    if (auto init = reinterpret_cast<InitFn>(reinterpret_cast<void*>(GetProcAddress(module, "InitCommonControlsEx")))) {
+      INITCOMMONCONTROLSEX controls = {sizeof controls,
+                                       ICC_PROGRESS_CLASS | ICC_DATE_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+      init(&controls);
+    }
+    return module;
+  }();
+  return library;
 }
 
 RECT CenteredWindowRect(int width96, int height96, int dpi) {

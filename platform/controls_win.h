@@ -24,6 +24,16 @@ int WindowDpi(HWND window);
 // form layout) at the given dpi.
 HFONT CreateScaledFont(const wchar_t* face, int height96, int dpi);
 
+// The common controls library, loaded and set up with the first window that
+// has controls rather than with the program: in the tray alone the program
+// needs none, and the library costs about 2 MB.
+HMODULE CommonControlsLibrary();
+// One of its functions, cast to `Fn`; null where it is missing.
+template <class Fn>
+Fn CommonControlsFunction(const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(CommonControlsLibrary(), name)));
+}
+
 // Creates the table's controls on `parent`, each with `font`.
 void CreateControls(HWND parent, const ControlSpec* specs, std::size_t count, int dpi, HFONT font);
 // Moves and sizes the table's controls for `dpi` (after WM_DPICHANGED or a text change).

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "platform/system_library_win.h"
 #include "platform/text_win.h"
 
 namespace velmaro {
@@ -33,7 +34,11 @@ std::optional<std::string> Win32FileDialog::OpenFile(WindowHandle owner, const O
   // The current folder stays where it was: the program runs elevated and
   // must not start looking for libraries in a folder the user browsed to.
   dialog.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (!GetOpenFileNameW(&dialog)) return std::nullopt;
+  // Loaded when first asked for rather than with the program, which in the
+  // tray needs no file dialog.
+  using GetOpenFileNameFn = BOOL(WINAPI*)(OPENFILENAMEW*);
+  static const auto getOpenFileName = SystemFunction<GetOpenFileNameFn>(L"comdlg32.dll", "GetOpenFileNameW");
+  if (!getOpenFileName || !getOpenFileName(&dialog)) return std::nullopt;
   return FromWide(std::wstring(file.data()));
 }
 
