@@ -192,6 +192,17 @@ TEST(Scheduler, HandOverInOrderAndOtherProgramsAskedToCloseBeforeStandBy) {
   EXPECT_EQ(rig.view.texts[CountdownText::Label1], "要想取消待机，请按下<取消待机>按钮:剩余");
 }
 
+TEST(Scheduler, TheMenusPowerCommandsActAtOnceWhileACountdownShows) {
+  Rig rig;
+  rig.Start({{"每天8时0分", "关闭计算机", ""}}, 60);
+  rig.view.RunFor(20 * kSecond);
+  rig.unit.MenuCommand(MenuItem::n9);
+  EXPECT_EQ(rig.power.calls, std::vector<std::string>{"ExitWindowsEx(6, 0)"});
+  EXPECT_TRUE(rig.view.shown) << "the countdown goes on";
+  rig.view.RunFor(kMinute);
+  EXPECT_EQ(rig.power.calls, (std::vector<std::string>{"ExitWindowsEx(6, 0)", "ExitWindowsEx(12, 0)"}));
+}
+
 TEST(Scheduler, EveryVerbShowsItsTextsAndRunsItsCall) {
   struct Case {
     const char* action;
