@@ -1,7 +1,5 @@
 #include "actions/reminder_window_win.h"
 
-#include <algorithm>
-
 #include "platform/controls_win.h"
 #include "platform/text_win.h"
 
@@ -13,7 +11,6 @@ constexpr wchar_t kClassName[] = L"TForm6";
 constexpr int kWidth96 = 400;
 constexpr int kHeight96 = 169;
 constexpr int kFontHeight96 = -13;  // 13 px characters, as the layout gives the font
-constexpr UINT kWmDpiChanged = 0x02E0;  // not in the XP headers
 
 // Label1 stays on one line whatever its length: a long text is cut off at
 // the window's edge rather than wrapped.
@@ -77,22 +74,16 @@ LRESULT TForm6::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // Hidden now, destroyed later: never inside one of its own handlers.
       Button1Click();
       return 0;
-    case kWmDpiChanged: {
-      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    case kDpiChangedMessage:
+      MoveToSuggestedRect(Handle(), lParam);
       ApplyDpi(HIWORD(wParam));
       return 0;
-    }
   }
   return DefaultProc(message, wParam, lParam);
 }
 
 void ReminderWindows::ShowReminder(const std::string& text) {
-  forms_.erase(std::remove_if(forms_.begin(), forms_.end(), [](const std::unique_ptr<TForm6>& form) {
-                 return form->Closed();
-               }),
-               forms_.end());
+  ReleaseClosed(forms_);
   forms_.push_back(std::make_unique<TForm6>(owner_));
   forms_.back()->Show(text);
 }

@@ -12,7 +12,6 @@ constexpr int kWidth96 = 327;
 constexpr int kHeight96 = 292;
 constexpr int kFormFontHeight96 = -13;   // the button's font
 constexpr int kLabelFontHeight96 = -15;  // the labels' font
-constexpr UINT kWmDpiChanged = 0x02E0;   // not in the XP headers
 
 const ControlSpec kLabels[] = {
     {TForm2::IDC_LABEL1, L"STATIC", kForm2Label1, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 82, 64, 0, 0},
@@ -55,7 +54,10 @@ void TForm2::Show() {
   SetFocus(GetDlgItem(Handle(), IDC_BUTTON1));
 }
 
-void TForm2::Button1Click() { ShowWindow(Handle(), SW_HIDE); }
+void TForm2::Button1Click() {
+  ShowWindow(Handle(), SW_HIDE);
+  closed_ = true;
+}
 
 void TForm2::ApplyDpi(int dpi) {
   HFONT formFont = CreateScaledFont(L"宋体", kFormFontHeight96, dpi);
@@ -83,21 +85,18 @@ LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_CLOSE:
-      // Closed About windows are hidden, never destroyed while the program runs.
-      ShowWindow(Handle(), SW_HIDE);
+      Button1Click();
       return 0;
-    case kWmDpiChanged: {
-      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    case kDpiChangedMessage:
+      MoveToSuggestedRect(Handle(), lParam);
       ApplyDpi(HIWORD(wParam));
       return 0;
-    }
   }
   return DefaultProc(message, wParam, lParam);
 }
 
 void AboutWindows::ShowAbout() {
+  ReleaseClosed(forms_);
   forms_.push_back(std::make_unique<TForm2>(owner_));
   forms_.back()->Show();
 }

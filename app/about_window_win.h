@@ -1,6 +1,6 @@
 // The About window TForm2 on Win32: the name, version, release date and
 // makers of the program and an OK button. Each ShowAbout opens a new one; a
-// closed one is only hidden and is released with the AboutWindows that made it.
+// closed one is hidden at once and released when the next one opens.
 #pragma once
 
 #include <windows.h>
@@ -22,6 +22,8 @@ class TForm2 : public BaseWindow<TForm2> {
   ~TForm2() override;
 
   void Show();
+  // Closed by its OK button or its close box (and so hidden).
+  bool Closed() const { return closed_; }
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -31,6 +33,7 @@ class TForm2 : public BaseWindow<TForm2> {
 
   HFONT formFont_ = nullptr;
   HFONT labelFont_ = nullptr;
+  bool closed_ = false;
 };
 
 class AboutWindows : public AboutService {

@@ -11,9 +11,6 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"TForm1";
 constexpr UINT kWmTrayIcon = WM_USER + 1;
-#ifndef WM_DPICHANGED
-constexpr UINT WM_DPICHANGED = 0x02E0;
-#endif
 constexpr int kWidth96 = 413;
 constexpr int kHeight96 = 174;
 constexpr int kGlyphSize96 = 16;
@@ -316,13 +313,10 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       break;
-    case WM_DPICHANGED: {
+    case kDpiChangedMessage:
       ApplyDpi(HIWORD(wParam));
-      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(BaseWindow::Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      MoveToSuggestedRect(BaseWindow::Handle(), lParam);
       return 0;
-    }
     case WM_CLOSE:
       // The close box, Alt+F4 and the system menu end the program; a
       // pending action does not run.

@@ -13,7 +13,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace velmaro {
 
@@ -85,5 +88,14 @@ class BaseWindow {
   HWND hwnd_ = nullptr;
   WindowKind kind_ = WindowKind::Plain;
 };
+
+// Windows opened one more per use (reminders, About) are hidden when closed
+// and released before the next of their kind opens: never inside one of
+// their own handlers, and never piling up over months of use.
+template <class Form>
+void ReleaseClosed(std::vector<std::unique_ptr<Form>>& forms) {
+  forms.erase(std::remove_if(forms.begin(), forms.end(), [](const std::unique_ptr<Form>& form) { return form->Closed(); }),
+              forms.end());
+}
 
 }  // namespace velmaro

@@ -84,7 +84,11 @@ TEST(Win32About, EachUseOpensOneMoreWindowLaidOutAsItsForm) {
   EXPECT_TRUE(IsWindowVisible(first));
   SendMessageW(first, WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindowVisible(first));
-  EXPECT_TRUE(IsWindow(first) && IsWindow(second));
+
+  // The next one releases the closed ones.
+  about.ShowAbout();
+  EXPECT_FALSE(IsWindow(first) || IsWindow(second));
+  EXPECT_TRUE(IsWindowVisible(about.Form2()->Handle()));
 }
 
 BOOL CALLBACK CountVisible(HWND window, LPARAM count) {
