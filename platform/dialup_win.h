@@ -20,7 +20,9 @@ struct RasConnection412 {
   char szDeviceType[17];
   char szDeviceName[129];
 };
+#ifndef _WIN64  // the shipped program is 32-bit; 64-bit builds only run tests
 static_assert(sizeof(RasConnection412) == 412, "the record size the service checks");
+#endif
 
 struct RasEntryPoints {
   DWORD(WINAPI* enumConnections)(RasConnection412* connections, DWORD* bytes, DWORD* count) = nullptr;

@@ -8,7 +8,8 @@
 #   tools/test-e2e.sh [gtest flags]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-locales=$root/build/windows/locale  # the build makes it for the Win32 tests too
+source "$root/tools/wine-env.sh"
+locales=$VELMARO_WINE_BUILD/locale  # the build makes it for the Win32 tests too
 if [ ! -d "$locales/zh_CN.UTF-8" ]; then
   mkdir -p "$locales"
   localedef -i zh_CN -f UTF-8 "$locales/zh_CN.UTF-8" 2>/dev/null || [ -d "$locales/zh_CN.UTF-8" ]
@@ -25,7 +26,7 @@ run_under() {  # NAME [VAR=VALUE...]
     export WINEPREFIX=$root/build/wine/e2e-$name
     "$root/tools/wine-prefix.sh" --fresh
     source "$root/tools/wine-env.sh"
-    cd "$root/build/windows"
+    cd "$VELMARO_WINE_BUILD"
     trap 'wineserver -k 2>/dev/null || true' EXIT
     wine velmaro_e2e_tests.exe "${gtest_flags[@]}" || exit 1
     "$root/tools/test-tray.sh" "$name"

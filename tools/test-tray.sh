@@ -8,7 +8,8 @@
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 name=${1:-default}
-cd "$root/build/windows"
+source "$root/tools/wine-env.sh"
+cd "$VELMARO_WINE_BUILD"
 mkdir -p "$root/build/screenshots"
 probe() { wine velmaro_tray_probe.exe "$1" >/dev/null 2>&1; }
 passed=0

@@ -11,7 +11,7 @@ if [ "${1:-}" = --fresh ]; then
   rm -rf "$WINEPREFIX"
 fi
 
-template=$root/build/wine/template
+template=$wine_template
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   exec 9>"$root/build/wine/.lock"
   flock 9
