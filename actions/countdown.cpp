@@ -19,7 +19,7 @@ void Countdown::Show(const std::string& soundPath, WindowHandle window) {
   showing_ = true;
   view_.ShowCountdown();
   if (soundPath.empty()) return;
-  sound_.PlaySound(soundPath, window, kSndFilename | kSndLoop | kSndAsync);
+  sound_.PlaySound(soundPath, window, kSndFilename | kSndLoop | kSndAsync | kSndNoDefault);
   soundPlaying_ = true;
 }
 

@@ -11,14 +11,14 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"TForm1";
 constexpr UINT kWmTrayIcon = WM_USER + 1;
+constexpr UINT kWmEvaluate = WM_USER + 2;  // EvaluateSoon
 constexpr int kWidth96 = 413;
 constexpr int kHeight96 = 174;
 constexpr int kGlyphSize96 = 16;
 
 enum ControlId { IDC_LABEL1 = 1001, IDC_LABEL2, IDC_PGBAR1, IDC_BITBTN1, IDC_BITBTN2 };
 
-// Creation order is tab order: the cancel button comes first, so it holds
-// the focus when the window shows for the first time.
+// Creation order is tab order: the cancel button comes first.
 const ControlSpec kControls[] = {
     {IDC_LABEL1, L"STATIC", "要想取消关机，请按下<取消关机>按钮:剩余", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 16, 16, 0, 0},
     {IDC_LABEL2, L"STATIC", "", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 336, 16, 0, 0},
@@ -198,6 +198,8 @@ void TForm1::MakeTopmost() {
   SetWindowPos(BaseWindow::Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
+void TForm1::EvaluateSoon() { PostMessageW(BaseWindow::Handle(), kWmEvaluate, 0, 0); }
+
 void TForm1::Close() { SendMessageW(BaseWindow::Handle(), WM_CLOSE, 0, 0); }
 
 void TForm1::SetCountdownText(CountdownText which, const std::string& text) {
@@ -220,12 +222,10 @@ void TForm1::ShowCountdown() {
   SetWindowPos(hwnd, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                SWP_SHOWWINDOW);
   SetForegroundWindow(hwnd);
-  if (!shownBefore_) {
-    // The first show starts on the cancel button; later ones find the focus
-    // where the user left it.
-    SendMessageW(hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(hwnd, IDC_BITBTN2)), TRUE);
-    shownBefore_ = true;
-  }
+  // Every countdown opens on cancel, focused and default, wherever the last
+  // one left the focus: Enter or Space must never power off by surprise.
+  SendMessageW(hwnd, DM_SETDEFID, IDC_BITBTN2, 0);
+  SendMessageW(hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(hwnd, IDC_BITBTN2)), TRUE);
 }
 
 void TForm1::HideCountdown() {
@@ -277,6 +277,19 @@ void TForm1::OnTimer(unsigned id) {
   });
 }
 
+void TForm1::OnPowerBroadcast(WPARAM event) {
+  if (unit_.Closed()) return;
+  Guarded(shell_, [&] {
+    switch (event) {
+      case PBT_APMSUSPEND: unit_.Suspending(); break;
+      case PBT_APMRESUMESUSPEND:
+      case PBT_APMRESUMECRITICAL:
+      case PBT_APMRESUMEAUTOMATIC: unit_.Resumed(); break;
+      default: break;
+    }
+  });
+}
+
 void TForm1::ApplyDpi(int dpi) {
   dpi_ = dpi;
   if (!font_) return;  // no controls yet: they come at this dpi
@@ -305,6 +318,15 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       OnTimer(static_cast<unsigned>(wParam));
       return 0;
+    case kWmEvaluate:
+      OnTimer(static_cast<unsigned>(TimerId::Timer1));
+      return 0;
+    case WM_TIMECHANGE:
+      if (!unit_.Closed()) unit_.TimeChanged();
+      return 0;
+    case WM_POWERBROADCAST:
+      OnPowerBroadcast(wParam);
+      return TRUE;
     case WM_SYSCOMMAND:
       // The minimise box hides the countdown behind the application's
       // taskbar button, from where it comes back.

@@ -31,6 +31,7 @@ class TForm1 : public BaseWindow<TForm1>, public Form1View {
   void SetMenuCaption(MenuItem item, const std::string& caption) override;
   void SetMenuChecked(MenuItem item, bool checked) override;
   void MakeTopmost() override;
+  void EvaluateSoon() override;
   void Close() override;
   void SetCountdownText(CountdownText which, const std::string& text) override;
   void SetProgress(std::int32_t position) override;
@@ -42,6 +43,7 @@ class TForm1 : public BaseWindow<TForm1>, public Form1View {
   void OnCommand(WPARAM wParam);
   void OnTrayIcon(LPARAM mouseMessage);
   void OnTimer(unsigned id);
+  void OnPowerBroadcast(WPARAM event);
   void ApplyDpi(int dpi);
   void EnsureControls();
   void SetButtonGlyphs();
@@ -55,7 +57,6 @@ class TForm1 : public BaseWindow<TForm1>, public Form1View {
   HIMAGELIST glyphs_[2] = {};
   int dpi_ = 96;
   bool timerOn_[4] = {};
-  bool shownBefore_ = false;
 };
 
 }  // namespace velmaro

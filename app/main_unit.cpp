@@ -89,6 +89,7 @@ void MainUnit::n15Click() { services_.about.ShowAbout(); }
 void MainUnit::n16Click() { OpenHelpFile(services_.shell, services_.session, view_.ApplicationHandle()); }
 
 void MainUnit::FormCreate() {
+  FlagScope starting(starting_);
   const OsVersion version = services_.session.Version();
   if (version.major >= 5 || version.platformId == kPlatformWin32Nt) services_.session.EnableShutdownPrivilege();
 
@@ -97,6 +98,8 @@ void MainUnit::FormCreate() {
   settings = Settings();
   Reg = std::make_unique<RegistryObject>(services_.registry);
   Store = std::make_unique<TaskStore>(*Reg, settings);
+  tickReg_ = std::make_unique<RegistryObject>(services_.registry);
+  tickStore_ = std::make_unique<TaskStore>(*tickReg_, settings);
   // A store failure is shown once start-up is through, so the tray icon and
   // Exit are always there.
   std::optional<std::string> failure;
@@ -105,6 +108,7 @@ void MainUnit::FormCreate() {
   } catch (const AppError& error) {
     failure = error.what();
   }
+  Store->CloseStore();
 
   TaskbarCreatedMsg = services_.shell.RegisterMessage("TaskbarCreated");
 
@@ -124,8 +128,9 @@ void MainUnit::FormCreate() {
     ShowErrorBox(services_.shell, *failure);
     if (Closed()) return;  // the box's message loop may have closed the program
   }
-  // No tick before start-up is through.
-  view_.SetTimer(TimerId::Timer1, true);
+  // No tick before start-up is through, whatever the user did meanwhile.
+  starting_ = false;
+  UpdateEvaluation();
 }
 
 void MainUnit::FormClose() {
@@ -133,7 +138,7 @@ void MainUnit::FormClose() {
   closed_ = true;
   // Open dialogs and editors must not reach the store once the program closes.
   if (dialogs_) dialogs_->Close();
-  view_.SetTimer(TimerId::Timer1, false);
+  UpdateEvaluation();
   view_.SetTimer(TimerId::Timer2, false);
   view_.SetTimer(TimerId::Timer3, false);
   if (countdown_.Showing()) countdown_.End();
@@ -147,19 +152,66 @@ void MainUnit::TaskbarCreated() {
   if (!Closed()) services_.shell.NotifyIcon(NotifyOp::Add, NotifyData);
 }
 
+void MainUnit::TimeChanged() {
+  if (EvaluationRuns()) view_.EvaluateSoon();
+}
+
+void MainUnit::Suspending() {
+  if (closed_) return;
+  suspended_ = true;
+  EndInterruptedCountdown();
+  UpdateEvaluation();
+}
+
+void MainUnit::Resumed() {
+  if (closed_) return;
+  suspended_ = false;
+  // Also a countdown that a sleep without notice interrupted.
+  EndInterruptedCountdown();
+  held_ = false;
+  evaluator_.ForgetGap();
+  if (!interruptedVerb_.empty()) {
+    services_.shell.ShowBalloon(NotifyData, std::string("电脑睡眠时") + interruptedVerb_ + "倒计时已取消");
+    interruptedVerb_.clear();
+  }
+  UpdateEvaluation();
+  if (EvaluationRuns()) view_.EvaluateSoon();
+}
+
+void MainUnit::EndInterruptedCountdown() {
+  if (!countdown_.Showing()) return;
+  view_.SetTimer(TimerId::Timer2, false);
+  countdown_.End();
+  interruptedVerb_ = PendingAction;
+}
+
+bool MainUnit::EvaluationRuns() const {
+  return monitoring_ && !closed_ && !starting_ && !suspended_ && openDialogs_ == 0 && !held_;
+}
+
+void MainUnit::UpdateEvaluation() { view_.SetTimer(TimerId::Timer1, EvaluationRuns()); }
+
 void MainUnit::SetMonitoring(bool on) {
+  // Minutes while monitoring was off are the user's choice, not a gap to catch up.
+  if (on && !monitoring_) evaluator_.ForgetGap();
   monitoring_ = on;
-  view_.SetTimer(TimerId::Timer1, on);
+  held_ = false;
+  UpdateEvaluation();
   view_.SetMenuChecked(MenuItem::n1, on);
   NotifyData.hIcon = on ? AppIcon::ENASHUT : AppIcon::DISSHUT;
   SetTip(NotifyData, on ? kTipEnabled : kTipDisabled);
   services_.shell.NotifyIcon(NotifyOp::Modify, NotifyData);
 }
 
-void MainUnit::StopEvaluation() { view_.SetTimer(TimerId::Timer1, false); }
+void MainUnit::StopEvaluation() {
+  ++openDialogs_;
+  UpdateEvaluation();
+}
 
 void MainUnit::ResumeEvaluation() {
-  if (monitoring_ && !closed_) view_.SetTimer(TimerId::Timer1, true);
+  if (openDialogs_ > 0) --openDialogs_;
+  held_ = false;
+  UpdateEvaluation();
 }
 
 // A negative countdown length is no valid progress range, as at start-up.
@@ -168,11 +220,11 @@ void MainUnit::SetCountdownMax(std::int32_t tishi) { view_.SetProgressMax(std::m
 void MainUnit::Timer1Timer() {
   // A nested message loop inside an action (the shell opening a file, the
   // system dialling) may deliver the next tick before this one is through.
-  if (closed_ || inTick_) return;
+  if (inTick_ || !EvaluationRuns()) return;
   std::optional<std::string> failure;
   {
     FlagScope ticking(inTick_);
-    failure = evaluator_.Tick(*Store, services_.clock, [this](std::int32_t slot, const std::string& action) {
+    failure = evaluator_.Tick(*tickStore_, services_.clock, [this](std::int32_t slot, const std::string& action) {
       RunDueTask(slot, action);
       return !closed_;
     });
@@ -200,9 +252,11 @@ void MainUnit::RunDueTask(std::int32_t slot, const std::string& action) {
 
 void MainUnit::RunImmediateAction(ActionId action, std::int32_t slot) {
   switch (action) {
-    case ActionId::Reminder: services_.reminders.ShowReminder(Store->ReadArgument(slot)); break;
-    case ActionId::OpenFile: OpenTaskFile(services_.shell, Store->ReadArgument(slot)); break;
-    case ActionId::CloseProgram: KillProcessByName(services_.processes, FileNamePart(Store->ReadArgument(slot))); break;
+    case ActionId::Reminder: services_.reminders.ShowReminder(tickStore_->ReadArgument(slot)); break;
+    case ActionId::OpenFile: OpenTaskFile(services_.shell, tickStore_->ReadArgument(slot)); break;
+    case ActionId::CloseProgram:
+      KillProcessByName(services_.processes, FileNamePart(tickStore_->ReadArgument(slot)));
+      break;
     case ActionId::Dial: DialDefaultConnection(services_.dialUp, view_.Handle()); break;
     default: break;
   }
@@ -211,7 +265,8 @@ void MainUnit::RunImmediateAction(ActionId action, std::int32_t slot) {
 void MainUnit::StartPause() {
   // A countdown that shows keeps the verb its window names.
   if (!countdown_.Showing()) PendingAction.clear();
-  view_.SetTimer(TimerId::Timer1, false);
+  held_ = true;
+  UpdateEvaluation();
   view_.SetTimer(TimerId::Timer3, true);
 }
 
@@ -219,7 +274,8 @@ void MainUnit::HandOver(const std::string& verb) {
   PendingAction = verb;
   countdown_.MyChangeCaption(PendingAction);
   view_.SetTimer(TimerId::Timer2, true);
-  view_.SetTimer(TimerId::Timer1, false);
+  held_ = true;
+  UpdateEvaluation();
   countdown_.Show(settings.SoundPath, view_.Handle());
   // The other programs are asked to close as the countdown starts, so they
   // have its length to save their work.
@@ -237,7 +293,8 @@ void MainUnit::n4Click() {
 
 void MainUnit::Timer3Timer() {
   view_.SetTimer(TimerId::Timer3, false);
-  ResumeEvaluation();
+  held_ = false;
+  UpdateEvaluation();
 }
 
 void MainUnit::Timer2Timer() {
@@ -253,7 +310,8 @@ void MainUnit::BitBtn1Click() {
 
 void MainUnit::EndCountdownAndRun() {
   countdown_.End();
-  ResumeEvaluation();
+  held_ = false;
+  UpdateEvaluation();
   // Off before the action runs: stand-by returns only after the computer
   // resumes, and the hang-up shows a window.
   view_.SetTimer(TimerId::Timer2, false);
@@ -262,7 +320,6 @@ void MainUnit::EndCountdownAndRun() {
 
 void MainUnit::BitBtn2Click() {
   if (closed_ || !countdown_.Showing()) return;
-  view_.SetTimer(TimerId::Timer1, false);
   view_.SetTimer(TimerId::Timer2, false);
   countdown_.End();
   // Whatever the menu showed before, a cancelled countdown leaves monitoring off.

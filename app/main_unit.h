@@ -4,8 +4,10 @@
 // `TForm1` creates the controls and timers and forwards its events here.
 //
 // The three timers, as the logic drives them:
-//   Timer1  10 s  evaluation tick; runs only while monitoring is on and no
-//                 pause, countdown or settings dialog holds it
+//   Timer1  10 s  evaluation tick; runs only while monitoring is on, start-up
+//                 is through, no settings dialog is open, the computer is not
+//                 going to sleep, and no pause or countdown holds it
+//                 (EvaluationRuns)
 //   Timer2   1 s  countdown tick, while the countdown window shows
 //   Timer3  60 s  end of the pause that follows an immediate action
 #pragma once
@@ -60,6 +62,9 @@ class Form1View : public CountdownView {
   virtual void SetMenuCaption(MenuItem item, const std::string& caption) = 0;
   virtual void SetMenuChecked(MenuItem item, bool checked) = 0;
   virtual void MakeTopmost() = 0;
+  // A tick as soon as the current message is handled (posted, not run
+  // inside the caller's handler).
+  virtual void EvaluateSoon() = 0;
   // Closes the window; its close handler runs before this returns.
   virtual void Close() = 0;
 };
@@ -99,10 +104,20 @@ class MainUnit : public MainWindowLink {
   bool Closed() const { return closed_; }
   // The shell's taskbar was re-created: put the icon back as it was.
   void TaskbarCreated();
+  // The system clock or time zone changed: a tick now, which neither repeats
+  // what ran in a local minute that comes again nor catches up minutes that
+  // were skipped.
+  void TimeChanged();
+  // The computer is about to sleep, and has woken. A countdown that shows
+  // ends without its action and says so on waking; minutes slept through
+  // are not caught up.
+  void Suspending();
+  void Resumed();
 
   // The monitoring switch, from the menu item `n1`.
   void N1Click() { SetMonitoring(!monitoring_); }
   bool MonitoringOn() const { return monitoring_; }
+  std::size_t RememberedRuns() const { return evaluator_.Remembered(); }
 
   void Timer1Timer();
   void Timer2Timer();
@@ -134,8 +149,8 @@ class MainUnit : public MainWindowLink {
   void n17Click() { view_.Close(); }
   void n4Click();
 
-  // MainWindowLink, for the settings dialog: the evaluation stops while it
-  // is open and runs again when it closes, but only while monitoring is on.
+  // MainWindowLink, for the settings dialogs: the evaluation stops while any
+  // is open, once per dialog opened and closed.
   void StopEvaluation() override;
   void ResumeEvaluation() override;
   void SetCountdownMax(std::int32_t tishi) override;
@@ -155,6 +170,10 @@ class MainUnit : public MainWindowLink {
   void RunDueTask(std::int32_t slot, const std::string& action);
   void RunImmediateAction(ActionId action, std::int32_t slot);
   void StartPause();
+  bool EvaluationRuns() const;
+  // Timer1 on exactly when the evaluation runs: the one place that switches it.
+  void UpdateEvaluation();
+  void EndInterruptedCountdown();
   void HandOver(const std::string& verb);
   void EndCountdownAndRun();
   void ShowTickFailure(const std::string& failure);
@@ -165,6 +184,18 @@ class MainUnit : public MainWindowLink {
   TaskEvaluator evaluator_;
   bool monitoring_ = true;  // the check mark of n1
   bool closed_ = false;
+  bool starting_ = false;   // FormCreate, with a start-up error box, is not through
+  // The pause after an immediate action, or a countdown, holds the evaluation
+  // until the pause ends, the countdown ends, or a settings dialog closes.
+  bool held_ = false;
+  bool suspended_ = false;  // between the suspend and the resume notices
+  int openDialogs_ = 0;
+  // The verb of a countdown that a suspend ended, reported on waking.
+  std::string interruptedVerb_;
+  // The tick's own view of the store: a handler that runs inside an action's
+  // message loop (a settings dialog reading the Run key) cannot close it.
+  std::unique_ptr<RegistryObject> tickReg_;
+  std::unique_ptr<TaskStore> tickStore_;
   bool inTick_ = false;
   bool errorBoxOpen_ = false;
   // Created with the first settings dialog; the dialogs live until the program ends.

@@ -12,14 +12,22 @@ const char* const kIconNames[] = {"MAINICON", "ENASHUT", "DISSHUT"};
 
 }  // namespace
 
-bool RecordingTrayShell::NotifyIcon(NotifyOp op, const NotifyIconData& data) {
-  const std::string line = std::string(kOpNames[static_cast<int>(op)]) + ' ' + kIconNames[static_cast<int>(data.hIcon)] +
-                           ' ' + std::string(data.szTip, strnlen(data.szTip, sizeof data.szTip)) + "\r\n";
+void RecordingTrayShell::Append(const std::string& line) {
   if (FILE* log = std::fopen(logPath_.c_str(), "ab")) {
-    std::fputs(line.c_str(), log);
+    std::fputs((line + "\r\n").c_str(), log);
     std::fclose(log);
   }
+}
+
+bool RecordingTrayShell::NotifyIcon(NotifyOp op, const NotifyIconData& data) {
+  Append(std::string(kOpNames[static_cast<int>(op)]) + ' ' + kIconNames[static_cast<int>(data.hIcon)] + ' ' +
+         std::string(data.szTip, strnlen(data.szTip, sizeof data.szTip)));
   return inner_.NotifyIcon(op, data);
+}
+
+void RecordingTrayShell::ShowBalloon(const NotifyIconData& icon, const std::string& text) {
+  Append("Balloon " + text);
+  inner_.ShowBalloon(icon, text);
 }
 
 }  // namespace velmaro

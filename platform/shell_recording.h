@@ -1,5 +1,6 @@
 // A shell that passes every call on and also appends each tray icon call to
-// a log file, one line such as "Modify DISSHUT Velmaro-禁用" (code page 936),
+// a log file, one line such as "Modify DISSHUT Velmaro-禁用" or
+// "Balloon 电脑睡眠时关机倒计时已取消" (code page 936),
 // so the end-to-end tests can see what the tray shows.
 #pragma once
 
@@ -14,6 +15,7 @@ class RecordingTrayShell : public ShellService {
   RecordingTrayShell(ShellService& inner, std::string logPath) : inner_(inner), logPath_(std::move(logPath)) {}
 
   bool NotifyIcon(NotifyOp op, const NotifyIconData& data) override;
+  void ShowBalloon(const NotifyIconData& icon, const std::string& text) override;
   std::uint32_t RegisterMessage(const std::string& name) override { return inner_.RegisterMessage(name); }
   void Execute(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
                const char* directory, std::int32_t showCommand) override {
@@ -24,6 +26,8 @@ class RecordingTrayShell : public ShellService {
   }
 
  private:
+  void Append(const std::string& line);
+
   ShellService& inner_;
   std::string logPath_;
 };

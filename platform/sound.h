@@ -11,6 +11,7 @@ namespace velmaro {
 
 enum : std::uint32_t {
   kSndAsync = 0x1,
+  kSndNoDefault = 0x2,  // a missing file plays nothing, not the system sound
   kSndLoop = 0x8,
   kSndFilename = 0x20000,
 };

@@ -1,6 +1,8 @@
 #include "scheduler/task_evaluator.h"
 
 #include <algorithm>
+#include <map>
+#include <tuple>
 
 #include "platform/error.h"
 #include "scheduler/trigger_match.h"
@@ -8,43 +10,83 @@
 
 namespace velmaro {
 
-bool TaskEvaluator::FirstRun(const std::string& trigger, const std::string& action, std::uint64_t occurrence,
-                             std::vector<Fired>& dueNow) const {
-  const auto sameTask = [&](const Fired& other) { return other.trigger == trigger && other.action == action; };
-  const Fired task{trigger, action, static_cast<int>(std::count_if(dueNow.begin(), dueNow.end(), sameTask)),
-                   occurrence};
-  dueNow.push_back(task);
-  return std::none_of(fired_.begin(), fired_.end(), [&](const Fired& other) {
-    return sameTask(other) && other.duplicate == task.duplicate && other.occurrence == task.occurrence;
-  });
+TickWindow TaskEvaluator::NextWindow(ClockService& clock) {
+  const TickMoment now = MomentOf(clock.LocalTime(), clock.TickCount());
+  TickWindow window = WindowBetween(previous_, now);
+  previous_ = now;
+  return window;
 }
 
-std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, ClockService& clock, const RunTask& run) {
-  const ClockSnapshot now = clock.LocalTime();
+bool TaskEvaluator::HasRun(const Run& run) const {
+  return std::any_of(ran_.begin(), ran_.end(), [&](const Run& other) { return other.SameAs(run); });
+}
+
+void TaskEvaluator::Forget(const std::vector<Run>& idleDueNow, std::uint32_t tickCount) {
+  ran_.erase(std::remove_if(ran_.begin(), ran_.end(),
+                            [&](const Run& run) {
+                              if (!run.idle) return tickCount - run.ranAt >= kRememberRunsMs;
+                              // An idle task not due at this tick drops out, so the next
+                              // time it is due is a new stretch even where the counter at
+                              // the last input repeats (it wraps after 49.7 days).
+                              return std::none_of(idleDueNow.begin(), idleDueNow.end(),
+                                                  [&](const Run& due) { return due.SameAs(run); });
+                            }),
+             ran_.end());
+}
+
+std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindow& window, ClockService& clock,
+                                               const RunTask& run) {
   store.OpenStore();
-  std::optional<std::string> failure;
-  std::vector<Fired> dueNow;
+  std::vector<Failure> failing;
+  std::vector<Run> idleDueNow;
+  // How many identical tasks were due in each occurrence so far in this tick.
+  std::map<std::tuple<std::string, std::string, std::uint64_t>, int> dueSoFar;
+  std::vector<std::uint64_t> due;
   const std::int32_t last = store.LastTaskNum();
+  bool closed = false;
   // A 64-bit counter, so a LastTaskNum of 2^31-1 ends the loop instead of overflowing.
-  for (std::int64_t n = 1; n <= last; ++n) {
+  for (std::int64_t n = 1; n <= last && !closed; ++n) {
     const auto slot = static_cast<std::int32_t>(n);
+    std::string trigger;
     try {
-      const std::string trigger = store.ReadTrigger(slot);
+      trigger = store.ReadTrigger(slot);
       if (trigger.empty()) continue;
       const std::optional<TriggerKind> kind = TriggerKindOf(trigger);
       if (!kind) continue;
-      const TriggerMatch match = MatchTrigger(*kind, trigger, now, clock);
-      if (!match.due) continue;
+      DueOccurrences(*kind, trigger, window, clock, due);
+      if (due.empty()) continue;
       const std::string action = store.ReadAction(slot);
-      if (!FirstRun(trigger, action, match.occurrence, dueNow)) continue;
-      if (!run(slot, action)) return failure;
+      for (std::uint64_t occurrence : due) {
+        const Run task{trigger, action, dueSoFar[{trigger, action, occurrence}]++, occurrence,
+                       *kind == TriggerKind::Idle, window.tickCount};
+        if (task.idle) idleDueNow.push_back(task);
+        if (HasRun(task)) continue;
+        ran_.push_back(task);
+        if (!run(slot, action)) {
+          closed = true;
+          break;
+        }
+      }
     } catch (const AppError& error) {
-      if (!failure) failure = error.what();
+      failing.push_back({slot, trigger, error.what()});
     }
   }
-  fired_.swap(dueNow);
+  if (closed) return std::nullopt;  // nothing more is shown once the program closed
   store.CloseStore();
-  return failure;
+  Forget(idleDueNow, window.tickCount);
+
+  std::optional<std::string> report;
+  std::vector<Failure> reported;
+  for (const Failure& failure : failing) {
+    bool shown = std::find(reported_.begin(), reported_.end(), failure) != reported_.end();
+    if (!shown && !report) {
+      report = failure.text;
+      shown = true;
+    }
+    if (shown) reported.push_back(failure);
+  }
+  reported_.swap(reported);
+  return report;
 }
 
 }  // namespace velmaro

@@ -1,6 +1,8 @@
 // The evaluation tick over the task store: every slot is read afresh, its
-// trigger matched against one clock snapshot, and each task that is due and
-// has not yet run in this occurrence of its trigger is handed to the caller.
+// trigger matched against the minutes of the tick's window (tick_window.h),
+// and each occurrence that is due and has not run yet is handed to the
+// caller, so a task runs once per occurrence, and at once when it was due in
+// a minute the program let pass without a tick.
 #pragma once
 
 #include <cstdint>
@@ -10,9 +12,15 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "scheduler/tick_window.h"
 #include "store/task_store.h"
 
 namespace velmaro {
+
+// How long a calendar task's run is remembered: longer than a day, so that a
+// local minute that comes again (daylight saving ending, the clock set back)
+// does not run the task again, plus the two hours a time change may take.
+constexpr std::uint32_t kRememberRunsMs = 26u * 60 * 60 * 1000;
 
 class TaskEvaluator {
  public:
@@ -21,31 +29,59 @@ class TaskEvaluator {
   // look at the store.
   using RunTask = std::function<bool(std::int32_t slot, const std::string& action)>;
 
+  // The window of a tick now, from the previous tick to this one; the next
+  // window starts here.
+  TickWindow NextWindow(ClockService& clock);
+  // The minutes until now are not caught up by the next tick: it looks at its
+  // own minute only (after the computer slept).
+  void ForgetGap() { previous_.reset(); }
+
   // Examines slots 1 to LastTaskNum in ascending order and runs the due
   // tasks in that order. A slot that cannot be read or whose trigger does not
-  // convert is skipped and the tick goes on; the first such failure is
-  // returned for the caller to show once the tick is over.
-  std::optional<std::string> Tick(TaskStore& store, ClockService& clock, const RunTask& run);
+  // convert is skipped and the tick goes on; the first such failure not yet
+  // reported is returned for the caller to show once the tick is over. The
+  // same failure of the same slot text is returned once, until it goes away.
+  std::optional<std::string> Tick(TaskStore& store, ClockService& clock, const RunTask& run) {
+    return Tick(store, NextWindow(clock), clock, run);
+  }
+  std::optional<std::string> Tick(TaskStore& store, const TickWindow& window, ClockService& clock,
+                                  const RunTask& run);
+
+  // How many runs are remembered: bounded by the tasks that ran in the last
+  // 26 hours.
+  std::size_t Remembered() const { return ran_.size(); }
 
  private:
   // A task that ran: known by its trigger and action name, and by its place
-  // among the identical tasks due in the same tick, so that shifting slots by a
-  // deletion does not make it new, while an edited task is new.
-  struct Fired {
+  // among the identical tasks due in the same occurrence, so that shifting
+  // slots by a deletion does not make it new, while an edited task is new.
+  struct Run {
     std::string trigger;
     std::string action;
     int duplicate;
     std::uint64_t occurrence;
+    bool idle;             // kept only while the task stays due, tick after tick
+    std::uint32_t ranAt;   // the millisecond counter then
+    bool SameAs(const Run& other) const {
+      return duplicate == other.duplicate && occurrence == other.occurrence && trigger == other.trigger &&
+             action == other.action;
+    }
+  };
+  struct Failure {
+    std::int32_t slot;
+    std::string trigger;
+    std::string text;
+    bool operator==(const Failure& other) const {
+      return slot == other.slot && trigger == other.trigger && text == other.text;
+    }
   };
 
-  // Records the due task in `dueNow`; true if it has not run in this occurrence yet.
-  bool FirstRun(const std::string& trigger, const std::string& action, std::uint64_t occurrence,
-                std::vector<Fired>& dueNow) const;
+  bool HasRun(const Run& run) const;
+  void Forget(const std::vector<Run>& idleDueNow, std::uint32_t tickCount);
 
-  // The tasks that were due at the last tick. A task not due at a tick drops
-  // out, so the next time it is due is a new occurrence even where the
-  // occurrence id repeats (the millisecond counter wraps after 49.7 days).
-  std::vector<Fired> fired_;
+  std::optional<TickMoment> previous_;
+  std::vector<Run> ran_;
+  std::vector<Failure> reported_;  // failing still at the last tick, and reported
 };
 
 }  // namespace velmaro

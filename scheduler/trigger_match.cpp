@@ -1,25 +1,63 @@
 #include "scheduler/trigger_match.h"
 
+#include <array>
 #include <cstddef>
-#include <initializer_list>
 
 namespace velmaro {
 
 namespace {
 
-// Fields are signed 32-bit values and the clock's are unsigned; comparing both
-// as 64-bit values keeps a negative field from ever matching.
-bool FieldsEqual(const std::vector<std::string>& fields, std::size_t first, std::initializer_list<std::int64_t> expected) {
-  for (std::int64_t value : expected) {
-    if (ReadNumberField(fields[first++]) != value) return false;
+// A trigger's fields, each converted the first time a comparison needs it,
+// so that a broken field fails only where the fields before it matched.
+class Fields {
+ public:
+  explicit Fields(const std::vector<std::string>& texts) : texts_(texts) {}
+
+  // Fields are signed 32-bit values and the clock's are unsigned; comparing
+  // both as 64-bit values keeps a negative field from ever matching.
+  bool Is(std::size_t index, std::int64_t expected) {
+    if (!numbers_[index]) numbers_[index] = ReadNumberField(texts_[index]);
+    return *numbers_[index] == expected;
   }
-  return true;
+
+  // The once kind's date: a date without a year takes the current one.
+  CalendarDate Date(const DateFormat& format, int currentYear) {
+    if (!date_ || dateYear_ != currentYear) {
+      date_ = ReadDateField(texts_[0], format, currentYear);
+      dateYear_ = currentYear;
+    }
+    return *date_;
+  }
+
+ private:
+  const std::vector<std::string>& texts_;
+  std::array<std::optional<std::int64_t>, 4> numbers_;
+  std::optional<CalendarDate> date_;
+  int dateYear_ = 0;
+};
+
+bool DueAt(TriggerKind kind, Fields& fields, const ClockSnapshot& at, const DateFormat* format) {
+  switch (kind) {
+    case TriggerKind::Once:
+      return fields.Date(*format, at.wYear) == CalendarDate{at.wYear, at.wMonth, at.wDay} && fields.Is(1, at.wHour) &&
+             fields.Is(2, at.wMinute);
+    case TriggerKind::Daily: return fields.Is(0, at.wHour) && fields.Is(1, at.wMinute);
+    case TriggerKind::Weekly: return fields.Is(0, at.wDayOfWeek) && fields.Is(1, at.wHour) && fields.Is(2, at.wMinute);
+    case TriggerKind::Monthly: return fields.Is(0, at.wDay) && fields.Is(1, at.wHour) && fields.Is(2, at.wMinute);
+    case TriggerKind::Yearly:
+      return fields.Is(0, at.wMonth) && fields.Is(1, at.wDay) && fields.Is(2, at.wHour) && fields.Is(3, at.wMinute);
+    case TriggerKind::Idle:
+    case TriggerKind::Boot: break;
+  }
+  return false;
 }
 
-TriggerMatch MatchNumbers(TriggerKind kind, const std::string& text, std::initializer_list<std::int64_t> expected) {
+TriggerMatch MatchCalendar(TriggerKind kind, const std::string& text, const ClockSnapshot& now,
+                           const DateFormat* format = nullptr) {
   TriggerMatch match;
   match.fields = ScanTriggerFields(text, kind);
-  match.due = FieldsEqual(match.fields, 0, expected);
+  Fields fields(match.fields);
+  match.due = DueAt(kind, fields, now, format);
   return match;
 }
 
@@ -32,8 +70,15 @@ std::int32_t WrapToInt32(std::int64_t value) {
   return static_cast<std::int32_t>(static_cast<std::int64_t>(bits) - 0x100000000LL);
 }
 
-std::uint64_t MinuteOf(const ClockSnapshot& now) {
-  return ((((std::uint64_t{now.wYear} * 13 + now.wMonth) * 32 + now.wDay) * 24 + now.wHour) * 60) + now.wMinute;
+// The boot kind's minute since start; both fields convert, hours first.
+std::int32_t BootMinute(const std::vector<std::string>& fields) {
+  std::int64_t hours = ReadNumberField(fields[0]);
+  std::int64_t minutes = ReadNumberField(fields[1]);
+  return WrapToInt32(hours * 60 + minutes);
+}
+
+DateFormat DateFormatOf(ClockService& clock) {
+  return ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator());
 }
 
 }  // namespace
@@ -45,46 +90,39 @@ std::uint32_t IdleMinutes(std::uint32_t lastInputTick, std::uint32_t tickNow) {
 std::uint32_t MinutesSinceStart(std::uint32_t tickCount) { return tickCount / 1000u / 60u; }
 
 TriggerMatch MatchIdle(const std::string& text, std::uint32_t idleMinutes) {
-  return MatchNumbers(TriggerKind::Idle, text, {idleMinutes});
-}
-
-TriggerMatch MatchOnce(const std::string& text, const ClockSnapshot& now, const DateFormat& format) {
   TriggerMatch match;
-  match.fields = ScanTriggerFields(text, TriggerKind::Once);
-  CalendarDate date = ReadDateField(match.fields[0], format, now.wYear);
-  match.due = date == CalendarDate{now.wYear, now.wMonth, now.wDay} && FieldsEqual(match.fields, 1, {now.wHour, now.wMinute});
+  match.fields = ScanTriggerFields(text, TriggerKind::Idle);
+  Fields fields(match.fields);
+  match.due = fields.Is(0, idleMinutes);
   return match;
 }
 
+TriggerMatch MatchOnce(const std::string& text, const ClockSnapshot& now, const DateFormat& format) {
+  return MatchCalendar(TriggerKind::Once, text, now, &format);
+}
 TriggerMatch MatchDaily(const std::string& text, const ClockSnapshot& now) {
-  return MatchNumbers(TriggerKind::Daily, text, {now.wHour, now.wMinute});
+  return MatchCalendar(TriggerKind::Daily, text, now);
 }
-
 TriggerMatch MatchWeekly(const std::string& text, const ClockSnapshot& now) {
-  return MatchNumbers(TriggerKind::Weekly, text, {now.wDayOfWeek, now.wHour, now.wMinute});
+  return MatchCalendar(TriggerKind::Weekly, text, now);
 }
-
 TriggerMatch MatchMonthly(const std::string& text, const ClockSnapshot& now) {
-  return MatchNumbers(TriggerKind::Monthly, text, {now.wDay, now.wHour, now.wMinute});
+  return MatchCalendar(TriggerKind::Monthly, text, now);
 }
-
 TriggerMatch MatchYearly(const std::string& text, const ClockSnapshot& now) {
-  return MatchNumbers(TriggerKind::Yearly, text, {now.wMonth, now.wDay, now.wHour, now.wMinute});
+  return MatchCalendar(TriggerKind::Yearly, text, now);
 }
 
 TriggerMatch MatchBoot(const std::string& text, std::uint32_t tickCount) {
   TriggerMatch match;
   match.fields = ScanTriggerFields(text, TriggerKind::Boot);
-  // Both fields convert before any comparison, hours first.
-  std::int64_t hours = ReadNumberField(match.fields[0]);
-  std::int64_t minutes = ReadNumberField(match.fields[1]);
-  match.due = WrapToInt32(hours * 60 + minutes) == static_cast<std::int64_t>(MinutesSinceStart(tickCount));
+  match.due = BootMinute(match.fields) == static_cast<std::int64_t>(MinutesSinceStart(tickCount));
   return match;
 }
 
 TriggerMatch MatchTrigger(TriggerKind kind, const std::string& text, const ClockSnapshot& now, ClockService& clock) {
   TriggerMatch match;
-  std::uint64_t occurrence = MinuteOf(now);
+  std::uint64_t occurrence = static_cast<std::uint64_t>(LocalMinuteOf(now));
   switch (kind) {
     case TriggerKind::Idle: {
       // Input read first: read the other way round, an input in between would
@@ -94,22 +132,48 @@ TriggerMatch MatchTrigger(TriggerKind kind, const std::string& text, const Clock
       occurrence = lastInput;
       break;
     }
-    case TriggerKind::Once:
-      match = MatchOnce(text, now, ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator()));
-      break;
-    case TriggerKind::Daily: match = MatchDaily(text, now); break;
-    case TriggerKind::Weekly: match = MatchWeekly(text, now); break;
-    case TriggerKind::Monthly: match = MatchMonthly(text, now); break;
-    case TriggerKind::Yearly: match = MatchYearly(text, now); break;
+    case TriggerKind::Once: match = MatchOnce(text, now, DateFormatOf(clock)); break;
     case TriggerKind::Boot: {
       std::uint32_t ticks = clock.TickCount();
       match = MatchBoot(text, ticks);
       occurrence = MinutesSinceStart(ticks);
       break;
     }
+    default: match = MatchCalendar(kind, text, now); break;
   }
   match.occurrence = occurrence;
   return match;
+}
+
+void DueOccurrences(TriggerKind kind, const std::string& text, const TickWindow& window, ClockService& clock,
+                    std::vector<std::uint64_t>& due) {
+  due.clear();
+  switch (kind) {
+    case TriggerKind::Idle: {
+      std::uint32_t lastInput = clock.LastInputTick();
+      if (MatchIdle(text, IdleMinutes(lastInput, clock.TickCount())).due) due.push_back(lastInput);
+      return;
+    }
+    case TriggerKind::Boot: {
+      const std::int64_t minute = BootMinute(ScanTriggerFields(text, kind));
+      for (std::uint32_t uptime : window.uptimeMinutes) {
+        if (minute == static_cast<std::int64_t>(uptime)) due.push_back(uptime);
+      }
+      return;
+    }
+    default: {
+      const std::vector<std::string> texts = ScanTriggerFields(text, kind);
+      Fields fields(texts);
+      std::optional<DateFormat> format;
+      if (kind == TriggerKind::Once) format = DateFormatOf(clock);
+      for (std::size_t i = 0; i < window.localMinutes.size(); ++i) {
+        if (DueAt(kind, fields, window.localMinutes[i], format ? &*format : nullptr)) {
+          due.push_back(static_cast<std::uint64_t>(window.localKeys[i]));
+        }
+      }
+      return;
+    }
+  }
 }
 
 }  // namespace velmaro

@@ -1,5 +1,5 @@
-// Whether a trigger text is due now, exact to the minute. Matchers keep no
-// state: a minute in which nobody asked is not caught up.
+// Whether a trigger text is due, exact to the minute: now, or in any minute
+// of a tick's window. Matchers keep no state.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 
 #include "platform/clock.h"
 #include "store/field_convert.h"
+#include "scheduler/tick_window.h"
 #include "store/trigger_text.h"
 
 namespace velmaro {
@@ -16,9 +17,10 @@ struct TriggerMatch {
   bool due = false;
   std::vector<std::string> fields;  // as the field scanner returns them
   // Which occurrence of the trigger this is, so a task runs once per
-  // occurrence: the clock's minute for the kinds that name a time of day, the
-  // counter at the last input (one stretch of inactivity) for the idle kind,
-  // the minute since start for the boot kind. Set by MatchTrigger.
+  // occurrence: the local minute (LocalMinuteOf) for the kinds that name a
+  // date or a time of day, the counter at the last input (one stretch of
+  // inactivity) for the idle kind, the minute since start for the boot kind.
+  // Set by MatchTrigger.
   std::uint64_t occurrence = 0;
 };
 
@@ -42,5 +44,13 @@ TriggerMatch MatchBoot(const std::string& text, std::uint32_t tickCount);
 // counter and the date format are read from `clock` only for the kinds that
 // need them, at this moment.
 TriggerMatch MatchTrigger(TriggerKind kind, const std::string& text, const ClockSnapshot& now, ClockService& clock);
+
+// The occurrences of the trigger that are due in the window, oldest first, in
+// one pass over its fields: each field converts at most once, and only when
+// the fields before it matched some minute, so that a broken field fails as
+// it does for a single minute. The idle kind is matched now only: its
+// occurrence is a stretch of inactivity, not a minute. Clears `due` first.
+void DueOccurrences(TriggerKind kind, const std::string& text, const TickWindow& window, ClockService& clock,
+                    std::vector<std::uint64_t>& due);
 
 }  // namespace velmaro

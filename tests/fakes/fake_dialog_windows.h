@@ -25,11 +25,15 @@ class FakeDialogView : public DialogView {
 
 class FakeDialogWindows : public DialogWindows {
  public:
-  std::unique_ptr<DialogView> CreateSettingsWindow(SettingsDialog&) override { return Make(settingsViews); }
+  std::unique_ptr<DialogView> CreateSettingsWindow(SettingsDialog& model) override {
+    settingsModels.push_back(&model);
+    return Make(settingsViews);
+  }
   std::unique_ptr<DialogView> CreateEditorWindow(TaskEditor&) override { return Make(editorViews); }
 
   // Owned by the core; valid while its Dialogs lives.
   std::vector<FakeDialogView*> settingsViews;
+  std::vector<SettingsDialog*> settingsModels;
   std::vector<FakeDialogView*> editorViews;
 
  private:

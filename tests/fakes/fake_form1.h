@@ -35,6 +35,7 @@ class FakeForm1 : public Form1View {
     log.push_back(checked ? "check n1" : "uncheck n1");
   }
   void MakeTopmost() override { log.push_back("topmost"); }
+  void EvaluateSoon() override { evaluateSoon = true; }
   void Close() override {
     log.push_back("close");
     if (unit_) unit_->FormClose();
@@ -58,6 +59,11 @@ class FakeForm1 : public Form1View {
   void RunFor(std::uint64_t ms) {
     const std::uint64_t end = elapsed_ + ms;
     for (;;) {
+      if (evaluateSoon) {  // a posted message comes before the timers' next expiry
+        evaluateSoon = false;
+        unit_->Timer1Timer();
+        continue;
+      }
       unsigned next = 0;
       for (unsigned id = 1; id <= 3; ++id) {
         if (on[id] && due_[id] <= end && (next == 0 || due_[id] < due_[next])) next = id;
@@ -80,6 +86,7 @@ class FakeForm1 : public Form1View {
   bool on[4] = {};
   bool n1Checked = true;
   bool shown = false;
+  bool evaluateSoon = false;
   std::int32_t progress = 0;
   std::map<CountdownText, std::string> texts;
   std::vector<std::string> label2History;

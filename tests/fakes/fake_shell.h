@@ -37,6 +37,7 @@ class FakeShell : public ShellService {
     notifications.push_back({op, data});
     return notifyResult;
   }
+  void ShowBalloon(const NotifyIconData&, const std::string& text) override { balloons.push_back(text); }
   std::uint32_t RegisterMessage(const std::string& name) override {
     registeredMessages.push_back(name);
     return 0xC123;
@@ -56,6 +57,7 @@ class FakeShell : public ShellService {
   bool notifyResult = true;
   std::function<void()> whileBoxShows;
   std::vector<Notify> notifications;
+  std::vector<std::string> balloons;
   std::vector<std::string> registeredMessages;
   std::vector<Executed> executed;
   std::vector<Box> boxes;

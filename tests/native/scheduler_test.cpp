@@ -7,52 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "tests/fakes/fake_app.h"
+#include "tests/fakes/scheduler_rig.h"
 
 namespace velmaro {
 namespace {
-
-const char kStoreKey[] = "Software\\Drennik\\Velmaro";
-constexpr std::uint64_t kSecond = 1000;
-constexpr std::uint64_t kMinute = 60 * kSecond;
-
-struct Task {
-  const char* trigger;
-  const char* action;
-  const char* argument;
-};
-
-// Everything the main window's logic works with, faked, on a store as an
-// older install would have left it.
-struct Rig : FakeApp {
-  void Put(std::int32_t slot, const Task& task) {
-    registry.PutString(RegRoot::LocalMachine, kStoreKey, SlotValueName('A', slot), task.trigger);
-    registry.PutString(RegRoot::LocalMachine, kStoreKey, SlotValueName('B', slot), task.action);
-    registry.PutString(RegRoot::LocalMachine, kStoreKey, SlotValueName('C', slot), task.argument);
-  }
-
-  // Starts the program at 07:59:55 on Monday 7 December 2026: the first tick
-  // comes at 08:00:05.
-  void Start(const std::vector<Task>& tasks, std::int32_t tishi = 60, const char* soundPath = "",
-             std::uint32_t shutApp = 0) {
-    registry.PutDword(RegRoot::LocalMachine, kStoreKey, "tishi", static_cast<std::uint32_t>(tishi));
-    registry.PutDword(RegRoot::LocalMachine, kStoreKey, "shutapp", shutApp);
-    registry.PutString(RegRoot::LocalMachine, kStoreKey, "soundpath", soundPath);
-    registry.PutDword(RegRoot::LocalMachine, kStoreKey, "TaskNum", static_cast<std::uint32_t>(tasks.size()));
-    for (std::size_t i = 0; i < tasks.size(); ++i) Put(static_cast<std::int32_t>(i + 1), tasks[i]);
-    clock.SetLocalTime(2026, 12, 7, 7, 59, 55);
-    unit.FormCreate();
-  }
-
-  std::string Tip() const { return std::string(unit.NotifyData.szTip, strnlen(unit.NotifyData.szTip, 64)); }
-  // Monitoring off as the user sees it: unchecked, no evaluation, the
-  // disabled icon and tip shown.
-  bool ShowsMonitoringOff() const {
-    const FakeShell::Notify& last = shell.notifications.back();
-    return !view.n1Checked && !view.on[1] && last.op == NotifyOp::Modify && last.data.hIcon == AppIcon::DISSHUT &&
-           Tip() == kTipDisabled;
-  }
-};
 
 TEST(Scheduler, EachTaskRunsOnceInItsMinute) {
   {
@@ -185,11 +143,18 @@ TEST(Scheduler, HandOverInOrderAndOtherProgramsAskedToCloseBeforeStandBy) {
   rig.view.log.clear();
   rig.view.RunFor(10 * kSecond);
   EXPECT_EQ(rig.view.log, (std::vector<std::string>{"caption Windows 正在准备待机...", "on 2", "off 1", "show",
-                                                    "play C:\\w.wav 131081"}));
+                                                    "play C:\\w.wav 131083"}));
   EXPECT_EQ(rig.processes.closed, std::vector<WindowHandle>{0x500});
   EXPECT_EQ(rig.view.texts[CountdownText::BitBtn1], "立即待机");
   EXPECT_EQ(rig.view.texts[CountdownText::BitBtn2], "取消待机");
   EXPECT_EQ(rig.view.texts[CountdownText::Label1], "要想取消待机，请按下<取消待机>按钮:剩余");
+
+  Rig shutdown;  // the other verbs leave the other programs alone, whatever ShutApp says
+  shutdown.processes.windows = {editor};
+  shutdown.Start({{"每天8时0分", "关闭计算机", ""}}, 60, "", 1);
+  shutdown.view.RunFor(10 * kSecond);
+  EXPECT_TRUE(shutdown.view.shown);
+  EXPECT_TRUE(shutdown.processes.closed.empty());
 }
 
 TEST(Scheduler, TheMenusPowerCommandsActAtOnceWhileACountdownShows) {
@@ -279,7 +244,7 @@ TEST(Scheduler, CancelRunsNothingAndLeavesMonitoringOff) {
   rig.view.RunFor(13 * kSecond);
   rig.unit.BitBtn2Click();
   EXPECT_FALSE(rig.view.shown);
-  EXPECT_EQ(rig.sound.calls, (std::vector<std::string>{"play C:\\w.wav 131081", "stop"}));
+  EXPECT_EQ(rig.sound.calls, (std::vector<std::string>{"play C:\\w.wav 131083", "stop"}));
   EXPECT_TRUE(rig.ShowsMonitoringOff());
   rig.view.RunFor(10 * kMinute);
   EXPECT_TRUE(rig.power.calls.empty());
@@ -343,8 +308,8 @@ TEST(Scheduler, ABrokenSlotIsSkippedAndShownOnceTheTickIsThrough) {
   Rig rig;
   rig.Start({{"每天8时0分", "提醒", "one"}, {"", "提醒", "empty"}, {"每天x时0分", "提醒", "bad"},
              {"每天8时0分", "提醒", "four"}});
-  rig.registry.PutDword(RegRoot::LocalMachine, kStoreKey, "A5", 1);
-  rig.registry.PutDword(RegRoot::LocalMachine, kStoreKey, "TaskNum", 6);
+  rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "A5", 1);
+  rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "TaskNum", 6);
   rig.Put(6, {"每天8时0分", "提醒", "six"});
   rig.unit.settings.LastTaskNum = 6;
   std::vector<std::string> shownBeforeTheBox;
@@ -359,17 +324,210 @@ TEST(Scheduler, ABrokenSlotIsSkippedAndShownOnceTheTickIsThrough) {
   EXPECT_EQ(rig.registry.openKeys, 0) << "the store key is closed before the box shows";
 }
 
-TEST(Scheduler, TicksBeneathAnOpenErrorBoxOpenNoOther) {
+TEST(Scheduler, ABrokenSlotIsShownOnceUntilItsTextChanges) {
   Rig rig;
-  rig.Start({{"每天x时0分", "提醒", "bad"}});
+  rig.Start({{"每天x时0分", "提醒", "bad"}, {"每天8时0分", "提醒", "good"}});
   int nested = 0;
   rig.shell.whileBoxShows = [&] {
-    if (nested++ == 0) rig.view.RunFor(30 * kSecond);  // the box's modal loop runs three more ticks
+    if (nested++ == 0) rig.view.RunFor(30 * kSecond);  // the box's modal loop runs more ticks
   };
+  rig.view.RunFor(kHour);
+  EXPECT_EQ(rig.shell.boxes.size(), 1u) << "not one box per tick";
+  EXPECT_EQ(rig.reminders.shown, std::vector<std::string>{"good"}) << "the other tasks still run";
+
+  rig.Put(1, {"每天y时0分", "提醒", "bad"});  // edited, and still broken
+  rig.view.RunFor(kHour);
+  ASSERT_EQ(rig.shell.boxes.size(), 2u);
+  EXPECT_EQ(rig.shell.boxes[1].text, "'y' is not a valid integer value.");
+
+  rig.Put(1, {"每天9时0分", "提醒", "fixed"});  // repaired, then broken again as before
+  rig.view.RunFor(kMinute);
+  rig.Put(1, {"每天y时0分", "提醒", "bad"});
+  rig.view.RunFor(kMinute);
+  EXPECT_EQ(rig.shell.boxes.size(), 3u);
+}
+
+TEST(Scheduler, MinutesTheProgramLetPassAreCaughtUp) {
+  {
+    Rig rig;  // a reminder every minute: each pause of 70 s used to lose one minute in seven
+    std::vector<Task> tasks;
+    std::vector<std::string> triggers, texts;
+    for (int minute = 0; minute < 30; ++minute) {
+      triggers.push_back("每天8时" + std::to_string(minute) + "分");
+      texts.push_back("minute " + std::to_string(minute));
+    }
+    for (int i = 0; i < 30; ++i) tasks.push_back({triggers[i].c_str(), "提醒", texts[i].c_str()});
+    rig.Start(tasks);
+    rig.view.RunFor(40 * kMinute);
+    EXPECT_EQ(rig.reminders.shown, texts);
+  }
+  {
+    Rig rig;  // a countdown of 110 s ends at 08:01:55; the task of 08:01 runs at once after it
+    rig.Start({{"每天8时0分", "关闭计算机", ""}, {"每天8时1分", "提醒", "after"}}, 110);
+    rig.view.RunFor(3 * kMinute);
+    EXPECT_EQ(rig.power.calls.size(), 1u);
+    EXPECT_EQ(rig.reminders.shown, std::vector<std::string>{"after"});
+  }
+  {
+    Rig rig;  // a settings dialog open across a task's minute
+    rig.Start({{"每天8时3分", "提醒", "three"}, {"每天8时5分", "提醒", "five"}});
+    rig.view.RunFor(30 * kSecond);
+    SettingsDialog& dialog = rig.OpenSettings();
+    rig.view.RunFor(10 * kMinute);
+    EXPECT_TRUE(rig.reminders.shown.empty()) << "no tick while the dialog is open";
+    dialog.Close();
+    rig.view.RunFor(10 * kSecond);
+    EXPECT_EQ(rig.reminders.shown, (std::vector<std::string>{"three", "five"}));
+  }
+  {
+    Rig rig;  // only the ten most recent minutes are caught up
+    rig.Start({{"每天8时5分", "提醒", "too old"}, {"每天8时15分", "提醒", "recent"}});
+    rig.view.RunFor(10 * kSecond);
+    SettingsDialog& dialog = rig.OpenSettings();
+    rig.view.RunFor(20 * kMinute);  // closed at 08:20:05; the next tick at 08:20:15
+    dialog.Close();
+    rig.view.RunFor(10 * kSecond);
+    EXPECT_EQ(rig.reminders.shown, std::vector<std::string>{"recent"});
+  }
+  {
+    Rig rig;  // an identical task added in the minute its twin ran is a task of its own
+    rig.Start({{"每天8时0分", "提醒", "x"}});
+    rig.view.RunFor(30 * kSecond);
+    rig.Put(2, {"每天8时0分", "提醒", "x"});
+    rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "TaskNum", 2);
+    rig.unit.settings.LastTaskNum = 2;
+    rig.view.RunFor(kMinute);  // the pause ends in 08:01: 08:00 is caught up
+    EXPECT_EQ(rig.reminders.shown, (std::vector<std::string>{"x", "x"}));
+  }
+}
+
+TEST(Scheduler, NoTickWhileASettingsDialogIsOpen) {
+  Rig rig;
+  rig.Start({{"每天8时0分", "关闭计算机", ""}, {"每天8时0分", "提醒", "pause"}, {"每天8时2分", "提醒", "later"}}, 20);
+  rig.view.RunFor(10 * kSecond);  // the countdown shows, and the reminder's pause runs
+  SettingsDialog& first = rig.OpenSettings();
+  SettingsDialog& second = rig.OpenSettings();
+  rig.view.RunFor(5 * kMinute);  // the count and the pause both end meanwhile
+  EXPECT_EQ(rig.power.calls.size(), 1u);
+  EXPECT_FALSE(rig.view.on[1]);
+  second.Close();
+  rig.view.RunFor(kMinute);
+  EXPECT_FALSE(rig.view.on[1]) << "one dialog is still open";
+  EXPECT_EQ(rig.reminders.shown.back(), "pause");
+  first.Close();
   rig.view.RunFor(10 * kSecond);
-  EXPECT_EQ(rig.shell.boxes.size(), 1u);
-  rig.view.RunFor(10 * kSecond);
-  EXPECT_EQ(rig.shell.boxes.size(), 2u) << "once the box is closed, the next failing tick shows again";
+  EXPECT_EQ(rig.reminders.shown.back(), "later");
+}
+
+TEST(Scheduler, StartUpIsThroughBeforeAnythingTicks) {
+  {
+    Rig rig;  // the settings dialog opened and closed beneath the start-up box
+    rig.registry.failSetAt = 1;
+    bool onBeneathTheBox = true;
+    rig.shell.whileBoxShows = [&] {
+      if (rig.shell.boxes.size() > 1) return;  // the dialog's own box, on the store that failed
+      rig.OpenSettings().Close();
+      onBeneathTheBox = rig.view.on[1];
+    };
+    rig.unit.FormCreate();
+    ASSERT_GE(rig.shell.boxes.size(), 1u);
+    EXPECT_FALSE(onBeneathTheBox);
+    EXPECT_TRUE(rig.view.on[1]);
+  }
+  {
+    Rig rig;  // monitoring switched off beneath it
+    rig.registry.failSetAt = 1;
+    rig.shell.whileBoxShows = [&] { rig.unit.N1Click(); };
+    rig.unit.FormCreate();
+    EXPECT_TRUE(rig.ShowsMonitoringOff());
+  }
+}
+
+TEST(Scheduler, ARepeatedLocalMinuteDoesNotRunATaskAgain) {
+  {
+    Rig rig;  // daylight saving ends: 03:00 becomes 02:00 again
+    rig.Start({{"每天2时30分", "提醒", "daily"}});
+    rig.clock.SetLocalTime(2026, 10, 25, 2, 0, 0);
+    rig.unit.TimeChanged();
+    rig.view.RunFor(kHour);
+    EXPECT_EQ(rig.reminders.shown, std::vector<std::string>{"daily"});
+    rig.clock.SetLocalTime(2026, 10, 25, 2, 0, 0);
+    rig.unit.TimeChanged();
+    rig.view.RunFor(kHour);
+    EXPECT_EQ(rig.reminders.shown.size(), 1u) << "the repeated 02:30 does not run again";
+    rig.view.RunFor(24 * kHour);
+    EXPECT_EQ(rig.reminders.shown.size(), 2u) << "the next day's is a new occurrence";
+  }
+  {
+    Rig rig;  // a boot task is known by its minute since start, whatever the clock says
+    rig.Start({{"开机0时1分", "清理系统垃圾", ""}});  // no pause follows the cleanup
+    rig.view.RunFor(70 * kSecond);                  // ran at 1 min 10 s since start
+    ASSERT_EQ(rig.processes.runs.size(), 1u);
+    rig.clock.SetLocalTime(2026, 12, 7, 7, 30, 0);
+    rig.unit.TimeChanged();
+    rig.view.RunFor(30 * kSecond);
+    EXPECT_EQ(rig.processes.runs.size(), 1u);
+  }
+  {
+    Rig rig;  // the clock set back over a once task
+    rig.Start({{"一次2026-12-7日8时1分", "提醒", "once"}});
+    rig.view.RunFor(3 * kMinute);
+    rig.clock.SetLocalTime(2026, 12, 7, 7, 50, 0);
+    rig.unit.TimeChanged();
+    rig.view.RunFor(20 * kMinute);
+    EXPECT_EQ(rig.reminders.shown, std::vector<std::string>{"once"});
+  }
+  {
+    Rig rig;  // daylight saving starts: the hour that never comes is not made up
+    rig.Start({{"每天2时30分", "提醒", "skipped"}, {"每天3时0分", "提醒", "three"}});
+    rig.clock.SetLocalTime(2026, 3, 29, 1, 59, 50);
+    rig.unit.TimeChanged();
+    rig.view.RunFor(10 * kSecond);
+    rig.clock.SetLocalTime(2026, 3, 29, 3, 0, 0);
+    rig.unit.TimeChanged();
+    rig.view.RunFor(10 * kMinute);
+    EXPECT_EQ(rig.reminders.shown, std::vector<std::string>{"three"});
+  }
+  {
+    Rig rig;  // a week of daily runs: the memory of what ran forgets what is a day old
+    rig.Start({{"每天8时0分", "提醒", "a"}, {"每天12时0分", "提醒", "b"}, {"每天20时0分", "提醒", "c"}});
+    for (int day = 0; day < 7; ++day) {
+      rig.view.RunFor(24 * kHour);
+      EXPECT_LE(rig.unit.RememberedRuns(), 9u) << "day " << day;
+    }
+    EXPECT_EQ(rig.reminders.shown.size(), 21u);
+  }
+}
+
+TEST(Scheduler, AnIdleZeroTaskRunsAgainAfterEachNewInput) {
+  Rig rig;  // due while the user is active: each input starts a new occurrence
+  rig.Start({{"空闲0分钟", "提醒", "busy"}});
+  for (int i = 0; i < 30; ++i) {
+    rig.clock.Input();
+    rig.view.RunFor(10 * kSecond);
+  }
+  EXPECT_GE(rig.reminders.shown.size(), 4u);
+  EXPECT_LE(rig.reminders.shown.size(), 5u) << "once per pause of 70 s in five minutes";
+}
+
+TEST(Scheduler, ACountdownInterruptedBySleepEndsWithoutItsActionOnWaking) {
+  Rig rig;
+  rig.Start({{"每天8时0分", "关闭计算机", ""}, {"每天8时10分", "提醒", "slept through"},
+             {"每天16时0分", "提醒", "on waking"}},
+            60, "C:\\w.wav");
+  rig.view.RunFor(20 * kSecond);
+  ASSERT_TRUE(rig.view.shown);
+  rig.unit.Suspending();
+  EXPECT_FALSE(rig.view.shown);
+  EXPECT_EQ(rig.sound.calls.back(), "stop");
+  rig.clock.Advance(8 * kHour);  // asleep: no timer runs
+  rig.unit.Resumed();
+  rig.view.RunFor(5 * kMinute);
+  EXPECT_TRUE(rig.power.calls.empty());
+  EXPECT_EQ(rig.shell.balloons, std::vector<std::string>{"电脑睡眠时关机倒计时已取消"});
+  EXPECT_EQ(rig.reminders.shown, std::vector<std::string>{"on waking"}) << "evaluated at once, nothing slept through";
+  EXPECT_TRUE(rig.view.n1Checked) << "monitoring stays on";
+  EXPECT_EQ(rig.Tip(), kTipEnabled);
 }
 
 TEST(Scheduler, NestedLoopsInsideAnActionNeitherRepeatTheTickNorReachAClosedStore) {
