@@ -71,7 +71,8 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
       failing.push_back({slot, trigger, error.what()});
     }
   }
-  if (closed) return std::nullopt;  // nothing more is shown once the program closed
+  // The caller shows nothing once the program closed; what failed is passed on all the same.
+  if (closed) return failing.empty() ? std::nullopt : std::optional<std::string>(failing.front().text);
   store.CloseStore();
   Forget(idleDueNow, window.tickCount);
 

@@ -512,7 +512,7 @@ TEST(Scheduler, AnIdleZeroTaskRunsAgainAfterEachNewInput) {
 
 TEST(Scheduler, ACountdownInterruptedBySleepEndsWithoutItsActionOnWaking) {
   Rig rig;
-  rig.Start({{"每天8时0分", "关闭计算机", ""}, {"每天8时10分", "提醒", "slept through"},
+  rig.Start({{"每天8时0分", "关闭计算机", ""}, {"每天15时55分", "提醒", "slept through"},
              {"每天16时0分", "提醒", "on waking"}},
             60, "C:\\w.wav");
   rig.view.RunFor(20 * kSecond);
@@ -537,6 +537,23 @@ TEST(Scheduler, NestedLoopsInsideAnActionNeitherRepeatTheTickNorReachAClosedStor
     rig.Start({{"每天8时0分", "提醒", "one"}, {"每天8时0分", "提醒", "two"}});
     rig.view.RunFor(10 * kSecond);
     EXPECT_EQ(rig.reminders.shown, (std::vector<std::string>{"one", "two"}));
+  }
+  {
+    Rig rig;  // a settings dialog opened while an action pumps messages reads the Run key
+    rig.reminders.whileShowing = [&] {
+      if (rig.reminders.shown.size() == 1) rig.OpenSettings();
+    };
+    rig.Start({{"每天8时0分", "提醒", "one"}, {"每天8时0分", "提醒", "two"}});
+    rig.view.RunFor(10 * kSecond);
+    EXPECT_EQ(rig.reminders.shown, (std::vector<std::string>{"one", "two"}));
+  }
+  {
+    Rig rig;  // closed by a task after a broken one: no box once the program is gone
+    rig.reminders.whileShowing = [&] { rig.unit.n17Click(); };
+    rig.Start({{"每天x时0分", "提醒", "bad"}, {"每天8时0分", "提醒", "one"}});
+    rig.view.RunFor(10 * kSecond);
+    EXPECT_EQ(rig.reminders.shown, std::vector<std::string>{"one"});
+    EXPECT_TRUE(rig.shell.boxes.empty());
   }
   {
     Rig rig;  // the program closed while an action pumped messages
