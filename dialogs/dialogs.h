@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "dialogs/dialog_windows.h"
@@ -21,6 +22,11 @@
 #include "store/task_store.h"
 
 namespace velmaro {
+
+// The refusals of a text that has no code page 936 form, which the store
+// would hold as "?": typed (after the field's name in quotes) and browsed.
+extern const char kUnstorableText[];
+extern const char kUnstorablePath[];
 
 struct DialogServices {
   ShellService& shell;
@@ -48,11 +54,13 @@ class Dialogs {
   SettingsDialog* Form3() const { return settings_.empty() ? nullptr : settings_.back().model.get(); }
   TaskEditor* Form5() const { return editors_.empty() ? nullptr : editors_.back().model.get(); }
 
-  // An editor stored `task` in `slot`: the most recent settings dialog lists
-  // it at the end, in place of the row it had when it was rewritten.
+  // An editor stored `task` in `slot`: every open settings dialog lists it at
+  // the end, in place of the row it had when it was rewritten.
   void TaskStored(std::int32_t slot, const TaskSlot& task, bool rewritten);
-  // Slot `slot` was deleted: every list and editor follows.
+  // Slot `slot` was deleted: every open list and every editor follows.
   void TaskDeleted(std::int32_t slot);
+  // Input that cannot be taken: a message under "提示", and nothing changes.
+  void Refuse(const std::string& text);
   SlotRef Track(std::int32_t slot) { return slots_.Track(slot); }
 
   // Puts a model's state into its window.
@@ -83,6 +91,10 @@ class Dialogs {
   };
   template <class Model>
   static Window<Model>& WindowFor(std::vector<Window<Model>>& windows, const Model& model);
+  // Closed dialogs and editors go when the next of their kind opens: never
+  // inside a handler of their own, and never piling up over months of use.
+  template <class Model>
+  static void ReleaseClosed(std::vector<Window<Model>>& windows);
 
   std::vector<Window<SettingsDialog>> settings_;
   std::vector<Window<TaskEditor>> editors_;

@@ -130,6 +130,10 @@ void SettingsDialog::Fill() {
 void SettingsDialog::Button1Click() {
   Settings& settings = dialogs_.settings;
   TaskStore& store = dialogs_.store;
+  if (std::find(unstorable.begin(), unstorable.end(), &SettingsDialog::Edit8) != unstorable.end()) {
+    dialogs_.Refuse(std::string("“关机前声音提示”") + kUnstorableText);
+    return;
+  }
   settings.Tishi = Edit5.empty() ? 60 : CountdownSeconds(Edit5, dialogs_.services.clock.DecimalSeparator());
   dialogs_.link.SetCountdownMax(settings.Tishi);
   store.WriteIntegerSetting("tishi", settings.Tishi);
@@ -160,7 +164,13 @@ void SettingsDialog::Button3Click() {
   request.title = "声音提示选择";
   request.filter = "wav文件(*.wav)|*.wav";
   request.initialDirectory = DirectoryPart(dialogs_.services.session.ExecutablePath());
-  if (auto path = dialogs_.services.files.OpenFile(dialogs_.WindowOf(*this), request)) Edit8 = *path;
+  const std::optional<ChosenFile> file = dialogs_.services.files.OpenFile(dialogs_.WindowOf(*this), request);
+  if (!file) return;
+  if (!file->storable) {
+    dialogs_.Refuse(kUnstorablePath);
+    return;
+  }
+  Edit8 = file->path;
 }
 
 void SettingsDialog::Button4Click() {
@@ -178,12 +188,15 @@ void SettingsDialog::Button5Click() {
   const SlotRef slot = rows[*selected].slot;
   TaskEditor& editor = dialogs_.OpenEditor();
   try {
-    editor.FillFrom(dialogs_.store.ReadSlot(*slot));
+    const TaskSlot task = dialogs_.store.ReadSlot(*slot);
+    // A text that does not convert still names the task to repair: OK
+    // rewrites it rather than adding a copy beside the broken one.
+    editor.Modifies(slot);
+    editor.FillFrom(task);
   } catch (...) {
-    dialogs_.Refresh(editor);  // filled as far as it got
+    dialogs_.Refresh(editor);
     throw;
   }
-  editor.Modifies(slot);
   dialogs_.Refresh(editor);
 }
 

@@ -53,6 +53,9 @@ class SettingsDialog {
   bool CheckBox2 = false;                // start with Windows
   bool CheckBox5 = false;                // close all programs before stand-by
   bool visible = false;
+  // The text fields whose text has no code page 936 form (set by the window,
+  // which keeps the text as typed): OK refuses to store them.
+  std::vector<std::string SettingsDialog::*> unstorable;
 
   // Reads the task list and the options from the store.
   void Fill();

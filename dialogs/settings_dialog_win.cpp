@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <optional>
 #include <string>
 
 #include "dialogs/control_ids.h"
@@ -22,7 +23,8 @@ constexpr DWORD kLabel = SS_LEFTNOWORDWRAP | SS_NOPREFIX;  // one line, as wide 
 constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
 
 const ControlSpec kControls[] = {
-    {IDC_LISTVIEW1, WC_LISTVIEWW, "", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0, 457, 201},
+    {IDC_LISTVIEW1, WC_LISTVIEWW, "", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA, 0, 0,
+     457, 201},
     {IDC_BUTTON4, L"BUTTON", "添加(&A)", kButton, 56, 218, 75, 25},
     {IDC_BUTTON5, L"BUTTON", "修改(&M)", kButton, 192, 218, 75, 25},
     {IDC_BUTTON6, L"BUTTON", "删除(&D)", kButton, 320, 218, 75, 25},
@@ -50,21 +52,12 @@ struct Handler {
 };
 const Handler kHandlers[] = {
     {IDC_BUTTON1, &SettingsDialog::Button1Click}, {IDC_BUTTON2, &SettingsDialog::Button2Click},
+    {IDCANCEL, &SettingsDialog::Button2Click},  // Esc
     {IDC_BUTTON3, &SettingsDialog::Button3Click}, {IDC_BUTTON4, &SettingsDialog::Button4Click},
     {IDC_BUTTON5, &SettingsDialog::Button5Click}, {IDC_BUTTON6, &SettingsDialog::Button6Click},
 };
 
 HWND List(HWND window) { return GetDlgItem(window, IDC_LISTVIEW1); }
-
-void SetCell(HWND list, int row, int column, const std::string& text) {
-  std::wstring wide = ToWide(text);
-  LVITEMW item = {};
-  item.mask = LVIF_TEXT;
-  item.iItem = row;
-  item.iSubItem = column;
-  item.pszText = &wide[0];
-  SendMessageW(list, column == 0 ? LVM_INSERTITEMW : LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-}
 
 void SizeColumns(HWND list, int dpi) {
   for (int i = 0; i < 4; ++i) {
@@ -78,7 +71,7 @@ TForm3::TForm3(SettingsDialog& model) : model_(model) {
   int dpi = WindowDpi(nullptr);
   const RECT frame = CenteredWindowRectForClient(458, 349, kStyle, 0, dpi);
   CreateWindowOf(kClassName, ToWide("设置"), kStyle, 0, frame.left, frame.top, frame.right - frame.left,
-                 frame.bottom - frame.top, nullptr);
+                 frame.bottom - frame.top, nullptr, WindowKind::DialogLike);
   HWND window = BaseWindow::Handle();
   if (!window) return;
   dpi = WindowDpi(window);
@@ -130,23 +123,16 @@ void TForm3::RefreshList() {
   HWND list = List(BaseWindow::Handle());
   if (!list) return;
   pushingList_ = true;
-  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-  for (std::size_t i = 0; i < model_.rows.size(); ++i) {
-    const TaskRow& row = model_.rows[i];
-    const int index = static_cast<int>(i);
-    SetCell(list, index, 0, std::to_string(*row.slot));
-    SetCell(list, index, 1, row.trigger);
-    SetCell(list, index, 2, row.action);
-    SetCell(list, index, 3, row.argument);
-  }
+  // The rows are the model's: the list only learns how many there are, and
+  // which one is selected; it asks for the texts of the rows it shows.
+  SendMessageW(list, LVM_SETITEMCOUNT, model_.rows.size(), LVSICF_NOSCROLL);
+  LVITEMW state = {};
+  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
   if (model_.selected) {
-    LVITEMW state = {};
-    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(list, LVM_SETITEMSTATE, *model_.selected, reinterpret_cast<LPARAM>(&state));
   }
-  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list, nullptr, TRUE);
   pushingList_ = false;
 }
@@ -160,11 +146,29 @@ void TForm3::PullSelection() {
   }
 }
 
+void TForm3::ShowCell(NMLVDISPINFOW& cell) {
+  LVITEMW& item = cell.item;
+  if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+  item.pszText[0] = L'\0';
+  if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= model_.rows.size()) return;
+  const TaskRow& row = model_.rows[static_cast<std::size_t>(item.iItem)];
+  const std::string* texts[] = {nullptr, &row.trigger, &row.action, &row.argument};
+  if (item.iSubItem < 0 || item.iSubItem > 3) return;
+  const std::wstring text = item.iSubItem == 0 ? ToWide(std::to_string(*row.slot)) : ToWide(*texts[item.iSubItem]);
+  lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
+}
+
 void TForm3::Pull() {
   HWND window = BaseWindow::Handle();
   PullSelection();
   model_.Edit5 = ControlText(window, IDC_EDIT5);
-  model_.Edit8 = ControlText(window, IDC_EDIT8);
+  model_.unstorable.clear();
+  if (std::optional<std::string> sound = StorableControlText(window, IDC_EDIT8, true)) {
+    model_.Edit8 = *sound;
+  } else {
+    model_.Edit8 = ControlText(window, IDC_EDIT8);  // the field keeps the text as typed
+    model_.unstorable.push_back(&SettingsDialog::Edit8);
+  }
   model_.CheckBox2 = IsDlgButtonChecked(window, IDC_CHECKBOX2) == BST_CHECKED;
   model_.CheckBox5 = IsDlgButtonChecked(window, IDC_CHECKBOX5) == BST_CHECKED;
 }
@@ -204,12 +208,18 @@ LRESULT TForm3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_NOTIFY: {
-      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (header->idFrom == IDC_LISTVIEW1 && header->code == LVN_ITEMCHANGED && !pushingList_) PullSelection();
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (header->idFrom != IDC_LISTVIEW1) return 0;
+      if (header->code == LVN_GETDISPINFOW) ShowCell(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
+      if (header->code == LVN_ITEMCHANGED && !pushingList_) PullSelection();
       return 0;
     }
     case DM_GETDEFID:
       return MAKELRESULT(IDC_BUTTON2, DC_HASDEFID);
+    case WM_ACTIVATE:
+    case WM_SETFOCUS:
+      if (focus_.Handle(BaseWindow::Handle(), message, wParam)) return 0;
+      break;
     case WM_CLOSE:
       Run(&SettingsDialog::Close);
       return 0;

@@ -1,5 +1,6 @@
 #include "dialogs/task_editor.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "dialogs/dialogs.h"
@@ -56,7 +57,45 @@ TimeOfDay TimeFromFields(const std::string& hours, const std::string& minutes) {
   return TimeOfDay{hour, minute, 0};
 }
 
+struct StoredText {
+  std::string TaskEditor::*text;
+  const char* name;                // as the message names it; null: Label6's caption
+  std::optional<TriggerKind> kind;  // stored only with this kind; none: always
+};
+const StoredText kStoredTexts[] = {
+    {&TaskEditor::ComboBox1, "星期", TriggerKind::Weekly}, {&TaskEditor::ComboBox2, "日期", TriggerKind::Monthly},
+    {&TaskEditor::ComboBox3, "月份", TriggerKind::Yearly}, {&TaskEditor::ComboBox4, "日期", TriggerKind::Yearly},
+    {&TaskEditor::ComboBox5, "任务类型", std::nullopt},     {&TaskEditor::ComboBox6, nullptr, std::nullopt},
+};
+
+// "提醒语：" names its field as "提醒语".
+std::string FieldName(std::string caption) {
+  for (const std::string colon : {"：", ":"}) {
+    if (caption.size() >= colon.size() && caption.compare(caption.size() - colon.size(), colon.size(), colon) == 0) {
+      caption.erase(caption.size() - colon.size());
+      break;
+    }
+  }
+  return caption;
+}
+
+const char kNumberRange[] = "应是0到2147483647之间的整数";
+
 }  // namespace
+
+const char kIdleMinutesHint[] =
+    "鼠标和键盘连续这么多分钟没有操作时执行（0到2147483647）；填0时，在用户正在使用计算机时执行，每次操作后一分钟之内";
+
+bool FitsNumberField(const std::string& digits) {
+  if (digits.empty()) return false;
+  std::int64_t value = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+    if (value > INT32_MAX) return false;
+  }
+  return true;
+}
 
 bool DigitFieldAccepts(char32_t character) { return (character >= U'0' && character <= U'9') || character == 8; }
 
@@ -88,7 +127,35 @@ void TaskEditor::ComboBox5Change() {
 }
 
 void TaskEditor::Button1Click() {
-  if (auto path = dialogs_.services.files.OpenFile(dialogs_.WindowOf(*this), OpenFileRequest())) ComboBox6 = *path;
+  const std::optional<ChosenFile> file = dialogs_.services.files.OpenFile(dialogs_.WindowOf(*this), OpenFileRequest());
+  if (!file) return;
+  if (!file->storable) {
+    dialogs_.Refuse(kUnstorablePath);
+    return;
+  }
+  ComboBox6 = file->path;
+}
+
+std::string TaskEditor::Refusal() const {
+  for (const StoredText& field : kStoredTexts) {
+    if (field.kind && field.kind != checked) continue;
+    if (std::find(unstorable.begin(), unstorable.end(), field.text) == unstorable.end()) continue;
+    return "“" + (field.name ? std::string(field.name) : FieldName(Label6)) + "”" + kUnstorableText;
+  }
+  switch (*checked) {
+    case TriggerKind::Idle:
+      // 空闲分钟 could never be read back: every tick would fail on it.
+      if (Edit1.empty()) return "请输入空闲分钟数";
+      if (!FitsNumberField(Edit1)) return std::string("空闲分钟数") + kNumberRange;
+      break;
+    case TriggerKind::Boot:
+      // Empty fields become "0"; a number past 32 bits would fail every tick.
+      if (!Edit3.empty() && !FitsNumberField(Edit3)) return std::string("开机小时数") + kNumberRange;
+      if (!Edit4.empty() && !FitsNumberField(Edit4)) return std::string("开机分钟数") + kNumberRange;
+      break;
+    default: break;
+  }
+  return "";
 }
 
 std::string TaskEditor::ComposeTriggerText() {
@@ -120,14 +187,13 @@ std::string TaskEditor::ComposeTriggerText() {
 }
 
 void TaskEditor::Button2Click() {
-  ShellService& shell = dialogs_.services.shell;
   if (!checked) {
-    shell.ShowMessageBox("请选择时间", "提示", kMbOk | kMbIconInformation);
+    dialogs_.Refuse("请选择时间");
     return;
   }
-  // 空闲分钟 could never be read back: every tick would fail on it.
-  if (*checked == TriggerKind::Idle && Edit1.empty()) {
-    shell.ShowMessageBox("请输入空闲分钟数", "提示", kMbOk | kMbIconInformation);
+  const std::string refusal = Refusal();
+  if (!refusal.empty()) {
+    dialogs_.Refuse(refusal);
     return;
   }
   // A task deleted since Modify opened this editor is stored anew.
@@ -142,18 +208,42 @@ void TaskEditor::Button2Click() {
 
 void TaskEditor::Button3Click() { visible = false; }
 
+void TaskEditor::ResetTriggerFields() {
+  const TaskEditor fresh(dialogs_);
+  checked.reset();
+  Edit1 = fresh.Edit1;
+  DateTimePicker1 = fresh.DateTimePicker1;
+  DateTimePicker2 = DateTimePicker3 = DateTimePicker4 = DateTimePicker5 = DateTimePicker6 = TimeOfDay{};
+  ComboBox1 = fresh.ComboBox1;
+  ComboBox2 = fresh.ComboBox2;
+  ComboBox3 = fresh.ComboBox3;
+  ComboBox4 = fresh.ComboBox4;
+  Edit3 = fresh.Edit3;
+  Edit4 = fresh.Edit4;
+}
+
 void TaskEditor::FillFrom(const TaskSlot& task) {
   ComboBox5 = task.action;
   ComboBox6 = task.argument;
   const std::optional<TriggerKind> kind = TriggerKindOf(task.trigger);
   if (!kind) return;
+  try {
+    FillTrigger(*kind, task.trigger);
+  } catch (...) {
+    // Half a broken text would look like a task that works.
+    ResetTriggerFields();
+    throw;
+  }
+}
+
+void TaskEditor::FillTrigger(TriggerKind kind, const std::string& trigger) {
   ClockService& clock = dialogs_.services.clock;
   const ClockSnapshot now = clock.LocalTime();
   // The matcher only takes the text apart here; whether it is due is of no
   // interest, but its conversion failures end the fill as they end a tick.
-  const std::vector<std::string> f = MatchTrigger(*kind, task.trigger, now, clock).fields;
+  const std::vector<std::string> f = MatchTrigger(kind, trigger, now, clock).fields;
   checked = kind;
-  switch (*kind) {
+  switch (kind) {
     case TriggerKind::Idle: Edit1 = f[0]; break;
     case TriggerKind::Once:
       DateTimePicker1 = ReadDateField(f[0], ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator()), now.wYear);

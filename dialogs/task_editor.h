@@ -35,6 +35,13 @@ bool DigitFieldAccepts(char32_t character);
 // "开机时间:" + hours "时" minutes "分" seconds "秒" from the millisecond count.
 std::string UptimeCaption(std::uint32_t tickCount);
 
+// The hint of the idle minutes field (Edit1).
+extern const char kIdleMinutesHint[];
+
+// True for a text of digits whose value fits a signed 32-bit field, which is
+// how the evaluation tick reads every number of a trigger text.
+bool FitsNumberField(const std::string& digits);
+
 class TaskEditor {
  public:
   explicit TaskEditor(Dialogs& dialogs) : dialogs_(dialogs) {}
@@ -61,6 +68,9 @@ class TaskEditor {
   std::vector<std::string> ComboBox6Items;
   std::string ComboBox6Hint;
   bool visible = false;
+  // The text fields whose text has no code page 936 form (set by the window,
+  // which keeps the text as typed): OK refuses to store them.
+  std::vector<std::string TaskEditor::*> unstorable;
 
   void FormCreate();
   void ComboBox5Change();
@@ -69,9 +79,12 @@ class TaskEditor {
   void Button3Click();  // cancel
   void FormClose() { visible = false; }
 
-  // Fills the controls from a stored task, as far as its fields convert;
-  // a field that does not convert throws and leaves the rest as it was.
+  // Fills the controls from a stored task. A field that does not convert
+  // throws and leaves every trigger field as a fresh editor has it, for the
+  // user to fill in; the action name and argument are filled before.
   void FillFrom(const TaskSlot& task);
+  // An argument that names a file, whose short 8.3 form may stand in for it.
+  bool ArgumentIsPath() const { return ComboBox5 == "打开文件"; }
   // From now on OK rewrites that task, wherever deletions move it; an editor
   // that never got here adds a new task.
   void Modifies(SlotRef slot) { target_ = std::move(slot); }
@@ -80,6 +93,10 @@ class TaskEditor {
  private:
   // The trigger text of the checked kind; empty boot fields become "0" first.
   std::string ComposeTriggerText();
+  // What OK cannot store as the fields stand, or "" when it can.
+  std::string Refusal() const;
+  void FillTrigger(TriggerKind kind, const std::string& trigger);
+  void ResetTriggerFields();
 
   Dialogs& dialogs_;
   SlotRef target_;

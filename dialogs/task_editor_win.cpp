@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <optional>
+#include <string>
+
 #include "dialogs/control_ids.h"
 #include "dialogs/dialogs.h"
 #include "platform/controls_win.h"
@@ -133,7 +136,7 @@ TForm5::TForm5(TaskEditor& model) : model_(model) {
   int dpi = WindowDpi(nullptr);
   const RECT frame = CenteredWindowRect(438, 335, dpi);
   CreateWindowOf(kClassName, ToWide("任务"), kStyle, 0, frame.left, frame.top, frame.right - frame.left,
-                 frame.bottom - frame.top, nullptr);
+                 frame.bottom - frame.top, nullptr, WindowKind::DialogLike);
   HWND window = BaseWindow::Handle();
   if (!window) return;
   dpi = WindowDpi(window);
@@ -155,6 +158,7 @@ TForm5::TForm5(TaskEditor& model) : model_(model) {
   for (std::size_t i = 0; i < kActionCount; ++i) actions.push_back(kActionTable[i].name);
   AddItems(window, IDC_COMBOBOX5, actions);
   tooltip_ = CreateTooltip(window);
+  SetTooltip(tooltip_, GetDlgItem(window, IDC_EDIT1), kIdleMinutesHint);
   EnableDialogKeys(window);
   Push();
 }
@@ -172,7 +176,18 @@ void TForm5::Pull() {
   for (int i = 0; i < 7; ++i) {
     if (IsDlgButtonChecked(window, IDC_RADIOBUTTON1 + i) == BST_CHECKED) model_.checked = kKinds[i];
   }
-  for (const TextControl& control : kTexts) model_.*control.text = ControlText(window, control.id);
+  model_.unstorable.clear();
+  model_.ComboBox5 = ControlText(window, IDC_COMBOBOX5);  // says whether the argument is a path
+  for (const TextControl& control : kTexts) {
+    const bool isPath = control.text == &TaskEditor::ComboBox6 && model_.ArgumentIsPath();
+    if (std::optional<std::string> text = StorableControlText(window, control.id, isPath)) {
+      model_.*control.text = *text;
+    } else {
+      // The control keeps the text as typed; the model's "?" form is never stored.
+      model_.*control.text = ControlText(window, control.id);
+      model_.unstorable.push_back(control.text);
+    }
+  }
   const SYSTEMTIME date = ReadPicker(window, IDC_DATETIMEPICKER1);
   model_.DateTimePicker1 = CalendarDate{date.wYear, date.wMonth, date.wDay};
   for (const TimePicker& picker : kTimePickers) {
@@ -185,7 +200,18 @@ void TForm5::Push() {
   HWND window = BaseWindow::Handle();
   if (!window) return;
   for (int i = 0; i < 7; ++i) {
-    CheckDlgButton(window, IDC_RADIOBUTTON1 + i, model_.checked == kKinds[i] ? BST_CHECKED : BST_UNCHECKED);
+    const UINT state = model_.checked == kKinds[i] ? BST_CHECKED : BST_UNCHECKED;
+    if (IsDlgButtonChecked(window, IDC_RADIOBUTTON1 + i) != state) CheckDlgButton(window, IDC_RADIOBUTTON1 + i, state);
+  }
+  SyncRadioTabStops();
+  // The focus given when the window opened stays on the first kind while
+  // Modify checks another one: it belongs on the checked one.
+  HWND focus = GetFocus();
+  if (model_.checked && focus && GetParent(focus) == window && GetDlgCtrlID(focus) >= IDC_RADIOBUTTON1 &&
+      GetDlgCtrlID(focus) <= IDC_RADIOBUTTON7 && IsDlgButtonChecked(window, GetDlgCtrlID(focus)) != BST_CHECKED) {
+    for (int i = 0; i < 7; ++i) {
+      if (model_.checked == kKinds[i]) FocusKeepingChecks(GetDlgItem(window, IDC_RADIOBUTTON1 + i));
+    }
   }
   if (model_.ComboBox6Items != shownItems_) {
     // Emptying the list empties the box's text too; the text is put back below.
@@ -208,6 +234,20 @@ void TForm5::Push() {
     shownHint_ = model_.ComboBox6Hint;
   }
   SetWindowShown(window, model_.visible);
+}
+
+void TForm5::SyncRadioTabStops() {
+  HWND window = BaseWindow::Handle();
+  int stop = 0;
+  for (int i = 0; i < 7; ++i) {
+    if (IsDlgButtonChecked(window, IDC_RADIOBUTTON1 + i) == BST_CHECKED) stop = i;
+  }
+  for (int i = 0; i < 7; ++i) {
+    HWND radio = GetDlgItem(window, IDC_RADIOBUTTON1 + i);
+    const LONG style = GetWindowLongW(radio, GWL_STYLE);
+    const LONG wanted = i == stop ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
+    if (wanted != style) SetWindowLongW(radio, GWL_STYLE, wanted);
+  }
 }
 
 void TForm5::Run(void (TaskEditor::*handler)()) {
@@ -244,7 +284,12 @@ void TForm5::OnCommand(int id, int code) {
       if (code == BN_CLICKED) Run(&TaskEditor::Button2Click);
       break;
     case IDC_BUTTON3:
+    case IDCANCEL:  // Esc
       if (code == BN_CLICKED) Run(&TaskEditor::Button3Click);
+      break;
+    default:
+      // A kind checked by click, Space or arrow key moves the group's tab stop.
+      if (id >= IDC_RADIOBUTTON1 && id <= IDC_RADIOBUTTON7 && code == BN_CLICKED) SyncRadioTabStops();
       break;
   }
 }
@@ -267,6 +312,13 @@ LRESULT TForm5::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case DM_GETDEFID:
       return 0;  // no default button: Enter does nothing
+    case WM_ACTIVATE:
+    case WM_SETFOCUS:
+      if (focus_.Handle(BaseWindow::Handle(), message, wParam)) {
+        SyncRadioTabStops();
+        return 0;
+      }
+      break;
     case WM_CLOSE:
       // The close box only hides: no handler of the editor's own runs.
       Run(&TaskEditor::FormClose);

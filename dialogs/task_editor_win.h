@@ -10,6 +10,7 @@
 #include "dialogs/dialog_windows.h"
 #include "dialogs/task_editor.h"
 #include "platform/base_window_win.h"
+#include "platform/controls_win.h"
 
 namespace velmaro {
 
@@ -31,8 +32,12 @@ class TForm5 : public BaseWindow<TForm5>, public DialogView {
   void Run(void (TaskEditor::*handler)());
   void OnCommand(int id, int code);
   void ApplyDpi(int dpi);
+  // The group keeps one tab stop whatever is checked: on the checked kind,
+  // else on the first. The buttons themselves drop it when unchecked.
+  void SyncRadioTabStops();
 
   TaskEditor& model_;
+  DialogFocus focus_;
   HFONT font_ = nullptr;
   HWND tooltip_ = nullptr;
   std::vector<std::string> shownItems_;  // ComboBox6's items as last put in

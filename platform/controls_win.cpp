@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "platform/text_win.h"
 
@@ -128,6 +130,14 @@ void SetControlText(HWND parent, int id, const std::string& text) {
   if (ControlText(parent, id) != text) SetDlgItemTextW(parent, id, ToWide(text).c_str());
 }
 
+std::optional<std::string> StorableControlText(HWND parent, int id, bool isPath) {
+  HWND control = GetDlgItem(parent, id);
+  const int length = GetWindowTextLengthW(control);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(std::max(GetWindowTextW(control, &text[0], length + 1), 0)));
+  return isPath ? StorablePath(text) : FromWideExact(text.data(), text.size());
+}
+
 namespace {
 
 const wchar_t kOldProcProp[] = L"Velmaro.EditProc";
@@ -155,8 +165,11 @@ std::wstring FilteredClipboardText(Accepts accepts) {
 LRESULT CALLBACK FilteringEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
   const auto oldProc = reinterpret_cast<WNDPROC>(GetPropW(edit, kOldProcProp));
   const auto accepts = reinterpret_cast<Accepts>(GetPropW(edit, kAcceptsProp));
+  constexpr WPARAM kCtrlC = 3, kCtrlV = 22, kCtrlX = 24;
   switch (message) {
     case WM_CHAR:
+      if (wParam == kCtrlV) return SendMessageW(edit, WM_PASTE, 0, 0);
+      if (wParam == kCtrlC || wParam == kCtrlX) break;  // the edit control copies and cuts
       if (!accepts(static_cast<char32_t>(wParam))) return 0;
       break;
     case WM_PASTE: {
@@ -220,10 +233,72 @@ void EnableDialogKeys(HWND window) { SetPropW(window, kDialogKeysProp, reinterpr
 
 void DisableDialogKeys(HWND window) { RemovePropW(window, kDialogKeysProp); }
 
+namespace {
+
+bool IsEdit(HWND window) {
+  wchar_t name[8] = {};
+  return window && GetClassNameW(window, name, 8) && lstrcmpiW(name, L"Edit") == 0;
+}
+
+bool IsAutoRadioButton(HWND window) {
+  wchar_t name[8] = {};
+  return GetClassNameW(window, name, 8) && lstrcmpiW(name, L"Button") == 0 &&
+         (GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
+}
+
+bool KeyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
+
+}  // namespace
+
 bool HandleDialogKeys(MSG& msg) {
   if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !msg.hwnd) return false;
   HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-  return root && GetPropW(root, kDialogKeysProp) && IsDialogMessageW(root, &msg);
+  if (!root || !GetPropW(root, kDialogKeysProp)) return false;
+  if (msg.message == WM_KEYDOWN && msg.wParam == 'A' && KeyDown(VK_CONTROL) && !KeyDown(VK_MENU) && IsEdit(msg.hwnd)) {
+    SendMessageW(msg.hwnd, EM_SETSEL, 0, -1);
+    return true;
+  }
+  if (!IsDialogMessageW(root, &msg)) return false;
+  // The dialog manager selects the text of an edit control it tabs to, but
+  // a combo box selects its own only the first time.
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB) {
+    HWND focus = GetFocus();
+    if (IsEdit(focus) && GetAncestor(focus, GA_ROOT) == root) SendMessageW(focus, EM_SETSEL, 0, -1);
+  }
+  return true;
+}
+
+bool DialogFocus::Handle(HWND window, UINT message, WPARAM wParam) {
+  if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE) {
+    HWND focus = GetFocus();
+    if (focus && IsChild(window, focus)) saved_ = focus;
+    return true;
+  }
+  if (message != WM_ACTIVATE && message != WM_SETFOCUS) return false;
+  if (message == WM_ACTIVATE && HIWORD(wParam)) return true;  // minimised: no focus to give
+  HWND target = saved_ && IsWindow(saved_) && IsChild(window, saved_) && IsWindowVisible(saved_) &&
+                        IsWindowEnabled(saved_)
+                    ? saved_
+                    : GetNextDlgTabItem(window, nullptr, FALSE);
+  if (target) FocusKeepingChecks(target);
+  return true;
+}
+
+void FocusKeepingChecks(HWND control) {
+  struct Check {
+    HWND button;
+    LRESULT state;
+  };
+  std::vector<Check> checks;
+  for (HWND sibling = GetWindow(GetParent(control), GW_CHILD); sibling; sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+    if (IsAutoRadioButton(sibling)) checks.push_back({sibling, SendMessageW(sibling, BM_GETCHECK, 0, 0)});
+  }
+  SetFocus(control);
+  for (const Check& check : checks) {
+    if (SendMessageW(check.button, BM_GETCHECK, 0, 0) != check.state) {
+      SendMessageW(check.button, BM_SETCHECK, static_cast<WPARAM>(check.state), 0);
+    }
+  }
 }
 
 }  // namespace velmaro

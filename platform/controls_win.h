@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace velmaro {
@@ -48,9 +49,14 @@ RECT CenteredWindowRectForClient(int width96, int height96, DWORD style, DWORD e
 // that a control the user is typing in keeps its caret.
 std::string ControlText(HWND parent, int id);
 void SetControlText(HWND parent, int id, const std::string& text);
+// The control's text if it has a code page 936 form (a path: or the short
+// 8.3 form of the file it names), else nothing. ControlText would give "?"
+// for each character outside the code page.
+std::optional<std::string> StorableControlText(HWND parent, int id, bool isPath);
 
 // An edit control that lets through only what `accepts` takes, typed
-// character by character or pasted (the pasted text is filtered).
+// character by character or pasted (the pasted text is filtered). Ctrl+C,
+// Ctrl+X and Ctrl+V (filtered) work as in any edit control.
 void FilterEditInput(HWND edit, bool (*accepts)(char32_t));
 
 // A tooltip window for `owner`'s controls; SetTooltip replaces a control's
@@ -70,11 +76,31 @@ void AddClientEdge(HWND control);
 // Shows (and brings to the front) or hides a window, unless it already is so.
 void SetWindowShown(HWND window, bool shown);
 
-// Tab, Enter and the access keys for the windows that ask for them: the
-// message loop offers every message here first.
+// Tab, Enter, Esc (IDCANCEL) and the access keys for the windows that ask for
+// them: the message loop offers every message here first. Tab into an edit
+// control, a combo box's included, selects its text; Ctrl+A selects the whole
+// text of the edit control that has the focus.
 void EnableDialogKeys(HWND window);
 void DisableDialogKeys(HWND window);
 bool HandleDialogKeys(MSG& msg);
+
+// Where the focus goes when a dialog-like window is activated: back to the
+// control that had it when the window was last deactivated, else to the
+// first control in Tab order. The window routes WM_ACTIVATE and WM_SETFOCUS
+// here instead of to its default processing.
+class DialogFocus {
+ public:
+  bool Handle(HWND window, UINT message, WPARAM wParam);
+
+ private:
+  HWND saved_ = nullptr;
+};
+
+// Gives `control` the focus and leaves every radio button beside it checked
+// as it was: an automatic radio button checks itself when it gets the focus
+// other than by a click, which is what Tab and the arrow keys rely on, but
+// not what the focus coming back to a window should do.
+void FocusKeepingChecks(HWND control);
 
 template <std::size_t N>
 void CreateControls(HWND parent, const ControlSpec (&specs)[N], int dpi, HFONT font) {

@@ -14,12 +14,20 @@ struct OpenFileRequest {
   std::string initialDirectory;  // empty: the system's choice
 };
 
+struct ChosenFile {
+  // The full path in code page 936; its short 8.3 form where the long one has
+  // characters outside the code page.
+  std::string path;
+  // False when neither form fits the code page: `path` then has "?" in their
+  // place and names no file.
+  bool storable = true;
+};
+
 class FileDialogService {
  public:
   virtual ~FileDialogService() = default;
-  // Shows the modal dialog; the chosen file's full path (code page 936), or
-  // nothing when the user cancels.
-  virtual std::optional<std::string> OpenFile(WindowHandle owner, const OpenFileRequest& request) = 0;
+  // Shows the modal dialog; the chosen file, or nothing when the user cancels.
+  virtual std::optional<ChosenFile> OpenFile(WindowHandle owner, const OpenFileRequest& request) = 0;
 };
 
 }  // namespace velmaro

@@ -10,7 +10,7 @@
 
 namespace velmaro {
 
-std::optional<std::string> Win32FileDialog::OpenFile(WindowHandle owner, const OpenFileRequest& request) {
+std::optional<ChosenFile> Win32FileDialog::OpenFile(WindowHandle owner, const OpenFileRequest& request) {
   // "description|pattern|..." becomes the dialog's pairs of zero-terminated
   // strings; a "|" byte is never the second byte of a double-byte character
   // in these fixed texts, and the wide form has no such bytes at all.
@@ -39,7 +39,9 @@ std::optional<std::string> Win32FileDialog::OpenFile(WindowHandle owner, const O
   using GetOpenFileNameFn = BOOL(WINAPI*)(OPENFILENAMEW*);
   static const auto getOpenFileName = SystemFunction<GetOpenFileNameFn>(L"comdlg32.dll", "GetOpenFileNameW");
   if (!getOpenFileName || !getOpenFileName(&dialog)) return std::nullopt;
-  return FromWide(std::wstring(file.data()));
+  const std::optional<std::string> path = StorablePath(file.data());
+  if (!path) return ChosenFile{FromWide(std::wstring(file.data())), false};
+  return ChosenFile{*path, true};
 }
 
 }  // namespace velmaro

@@ -7,7 +7,7 @@ namespace velmaro {
 // GetOpenFileNameW; paths converted with code page 936.
 class Win32FileDialog : public FileDialogService {
  public:
-  std::optional<std::string> OpenFile(WindowHandle owner, const OpenFileRequest& request) override;
+  std::optional<ChosenFile> OpenFile(WindowHandle owner, const OpenFileRequest& request) override;
 };
 
 }  // namespace velmaro

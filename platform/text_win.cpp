@@ -34,4 +34,29 @@ std::string FromWide(const wchar_t* text, std::size_t size) {
 
 std::string FromWide(const std::wstring& text) { return FromWide(text.data(), text.size()); }
 
+std::optional<std::string> FromWideExact(const wchar_t* text, std::size_t size) {
+  if (std::all_of(text, text + size, [](wchar_t c) { return c < 0x80; })) return std::string(text, text + size);
+  std::string narrow(size * 2, '\0');
+  BOOL defaulted = FALSE;
+  // Without WC_NO_BEST_FIT_CHARS an "é" would quietly become an "e".
+  const int length = WideCharToMultiByte(kCodePage936, WC_NO_BEST_FIT_CHARS, text, static_cast<int>(size), &narrow[0],
+                                         static_cast<int>(narrow.size()), nullptr, &defaulted);
+  if (defaulted || (length == 0 && size != 0)) return std::nullopt;
+  narrow.resize(static_cast<std::size_t>(length));
+  // A lone surrogate or a character the code page folds into another one
+  // would come back different.
+  if (ToWide(narrow) != std::wstring(text, size)) return std::nullopt;
+  return narrow;
+}
+
+std::optional<std::string> StorablePath(const std::wstring& path) {
+  if (auto exact = FromWideExact(path.data(), path.size())) return exact;
+  const DWORD needed = GetShortPathNameW(path.c_str(), nullptr, 0);
+  if (needed == 0) return std::nullopt;  // no such file, or a path too long
+  std::wstring shortPath(needed, L'\0');
+  const DWORD length = GetShortPathNameW(path.c_str(), &shortPath[0], needed);
+  if (length == 0 || length >= needed) return std::nullopt;
+  return FromWideExact(shortPath.data(), length);
+}
+
 }  // namespace velmaro

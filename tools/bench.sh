@@ -18,7 +18,7 @@ export WINEPREFIX=$root/build/wine/bench
 "$root/tools/wine-prefix.sh"
 source "$root/tools/wine-env.sh"
 
-cd "$root/build/windows"
+cd "$VELMARO_WINE_BUILD"  # the 64-bit test build where the kernel runs no 32-bit programs
 # Wine starts its own services with the first program of a prefix; let them
 # settle before measuring.
 wine cmd /c exit >/dev/null 2>&1 || true

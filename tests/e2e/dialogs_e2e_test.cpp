@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,127 @@ std::wstring StoreText(const wchar_t* name) {
   Value value = ReadStoreValue(name);
   if (!value.present || value.type != REG_SZ) return L"(none)";
   return std::wstring(reinterpret_cast<const wchar_t*>(value.data.data()), value.data.size() / 2 - 1);
+}
+
+// Real input, as the user gives it: SendInput goes to the window that has
+// the keyboard focus, through the program's message loop.
+void SendKey(WORD key, DWORD flags = 0) {
+  INPUT input = {};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.dwFlags = flags;
+  SendInput(1, &input, sizeof input);
+}
+
+void Press(WORD key, WORD modifier = 0) {
+  if (modifier) SendKey(modifier);
+  SendKey(key);
+  SendKey(key, KEYEVENTF_KEYUP);
+  if (modifier) SendKey(modifier, KEYEVENTF_KEYUP);
+  Sleep(60);
+}
+
+void Type(const std::wstring& text) {
+  for (wchar_t c : text) {
+    INPUT input[2] = {};
+    for (INPUT& key : input) {
+      key.type = INPUT_KEYBOARD;
+      key.ki.wScan = c;
+      key.ki.dwFlags = KEYEVENTF_UNICODE;
+    }
+    input[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof input[0]);
+  }
+  Sleep(100);
+}
+
+// A left press on the tray icon, at its place in the 800x600 virtual desktop.
+void PressTrayIcon() {
+  INPUT input[3] = {};
+  for (INPUT& mouse : input) mouse.type = INPUT_MOUSE;
+  input[0].mi.dx = 790 * 65535 / 799;
+  input[0].mi.dy = 590 * 65535 / 599;
+  input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(3, input, sizeof input[0]);
+}
+
+// The control of `window` that has the keyboard focus (a combo box for its edit field).
+int FocusedId(HWND window) {
+  GUITHREADINFO gui = {};
+  gui.cbSize = sizeof gui;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui) || !gui.hwndFocus) return 0;
+  HWND focus = gui.hwndFocus;
+  if (GetParent(focus) != window) focus = GetParent(focus);
+  return GetParent(focus) == window ? GetDlgCtrlID(focus) : 0;
+}
+
+// Tab until the control has the focus; false if 40 presses never reach it.
+bool TabTo(HWND window, int id) {
+  for (int i = 0; i < 40; ++i) {
+    if (FocusedId(window) == id) return true;
+    Press(VK_TAB);
+  }
+  return FocusedId(window) == id;
+}
+
+// The whole text of the focused edit field is selected.
+bool AllSelected(HWND window) {
+  GUITHREADINFO gui = {};
+  gui.cbSize = sizeof gui;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui);
+  const LRESULT range = SendMessageW(gui.hwndFocus, EM_GETSEL, 0, 0);
+  // Asked of the control: GetWindowTextLength reads no other process's control.
+  const LRESULT length = SendMessageW(gui.hwndFocus, WM_GETTEXTLENGTH, 0, 0);
+  return length > 0 && LOWORD(range) == 0 && HIWORD(range) == length;
+}
+
+std::string Selection(HWND window) {
+  GUITHREADINFO gui = {};
+  gui.cbSize = sizeof gui;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui);
+  const LRESULT range = SendMessageW(gui.hwndFocus, EM_GETSEL, 0, 0);
+  return std::to_string(LOWORD(range)) + ".." + std::to_string(HIWORD(range)) + " of " +
+         std::to_string(SendMessageW(gui.hwndFocus, WM_GETTEXTLENGTH, 0, 0));
+}
+
+bool Checked(HWND editor, int id) { return SendDlgItemMessageW(editor, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+// The fields of the short date format in their order: 'y', 'M' and 'd'.
+std::string DateFieldOrder() {
+  wchar_t format[80] = {};
+  GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, format, 80);
+  std::string order;
+  for (const wchar_t* c = format; *c; ++c) {
+    const char field = *c == L'y' ? 'y' : *c == L'M' ? 'M' : *c == L'd' ? 'd' : 0;
+    if (field && order.find(field) == std::string::npos) order += field;
+  }
+  return order;
+}
+
+// The screen as a bitmap file beside this exe, to look at after the run.
+void SaveScreen(const wchar_t* name) {
+  HDC screen = GetDC(nullptr);
+  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader = {sizeof info.bmiHeader, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  const DWORD size = static_cast<DWORD>(((width * 3 + 3) & ~3) * height);
+  BITMAPFILEHEADER header = {0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof info.bmiHeader + size), 0, 0,
+                             static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof info.bmiHeader)};
+  std::ofstream file(BesideThisExe(name).c_str(), std::ios::binary);
+  file.write(reinterpret_cast<const char*>(&header), sizeof header);
+  file.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+  file.write(static_cast<const char*>(bits), size);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
 }
 
 class Driver {
@@ -203,6 +325,150 @@ TEST_F(DialogsTest, AddModifyAndDeleteADailyTaskThroughTheWindows) {
 
   Click(settings, f3::IDC_BUTTON2);
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(settings); }));
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.ExitCode(10000), 0u);
+}
+
+// From a press on the tray icon to every step, by keys alone: add a once
+// task on 29 February at 21:45 with a Chinese reminder, modify an idle task,
+// delete a task, and Esc out of both windows.
+TEST_F(DialogsTest, EveryStepByKeyboardFromThePressOnTheTrayIcon) {
+  {
+    StoreWriter store;
+    store.Task(1, "空闲10分钟", "提醒", "该休息一下了。");
+    store.Task(2, "每天8时0分", "提醒", "早");
+    store.Dword(L"TaskNum", 2);
+  }
+  Program program;
+  HWND main = program.Launch();
+  ASSERT_NE(main, nullptr);
+  const DWORD pid = program.info.dwProcessId;
+  Driver driver(pid);
+  auto openSettings = [&]() -> HWND {
+    PressTrayIcon();
+    if (!WaitFor([] { return VisibleMenu() != nullptr; })) return nullptr;
+    Press('S');
+    return WaitForVisible(pid, L"TForm3");
+  };
+
+  HWND settings = openSettings();
+  ASSERT_NE(settings, nullptr);
+  EXPECT_TRUE(WaitFor([&] { return FocusedId(settings) == f3::IDC_LISTVIEW1; }));
+  EXPECT_EQ(driver.Rows(settings).size(), 2u);
+
+  // Add: the focus opens on the kinds, none of them checked.
+  Press('A', VK_MENU);
+  HWND editor = WaitForVisible(pid, L"TForm5");
+  ASSERT_NE(editor, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return FocusedId(editor) == f5::IDC_RADIOBUTTON1; }));
+  for (int id = f5::IDC_RADIOBUTTON1; id <= f5::IDC_RADIOBUTTON7; ++id) EXPECT_FALSE(Checked(editor, id)) << id;
+  Press(VK_DOWN);
+  EXPECT_TRUE(WaitFor([&] { return Checked(editor, f5::IDC_RADIOBUTTON2); }));
+  EXPECT_EQ(FocusedId(editor), f5::IDC_RADIOBUTTON2);
+  // Away and back by Tab: the group's one tab stop is on the checked kind.
+  ASSERT_TRUE(TabTo(editor, f5::IDC_EDIT1));
+  Press(VK_TAB, VK_SHIFT);
+  EXPECT_TRUE(WaitFor([&] { return FocusedId(editor) == f5::IDC_RADIOBUTTON2; }));
+
+  // 29 February 2028, typed field by field: the year first, so that the day exists.
+  // Wine's picker selects none of its fields when it gets the focus; the
+  // first Right arrow selects the first one.
+  ASSERT_TRUE(TabTo(editor, f5::IDC_DATETIMEPICKER1));
+  Press(VK_RIGHT);
+  const std::string order = DateFieldOrder();
+  ASSERT_EQ(order.size(), 3u);
+  const std::size_t year = order.find('y');
+  for (std::size_t i = 0; i < year; ++i) Press(VK_RIGHT);
+  Type(L"2028");
+  for (std::size_t i = 0; i < year; ++i) Press(VK_LEFT);
+  for (char field : order) {
+    Type(field == 'y' ? L"2028" : field == 'M' ? L"2" : L"29");
+    Press(VK_RIGHT);
+  }
+  ASSERT_TRUE(TabTo(editor, f5::IDC_DATETIMEPICKER2));
+  Press(VK_RIGHT);
+  Type(L"21");
+  Press(VK_RIGHT);
+  Type(L"45");
+  SYSTEMTIME date = driver.Time(editor, f5::IDC_DATETIMEPICKER1);
+  EXPECT_EQ(date.wYear * 10000 + date.wMonth * 100 + date.wDay, 20280229);
+  const SYSTEMTIME time = driver.Time(editor, f5::IDC_DATETIMEPICKER2);
+  EXPECT_EQ(time.wHour * 100 + time.wMinute, 2145);
+
+  // The action from the list by arrow key; Tab into the argument selects it,
+  // and the typed reminder replaces it.
+  ASSERT_TRUE(TabTo(editor, f5::IDC_COMBOBOX5));
+  Press(VK_DOWN);
+  ASSERT_TRUE(WaitFor([&] { return Text(editor, f5::IDC_COMBOBOX6) == L"下班时间到。"; }));
+  Press(VK_TAB);
+  ASSERT_TRUE(WaitFor([&] { return FocusedId(editor) == f5::IDC_COMBOBOX6; }));
+  EXPECT_TRUE(AllSelected(editor)) << Selection(editor);
+  Type(L"开会了，带上笔记本");
+  EXPECT_EQ(Text(editor, f5::IDC_COMBOBOX6), L"开会了，带上笔记本");
+  SaveScreen(L"editor-by-keyboard.bmp");
+  Press('O', VK_MENU);
+  SYSTEMTIME leapDay = {2028, 2, 2, 29, 0, 0, 0, 0};
+  const std::wstring once = L"一次" + Wide(ShortDate(leapDay)) + L"日21时45分";
+  ASSERT_TRUE(WaitFor([&] { return Dword(ReadStoreValue(L"TaskNum")) == 3; }));
+  EXPECT_EQ(StoreText(L"A3"), once);
+  EXPECT_EQ(StoreText(L"B3"), L"提醒");
+  EXPECT_EQ(StoreText(L"C3"), L"开会了，带上笔记本");
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(editor); }));
+  EXPECT_EQ(driver.Rows(settings).back(), L"3|" + once + L"|提醒|开会了，带上笔记本");
+
+  // Modify the idle task: the first row, reached from the list by Home. The
+  // focus came back to the Add button, where Alt+A had put it.
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == settings; }));
+  EXPECT_TRUE(WaitFor([&] { return FocusedId(settings) == f3::IDC_BUTTON4; }));
+  ASSERT_TRUE(TabTo(settings, f3::IDC_LISTVIEW1));
+  Press(VK_HOME);
+  Press('M', VK_MENU);
+  HWND modify = WaitForVisible(pid, L"TForm5");
+  ASSERT_NE(modify, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return FocusedId(modify) == f5::IDC_RADIOBUTTON1; }));
+  EXPECT_TRUE(Checked(modify, f5::IDC_RADIOBUTTON1));
+  Press(VK_TAB);
+  ASSERT_TRUE(WaitFor([&] { return FocusedId(modify) == f5::IDC_EDIT1; }));
+  EXPECT_TRUE(AllSelected(modify));
+  Type(L"25");
+  Press('O', VK_MENU);
+  ASSERT_TRUE(WaitFor([&] { return StoreText(L"A1") == L"空闲25分钟"; }));
+  EXPECT_EQ(Dword(ReadStoreValue(L"TaskNum")), 3u);
+  EXPECT_TRUE(WaitFor([&] { return driver.Rows(settings).back() == L"1|空闲25分钟|提醒|该休息一下了。"; }));
+
+  // Delete the daily task, now the first row.
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == settings; }));
+  ASSERT_TRUE(TabTo(settings, f3::IDC_LISTVIEW1));
+  Press(VK_END);
+  Press(VK_HOME);
+  Press('D', VK_MENU);
+  ASSERT_TRUE(WaitFor([&] { return Dword(ReadStoreValue(L"TaskNum")) == 2; }));
+  EXPECT_EQ(StoreText(L"A2"), once);
+  EXPECT_EQ(StoreText(L"A1"), L"空闲25分钟");
+  EXPECT_FALSE(ReadStoreValue(L"A3").present);
+  EXPECT_TRUE(WaitFor([&] {
+    return driver.Rows(settings) ==
+           std::vector<std::wstring>{L"2|" + once + L"|提醒|开会了，带上笔记本", L"1|空闲25分钟|提醒|该休息一下了。"};
+  }));
+
+  // Esc is Cancel in both windows, and nothing more is stored.
+  Press('A', VK_MENU);
+  HWND cancelled = WaitForVisible(pid, L"TForm5");
+  ASSERT_NE(cancelled, nullptr);
+  Press(VK_ESCAPE);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(cancelled); }));
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == settings; }));
+  Press(VK_ESCAPE);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(settings); }));
+  EXPECT_EQ(Dword(ReadStoreValue(L"TaskNum")), 2u);
+  EXPECT_TRUE(VisibleWindows(pid, L"#32770").empty());  // no message box on the way
+
+  // Opened again, the closed dialog and editors are gone.
+  HWND again = openSettings();
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(WindowsOf(pid, L"TForm3").ofClass.size(), 1u);
+  EXPECT_EQ(driver.Rows(again).size(), 2u);
+  Press(VK_ESCAPE);
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.ExitCode(10000), 0u);
 }

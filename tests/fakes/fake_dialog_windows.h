@@ -11,7 +11,8 @@ namespace velmaro {
 
 class FakeDialogView : public DialogView {
  public:
-  explicit FakeDialogView(WindowHandle handle) : handle_(handle) {}
+  FakeDialogView(WindowHandle handle, int& released) : handle_(handle), released_(released) {}
+  ~FakeDialogView() override { ++released_; }
   WindowHandle Handle() override { return handle_; }
   void Refresh() override { ++refreshes; }
   void RefreshList() override { ++listRefreshes; }
@@ -21,6 +22,7 @@ class FakeDialogView : public DialogView {
 
  private:
   WindowHandle handle_;
+  int& released_;
 };
 
 class FakeDialogWindows : public DialogWindows {
@@ -31,14 +33,15 @@ class FakeDialogWindows : public DialogWindows {
   }
   std::unique_ptr<DialogView> CreateEditorWindow(TaskEditor&) override { return Make(editorViews); }
 
-  // Owned by the core; valid while its Dialogs lives.
+  // Owned by the core; valid until the core releases them.
   std::vector<FakeDialogView*> settingsViews;
   std::vector<SettingsDialog*> settingsModels;
   std::vector<FakeDialogView*> editorViews;
+  int released = 0;  // views the core has destroyed
 
  private:
   std::unique_ptr<DialogView> Make(std::vector<FakeDialogView*>& made) {
-    auto view = std::make_unique<FakeDialogView>(nextHandle_++);
+    auto view = std::make_unique<FakeDialogView>(nextHandle_++, released);
     made.push_back(view.get());
     return view;
   }

@@ -12,13 +12,15 @@ namespace velmaro {
 
 class FakeFileDialog : public FileDialogService {
  public:
-  std::optional<std::string> OpenFile(WindowHandle owner, const OpenFileRequest& request) override {
+  std::optional<ChosenFile> OpenFile(WindowHandle owner, const OpenFileRequest& request) override {
     owners.push_back(owner);
     requests.push_back(request);
-    return answer;
+    if (!answer) return std::nullopt;
+    return ChosenFile{*answer, !unstorable};
   }
 
   std::optional<std::string> answer;  // nothing: the user cancels
+  bool unstorable = false;            // the answer has no code page 936 form
   std::vector<WindowHandle> owners;
   std::vector<OpenFileRequest> requests;
 };

@@ -106,14 +106,34 @@ class DialogsTest : public ::testing::Test {
   }
 };
 
-TEST_F(DialogsTest, OkWithoutAKindOrWithoutIdleMinutesStoresNothing) {
+TEST_F(DialogsTest, OkRefusesWhatTheStoreOrTheTickCouldNotTake) {
   struct Case {
     std::function<void(TaskEditor&)> arrange;
-    const char* message;
+    std::string message;
   };
+  const std::string unstorable = kUnstorableText;
   const Case cases[] = {
       {[](TaskEditor&) {}, "请选择时间"},
       {[](TaskEditor& e) { e.checked = TriggerKind::Idle; }, "请输入空闲分钟数"},
+      // 11 digits once stored 空闲99999999999分钟, which failed at every tick.
+      {[](TaskEditor& e) { e.checked = TriggerKind::Idle; e.Edit1 = "99999999999"; },
+       "空闲分钟数应是0到2147483647之间的整数"},
+      {[](TaskEditor& e) { e.checked = TriggerKind::Idle; e.Edit1 = "2147483648"; },
+       "空闲分钟数应是0到2147483647之间的整数"},
+      {[](TaskEditor& e) { e.checked = TriggerKind::Boot; e.Edit4 = "4294967296"; },
+       "开机分钟数应是0到2147483647之间的整数"},
+      // A text with no code page 936 form, named by the label it stands under.
+      {[](TaskEditor& e) {
+         e.checked = TriggerKind::Daily;
+         e.ComboBox5 = "提醒";
+         e.ComboBox5Change();
+         e.unstorable = {&TaskEditor::ComboBox6};
+       },
+       "“提醒语”" + unstorable},
+      {[](TaskEditor& e) { e.checked = TriggerKind::Daily; e.unstorable = {&TaskEditor::ComboBox5}; },
+       "“任务类型”" + unstorable},
+      {[](TaskEditor& e) { e.checked = TriggerKind::Weekly; e.unstorable = {&TaskEditor::ComboBox1}; },
+       "“星期”" + unstorable},
   };
   SettingsDialog& dialog = Open();
   for (const Case& c : cases) {
@@ -130,6 +150,47 @@ TEST_F(DialogsTest, OkWithoutAKindOrWithoutIdleMinutesStoresNothing) {
   }
   EXPECT_TRUE(registry.journal.empty());
   EXPECT_TRUE(dialog.rows.empty());
+
+  // What is only refused where it would be stored: the top of 32 bits, and
+  // a weekday field that the daily kind does not store.
+  dialog.Button4Click();
+  TaskEditor& fits = *dialogs.Form5();
+  fits.checked = TriggerKind::Idle;
+  fits.Edit1 = "02147483647";
+  fits.Button2Click();
+  EXPECT_EQ(Stored("A1"), "空闲02147483647分钟");
+  dialog.Button4Click();
+  TaskEditor& daily = *dialogs.Form5();
+  daily.checked = TriggerKind::Daily;
+  daily.unstorable = {&TaskEditor::ComboBox1};
+  daily.Button2Click();
+  EXPECT_EQ(Stored("A2"), "每天0时0分");
+}
+
+TEST_F(DialogsTest, ABrowsedPathWithNoStorableFormIsRefused) {
+  SettingsDialog& dialog = Open();
+  dialog.Edit8 = "C:\\a.wav";
+  files.answer = "C:\\?.wav";
+  files.unstorable = true;
+  dialog.Button3Click();
+  EXPECT_EQ(dialog.Edit8, "C:\\a.wav");
+  dialog.Button4Click();
+  TaskEditor& editor = *dialogs.Form5();
+  editor.ComboBox6 = "kept";
+  editor.Button1Click();
+  EXPECT_EQ(editor.ComboBox6, "kept");
+  ASSERT_EQ(shell.boxes.size(), 2u);
+  for (const auto& box : shell.boxes) {
+    EXPECT_EQ(box.text, kUnstorablePath);
+    EXPECT_EQ(box.flags, kInfoBox);
+  }
+
+  // A typed sound path that has none: nothing of the options is saved.
+  dialog.unstorable = {&SettingsDialog::Edit8};
+  dialog.Button1Click();
+  EXPECT_EQ(shell.boxes.back().text, std::string("“关机前声音提示”") + kUnstorableText);
+  EXPECT_TRUE(registry.journal.empty());
+  EXPECT_TRUE(dialog.visible);
 }
 
 TEST_F(DialogsTest, OkComposesTheTriggerTextOfTheCheckedKind) {
@@ -170,14 +231,12 @@ TEST_F(DialogsTest, OkComposesTheTriggerTextOfTheCheckedKind) {
     EXPECT_FALSE(editor.visible);
   }
   // The boot fields left empty show the "0" that was stored.
-  TaskEditor& boot = *dialogs.Form5();
   dialog.Button4Click();
   TaskEditor& empty = *dialogs.Form5();
   empty.checked = TriggerKind::Boot;
   empty.Button2Click();
   EXPECT_EQ(empty.Edit3, "0");
   EXPECT_EQ(empty.Edit4, "0");
-  EXPECT_NE(&boot, &empty);
 }
 
 TEST_F(DialogsTest, AddingWithTaskNumThreeWritesSlotFourAndListsIt) {
@@ -328,6 +387,40 @@ TEST_F(DialogsTest, RowsOfAnOlderSettingsDialogFollowADeletion) {
   EXPECT_EQ(StoredDword("TaskNum"), 1u);
 }
 
+TEST_F(DialogsTest, EveryOpenListFollowsANewTaskAndClosedDialogsGo) {
+  PutTasks(1);
+  SettingsDialog& older = Open();
+  dialogs.OpenSettings();
+  dialogs.Form3()->Close();  // the newer one, closed before the older one adds
+  older.Button4Click();
+  TaskEditor& added = *dialogs.Form5();
+  dialogs.OpenSettings();
+  SettingsDialog& third = *dialogs.Form3();
+  added.checked = TriggerKind::Daily;
+  added.Button2Click();
+  EXPECT_EQ(Rows(older), (std::vector<std::string>{"1|每天1时0分|a1", "2|每天0时0分|"}));
+  EXPECT_EQ(Rows(third), Rows(older));
+  EXPECT_EQ(windows.released, 1);  // the closed one, as the third opened
+
+  TaskEditor& modify = Modify(third, "1");
+  modify.ComboBox5 = "m";
+  modify.Button2Click();
+  EXPECT_EQ(Rows(older), (std::vector<std::string>{"2|每天0时0分|", "1|每天1时0分|m"}));
+  EXPECT_EQ(Rows(third), Rows(older));
+
+  // Closed dialogs and editors go as the next of their kind opens; the open
+  // ones stay, and the last closed one waits for the next opening.
+  const int before = windows.released;
+  for (int i = 0; i < 7; ++i) {
+    dialogs.OpenSettings();
+    dialogs.Form3()->Button4Click();
+    dialogs.Form5()->Button3Click();
+    dialogs.Form3()->Button2Click();
+  }
+  // Six dialogs and six editors of the loop, and the editor Modify used.
+  EXPECT_EQ(windows.released - before, 6 + 6 + 1);
+}
+
 TEST_F(DialogsTest, ModifyAndDeleteWithoutARowSayWhatIsMissing) {
   PutTasks(1);
   SettingsDialog& dialog = Open();
@@ -413,9 +506,19 @@ TEST_F(DialogsTest, ModifyOfAnUnknownOrBrokenTriggerText) {
     EXPECT_EQ(Boundary([&] { dialog.Button5Click(); }), c.failure);
     TaskEditor& editor = *dialogs.Form5();
     EXPECT_TRUE(editor.visible);
-    EXPECT_FALSE(editor.Target());  // stays an editor that adds
+    // The trigger fields are left for the user to fill, not half filled.
+    EXPECT_FALSE(editor.checked);
+    EXPECT_EQ(editor.DateTimePicker3, TimeOfDay{});
   }
-  EXPECT_EQ(dialogs.Form5()->ComboBox5, "提醒");  // filled as far as it got
+  // The repair rewrites the broken slot rather than adding a copy of it.
+  TaskEditor& repair = *dialogs.Form5();
+  EXPECT_EQ(repair.ComboBox5, "提醒");
+  repair.checked = TriggerKind::Daily;
+  repair.DateTimePicker3 = {7, 30, 0};
+  repair.Button2Click();
+  EXPECT_EQ(Stored("A3"), "每天7时30分");
+  EXPECT_EQ(StoredDword("TaskNum"), 3u);
+  EXPECT_EQ(Rows(dialog).back(), "3|每天7时30分|提醒");
 }
 
 TEST_F(DialogsTest, CountdownLengthIsShownInMinutes) {

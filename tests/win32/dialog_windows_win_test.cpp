@@ -13,6 +13,7 @@
 #include "dialogs/control_ids.h"
 #include "dialogs/dialogs.h"
 #include "platform/controls_win.h"
+#include "platform/text_win.h"
 #include "tests/fakes/fake_autostart.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_file_dialog.h"
@@ -93,14 +94,34 @@ TEST_F(DialogWindowsTest, FieldsTakeOnlyWhatTheirFilterLetsThroughTypedOrPasted)
   for (const Case& c : cases) {
     HWND edit = GetDlgItem(c.window, c.id);
     SetWindowTextW(edit, L"");
-    for (wchar_t typed : {L'a', L'7', L'\x16'}) SendMessageW(edit, WM_CHAR, typed, 0);  // Ctrl+V typed is dropped
+    for (wchar_t typed : {L'a', L'7'}) SendMessageW(edit, WM_CHAR, typed, 0);
     SendMessageW(edit, WM_CHAR, L'.', 0);  // the countdown field's only
     SendMessageW(edit, WM_CHAR, 8, 0);    // backspace: "7" or "7." loses its last character
     SendMessageW(edit, WM_CHAR, L'7', 0);
     PutClipboard(c.pasted);
-    SendMessageW(edit, WM_PASTE, 0, 0);
+    SendMessageW(edit, WM_CHAR, 0x16, 0);  // Ctrl+V, filtered as the paste command is
     EXPECT_EQ(Text(c.window, c.id), c.shown) << c.id;
   }
+  // Ctrl+A, then Ctrl+X and Ctrl+V: the text goes to the clipboard and back.
+  HWND minutes = GetDlgItem(editor, form5::IDC_EDIT1);
+  SetFocus(minutes);
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  MSG selectAll = {minutes, WM_KEYDOWN, 'A', 0, 0, {0, 0}};
+  EXPECT_TRUE(HandleDialogKeys(selectAll));
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+  SendMessageW(minutes, WM_CHAR, 0x18, 0);
+  EXPECT_EQ(Text(editor, form5::IDC_EDIT1), L"");
+  SendMessageW(minutes, WM_CHAR, 0x16, 0);
+  SendMessageW(minutes, WM_CHAR, 0x16, 0);
+  EXPECT_EQ(Text(editor, form5::IDC_EDIT1), L"71237123");
+  SendMessageW(minutes, EM_SETSEL, 0, 2);
+  SendMessageW(minutes, WM_CHAR, 0x03, 0);  // Ctrl+C
+  SendMessageW(GetDlgItem(settings, form3::IDC_EDIT5), WM_CHAR, 0x16, 0);
+  EXPECT_EQ(Text(settings, form3::IDC_EDIT5), L"771.571");
   // Choosing an action from the list prepares the argument field at once.
   HWND action = GetDlgItem(editor, form5::IDC_COMBOBOX5);
   SendMessageW(action, CB_SETCURSEL, 0, 0);
@@ -164,6 +185,46 @@ TEST_F(DialogWindowsTest, ModifyShowsTheStoredTaskInTheEditorsControls) {
   wchar_t cell[64] = {};
   ListView_GetItemText(list, 0, 1, cell, 64);
   EXPECT_STREQ(cell, L"每周0日22时5分");
+}
+
+TEST_F(DialogWindowsTest, TextWithNoCodePage936FormIsRefusedAndKeptAsTyped) {
+  SendDlgItemMessageW(settings, form3::IDC_BUTTON4, BM_CLICK, 0, 0);
+  HWND editor = Editor();
+  SendDlgItemMessageW(editor, form5::IDC_RADIOBUTTON3, BM_CLICK, 0, 0);
+  const std::wstring reminder = L"会议\U0001F600 \uD55C";  // an emoji and a Hangul syllable: GBK has neither
+  SetDlgItemTextW(editor, form5::IDC_COMBOBOX6, reminder.c_str());
+  SendDlgItemMessageW(editor, form5::IDC_BUTTON2, BM_CLICK, 0, 0);
+  ASSERT_EQ(shell.boxes.size(), 1u);
+  EXPECT_EQ(shell.boxes[0].text, std::string("“提醒语”") + kUnstorableText);
+  EXPECT_TRUE(IsWindowVisible(editor));
+  EXPECT_EQ(Text(editor, form5::IDC_COMBOBOX6), reminder);
+  EXPECT_EQ(copies.LastTaskNum, 1);
+
+  // A sound path that names no file has no short form to fall back on.
+  SetDlgItemTextW(settings, form3::IDC_EDIT8, L"C:\\\uD55C\uAE00.wav");
+  SendDlgItemMessageW(settings, form3::IDC_BUTTON1, BM_CLICK, 0, 0);
+  ASSERT_EQ(shell.boxes.size(), 2u);
+  EXPECT_EQ(shell.boxes[1].text, std::string("“关机前声音提示”") + kUnstorableText);
+  EXPECT_TRUE(IsWindowVisible(settings));
+
+  // One that names a file is stored in its short form, which has only ASCII.
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  const std::wstring path = std::wstring(folder) + L"\uD55C\uAE00 sound file.wav";
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
+  wchar_t shortPath[MAX_PATH] = {};
+  const DWORD shortLength = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
+  SetDlgItemTextW(settings, form3::IDC_EDIT8, path.c_str());
+  SendDlgItemMessageW(settings, form3::IDC_BUTTON1, BM_CLICK, 0, 0);
+  if (shortLength > 0 && std::wstring(shortPath) != path) {
+    EXPECT_EQ(shell.boxes.size(), 2u);
+    EXPECT_EQ(copies.SoundPath, FromWide(shortPath));
+  } else {
+    EXPECT_EQ(shell.boxes.size(), 3u);  // a volume without short names
+  }
+  DeleteFileW(path.c_str());
 }
 
 }  // namespace
