@@ -213,6 +213,7 @@ void SettingsDialog::Button6Click() {
 }
 
 void SettingsDialog::Close() {
+  if (!visible) return;  // each dialog resumes the evaluation it stopped, once
   visible = false;
   dialogs_.link.ResumeEvaluation();
 }
