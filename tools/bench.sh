@@ -17,6 +17,7 @@ done
 export WINEPREFIX=$root/build/wine/bench
 "$root/tools/wine-prefix.sh"
 source "$root/tools/wine-env.sh"
+"$root/tools/wine-build.sh"
 
 cd "$VELMARO_WINE_BUILD"  # the 64-bit test build where the kernel runs no 32-bit programs
 # Wine starts its own services with the first program of a prefix; let them

@@ -7,7 +7,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=$root/build/wine/run
 "$root/tools/wine-prefix.sh"
 source "$root/tools/wine-env.sh"
-exe=$root/build/windows/Velmaro.exe
+"$root/tools/wine-build.sh"
+exe=$VELMARO_WINE_BUILD/Velmaro.exe
 
 source "$root/tools/xvfb.sh"
 if has_display; then

@@ -12,7 +12,8 @@ export WINEPREFIX=$root/build/wine/soak
 source "$root/tools/wine-env.sh"
 source "$root/tools/xvfb.sh"
 has_display || start_xvfb
-cd "$root/build/windows"
+"$root/tools/wine-build.sh"
+cd "$VELMARO_WINE_BUILD"
 
 rss() {  # resident and private memory of the program's Linux process, in KB
   local pid

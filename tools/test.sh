@@ -42,8 +42,7 @@ stage native bash -c 'cd build/native && ctest --output-on-failure -j2'
 source tools/wine-env.sh
 if [ "$VELMARO_WINE_ARCH" = win64 ]; then
   echo "== this machine cannot run 32-bit programs: the Wine tests run the same sources built for 64-bit Windows"
-  stage windows64 bash -c 'cmake -S . -B build/windows64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-Release} >/dev/null && cmake --build build/windows64 -j"$(nproc)"'
+  stage windows64 tools/wine-build.sh
 fi
 stage wine tools/with-display.sh bash -c 'tools/wine-prefix.sh && cd "$VELMARO_WINE_BUILD" && ctest --output-on-failure'
 stage e2e tools/with-display.sh tools/test-e2e.sh
