@@ -15,10 +15,12 @@ std::string JunkCleanupCommandLine(const std::string& interpreterPath, const std
   // With more than two quotation marks after /c, the command interpreter
   // drops the first and the last one; the outer pair is there to be dropped.
   // /d keeps the registry's AutoRun commands from running first (their output
-  // would land in the log), and /v:off keeps a "!" in either path from being
-  // taken for a variable where the registry switches delayed expansion on.
-  return "\"" + interpreterPath + "\" /d /v:off /c \"\"" + programDirectory + "QLLJ.bat\" > \"" + logPath +
-         "\"\"";
+  // would land in the log), /v:off keeps a "!" in either path from being
+  // taken for a variable where the registry switches delayed expansion on,
+  // and /u makes the interpreter write UTF-16, which holds every file name;
+  // it appends to the log that RunJunkCleanup started with a byte-order mark.
+  return "\"" + interpreterPath + "\" /d /u /v:off /c \"\"" + programDirectory + "QLLJ.bat\" >> \"" +
+         logPath + "\"\"";
 }
 
 void RunJunkCleanup(std::int32_t showLog, WindowHandle owner, ClockService& clock, SessionService& session,
@@ -29,6 +31,8 @@ void RunJunkCleanup(std::int32_t showLog, WindowHandle owner, ClockService& cloc
   const std::string directory = DirectoryPart(session.ExecutablePath());
   const std::string logPath = directory + JunkCleanupLogName(clock.LocalTime());
   const std::string commandLine = JunkCleanupCommandLine(processes.CommandInterpreterPath(), directory, logPath);
+  // Where the log cannot be written, the batch's redirection fails as well.
+  processes.StartUnicodeText(logPath);
   // A batch that outlasted the wait is still writing its log.
   if (processes.RunHidden(commandLine, kJunkCleanupWaitMs) != RunOutcome::Finished) return;
   if (showLog != 0) shell.Execute(owner, "open", logPath, "", "", kSwShowNormal);

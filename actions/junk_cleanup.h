@@ -21,12 +21,14 @@ constexpr std::uint32_t kJunkCleanupWaitMs = 10 * 60 * 1000;
 std::string JunkCleanupLogName(const ClockSnapshot& now);
 
 // Runs "QLLJ.bat" in `programDirectory` (ending with "\") through the command
-// interpreter at `interpreterPath` with its output redirected into `logPath`;
-// every path quoted, no AutoRun commands, delayed expansion off.
+// interpreter at `interpreterPath` with its output appended to `logPath` as
+// UTF-16 text; every path quoted, no AutoRun commands, delayed expansion off.
 std::string JunkCleanupCommandLine(const std::string& interpreterPath, const std::string& programDirectory,
                                    const std::string& logPath);
 
-// Runs the batch and returns when it has ended; a non-zero `showLog` then
+// Starts the log as UTF-16 text, so that every file name the batch writes is
+// kept as the system spells it, also names outside code page 936; then runs
+// the batch and returns when it has ended; a non-zero `showLog` then
 // opens the log through the shell with `owner`. A batch still running after
 // kJunkCleanupWaitMs is left to finish: its log is not opened, and no further
 // cleanup starts while it runs. Nothing is reported, not even a batch that

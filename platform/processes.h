@@ -50,6 +50,10 @@ class ProcessService {
   virtual RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) = 0;
   // Whether the last process that RunHidden stopped waiting for still runs.
   virtual bool HiddenRunStillRunning() = 0;
+  // Creates `path` (or empties it) as UTF-16 text: only its byte-order mark,
+  // so that a program appending UTF-16 output to it writes a text that any
+  // editor reads. False when the file cannot be written.
+  virtual bool StartUnicodeText(const std::string& path) = 0;
 
   // Every top-level window, in the system's order.
   virtual std::vector<WindowFacts> TopLevelWindows() = 0;

@@ -121,6 +121,17 @@ class SystemProcesses : public ProcessService {
     return RunOutcome::StillRunning;
   }
 
+  bool StartUnicodeText(const std::string& path) override {
+    HANDLE file = CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    static const unsigned char kByteOrderMark[] = {0xFF, 0xFE};
+    DWORD written = 0;
+    const BOOL ok = WriteFile(file, kByteOrderMark, sizeof kByteOrderMark, &written, nullptr);
+    CloseHandle(file);
+    return ok && written == sizeof kByteOrderMark;
+  }
+
   bool HiddenRunStillRunning() override {
     if (!stillRunning_) return false;
     if (WaitForSingleObject(stillRunning_, 0) == WAIT_TIMEOUT) return true;

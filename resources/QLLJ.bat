@@ -4,28 +4,41 @@ rem Velmaro ÏµÍ³À¬»øÇåÀí
 rem Ö»ÇåÀíÁÙÊ±ÎÄ¼þ¼ÐºÍÍøÒ³»º´æ£¬´Ó²»ÅöÎÄµµºÍ³ÌÐò£¬Ò²´Ó²»Åö±¾³ÌÐòËùÔÚµÄÎÄ¼þ¼Ð
 rem ¼°ÆäÖÐµÄÈÎºÎ¶«Î÷£»ÕýÔÚÊ¹ÓÃ¡¢¾Ü¾ø·ÃÎÊµÄÎÄ¼þÁôÔÚÔ­´¦£¬²¢ÔÚÈÕÖ¾ÀïÐ´Ã÷Ô­Òò¡£
 rem ÎÞÈËÖµÊØÔËÐÐ£º²»ÔÝÍ££¬²»ÌáÎÊ¡£±ê×¼Êä³ö¾ÍÊÇÇåÀíÈÕÖ¾£ºÉ¾³ý¡¢Ìø¹ýµÄÃ¿Ò»Ïî¸÷Ð´
-rem Ò»ÐÐ£¬×îºóÐ´»ã×Ü¡£
+rem Ò»ÐÐ£¬×îºóÐ´»ã×Ü£¬»ã×ÜÀïµÄÊýÄ¿¾ÍÊÇÉÏÃæ¸÷ÐÐµÄÐÐÊý¡£
 rem
 rem ÉÏÃæÄÇÐÐ SETLOCAL ÈÃÃüÁîÀ©Õ¹Ò»¶¨´ò¿ª¡¢ÑÓ³ÙÀ©Õ¹Ò»¶¨¹Ø±Õ£¬×¢²á±íÀïÔõÃ´ÉèÖÃ¶¼
 rem Ò»Ñù£»ÑÓ³ÙÀ©Õ¹´ÓÍ·µ½Î²²»ÓÃ¡£Â·¾¶ºÍÃû×Ö¾­ÓÉ FOR ±äÁ¿Ê¹ÓÃ£¬»òÕß·ÅÔÚ±äÁ¿Àï¡¢ÓÃ
 rem ÒýºÅÀ¨ÆðÀ´Ê¹ÓÃ£¬´Ó²»Ð´ÔÚ CALL µÄ²ÎÊýÀï£¨CALL »á°ÑÆäÖÐµÄ %% ÔÙÕ¹¿ªÒ»´Î£©£ºÒ»
 rem ¸öÖµÖ»Õ¹¿ªÒ»´Î£¬Õ¹¿ªµÄ½á¹û²»»áÔÙ±»½âÊÍ£¬ËùÒÔÃû×ÖÀïµÄ %%¡¢^¡¢^&¡¢! ºÍÀ¨ºÅ¶¼Ô­
-rem Ñù±£Áô¡£Ãû×ÖÇåµ¥ºÍ³ö´íÔ­ÒòÐ´ÔÚ±¾³ÌÐòÎÄ¼þ¼ÐÀïµÄÁÙÊ±ÎÄ¼þÖÐ£¬½áÊøÊ±É¾³ý¡£
+rem Ñù±£Áô¡£
+rem
+rem Ãû×ÖÒ»ÂÉ±£³ÖÏµÍ³ÀïµÄÔ­Ñù£¬²»¾­¹ýÈÎºÎ´úÂëÒ³£º
+rem - ±¾³ÌÐòÓÃ cmd /u ÔËÐÐÕâ¸öÅú´¦Àí£¬ÈÕÖ¾ÊÇ UTF-16 ÎÄ±¾£¬º«ÎÄ¡¢±íÇé·ûºÅÖ®Àà
+rem   ´úÂëÒ³ 936 Ð´²»³öµÄÃû×ÖÒ²ÕÕÔ­ÑùÐ´½øÈÕÖ¾¡£
+rem - ÎÄ¼þºÍÎÄ¼þ¼ÐÓÉ FOR µÄÍ¨Åä·ûÁÐ³ö£¬FOR ½»¸øÅú´¦ÀíµÄ¾ÍÊÇÏµÍ³ÀïµÄÃû×Ö¡£°ÑÃû×Ö
+rem   Ð´½øÎÄ¼þÔÙÓÃ FOR /F ¶Á»ØÀ´£¬¾ÍÒª¾­¹ý¿ØÖÆÌ¨´úÂëÒ³£¬Ð´²»³öµÄ×Ö·û»á±äµô¡£
+rem - FOR ²»ÁÐ³öÒþ²ØºÍÏµÍ³ÎÄ¼þ¡£ËüÃÇµÄÃû×ÖÖ»ÄÜ´Ó DIR µÄÇåµ¥Àï¶Á£¨¾­¹ý´úÂëÒ³£¬
+rem   Ð´²»³öµÄ×Ö·û±ä³É ?£©£¬¼û :HiddenItems¡£
+rem - ÈÕÖ¾ÀïµÄ¡°ÒÑÉ¾³ý¡±Ö»ÔÚÈ·ÈÏÄÇÒ»ÏîÒÑ¾­²»ÔÚÖ®ºó²ÅÐ´£»»¹ÔÚ£¬¾ÍÐ´¡°Î´É¾³ý¡±ºÍ
+rem   ÏµÍ³¸øµÄÔ­Òò¡£
+rem Ãû×ÖÇåµ¥ºÍ³ö´íÔ­ÒòÐ´ÔÚ±¾³ÌÐòÎÄ¼þ¼ÐÀïµÄÁÙÊ±ÎÄ¼þÖÐ£¬½áÊøÊ±É¾³ý¡£
 rem
 rem ±¾³ÌÐòÒÔ¹ÜÀíÔ±Éí·ÝÔËÐÐ£¬¶øµçÄÔÉÏ»¹ÓÐ±ê×¼ÓÃ»§¡£±ê×¼ÓÃ»§¿ÉÒÔÔÚ¹«ÓÃµÄÁÙÊ±ÎÄ¼þ
 rem ¼Ð£¨ÀýÈç %%SystemRoot%%\Temp£©Àï½¨ÎÄ¼þ¼Ð£¬²¢ËæÊ±°Ñ×Ô¼ºµÄÎÄ¼þ¼Ð»»³ÉÖ¸Ïò±ð´¦
 rem µÄÄ¿Â¼Áª½Ó»ò·ûºÅÁ´½Ó£ºÏÈ¼ì²é¡¢ÔÙ½øÈë£¬ÖÐ¼ä×ÜÓÐ¿Õµµ¡£ËùÒÔÔÚ±ðÈËÒ²ÄÜÐ´ÈëµÄÎÄ
 rem ¼þ¼ÐÀï£¬Ö»ÓÃÒ»²½Íê³É¡¢²»¾­¹ýÈÎºÎ×ÓÎÄ¼þ¼ÐµÄÃüÁî£º
-rem - DEL Ö»ÓÃ´øÍ¨Åä·ûµÄÃû×Ö£¨Ãû×ÖºóÃæ¼Ó *£©É¾³ýÕâÒ»²ãµÄÎÄ¼þ¡£Í¨Åä·ûÆ¥Åäµ½µÄÎÄ¼þ
-rem   ¼Ð£¬°üÀ¨Ä¿Â¼Áª½ÓºÍ·ûºÅÁ´½Ó£¬DEL Ò»ÂÉ²»Åö£»Æ¥Åäµ½µÄÎÄ¼þÈôÔÚ²é¿´Ö®ºó±»»»³ÉÁË
-rem   Á´½Ó£¬DEL£¨¼´ DeleteFile£©É¾µôµÄÊÇÁ´½Ó±¾Éí£¬²»ÊÇËüÖ¸ÏòµÄÎÄ¼þ¡£Ãû×Ö²»´øÍ¨Åä·û
-rem   Ê±£¬ÈôÒÑ±»»»³ÉÎÄ¼þ¼Ð£¬DEL »áÉ¾µôÄÇ¸öÎÄ¼þ¼ÐÀïµÄÈ«²¿ÎÄ¼þ£¬ËùÒÔÃû×Ö´Ó²»Ô­Ñù½»
-rem   ¸ø DEL¡£
+rem - DEL Ö»ÓÃ´øÍ¨Åä·ûµÄÃû×ÖÉ¾³ýÕâÒ»²ãµÄÎÄ¼þ¡£Í¨Åä·ûÆ¥Åäµ½µÄÎÄ¼þ¼Ð£¬°üÀ¨Ä¿Â¼Áª
+rem   ½ÓºÍ·ûºÅÁ´½Ó£¬DEL Ò»ÂÉ²»Åö£»Æ¥Åäµ½µÄÎÄ¼þÈôÔÚ²é¿´Ö®ºó±»»»³ÉÁËÁ´½Ó£¬DEL£¨¼´
+rem   DeleteFile£©É¾µôµÄÊÇÁ´½Ó±¾Éí£¬²»ÊÇËüÖ¸ÏòµÄÎÄ¼þ¡£Ãû×Ö²»´øÍ¨Åä·ûÊ±£¬ÈôÒÑ±»»»
+rem   ³ÉÎÄ¼þ¼Ð£¬DEL »áÉ¾µôÄÇ¸öÎÄ¼þ¼ÐÀïµÄÈ«²¿ÎÄ¼þ£¬ËùÒÔÃû×Ö´Ó²»Ô­Ñù½»¸ø DEL¡£Í¨Åä
+rem   ·ûÖ»Æ¥ÅäÕâÒ»¸öÎÄ¼þÊ±²ÅÉ¾£¬²»»áË³´øÉ¾µô±ðµÄÎÄ¼þ¶ø²»¼ÇÈÕÖ¾¡£
 rem - RD ²»´ø /S£¬Ö»É¾³ý¿ÕÎÄ¼þ¼Ð£»ÎÄ¼þ¼ÐÈôÔÚ²é¿´Ö®ºó±»»»³ÉÁËÄ¿Â¼Áª½Ó»ò·ûºÅÁ´½Ó£¬
 rem   RD£¨¼´ RemoveDirectory£©É¾µôµÄÊÇÁ´½Ó±¾Éí£¬´Ó²»ÅöËüÖ¸ÏòµÄÄÚÈÝ¡£
 rem   XP ºÍÒÔºóµÄ Windows ¶¼ÊÇÈç´Ë¡£
 rem - ²»ÓÃ RD /S¡¢DEL /S¡¢DIR /S ºÍ FOR /R£ºËüÃÇ×Ô¼º½øÈë×ÓÎÄ¼þ¼Ð£¬¶ÔÆäÖÐÁ´½ÓµÄ´¦Àí
 rem   ¸÷¸ö Windows °æ±¾²»Ò»¡£
+rem - Íâ²¿ÃüÁî£¨cmd.exe¡¢attrib.exe£©Ö»ÓÃÏµÍ³ÎÄ¼þ¼ÐÀïµÄÍêÕûÂ·¾¶£¬µ±Ç°ÎÄ¼þ¼ÐÀï·Å
+rem   µÄÍ¬Ãû³ÌÐò²»»á±»ÔËÐÐ¡£
 rem Ö»ÓÐ±¾ÓÃ»§ºÍ¹ÜÀíÔ±ÄÜÐ´ÈëµÄÎÄ¼þ¼Ð£¨ÓÃ»§ÅäÖÃÎÄ¼þ¼ÐÀïµÄÁÙÊ±ÎÄ¼þ¼ÐºÍÍøÒ³»º´æ£©
 rem Àï£¬Ã»ÓÐ±ðÈËÄÜÌæ»»ÆäÖÐµÄÎÄ¼þ¼Ð£¬²ÅÖð²ã½øÈëÇåÀí£»½øÈëÇ°ºó¶¼²é¿´ÊÇ²»ÊÇÁ´½Ó£¬
 rem ÊÇÁ´½Ó¾Í²»½øÈë¡£
@@ -40,6 +53,15 @@ for %%Q in ("%~dp0.") do set "programFolder=%%~fQ"
 for %%Q in ("%~dp0.") do set "programFolderShort=%%~fsQ"
 set "scratch=%~dp0"
 set "reasonFile=%~dp0QLLJ.reason.tmp"
+set "cmdExe="
+set "attribExe="
+if defined SystemRoot if exist "%SystemRoot%\System32\cmd.exe" set "cmdExe=%SystemRoot%\System32\cmd.exe"
+if defined SystemRoot if exist "%SystemRoot%\System32\attrib.exe" set "attribExe=%SystemRoot%\System32\attrib.exe"
+rem ±¾³ÌÐò·ÅÔÚ´ÅÅÌµÄ¸ùÄ¿Â¼£¨ÀýÈç±ãÐ¯°æÖ±½Ó½âÑ¹µ½ D:\£©Ê±£¬Õâ¸ö´ÅÅÌÉÏµÄÃ¿¸öÎÄ¼þ¼Ð
+rem ¶¼ÔÚ±¾³ÌÐòËùÔÚµÄÎÄ¼þ¼ÐÀïÃæ¡£
+set "programAtRoot="
+if "%programFolder:~-1%"=="\" set "programAtRoot=1"
+set "rootNoted="
 
 set "sayWhat=ÏµÍ³À¬»øÇåÀí¿ªÊ¼£º"
 set "sayPath=%date% %time%"
@@ -63,7 +85,7 @@ if defined LOCALAPPDATA set "candidate=%LOCALAPPDATA%\Microsoft\Windows\INetCach
 call :CleanCacheRoot
 
 rem Í¨Åä·û£ºÕâÐ©Ãû×ÖÈô±»»»³ÉÁËÎÄ¼þ¼Ð£¬DEL Ò²²»»á½øÈ¥¡£
-del /f /q "%~dp0QLLJ.reason.tm?" "%~dp0QLLJ.list*.tm?" >nul 2>nul
+del /f /q "%~dp0QLLJ.reason.tm?" "%~dp0QLLJ.hidden*.tm?" >nul 2>nul
 echo.
 set "sayWhat=ÇåÀíÍê³É£ºÉ¾³ýÎÄ¼þ %removedFiles% ¸ö£¬É¾³ýÎÄ¼þ¼Ð %removedFolders% ¸ö£¬Ìø¹ý %skipped% Ïî¡£"
 call :Say
@@ -85,8 +107,7 @@ if defined tempName goto CleanRoot
 set "sayWhat=Ìø¹ý"
 set "sayPath=%root%"
 set "sayWhy=²»ÊÇÁÙÊ±ÎÄ¼þ¼Ð"
-call :Say
-exit /b 0
+goto SkipRoot
 
 :CleanCacheRoot
 call :Normalize
@@ -114,7 +135,7 @@ for %%R in ("%root%") do set "root=%%~fR"
 for %%R in ("%root%") do set "rootShort=%%~fsR"
 exit /b 0
 
-rem Í¬Ò»¸öÎÄ¼þ¼Ð£¨ÀýÈç TEMP ºÍ TMP ÏàÍ¬£©Ö»ÇåÀíÒ»´Î¡£
+rem Í¬Ò»¸öÎÄ¼þ¼Ð£¨ÀýÈç TEMP ºÍ TMP ÏàÍ¬£©Ö»ÇåÀíÒ»´Î£¬Ò²Ö»Ð´Ò»ÐÐ¡£
 :CleanRoot
 for %%U in ("%done1%" "%done2%" "%done3%" "%done4%" "%done5%" "%done6%") do if /i "%%~U"=="%rootShort%" exit /b 0
 set /a doneCount+=1
@@ -123,12 +144,19 @@ set "sayWhat=Ìø¹ý"
 set "sayPath=%root%"
 for %%R in ("%root%") do set "attributes=%%~aR"
 set "sayWhy=ÊÇÖ¸Ïò±ð´¦µÄÁ´½Ó£¬²»½øÈë"
-if not "%attributes:l=%"=="%attributes%" goto SayAndReturn
+if not "%attributes:l=%"=="%attributes%" goto SkipRoot
 set "walk=%root%"
 set "base=%programFolder%"
 set "sayWhy=ÊÇ±¾³ÌÐòËùÔÚµÄÎÄ¼þ¼Ð»òÆäÖÐµÄÎÄ¼þ¼Ð"
 call :IsWithin
-if not errorlevel 1 goto SayAndReturn
+if errorlevel 1 goto CleanRootEnter
+if not defined programAtRoot goto SkipRoot
+call :NoteProgramAtRoot
+set "sayWhat=Ìø¹ý"
+set "sayPath=%root%"
+set "sayWhy=ÔÚ±¾³ÌÐòËùÔÚµÄ´ÅÅÌÉÏ£¬²»ÇåÀí£¨¼ûÉÏÃæµÄËµÃ÷£©"
+goto SkipRoot
+:CleanRootEnter
 set "mode=shared"
 set "base=%USERPROFILE%"
 set "walk=%root%"
@@ -149,13 +177,25 @@ if /i not "%cd%"=="%here%" popd
 set "sayWhat=Ìø¹ý"
 set "sayPath=%root%"
 set "sayWhy=ÎÞ·¨½øÈë"
-goto SayAndReturn
+goto SkipRoot
 :EnteredRoot
 call :CleanHere
 popd
 exit /b 0
 
-:SayAndReturn
+:SkipRoot
+set /a skipped+=1
+call :Say
+exit /b 0
+
+rem Ö»ËµÒ»´Î£¬ËµÔÚµÚÒ»¸öÒò´ËÌø¹ýµÄÎÄ¼þ¼ÐÇ°Ãæ¡£
+:NoteProgramAtRoot
+if defined rootNoted exit /b 0
+set "rootNoted=1"
+echo.
+set "sayWhat=×¢Òâ£º±¾³ÌÐò·ÅÔÚ´ÅÅÌµÄ¸ùÄ¿Â¼"
+set "sayPath=%programFolder%"
+set "sayWhy=Õâ¸ö´ÅÅÌÉÏµÄÃ¿¸öÎÄ¼þ¼Ð¶¼ËãÔÚ±¾³ÌÐòËùÔÚµÄÎÄ¼þ¼ÐÀï£¬ÎªÁË²»Åö±¾³ÌÐò×Ô¼ºµÄÎÄ¼þ£¬Õâ¸ö´ÅÅÌÉÏµÄÁÙÊ±ÎÄ¼þ¼ÐÒ»ÂÉ²»ÇåÀí¡£°Ñ±¾³ÌÐò·Å½øÒ»¸öµ¥¶ÀµÄÎÄ¼þ¼Ð£¨²»ÊÇ¸ùÄ¿Â¼£©£¬¾ÍÄÜÇåÀíËüÃÇ¡£"
 call :Say
 exit /b 0
 
@@ -180,39 +220,46 @@ if /i "%next%"=="%walkShort%" exit /b 1
 set "walkShort=%next%"
 goto IsWithinShort
 
-rem ÇåÀíµ±Ç°ÎÄ¼þ¼Ð¡£DIR /B °ÑÃû×Ö£¨Òþ²ØµÄÒ²ÔÚÄÚ£©ÏÈÈ«²¿ÁÐ½øÇåµ¥£¬ÔÙÒ»ÏîÒ»Ïî´¦Àí¡£
-rem ÊôÐÔÀïÓÐ l µÄÊÇÁ´½Ó£¨ÖØ½âÎöµã£©£º²»½øÈë£¬Ò²²»É¾³ý¡£
-rem ÎÄ¼þ£ºÃû×ÖºóÃæ¼Ó *£¬DEL ¾Í°´Í¨Åä·û´¦Àí£¬Ö»É¾³ýÕâÒ»²ãµÄÎÄ¼þ£»Ë³´øÆ¥Åäµ½µÄÒÔ
-rem Í¬ÑùÃû×Ö¿ªÍ·µÄÎÄ¼þÒ²ÔÚÇåµ¥Àï£¬ÂÖµ½ËüÊ±ÒÑ¾­É¾µôÁË¡£
+rem ÇåÀíµ±Ç°ÎÄ¼þ¼Ð¡£FOR ÁÐ³öµÄÎÄ¼þºÍÎÄ¼þ¼ÐÔÚ FOR µÄÑ­»·ÌåÀï´¦Àí£¬Ãû×ÖÖ»¾­ÓÉ
+rem FOR ±äÁ¿Ê¹ÓÃ¡£FOR ²»ÁÐ³öÒþ²ØºÍÏµÍ³µÄÏîÄ¿£¬ËùÒÔÏÈÓÉ :HiddenItems È¥µôÄÜ°´Ãû×Ö
+rem ÕÒµ½µÄÄÇÐ©µÄÊôÐÔ£¬ÇåÀíÍêÔÙ°ÑÃ»É¾µôµÄ¸Ä»ØÈ¥¡£
+rem ÎÄ¼þ£ºÖ»ÓÐ±¾ÓÃ»§ºÍ¹ÜÀíÔ±ÄÜÐ´ÈëµÄµØ·½£¬°´Ô­ÃûÉ¾³ý£»±ðÈËÒ²ÄÜÐ´ÈëµÄµØ·½£¬Ãû×Öºó
+rem Ãæ¼Ó *£¬DEL °´Í¨Åä·û´¦Àí£¬Ö»É¾³ýÕâÒ»²ãµÄÎÄ¼þ¡£Í¬Ò»²ãÀïÈôÓÐÒÔÕâ¸öÃû×Ö¿ªÍ·µÄ±ð
+rem µÄÏîÄ¿£¬Í¨Åä·û»áÁ¬ËüÃÇÒ»ÆðÉ¾µô¶ø²»¼ÇÈÕÖ¾£¬Õâ¸öÎÄ¼þ¾ÍÏÈ²»É¾£¨¼ÇÒ»ÐÐ£©£¬±ðµÄÕÕ
+rem ³£´¦Àí¡£
 rem ÎÄ¼þ¼Ð£ºÔÚÖ»ÓÐ±¾ÓÃ»§ºÍ¹ÜÀíÔ±ÄÜÐ´ÈëµÄµØ·½£¬½øÈëºóÔÙ¿´Ò»ÑÛ£¬È·ÊÇÎÄ¼þ¼Ð¶ø²»ÊÇ
 rem Á´½Ó²ÅÇåÀíÀïÃæ£»È»ºóÓÃ RD É¾³ýËü£¬Ö»ÓÐ¿ÕÁË²ÅÉ¾µÃµô¡£
 :CleanHere
 set /a depth+=1
-set "listFile=%scratch%QLLJ.list%depth%.tmp"
-dir /b /a:-d >"%listFile%" 2>nul
-for /f "usebackq eol=/ delims=" %%I in ("%listFile%") do (
+call :HiddenItems unhide
+for %%I in (*) do (
   set "attributes=-%%~aI"
-  call :IsLink
+  call :FileKind
   if defined link (
     set /a skipped+=1
     echo Ìø¹ý %%~fI£ºÊÇÖ¸Ïò±ð´¦µÄÁ´½Ó£¬²»½øÈëÒ²²»É¾³ý
   )
-  if not defined link (
-    del /f /q /a "%%I*" >nul 2>"%reasonFile%"
+  if defined plain if "%mode%"=="shared" if exist "%%I?*" (
+    set "plain="
+    set /a skipped+=1
+    echo Î´É¾³ý %%~fI£ºÍ¬Ò»¸öÎÄ¼þ¼ÐÀïÓÐÒÔËüµÄÃû×Ö¿ªÍ·µÄÆäËûÏîÄ¿£¬ÕâÀïÆäËûÓÃ»§Ò²ÄÜÐ´Èë£¬Ö»ÄÜ°´Í¨Åä·ûÉ¾³ý£¬»áÁ¬ËüÃÇÒ»ÆðÉ¾µô£¬Õâ´ÎÏÈ²»É¾
+  )
+  if defined plain (
+    set "pattern=%%I"
+    if "%mode%"=="private" del /f /q /a "%%I" >nul 2>nul
+    if "%mode%"=="shared" del /f /q /a:-h-s "%%I*" >nul 2>nul
+    if exist "%%I" call :Reason del
     if not exist "%%I" (
       set /a removedFiles+=1
       echo ÒÑÉ¾³ý %%~fI
     )
     if exist "%%I" (
-      set /a skipped+=1
-      <nul set /p "=Î´É¾³ý %%~fI£º"
-      call :SayReason
+      set "keptPath=%%~fI"
+      call :SayKept Î´É¾³ý
     )
   )
 )
-set "listFile=%scratch%QLLJ.list%depth%.tmp"
-dir /b /a:d >"%listFile%" 2>nul
-for /f "usebackq eol=/ delims=" %%J in ("%listFile%") do (
+for /d %%J in (*) do (
   set "attributes=-%%~aJ"
   set "longName=%%~fJ"
   set "shortName=%%~fsJ"
@@ -229,43 +276,63 @@ for /f "usebackq eol=/ delims=" %%J in ("%listFile%") do (
     set "pushed%depth%="
     set "entered%depth%="
     if "%mode%"=="private" ver >nul
-    if "%mode%"=="private" pushd "%%J" 2>"%reasonFile%"
+    if "%mode%"=="private" pushd "%%J" 2>nul
     if "%mode%"=="private" call :CheckEntered
     if defined entered%depth% call :CleanHere
     if defined pushed%depth% popd
-    rd "%%J" >nul 2>"%reasonFile%"
-    if not exist "%%J\*" (
+    set "target=%%J"
+    rd "%%J" >nul 2>nul
+    if exist "%%J" call :Reason rd
+    if not exist "%%J" (
       set /a removedFolders+=1
       echo ÒÑÉ¾³ýÎÄ¼þ¼Ð %%~fJ
     )
-    if exist "%%J\*" (
-      set /a skipped+=1
-      <nul set /p "=Î´É¾³ýÎÄ¼þ¼Ð %%~fJ£º"
-      call :SayReason folder
+    if exist "%%J" (
+      set "keptPath=%%~fJ"
+      call :SayKept Î´É¾³ýÎÄ¼þ¼Ð folder
     )
   )
 )
+call :HiddenItems restore
 set /a depth-=1
-set "listFile=%scratch%QLLJ.list%depth%.tmp"
 exit /b 0
 
-:IsLink
+:Attributes
 set "link="
+set "hiddenOrSystem="
 if not "%attributes:l=%"=="%attributes%" set "link=1"
+if not "%attributes:h=%"=="%attributes%" set "hiddenOrSystem=1"
+if not "%attributes:s=%"=="%attributes%" set "hiddenOrSystem=1"
+exit /b 0
+
+rem ÎÄ¼þÖÁ¶àÈ¡Ò»£ºlink£¨Á´½Ó£©»ò plain£¨ÆäÓà£©¡£Òþ²ØºÍÏµÍ³ÎÄ¼þÓÉ :HiddenItems ´¦Àí£¬
+rem ËüÈ¥µôÁËÊôÐÔµÄÒÑ¾­²»ÊÇÒþ²ØºÍÏµÍ³ÎÄ¼þÁË£»ÓÐµÄÏµÍ³ÉÏ FOR Ò²ÁÐ³öÆäÓàµÄ£¬ÕâÀï²»
+rem ÅöËüÃÇ¡£ÒÑ¾­²»ÔÚÁË£¨±ðµÄ³ÌÐòÉ¾ÁËËü£©µÄ£¬¶¼²»ÊÇ¡£
+:FileKind
+set "plain="
+call :Attributes
+if "%attributes%"=="-" set "link="
+if "%attributes%"=="-" exit /b 0
+if defined hiddenOrSystem set "link="
+if defined hiddenOrSystem exit /b 0
+if defined link exit /b 0
+set "plain=1"
 exit /b 0
 
 rem ÎÄ¼þ¼ÐÈýÕßÖÁ¶àÈ¡Ò»£ºlink£¨Á´½Ó£©¡¢program£¨±¾³ÌÐòËùÔÚµÄÎÄ¼þ¼Ð£©»ò plain£¨ÆäÓà£©£»
-rem Çåµ¥ÀïµÄÎÄ¼þ¼ÐÒÑ¾­²»ÔÚÁË£¨ÊôÐÔÎª¿Õ£©£¬¾Í¶¼²»ÊÇ¡£
+rem Òþ²ØºÍÏµÍ³µÄ¡¢ÒÑ¾­²»ÔÚÁËµÄ£¬¶¼²»ÊÇ¡£
 :FolderKind
 set "program="
+set "plain="
+call :Attributes
+if "%attributes%"=="-" set "link="
+if "%attributes%"=="-" exit /b 0
+if defined hiddenOrSystem set "link="
+if defined hiddenOrSystem exit /b 0
+if defined link exit /b 0
 if /i "%longName%"=="%programFolder%" set "program=1"
 if /i "%shortName%"=="%programFolderShort%" set "program=1"
-call :IsLink
-if defined link set "program="
-set "plain=1"
-if defined link set "plain="
-if defined program set "plain="
-if "%attributes%"=="-" set "plain="
+if not defined program set "plain=1"
 exit /b 0
 
 rem ¸Õ²ÅµÄ PUSHD Ê§°ÜÊ± ERRORLEVEL Îª 1¡£½øÈ¥ÁË»¹Òª¿´Ò»ÑÛ£ºµ±Ç°ÎÄ¼þ¼Ð²»ÄÜÊÇÁ´½Ó¡£
@@ -273,18 +340,163 @@ rem ¸Õ²ÅµÄ PUSHD Ê§°ÜÊ± ERRORLEVEL Îª 1¡£½øÈ¥ÁË»¹Òª¿´Ò»ÑÛ£ºµ±Ç°ÎÄ¼þ¼Ð²»ÄÜÊÇÁ´½Ó¡
 if errorlevel 1 exit /b 0
 set "pushed%depth%=1"
 for %%K in (.) do set "attributes=-%%~aK"
-call :IsLink
+call :Attributes
 if not defined link set "entered%depth%=1"
 exit /b 0
 
-rem °ÑÒ»ÐÐÈÕÖ¾Ð´Íê£ºÔ­Òò¾ÍÊÇÏµÍ³µÄ³ö´íÌáÊ¾£¨ÕýÔÚÊ¹ÓÃ¡¢¾Ü¾ø·ÃÎÊ¡­¡­£©£¬È¡×îºóÒ»ÐÐ£»
-rem ÎÄ¼þ¼ÐÔÚ±ðÈËÒ²ÄÜÐ´ÈëµÄµØ·½£¬ÔÙÐ´Ã÷ÎªÊ²Ã´Ã»ÓÐ½øÈ¥¡£
-:SayReason
+rem Òþ²ØºÍÏµÍ³µÄÎÄ¼þºÍÎÄ¼þ¼Ð£ºFOR ²»ÁÐ³öËüÃÇ£¬DIR ÁÐµÃ³ö£¬µ« DIR µÄÇåµ¥¾­¹ý¿ØÖÆ
+rem Ì¨´úÂëÒ³£¬´úÂëÒ³Ð´²»³öµÄ×Ö·û±ä³ÉÁË ?¡£Èý·ÝÇåµ¥°´ÊôÐÔ·Ö¿ª£¨Òþ²ØÇÒÏµÍ³¡¢Ö»Òþ
+rem ²Ø¡¢Ö»ÏµÍ³£©£¬ÓÉ²»¶Á×¢²á±í AutoRun¡¢ANSI Êä³öµÄ cmd Ð´³ö£¬FOR /F ¶ÁµÃ»ØÀ´£»
+rem Çåµ¥°´²ãÊýÃüÃû£¬½øÈëÏÂÒ»²ãÊ±²»»á±»¸²¸Ç¡£
+rem %1 ÊÇ unhide Ê±£¬È¥µôÊôÐÔ£¬ÈÃ FOR ÁÐ³öËüÃÇ£º
+rem - Çåµ¥ÉÏµÄÃû×ÖÃ»ÓÐ ?£º¶à°ë¾ÍÊÇÔ­Ãû£¬È·ÊÇÒ»¸öÒþ²Ø»òÏµÍ³µÄÏîÄ¿²ÅËã¡£ÎÄ¼þÈ¥µô
+rem   ÊôÐÔ£»ÎÄ¼þ¼ÐÔÚÖ»ÓÐ±¾ÓÃ»§ºÍ¹ÜÀíÔ±ÄÜÐ´ÈëµÄµØ·½È¥µôÊôÐÔ£¬ÔÚ±ðÈËÒ²ÄÜÐ´ÈëµÄµØ·½
+rem   ²»¸Ä£¨ËüËæÊ±¿ÉÄÜ±»»»³ÉÁ´½Ó£¬ATTRIB »á¸Äµ½Á´½ÓÖ¸ÏòµÄ¶«Î÷£©£¬ÕâÀï¾Í°´Ô­Ãû RD¡£
+rem   Á´½Ó²»¸ÄÊôÐÔ£¬¼ÇÒ»ÐÐ¡£
+rem - Ãû×ÖÀïÓÐ ?£ºµ±×÷Í¨Åä·û£¬È¥µôÆ¥ÅäµÄÎÄ¼þµÄÊôÐÔ£¨ATTRIB ²»´ø /D ²»ÅöÎÄ¼þ¼Ð£©£¬
+rem   ÔÙÓÉ FOR ÁÐ³ö£¬ÄÃµ½Ô­Ãû¡£Í¨Åä·ûÈôÒ²Æ¥Åäµ½ÆÕÍ¨ÎÄ¼þ£¬·Ö²»ÇåÄÄ¸öÊÇËü£¬²»¶¯Ëü¡£
+rem - °´Ãû×ÖÕÒ²»µ½µÄ£¬ÓÃÇåµ¥ÉÏµÄÃû×Ö¼ÇÒ»ÐÐ¡£
+rem %1 ÊÇ restore Ê±£¬°Ñ»¹ÔÚµÄ¸Ä»ØÔ­À´µÄÊôÐÔ¡£
+:HiddenItems
+if "%~1"=="restore" goto HiddenRestore
+set "hidden%depth%="
+dir /a:h >nul 2>nul
+if not errorlevel 1 set "hidden%depth%=1"
+dir /a:s >nul 2>nul
+if not errorlevel 1 set "hidden%depth%=1"
+if not defined hidden%depth% exit /b 0
+if not defined cmdExe goto HiddenUnlisted
+if not defined attribExe goto HiddenUnlisted
+for %%C in (hs h-s s-h) do "%cmdExe%" /d /a /c dir /b /a:%%C >"%scratch%QLLJ.hidden%depth%%%C.tmp" 2>nul
+call :HiddenList hs Unhide
+call :HiddenList h-s Unhide
+call :HiddenList s-h Unhide
+exit /b 0
+:HiddenUnlisted
+set "hidden%depth%="
+set /a skipped+=1
+for %%K in (.) do echo Ìø¹ý %%~fK ÀïµÄÒþ²ØºÍÏµÍ³ÏîÄ¿£ºÏµÍ³ÎÄ¼þ¼ÐÀïÃ»ÓÐ cmd.exe »ò attrib.exe£¬ÁÐ²»³öËüÃÇ
+exit /b 0
+:HiddenRestore
+if not defined hidden%depth% exit /b 0
+call :HiddenList hs Rehide
+call :HiddenList h-s Rehide
+call :HiddenList s-h Rehide
+exit /b 0
+
+rem Ò»·ÝÇåµ¥ÉÏµÄÃ¿Ò»Ïî½»¸ø %2£»restore ÊÇÕâ·ÝÇåµ¥µÄÏîÄ¿Ô­À´µÄÊôÐÔ¡£
+:HiddenList
+if "%~1"=="hs" set "restore=+h +s"
+if "%~1"=="h-s" set "restore=+h"
+if "%~1"=="s-h" set "restore=+s"
+for /f "usebackq eol=/ delims=" %%L in ("%scratch%QLLJ.hidden%depth%%~1.tmp") do (
+  set "lossy=%%L"
+  call :%~2
+)
+exit /b 0
+
+:Unhide
+call :HasQuestionMark
+if defined questionMark goto UnhidePattern
+for %%Q in (".\%lossy%") do set "attributes=-%%~aQ"
+if "%attributes%"=="-" goto HiddenUnnamed
+call :Attributes
+if not defined hiddenOrSystem goto HiddenUnnamed
+if defined link goto HiddenLink
+if "%attributes:d=%"=="%attributes%" goto UnhideFile
+if "%mode%"=="shared" goto HiddenSharedFolder
+set "change=-h -s"
+set "folderSwitch=/d"
+goto ChangeAttributes
+:UnhideFile
+set "change=-h -s"
+set "folderSwitch="
+goto ChangeAttributes
+:UnhidePattern
+for %%Q in (".\%lossy%") do goto HiddenUnnamed
+set "change=-h -s"
+set "folderSwitch="
+call :ChangeAttributes
+for %%Q in (".\%lossy%") do exit /b 0
+:HiddenUnnamed
+set /a skipped+=1
+for %%K in (.) do for /f "delims=" %%L in ("%lossy%") do echo Ìø¹ý %%~fK\%%L£ºÒþ²Ø»òÏµÍ³ÏîÄ¿£¬ËüµÄÃû×Ö¾­¹ý´úÂëÒ³ºó±äÁË£¨Ð´²»³öµÄ×Ö·û³ÉÁË ?£©£¬°´Ãû×ÖÕÒ²»µ½Ëü
+exit /b 0
+:HiddenLink
+set /a skipped+=1
+for %%Q in (".\%lossy%") do echo Ìø¹ý %%~fQ£ºÊÇÖ¸Ïò±ð´¦µÄÁ´½Ó£¬²»½øÈëÒ²²»É¾³ý
+exit /b 0
+:HiddenSharedFolder
+set "target=%lossy%"
+rd ".\%lossy%" >nul 2>nul
+if exist ".\%lossy%" call :Reason rd
+for %%Q in (".\%lossy%") do set "keptPath=%%~fQ"
+if exist ".\%lossy%" goto HiddenSharedFolderKept
+set /a removedFolders+=1
+for %%Q in ("%keptPath%") do echo ÒÑÉ¾³ýÎÄ¼þ¼Ð %%~Q
+exit /b 0
+:HiddenSharedFolderKept
+call :SayKept Î´É¾³ýÎÄ¼þ¼Ð folder
+exit /b 0
+
+rem Çåµ¥ÉÏµÄÃû×ÖÀïÓÐÃ»ÓÐ ?£¨Ç°ºó¼ÓÉÏ x£¬? ÔÚÍ·Î²Ê± FOR /F Ò²·ÖµÃ³öÁ½¶Î£©¡£
+:HasQuestionMark
+set "questionMark="
+for /f "tokens=1* delims=?" %%A in ("x%lossy%x") do if not "%%B"=="" set "questionMark=1"
+exit /b 0
+
+rem Á´½Ó²»¸Ä£»ÎÄ¼þ¼ÐÖ»ÔÚÈ¥µô¹ýÊôÐÔµÄµØ·½¸Ä»ØÈ¥¡£
+:Rehide
+if not exist ".\%lossy%" exit /b 0
+call :HasQuestionMark
+if defined questionMark goto RehideFiles
+for %%Q in (".\%lossy%") do set "attributes=-%%~aQ"
+call :Attributes
+if defined link exit /b 0
+if "%attributes:d=%"=="%attributes%" goto RehideFiles
+if "%mode%"=="shared" exit /b 0
+set "change=%restore%"
+set "folderSwitch=/d"
+goto ChangeAttributes
+:RehideFiles
+set "change=%restore%"
+set "folderSwitch="
+goto ChangeAttributes
+
+rem ATTRIB °´ change ¸Ä .\lossy µÄÊôÐÔ£¨folderSwitch ÊÇ /D Ê±Ò²¸ÄÎÄ¼þ¼Ð£©¡£Windows
+rem ÒªÇóÒþ²ØºÍÏµÍ³Á½¸öÊôÐÔÒ»Æð¸Ä£»ÓÐµÄ ATTRIB Ò»´ÎÖ»ÈÏÒ»¸ö£¬¾ÍÔÙÒ»¸öÒ»¸öµØ¸Ä£¬
+rem ÒÑ¾­¸ÄºÃµÄ²»»áÔÙ±ä¡£
+:ChangeAttributes
+"%attribExe%" %change% %folderSwitch% ".\%lossy%" >nul 2>nul
+for %%F in (%change%) do "%attribExe%" %%F %folderSwitch% ".\%lossy%" >nul 2>nul
+exit /b 0
+
+rem Ã»É¾µôµÄÒ»Ïî£ºkeptPath ÊÇËüµÄÍêÕûÂ·¾¶£¬%1 ÊÇÐÐÊ×µÄ×Ö£¬%2 ÊÇ folder Ê±ÔÙÐ´Ã÷
+rem ÎªÊ²Ã´Ã»ÓÐ½øÈ¥¡£
+:SayKept
+set /a skipped+=1
+set "keptNote="
+if "%~2"=="folder" set "keptNote=%folderNote%"
+for %%K in ("%keptPath%") do for /f "delims=" %%R in ("%reason%%keptNote%") do echo %~1 %%~K£º%%R
+exit /b 0
+
+rem É¾²»µôÊ±µÄÔ­Òò¾ÍÊÇÏµÍ³µÄ³ö´íÌáÊ¾£¨ÕýÔÚÊ¹ÓÃ¡¢¾Ü¾ø·ÃÎÊ¡­¡­£©£¬È¡×îºóÒ»ÐÐ¡£Õâ
+rem ¸öÅú´¦ÀíµÄÊä³öÊÇ UTF-16£¬ËüÐ´½øÎÄ¼þµÄ³ö´íÌáÊ¾ FOR /F ¶Á²»»ØÀ´£¬ËùÒÔÓÉÒ»¸ö
+rem ANSI Êä³öµÄ cmd ÔÙÊÔÒ»´Î£¬ËüµÄ³ö´íÌáÊ¾Ð´½ø reasonFile¡£Ãû×Ö¾­ÓÉ»·¾³±äÁ¿
+rem pattern »ò target ½»¸øËü£ºËüÖ»Õ¹¿ªÒ»´Î£¬²»»á°ÑÃû×Öµ±×÷ÃüÁî½âÊÍ£»Õâ´ÎÈôÉ¾µô
+rem ÁË£¬µ÷ÓÃµÄµØ·½»á¿´µ½ËüÒÑ¾­²»ÔÚ¡£
+:Reason
 set "reason=Ô­Òò²»Ã÷"
+if not defined cmdExe exit /b 0
+if "%~1"=="rd" goto ReasonRd
+if "%mode%"=="shared" set "pattern=%pattern%*"
+"%cmdExe%" /d /a /v:off /c del /f /q /a:-h-s "%%pattern%%" >nul 2>"%reasonFile%"
+goto ReasonRead
+:ReasonRd
+"%cmdExe%" /d /a /v:off /c rd "%%target%%" >nul 2>"%reasonFile%"
+:ReasonRead
 for /f "usebackq eol=| delims=" %%R in ("%reasonFile%") do if not "%%R"=="" set "reason=%%R"
 set "reason=%reason:"=%"
-if "%~1"=="folder" set "reason=%reason%%folderNote%"
-for /f "delims=" %%R in ("%reason%") do echo %%R
 exit /b 0
 
 rem Ð´Ò»ÐÐÈÕÖ¾£ºsayWhat£¬ºóÃæÊÇ sayPath ºÍ¡°£ºsayWhy¡±£¨ÓÐµÄ»°£©¡£sayWhat ÊÇÕâÀï

@@ -28,8 +28,10 @@ class FakeProcesses : public ProcessService {
   struct Run {
     std::string commandLine;
     std::uint32_t timeoutMs;
+    std::size_t unicodeTextsBefore;  // how many StartUnicodeText calls came before it
   };
   std::vector<Run> runs;
+  std::vector<std::string> unicodeTexts;  // StartUnicodeText, in order
 
   std::vector<ProcessEntry> Processes() override { return processes; }
   void Terminate(std::uint32_t processId) override {
@@ -59,11 +61,15 @@ class FakeProcesses : public ProcessService {
   }
   std::string CommandInterpreterPath() override { return interpreter; }
   RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) override {
-    runs.push_back(Run{commandLine, timeoutMs});
+    runs.push_back(Run{commandLine, timeoutMs, unicodeTexts.size()});
     if (runOutcome == RunOutcome::StillRunning) stillRunning = true;
     return runOutcome;
   }
   bool HiddenRunStillRunning() override { return stillRunning; }
+  bool StartUnicodeText(const std::string& path) override {
+    unicodeTexts.push_back(path);
+    return true;
+  }
   std::vector<WindowFacts> TopLevelWindows() override { return windows; }
   WindowHandle DesktopWindow() override { return desktop; }
   std::vector<WindowHandle> ShellWindows() override { return shellWindows; }

@@ -46,11 +46,11 @@ TEST(JunkCleanup, CommandLineQuotesEveryPathAndLeavesOutTheRegistrysSettings) {
   };
   constexpr Case kCases[] = {
       {"C:\\Tools\\", "C:\\Tools\\清理系统垃圾列表202635_879.txt",
-       "\"C:\\WINDOWS\\system32\\cmd.exe\" /d /v:off /c "
-       "\"\"C:\\Tools\\QLLJ.bat\" > \"C:\\Tools\\清理系统垃圾列表202635_879.txt\"\""},
+       "\"C:\\WINDOWS\\system32\\cmd.exe\" /d /u /v:off /c "
+       "\"\"C:\\Tools\\QLLJ.bat\" >> \"C:\\Tools\\清理系统垃圾列表202635_879.txt\"\""},
       {"C:\\Program Files\\Velmaro\\", "C:\\Program Files\\Velmaro\\a.txt",
-       "\"C:\\WINDOWS\\system32\\cmd.exe\" /d /v:off /c "
-       "\"\"C:\\Program Files\\Velmaro\\QLLJ.bat\" > \"C:\\Program Files\\Velmaro\\a.txt\"\""},
+       "\"C:\\WINDOWS\\system32\\cmd.exe\" /d /u /v:off /c "
+       "\"\"C:\\Program Files\\Velmaro\\QLLJ.bat\" >> \"C:\\Program Files\\Velmaro\\a.txt\"\""},
   };
   for (const Case& c : kCases) {
     EXPECT_EQ(JunkCleanupCommandLine("C:\\WINDOWS\\system32\\cmd.exe", c.directory, c.log), c.commandLine);
@@ -81,6 +81,9 @@ TEST(JunkCleanup, RunsTheBatchBesideTheProgramAndOpensTheLogOnlyWhenAsked) {
     RunJunkCleanup(c.showLog, 0x777, clock, session, processes, shell);
 
     ASSERT_EQ(processes.runs.size(), 1u);
+    // The batch appends to the log, so the log must be started before it runs.
+    EXPECT_EQ(processes.unicodeTexts, std::vector<std::string>{log});
+    EXPECT_EQ(processes.runs[0].unicodeTextsBefore, 1u);
     EXPECT_EQ(processes.runs[0].commandLine,
               JunkCleanupCommandLine(processes.interpreter, "C:\\Program Files\\Velmaro\\", log));
     EXPECT_EQ(processes.runs[0].timeoutMs, 600000u);
@@ -115,6 +118,8 @@ TEST(JunkCleanup, NoSecondCleanupStartsWhileTheFirstStillRuns) {
   RunJunkCleanup(0, 0x777, clock, session, processes, shell);
   EXPECT_EQ(processes.runs.size(), 1u);
   EXPECT_TRUE(shell.executed.empty());
+  // Starting a log afresh would empty the one the running batch still writes.
+  EXPECT_EQ(processes.unicodeTexts.size(), 1u);
 
   // Once the first batch has ended, the next cleanup runs and shows its own log.
   processes.stillRunning = false;

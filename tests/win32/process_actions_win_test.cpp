@@ -148,9 +148,12 @@ TEST_F(Win32RunJunkCleanup, WritesTheDatedLogInAFolderWithABlankAndReturnsAfterT
 
   RunJunkCleanup(-1, 0x4321, clock, session, *processes, shell);
 
+  // The batch's output as UTF-16, after the byte-order mark the program starts the log with.
+  std::string expected = "\xFF\xFE";
+  for (char c : std::string("first line\r\nlast line\r\n")) expected += std::string{c, '\0'};
   const std::string logPath = FromWide(folder) + "清理系统垃圾列表202635_879.txt";
   EXPECT_TRUE(FileExists(folder + L"done.txt"));
-  EXPECT_EQ(ReadWholeFile(ToWide(logPath)), "first line\r\nlast line\r\n");
+  EXPECT_EQ(ReadWholeFile(ToWide(logPath)), expected);
   ASSERT_EQ(shell.executed.size(), 1u);
   EXPECT_EQ(shell.executed[0].owner, 0x4321u);
   EXPECT_EQ(shell.executed[0].file, logPath);
@@ -158,7 +161,7 @@ TEST_F(Win32RunJunkCleanup, WritesTheDatedLogInAFolderWithABlankAndReturnsAfterT
   // Run by a task: the same log, written anew, and nothing opened.
   shell.executed.clear();
   RunJunkCleanup(0, 0x4321, clock, session, *processes, shell);
-  EXPECT_EQ(ReadWholeFile(ToWide(logPath)), "first line\r\nlast line\r\n");
+  EXPECT_EQ(ReadWholeFile(ToWide(logPath)), expected);
   EXPECT_TRUE(shell.executed.empty());
 }
 

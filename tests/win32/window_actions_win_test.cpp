@@ -79,6 +79,7 @@ class OnlyProcesses : public ProcessService {
     return system_.RunHidden(commandLine, timeoutMs);
   }
   bool HiddenRunStillRunning() override { return system_.HiddenRunStillRunning(); }
+  bool StartUnicodeText(const std::string& path) override { return system_.StartUnicodeText(path); }
   std::vector<WindowFacts> TopLevelWindows() override {
     std::vector<WindowFacts> windows = system_.TopLevelWindows();
     windows.erase(std::remove_if(windows.begin(), windows.end(),
