@@ -11,7 +11,8 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"TForm1";
 constexpr UINT kWmTrayIcon = WM_USER + 1;
-constexpr UINT kWmEvaluate = WM_USER + 2;  // EvaluateSoon
+// WM_USER + 2 and up are the dialog manager's (DM_REPOSITION...).
+constexpr UINT kWmEvaluate = WM_APP + 1;  // EvaluateSoon
 constexpr int kWidth96 = 413;
 constexpr int kHeight96 = 174;
 constexpr int kGlyphSize96 = 16;
@@ -142,7 +143,9 @@ void TForm1::EnsureControls() {
   font_ = CreateScaledFont(L"宋体", -13, dpi_);
   CreateControls(hwnd, kControls, dpi_, font_);
   SendDlgItemMessageW(hwnd, IDC_PGBAR1, PBM_SETRANGE32, 0, progressMax_);
-  SendMessageW(hwnd, DM_SETDEFID, IDC_BITBTN2, 0);
+  // Straight to the dialog manager: DM_SETDEFID shares its number with the
+  // tray icon's callback message, which the window's own handler takes.
+  DefDlgProcW(hwnd, DM_SETDEFID, IDC_BITBTN2, 0);
   EnableDialogKeys(hwnd);
   SetButtonGlyphs();
 }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,30 @@ SYSTEMTIME FirstTickMinute(int ticksAfter) {
     if (tick.wSecond >= 2 && tick.wSecond <= 50 - 10 * ticksAfter) return tick;
     Sleep(1000);
   }
+}
+
+// The minute in which the first tick of a program started now will fall,
+// late in that minute (second 50 to 55), so that the pause after an action
+// it runs reaches past the next minute.
+SYSTEMTIME LateFirstTickMinute() {
+  for (;;) {
+    const SYSTEMTIME tick = LocalTimeIn(kFirstTickMs + 2000);
+    if (tick.wSecond >= 50 && tick.wSecond <= 55) return tick;
+    Sleep(500);
+  }
+}
+
+SYSTEMTIME PlusMinutes(SYSTEMTIME at, int minutes) {
+  FILETIME file;
+  SystemTimeToFileTime(&at, &file);
+  ULARGE_INTEGER value;
+  value.LowPart = file.dwLowDateTime;
+  value.HighPart = file.dwHighDateTime;
+  value.QuadPart += static_cast<ULONGLONG>(minutes) * 60 * 10000000;
+  file.dwLowDateTime = value.LowPart;
+  file.dwHighDateTime = value.HighPart;
+  FileTimeToSystemTime(&file, &at);
+  return at;
 }
 
 std::string Number(int value) { return std::to_string(value); }
@@ -133,8 +158,16 @@ TEST_F(SchedulerTest, EscCancelsTheCountdownAndLeavesMonitoringOff) {
   EXPECT_EQ(program.ExitCode(10000), 0u);
 }
 
-TEST_F(SchedulerTest, TabThenEnterExecutesNow) {
-  WriteStore(30, {{DailyAt(FirstTickMinute(0)), "重启计算机", ""}});
+// The cancel button is focused and is the default button.
+bool CancelHoldsTheKeys(const Program& program, HWND main) {
+  const LRESULT defId = SendMessageW(main, DM_GETDEFID, 0, 0);
+  return FocusOf(program) == GetDlgItem(main, kBitBtn2) && HIWORD(defId) == DC_HASDEFID &&
+         LOWORD(defId) == kBitBtn2;
+}
+
+TEST_F(SchedulerTest, TabThenEnterExecutesNowAndTheNextCountdownOpensOnCancel) {
+  const SYSTEMTIME due = FirstTickMinute(0);
+  WriteStore(30, {{DailyAt(due), "重启计算机", ""}, {DailyAt(PlusMinutes(due, 1)), "关闭计算机", ""}});
   Program program;
   HWND main = program.Launch();
   ASSERT_NE(main, nullptr);
@@ -147,6 +180,57 @@ TEST_F(SchedulerTest, TabThenEnterExecutesNow) {
   EXPECT_TRUE(WaitFor([&] { return PowerLog() == "ExitWindowsEx(6, 0)\n"; }, 5000)) << PowerLog();
   EXPECT_FALSE(IsWindowVisible(main));
   EXPECT_EQ(TrayLog().find("DISSHUT"), std::string::npos);
+
+  // The next minute's countdown: Enter now would cancel, not power off.
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 75000));
+  EXPECT_EQ(TextOf(main), L"Windows 正在准备关机...");
+  EXPECT_TRUE(WaitFor([&] { return CancelHoldsTheKeys(program, main); }, 3000));
+  PostMessageW(FocusOf(program), WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(main); }, 5000));
+  Sleep(1000);
+  EXPECT_EQ(PowerLog(), "ExitWindowsEx(6, 0)\n");
+
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.ExitCode(10000), 0u);
+}
+
+// Three reminders in consecutive minutes, the first acted on late in its
+// minute, so that the pause after it reaches past the second's minute; then
+// a countdown that a suspend interrupts.
+TEST_F(SchedulerTest, MinutesInAPauseAreCaughtUpAndASuspendEndsTheCountdown) {
+  const SYSTEMTIME first = LateFirstTickMinute();
+  const SYSTEMTIME second = PlusMinutes(first, 1);
+  const SYSTEMTIME third = PlusMinutes(first, 2);
+  WriteStore(60, {{DailyAt(first), "提醒", "一"},
+                  {DailyAt(second), "提醒", "二"},
+                  {DailyAt(third), "提醒", "三"},
+                  {DailyAt(third), "关闭计算机", ""}});
+  Program program;
+  HWND main = program.Launch();
+  ASSERT_NE(main, nullptr);
+
+  // 一 at second 50 or later, then a pause of 70 s: 二 and 三 in the tick of the
+  // third minute, with the countdown.
+  const bool shown = WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 3 * 60000);
+  const Windows reminders = WindowsOf(program.info.dwProcessId, L"TForm6");
+  ASSERT_TRUE(shown) << reminders.ofClass.size() << " reminders; tray: " << TrayLog() << "; first minute "
+                     << first.wHour << ":" << first.wMinute << ":" << first.wSecond;
+  std::vector<std::wstring> texts;
+  for (HWND reminder : reminders.ofClass) texts.push_back(TextOf(GetDlgItem(reminder, 1001)));
+  std::sort(texts.begin(), texts.end());
+  std::vector<std::wstring> expected = {L"一", L"二", L"三"};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(texts, expected) << "each reminder once";
+  EXPECT_TRUE(WaitFor([&] { return CancelHoldsTheKeys(program, main); }, 3000));
+
+  PostMessageW(main, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(main); }, 5000));
+  PostMessageW(main, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+  EXPECT_TRUE(WaitFor([&] { return LastLine(TrayLog()) == "Balloon 电脑睡眠时关机倒计时已取消"; }, 5000)) << TrayLog();
+  Sleep(2000);
+  EXPECT_EQ(PowerLog(), "") << "nothing run";
+  EXPECT_FALSE(IsWindowVisible(main));
+  EXPECT_EQ(TrayLog().find("DISSHUT"), std::string::npos) << "monitoring stays on";
 
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.ExitCode(10000), 0u);
