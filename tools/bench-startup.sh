@@ -6,7 +6,7 @@
 # written itself (Private_Dirty; clean private pages, such as a font file
 # read in, count as shared once another process maps the same file, which
 # makes them vary from run to run). Medians of RUNS starts each, taken in
-# turns after one warm-up start each. Needs a built build/windows.
+# turns after one warm-up start each. Needs the build Wine runs (tools/wine-build.sh).
 #   tools/bench-startup.sh [RUNS]      default 9
 # Prints the figures, and last:
 #   bench startup_ratio R x
@@ -15,7 +15,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-9}
-build=$root/build/windows
+source "$root/tools/wine-env.sh"
+build=$VELMARO_WINE_BUILD  # the 64-bit test build where 32-bit programs cannot run
 for file in Velmaro.exe velmaro_bare_tray.exe velmaro_startup_bench.exe; do
   [ -f "$build/$file" ] || { echo "bench-startup: $build/$file is missing; run make first" >&2; exit 1; }
 done
