@@ -102,9 +102,11 @@ void MainUnit::FormCreate() {
   tickStore_ = std::make_unique<TaskStore>(*tickReg_, settings);
   // A store failure is shown once start-up is through, so the tray icon and
   // Exit are always there.
+  // The settings that could not be loaded are named in one box and run at
+  // their defaults; the others, and so the tasks, are as stored.
   std::optional<std::string> failure;
   try {
-    Store->LoadSettings();
+    failure = Store->LoadSettings();
   } catch (const AppError& error) {
     failure = error.what();
   }

@@ -57,7 +57,7 @@ TEST_F(MainUnitTest, StoreFailureIsShownOnceStartUpIsThroughAndBeforeAnyTick) {
   unit.FormCreate();
   EXPECT_FALSE(timer1OnDuringBox);
   ASSERT_EQ(shell.boxes.size(), 1u);
-  EXPECT_EQ(shell.boxes[0].text, "Failed to set data for 'shutapp'");
+  EXPECT_EQ(shell.boxes[0].text, std::string(kSettingsDefaultedHeader) + "\nFailed to set data for 'shutapp'");
   EXPECT_EQ(shell.boxes[0].caption, "Velmaro");
   EXPECT_EQ(shell.boxes[0].flags, kMbOk | kMbIconError);
   EXPECT_EQ(shell.notifications.size(), 1u);
@@ -73,12 +73,19 @@ TEST_F(MainUnitTest, ClosedWhileTheStartUpBoxShowsStartsNoTimer) {
   EXPECT_FALSE(view.on[1]);
 }
 
-TEST_F(MainUnitTest, NegativeCountdownLengthGivesAnEmptyProgressRange) {
-  registry.PutDword(RegRoot::LocalMachine, "Software\\Drennik\\Velmaro", "tishi", 0xFFFFFFFFu);
-  unit.FormCreate();
-  EXPECT_EQ(unit.settings.Tishi, -1);
-  EXPECT_EQ(view.log[1], "max 0");
-  EXPECT_TRUE(shell.boxes.empty());
+TEST_F(MainUnitTest, NegativeCountdownLengthCountsAsNoneAndStaysStored) {
+  for (std::uint32_t stored : {0xFFFFFFFBu, 0x80000000u}) {
+    FakeApp app;
+    app.registry.PutDword(RegRoot::LocalMachine, "Software\\Drennik\\Velmaro", "tishi", stored);
+    app.unit.FormCreate();
+    EXPECT_EQ(app.unit.settings.Tishi, 0) << stored;
+    EXPECT_EQ(app.view.log[1], "max 0") << stored;
+    EXPECT_TRUE(app.shell.boxes.empty()) << stored;
+    std::string bytes;
+    for (int i = 0; i < 4; ++i) bytes += static_cast<char>((stored >> (8 * i)) & 0xFF);
+    EXPECT_EQ(app.registry.Key(RegRoot::LocalMachine, "Software\\Drennik\\Velmaro").at("tishi").data, bytes)
+        << "the stored value is left alone";
+  }
 }
 
 TEST_F(MainUnitTest, CloseStopsEveryTimerThenRemovesTheIconAndReleasesTheStore) {

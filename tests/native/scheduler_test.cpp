@@ -199,7 +199,7 @@ TEST(Scheduler, TheCountShowsTheSecondsLeftAndEndsAtZero) {
   struct Case {
     std::int32_t tishi;
     std::vector<std::string> labels;
-  } const cases[] = {{0, {"0 秒"}}, {1, {"0 秒"}}, {-5, {"-5 秒"}}, {3, {"2 秒", "1 秒", "0 秒"}}};
+  } const cases[] = {{0, {"0 秒"}}, {1, {"0 秒"}}, {-5, {"0 秒"}}, {INT32_MIN, {"0 秒"}}, {3, {"2 秒", "1 秒", "0 秒"}}};
   for (const Case& c : cases) {
     Rig rig;
     rig.Start({{"每天8时0分", "关闭计算机", ""}}, c.tishi);
@@ -345,6 +345,26 @@ TEST(Scheduler, ABrokenSlotIsShownOnceUntilItsTextChanges) {
   rig.Put(1, {"每天y时0分", "提醒", "bad"});
   rig.view.RunFor(kMinute);
   EXPECT_EQ(rig.shell.boxes.size(), 3u);
+}
+
+// A TaskNum of 2^31-1 walked two billion slot numbers on the window's
+// thread at every tick. The call limit ends such a walk as a failed test.
+TEST(Scheduler, ATaskNumFarAboveTheSlotsCostsOnlyTheSlotsStored) {
+  Rig rig;
+  rig.Start({{"每天8时0分", "提醒", "one"}, {"", "提醒", "empty"}, {"每天9时0分", "提醒", "three"}});
+  rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "TaskNum", 0x7FFFFFFFu);
+  rig.unit.settings.LastTaskNum = 0x7FFFFFFF;
+  rig.registry.queryCalls = rig.registry.setCalls = 0;
+  rig.registry.callLimit = 100;
+  rig.view.RunFor(10 * kSecond);
+  EXPECT_EQ(rig.reminders.shown, std::vector<std::string>{"one"});
+  EXPECT_LE(rig.registry.queryCalls, 3 + 2) << "each trigger once, the due task's action and argument";
+
+  rig.registry.queryCalls = 0;
+  SettingsDialog& dialog = rig.OpenSettings();
+  ASSERT_EQ(dialog.rows.size(), 2u);
+  EXPECT_EQ(*dialog.rows[1].slot, 3);
+  EXPECT_TRUE(rig.shell.boxes.empty());
 }
 
 TEST(Scheduler, MinutesTheProgramLetPassAreCaughtUp) {
