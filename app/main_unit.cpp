@@ -34,6 +34,17 @@ class FlagScope {
 
 }  // namespace
 
+std::string MenuText(const std::string& text) {
+  std::string shown;
+  for (char c : text) {
+    shown += c;
+    // "&" is a single byte in code page 936: never the second byte of a
+    // double-byte character, whose second bytes start at 0x40.
+    if (c == '&') shown += '&';
+  }
+  return shown;
+}
+
 const MenuEntry MainUnit::kPopupMenu[] = {
     {MenuItem::n1, "启用监控(&E)", &MainUnit::N1Click, true},
     {MenuItem::Separator, "", nullptr, false},  // N2
@@ -123,7 +134,7 @@ void MainUnit::FormCreate() {
   // A negative stored countdown length is no valid progress range.
   view_.SetProgressMax(std::max<std::int32_t>(settings.Tishi, 0));
 
-  view_.SetMenuCaption(MenuItem::n6, std::string(kLogOffCaption) + " " + services_.session.UserName());
+  view_.SetMenuCaption(MenuItem::n6, std::string(kLogOffCaption) + " " + MenuText(services_.session.UserName()));
   view_.MakeTopmost();
 
   if (failure) {

@@ -223,6 +223,13 @@ TEST_F(MainUnitTest, HelpDownloadPageAndAboutFromTheMenu) {
   EXPECT_TRUE(shell.boxes.empty());
 }
 
+// "R&D" showed as "RD" with D as the access key.
+TEST_F(MainUnitTest, AnAmpersandInTheUserNameIsShownAsItIs) {
+  session.userName = "R&D 张&";
+  unit.FormCreate();
+  EXPECT_EQ(view.caption, "注销(&L) R&&D 张&&");
+}
+
 TEST(ErrorBoxText, FullStopOnlyAfterCharactersThatSortAfterIt) {
   struct Case {
     const char* failure;
