@@ -265,7 +265,9 @@ void MainUnit::RunDueTask(std::int32_t slot, const std::string& action) {
 
 void MainUnit::RunImmediateAction(ActionId action, std::int32_t slot) {
   switch (action) {
-    case ActionId::Reminder: services_.reminders.ShowReminder(tickStore_->ReadArgument(slot)); break;
+    case ActionId::Reminder:
+      services_.reminders.ShowReminder(CutToColumns(tickStore_->ReadArgument(slot), kReminderColumns));
+      break;
     case ActionId::OpenFile: OpenTaskFile(services_.shell, tickStore_->ReadArgument(slot)); break;
     case ActionId::CloseProgram:
       KillProcessByName(services_.processes, FileNamePart(tickStore_->ReadArgument(slot)));

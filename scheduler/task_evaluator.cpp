@@ -10,6 +10,10 @@
 
 namespace velmaro {
 
+std::string TaskEvaluator::Failure::Report() const {
+  // Slot 0: the store itself, before any slot was read.
+  return slot > 0 ? "任务 " + std::to_string(slot) + "：" + text : text;
+}
 
 TickWindow TaskEvaluator::NextWindow(ClockService& clock) {
   const TickMoment now = MomentOf(clock.LocalTime(), clock.TickCount());
@@ -79,7 +83,7 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
     }
   }
   // The caller shows nothing once the program closed; what failed is passed on all the same.
-  if (closed) return failing.empty() ? std::nullopt : std::optional<std::string>(failing.front().text);
+  if (closed) return failing.empty() ? std::nullopt : std::optional<std::string>(failing.front().Report());
   store.CloseStore();
   Forget(idleDueNow, window.tickCount);
 
@@ -88,7 +92,7 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
   for (const Failure& failure : failing) {
     bool shown = std::find(reported_.begin(), reported_.end(), failure) != reported_.end();
     if (!shown && !report) {
-      report = failure.text;
+      report = failure.Report();
       shown = true;
     }
     if (shown) reported.push_back(failure);

@@ -71,6 +71,8 @@ class TaskEvaluator {
     std::int32_t slot;
     std::string trigger;
     std::string text;
+    // The text shown: the failure, led by the number of its slot ("任务 3：").
+    std::string Report() const;
     bool operator==(const Failure& other) const {
       return slot == other.slot && trigger == other.trigger && text == other.text;
     }

@@ -8,6 +8,7 @@
 
 #include "app/about.h"
 #include "platform/error_box.h"
+#include "platform/gbk.h"
 #include "tests/fakes/fake_app.h"
 
 namespace velmaro {
@@ -228,6 +229,28 @@ TEST_F(MainUnitTest, AnAmpersandInTheUserNameIsShownAsItIs) {
   session.userName = "R&D 张&";
   unit.FormCreate();
   EXPECT_EQ(view.caption, "注销(&L) R&&D 张&&");
+}
+
+TEST(CutToColumns, CutsBetweenCharactersWithinTheLimit) {
+  struct Case {
+    const char* text;
+    std::size_t columns;
+    const char* cut;
+  } const cases[] = {
+      {"abc", 3, "abc"},
+      {"abcd", 3, "a…"},
+      {"中文字", 6, "中文字"},
+      {"中文字", 5, "中…"},
+      {"a乗cd", 4, "a…"},  // 81 5C is one character: never split before its second byte
+      {"abcd", 1, ""},
+      {"", 0, ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(CutToColumns(c.text, c.columns), c.cut) << c.text << " " << c.columns;
+}
+
+TEST(ErrorBoxText, AnyTextIsCutToFitTheScreen) {
+  const std::string shown = ErrorBoxText(std::string(5000, 'a') + " " + std::string(5000, 'b'));
+  EXPECT_EQ(shown, std::string(kErrorBoxColumns - 2, 'a') + "….");
 }
 
 TEST(ErrorBoxText, FullStopOnlyAfterCharactersThatSortAfterIt) {

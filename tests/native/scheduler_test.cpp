@@ -318,7 +318,7 @@ TEST(Scheduler, ABrokenSlotIsSkippedAndShownOnceTheTickIsThrough) {
   EXPECT_EQ(rig.reminders.shown, (std::vector<std::string>{"one", "four", "six"}));
   EXPECT_EQ(shownBeforeTheBox, rig.reminders.shown);
   ASSERT_EQ(rig.shell.boxes.size(), 1u);
-  EXPECT_EQ(rig.shell.boxes[0].text, "'x' is not a valid integer value.");
+  EXPECT_EQ(rig.shell.boxes[0].text, "任务 3：'x' is not a valid integer value.");
   EXPECT_EQ(rig.shell.boxes[0].caption, "Velmaro");
   EXPECT_EQ(rig.shell.boxes[0].flags, kMbOk | kMbIconError);
   EXPECT_EQ(rig.registry.openKeys, 0) << "the store key is closed before the box shows";
@@ -338,7 +338,7 @@ TEST(Scheduler, ABrokenSlotIsShownOnceUntilItsTextChanges) {
   rig.Put(1, {"每天y时0分", "提醒", "bad"});  // edited, and still broken
   rig.view.RunFor(kHour);
   ASSERT_EQ(rig.shell.boxes.size(), 2u);
-  EXPECT_EQ(rig.shell.boxes[1].text, "'y' is not a valid integer value.");
+  EXPECT_EQ(rig.shell.boxes[1].text, "任务 1：'y' is not a valid integer value.");
 
   rig.Put(1, {"每天9时0分", "提醒", "fixed"});  // repaired, then broken again as before
   rig.view.RunFor(kMinute);
@@ -365,6 +365,25 @@ TEST(Scheduler, ATaskNumFarAboveTheSlotsCostsOnlyTheSlotsStored) {
   ASSERT_EQ(dialog.rows.size(), 2u);
   EXPECT_EQ(*dialog.rows[1].slot, 3);
   EXPECT_TRUE(rig.shell.boxes.empty());
+}
+
+// A 100 000-digit field gave a box 7 248 pixels wide with its button off the
+// screen, and a 100 000-character reminder a label 32 767 pixels wide.
+TEST(Scheduler, LongTextsAreCutToFitTheirWindows) {
+  const std::string digits(100000, '7');
+  Rig rig;
+  rig.Start({{"每天8时0分", "提醒", ""}, {"每天8时0分", "提醒", "short"}});
+  rig.Put(1, {"每天8时0分", "提醒", std::string(100000, 'x').c_str()});
+  rig.Put(3, {("每天" + digits + "时0分").c_str(), "提醒", ""});
+  rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "TaskNum", 3);
+  rig.unit.settings.LastTaskNum = 3;
+  rig.view.RunFor(10 * kSecond);
+  ASSERT_EQ(rig.reminders.shown.size(), 2u);
+  EXPECT_EQ(rig.reminders.shown[0], std::string(kReminderColumns - 2, 'x') + "…");
+  EXPECT_EQ(rig.reminders.shown[1], "short");
+  ASSERT_EQ(rig.shell.boxes.size(), 1u);
+  EXPECT_EQ(rig.shell.boxes[0].text,
+            "任务 3：'" + std::string(kQuotedColumns - 2, '7') + "…' is not a valid integer value.");
 }
 
 TEST(Scheduler, MinutesTheProgramLetPassAreCaughtUp) {
