@@ -250,7 +250,14 @@ void MainUnit::RunDueTask(std::int32_t slot, const std::string& action) {
   if (!row) return;
   switch (row->actionClass) {
     case ActionClass::Immediate:
-      RunImmediateAction(row->id, slot);
+      // The pause follows an action that failed (a file that would not
+      // open) as it follows one that ran; the failure is the tick's to show.
+      try {
+        RunImmediateAction(row->id, slot);
+      } catch (const AppError&) {
+        if (!closed_) StartPause();
+        throw;
+      }
       if (!closed_) StartPause();
       break;
     case ActionClass::Countdown:

@@ -367,6 +367,30 @@ TEST(Scheduler, ATaskNumFarAboveTheSlotsCostsOnlyTheSlotsStored) {
   EXPECT_TRUE(rig.shell.boxes.empty());
 }
 
+// A file the shell would not open (a program stored with its options) failed
+// without a word.
+TEST(Scheduler, AFileThatDoesNotOpenIsShownWithItsSlotAndThePauseFollows) {
+  Rig rig;
+  rig.Start({{"每天8时0分", "提醒", "first"}, {"每天8时0分", "打开文件", "\"C:\\a b\\x.exe\" /s"}});
+  rig.shell.executeResult = 2;  // SE_ERR_FNF
+  rig.view.RunFor(10 * kSecond);
+  ASSERT_EQ(rig.shell.executed.size(), 1u);
+  ASSERT_EQ(rig.shell.boxes.size(), 1u);
+  EXPECT_EQ(rig.shell.boxes[0].text, "任务 2：无法打开'\"C:\\a b\\x.exe\" /s'：找不到文件.");
+  EXPECT_EQ(rig.shell.boxes[0].flags, kMbOk | kMbIconError);
+  EXPECT_TRUE(rig.view.on[3]) << "the pause after an immediate action";
+  EXPECT_FALSE(rig.view.on[1]);
+  rig.view.RunFor(kHour);
+  EXPECT_EQ(rig.shell.executed.size(), 1u) << "an occurrence runs once, failed or not";
+  EXPECT_EQ(rig.shell.boxes.size(), 1u);
+
+  Rig opened;
+  opened.Start({{"每天8时0分", "打开文件", "C:\\x.txt"}});
+  opened.view.RunFor(10 * kSecond);
+  EXPECT_EQ(opened.shell.executed.size(), 1u);
+  EXPECT_TRUE(opened.shell.boxes.empty());
+}
+
 // A 100 000-digit field gave a box 7 248 pixels wide with its button off the
 // screen, and a 100 000-character reminder a label 32 767 pixels wide.
 TEST(Scheduler, LongTextsAreCutToFitTheirWindows) {
