@@ -112,9 +112,9 @@ void MainUnit::FormCreate() {
   tickReg_ = std::make_unique<RegistryObject>(services_.registry);
   tickStore_ = std::make_unique<TaskStore>(*tickReg_, settings);
   // A store failure is shown once start-up is through, so the tray icon and
-  // Exit are always there.
-  // The settings that could not be loaded are named in one box and run at
-  // their defaults; the others, and so the tasks, are as stored.
+  // Exit are always there. The settings that could not be loaded are named
+  // in one box and run at their defaults; the others, and so the tasks, are
+  // as stored.
   std::optional<std::string> failure;
   try {
     failure = Store->LoadSettings();

@@ -341,7 +341,7 @@ TEST_F(TaskStoreTest, StartWithWindowsComparesThePathExactly) {
 TEST_F(TaskStoreTest, FailureAtEachWriteLeavesWhatWasWrittenAndNothingElse) {
   struct Operation {
     const char* label;
-    int slots;  // stored beforehand; -1 = empty store
+    int slots;  // stored beforehand
     std::function<void(TaskStore&)> run;
     std::vector<std::string> writes;
   };
@@ -357,14 +357,12 @@ TEST_F(TaskStoreTest, FailureAtEachWriteLeavesWhatWasWrittenAndNothingElse) {
       RegistryObject freshReg{fresh};
       Settings copies;
       TaskStore freshStore{freshReg, copies};
-      if (op.slots >= 0) {
-        for (int n = 1; n <= op.slots; ++n) {
-          for (char letter : {'A', 'B', 'C'}) fresh.PutString(kHklm, kStorePath, SlotValueName(letter, n), "x");
-        }
-        fresh.PutDword(kHklm, kStorePath, "TaskNum", static_cast<std::uint32_t>(op.slots));
-        freshStore.LoadSettings();
-        fresh.journal.clear();
+      for (int n = 1; n <= op.slots; ++n) {
+        for (char letter : {'A', 'B', 'C'}) fresh.PutString(kHklm, kStorePath, SlotValueName(letter, n), "x");
       }
+      fresh.PutDword(kHklm, kStorePath, "TaskNum", static_cast<std::uint32_t>(op.slots));
+      freshStore.LoadSettings();
+      fresh.journal.clear();
       const std::int32_t before = copies.LastTaskNum;
       fresh.setCalls = 0;
       fresh.failSetAt = static_cast<int>(failing);
