@@ -24,11 +24,13 @@ void Countdown::Show(const std::string& soundPath, WindowHandle window) {
 }
 
 bool Countdown::Tick(std::int32_t tishi) {
-  // A negative length gives the bar no room: it stays at 0.
-  position_ = static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{position_} + 1, std::max(tishi, 0)));
+  // A negative length counts as none: the bar stays at 0 and no negative
+  // count of seconds shows.
+  const std::int32_t length = std::max<std::int32_t>(tishi, 0);
+  position_ = std::min(position_ < length ? position_ + 1 : position_, length);
   view_.SetProgress(position_);
-  view_.SetCountdownText(CountdownText::Label2, std::to_string(std::int64_t{tishi} - position_) + " 秒");
-  return position_ >= tishi;
+  view_.SetCountdownText(CountdownText::Label2, std::to_string(length - position_) + " 秒");
+  return position_ >= length;
 }
 
 void Countdown::End() {

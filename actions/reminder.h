@@ -1,9 +1,15 @@
 // Showing a text to the user in a reminder window of its own.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace velmaro {
+
+// How much of a reminder text the window is given, in columns (see
+// CutToColumns): far more than its 400 pixels show, but a label of 100 000
+// characters would be tens of thousands of pixels wide.
+constexpr std::size_t kReminderColumns = 256;
 
 class ReminderService {
  public:

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/error.h"
+
 namespace velmaro {
 
 namespace {
@@ -16,8 +18,37 @@ std::u16string FoldAsciiUpper(std::u16string text) {
 
 }  // namespace
 
+std::string ShellFailureReason(std::intptr_t result) {
+  struct Reason {
+    std::intptr_t result;
+    const char* text;
+  };
+  static const Reason kReasons[] = {
+      {0, "系统内存或资源不足"},
+      {2, "找不到文件"},                 // SE_ERR_FNF
+      {3, "找不到路径"},                 // SE_ERR_PNF
+      {5, "拒绝访问"},                   // SE_ERR_ACCESSDENIED
+      {8, "内存不足"},                   // SE_ERR_OOM
+      {11, "不是有效的程序"},            // ERROR_BAD_FORMAT
+      {26, "文件正被其他程序使用"},      // SE_ERR_SHARE
+      {27, "文件关联不完整"},            // SE_ERR_ASSOCINCOMPLETE
+      {28, "打开超时"},                  // SE_ERR_DDETIMEOUT
+      {29, "打开失败"},                  // SE_ERR_DDEFAIL
+      {30, "程序正忙"},                  // SE_ERR_DDEBUSY
+      {31, "没有与之关联的程序"},        // SE_ERR_NOASSOC
+      {32, "找不到所需的动态链接库"},    // SE_ERR_DLLNOTFOUND
+  };
+  for (const Reason& reason : kReasons) {
+    if (reason.result == result) return reason.text;
+  }
+  return "错误 " + std::to_string(result);
+}
+
 void OpenTaskFile(ShellService& shell, const std::string& path) {
-  shell.Execute(0, "open", path, nullptr, nullptr, kSwShowNormal);
+  const std::intptr_t result = shell.Execute(0, "open", path, nullptr, nullptr, kSwShowNormal);
+  if (result <= kShellExecuteFailedMax) {
+    throw AppError(QuotedMessage("无法打开", path, "：") + ShellFailureReason(result));
+  }
 }
 
 bool ProcessNameMatches(const std::u16string& exeFile, const std::u16string& name) {

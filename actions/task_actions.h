@@ -1,8 +1,10 @@
 // The actions of a due task that act on programs, files and the dial-up
-// connection. None reports a failure except the hang-up, which tells its
-// outcome in a reminder window.
+// connection. A file that does not open fails like a store read, for the
+// general error box; the hang-up tells its outcome in a reminder window; the
+// others report nothing.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "actions/reminder.h"
@@ -13,7 +15,10 @@
 namespace velmaro {
 
 // Hands `path` to the shell to open: a document, a program or a web address.
+// Fails, naming the path and the shell's reason, when the shell opened nothing.
 void OpenTaskFile(ShellService& shell, const std::string& path);
+// The shell's reason for a failed open, in words, from ShellExecute's result.
+std::string ShellFailureReason(std::intptr_t result);
 
 // Whether a process's executable entry names `name`: its file-name part (the
 // text after the last "\" or ":") or, failing that, the whole entry equals

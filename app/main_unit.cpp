@@ -34,6 +34,17 @@ class FlagScope {
 
 }  // namespace
 
+std::string MenuText(const std::string& text) {
+  std::string shown;
+  for (char c : text) {
+    shown += c;
+    // "&" is a single byte in code page 936: never the second byte of a
+    // double-byte character, whose second bytes start at 0x40.
+    if (c == '&') shown += '&';
+  }
+  return shown;
+}
+
 const MenuEntry MainUnit::kPopupMenu[] = {
     {MenuItem::n1, "启用监控(&E)", &MainUnit::N1Click, true},
     {MenuItem::Separator, "", nullptr, false},  // N2
@@ -101,10 +112,12 @@ void MainUnit::FormCreate() {
   tickReg_ = std::make_unique<RegistryObject>(services_.registry);
   tickStore_ = std::make_unique<TaskStore>(*tickReg_, settings);
   // A store failure is shown once start-up is through, so the tray icon and
-  // Exit are always there.
+  // Exit are always there. The settings that could not be loaded are named
+  // in one box and run at their defaults; the others, and so the tasks, are
+  // as stored.
   std::optional<std::string> failure;
   try {
-    Store->LoadSettings();
+    failure = Store->LoadSettings();
   } catch (const AppError& error) {
     failure = error.what();
   }
@@ -121,7 +134,7 @@ void MainUnit::FormCreate() {
   // A negative stored countdown length is no valid progress range.
   view_.SetProgressMax(std::max<std::int32_t>(settings.Tishi, 0));
 
-  view_.SetMenuCaption(MenuItem::n6, std::string(kLogOffCaption) + " " + services_.session.UserName());
+  view_.SetMenuCaption(MenuItem::n6, std::string(kLogOffCaption) + " " + MenuText(services_.session.UserName()));
   view_.MakeTopmost();
 
   if (failure) {
@@ -237,7 +250,14 @@ void MainUnit::RunDueTask(std::int32_t slot, const std::string& action) {
   if (!row) return;
   switch (row->actionClass) {
     case ActionClass::Immediate:
-      RunImmediateAction(row->id, slot);
+      // The pause follows an action that failed (a file that would not
+      // open) as it follows one that ran; the failure is the tick's to show.
+      try {
+        RunImmediateAction(row->id, slot);
+      } catch (const AppError&) {
+        if (!closed_) StartPause();
+        throw;
+      }
       if (!closed_) StartPause();
       break;
     case ActionClass::Countdown:
@@ -252,7 +272,9 @@ void MainUnit::RunDueTask(std::int32_t slot, const std::string& action) {
 
 void MainUnit::RunImmediateAction(ActionId action, std::int32_t slot) {
   switch (action) {
-    case ActionId::Reminder: services_.reminders.ShowReminder(tickStore_->ReadArgument(slot)); break;
+    case ActionId::Reminder:
+      services_.reminders.ShowReminder(CutToColumns(tickStore_->ReadArgument(slot), kReminderColumns));
+      break;
     case ActionId::OpenFile: OpenTaskFile(services_.shell, tickStore_->ReadArgument(slot)); break;
     case ActionId::CloseProgram:
       KillProcessByName(services_.processes, FileNamePart(tickStore_->ReadArgument(slot)));

@@ -85,6 +85,10 @@ struct AppServices {
   AboutService& about;
 };
 
+// `text` as a menu caption shows it: every "&" doubled, so that a user name
+// such as "R&D" marks no access key.
+std::string MenuText(const std::string& text);
+
 class MainUnit;
 
 struct MenuEntry {

@@ -121,7 +121,9 @@ void SettingsDialog::Fill() {
   store.ForEachTask([&](std::int32_t slot, const std::string& trigger) {
     rows.push_back(TaskRow{dialogs_.Track(slot), trigger, store.ReadAction(slot), store.ReadArgument(slot)});
   });
-  Edit5 = MinutesText(store.ReadIntegerSetting("tishi"), dialogs_.services.clock.DecimalSeparator());
+  // A stored negative length counts as no countdown, as at start-up.
+  Edit5 = MinutesText(std::max<std::int32_t>(store.ReadIntegerSetting("tishi"), 0),
+                      dialogs_.services.clock.DecimalSeparator());
   CheckBox5 = store.ReadIntegerSetting("shutapp") != 0;
   Edit8 = dialogs_.settings.SoundPath;
   CheckBox2 = store.StartWithWindows(dialogs_.services.autoStart.ExecutablePath());

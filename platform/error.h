@@ -5,6 +5,8 @@
 #include <exception>
 #include <string>
 
+#include "platform/gbk.h"
+
 namespace velmaro {
 
 // Carries a code page 936 text, exactly as it is shown to the user. Not a
@@ -19,9 +21,15 @@ class AppError : public std::exception {
   std::string text_;
 };
 
-// Builds "<prefix>'<subject>'<suffix>" texts such as "Failed to set data for 'A1'".
+// How much of a quoted value a failure text shows: a message box does not
+// wrap a run without blanks, so a value of 100 000 digits would push the box
+// and its button off the screen.
+constexpr std::size_t kQuotedColumns = 64;
+
+// Builds "<prefix>'<subject>'<suffix>" texts such as "Failed to set data for 'A1'";
+// a long subject is cut with "…".
 inline std::string QuotedMessage(const char* prefix, const std::string& subject, const char* suffix = "") {
-  return std::string(prefix) + "'" + subject + "'" + suffix;
+  return std::string(prefix) + "'" + CutToColumns(subject, kQuotedColumns) + "'" + suffix;
 }
 
 }  // namespace velmaro

@@ -7,9 +7,12 @@ namespace velmaro {
 const char kAppTitle[] = "Velmaro";
 
 std::string ErrorBoxText(const std::string& failure) {
-  const std::size_t last = GbkLastCharStart(failure);
-  if (last != std::string::npos && static_cast<unsigned char>(failure[last]) > '.') return failure + ".";
-  return failure;
+  // Quoted values are cut where the text is made; this bounds any other
+  // text, so the box stays within the screen and its button in reach.
+  const std::string text = CutToColumns(failure, kErrorBoxColumns);
+  const std::size_t last = GbkLastCharStart(text);
+  if (last != std::string::npos && static_cast<unsigned char>(text[last]) > '.') return text + ".";
+  return text;
 }
 
 void ShowErrorBox(ShellService& shell, const std::string& failure) {

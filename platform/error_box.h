@@ -12,8 +12,12 @@ namespace velmaro {
 
 extern const char kAppTitle[];  // "Velmaro"
 
-// The failure text with a full stop appended when its last character sorts
-// after "." (letters, digits, Chinese characters), so "x'" or "x." stay as they are.
+// The longest failure text a box shows, in columns (see CutToColumns).
+constexpr std::size_t kErrorBoxColumns = 1024;
+
+// The failure text, cut to kErrorBoxColumns, with a full stop appended when
+// its last character sorts after "." (letters, digits, Chinese characters),
+// so "x'" or "x." stay as they are.
 std::string ErrorBoxText(const std::string& failure);
 
 void ShowErrorBox(ShellService& shell, const std::string& failure);

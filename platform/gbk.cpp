@@ -10,6 +10,21 @@ std::size_t GbkLastCharStart(const std::string& text) {
   return last;
 }
 
+std::string CutToColumns(const std::string& text, std::size_t columns) {
+  static const char kEllipsis[] = "\xA1\xAD";  // …
+  constexpr std::size_t kEllipsisColumns = 2;
+  // Byte lengths equal column counts in code page 936.
+  if (text.size() <= columns) return text;
+  if (columns < kEllipsisColumns) return std::string();
+  std::size_t end = 0;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t next = pos + GbkCharLength(text, pos);
+    if (next > columns - kEllipsisColumns) break;
+    end = pos = next;
+  }
+  return text.substr(0, end) + kEllipsis;
+}
+
 namespace {
 
 // Position just after the last path delimiter, or 0 when there is none.

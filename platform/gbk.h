@@ -19,6 +19,12 @@ inline std::size_t GbkCharLength(const std::string& text, std::size_t pos) {
 // Byte position of the start of the last character, or npos for an empty text.
 std::size_t GbkLastCharStart(const std::string& text);
 
+// `text` cut to at most `columns` columns, counting a single-byte character
+// as one column and a double-byte one as two (as wide as they show), with
+// "…" (two columns, within the limit) in place of what was cut. Cut only
+// between characters; a text that fits is returned as it is.
+std::string CutToColumns(const std::string& text, std::size_t columns);
+
 // Path delimiters are "\" and ":"; a 0x5C or 0x3A byte that is the second
 // byte of a double-byte character is no delimiter.
 // The text after the last delimiter, or the whole text when there is none.

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace velmaro {
 
@@ -51,6 +52,10 @@ class RegistryService {
   virtual bool QueryValue(RegKeyHandle key, const std::string& name, RegValue* value) = 0;
   virtual bool SetValue(RegKeyHandle key, const std::string& name, const RegValue& value) = 0;
   virtual bool DeleteValue(RegKeyHandle key, const std::string& name) = 0;
+  // The names of the key's values, as the registry spells them, in no
+  // particular order. False (and `names` unchanged) when the key cannot be
+  // enumerated.
+  virtual bool ValueNames(RegKeyHandle key, std::vector<std::string>* names) = 0;
 };
 
 }  // namespace velmaro

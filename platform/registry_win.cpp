@@ -14,6 +14,9 @@ HKEY ToHkey(RegKeyHandle key) { return reinterpret_cast<HKEY>(key); }
 
 bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
 
+// The registry's own limit on a value name, in characters.
+constexpr std::size_t kMaxValueNameChars = 16383;
+
 }  // namespace
 
 RegKeyHandle Win32Registry::CreateKey(RegRoot root, const std::string& path) {
@@ -72,6 +75,37 @@ bool Win32Registry::SetValue(RegKeyHandle key, const std::string& name, const Re
 
 bool Win32Registry::DeleteValue(RegKeyHandle key, const std::string& name) {
   return RegDeleteValueW(ToHkey(key), ToWide(name).c_str()) == ERROR_SUCCESS;
+}
+
+bool Win32Registry::ValueNames(RegKeyHandle key, std::vector<std::string>* names) {
+  DWORD count = 0;
+  DWORD longestName = 0;
+  if (RegQueryInfoKeyW(ToHkey(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
+                       nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  std::vector<std::string> found;
+  found.reserve(count);
+  // Room for the longest name the key reported and its zero; a name that grew
+  // since is asked for again with a larger buffer.
+  std::vector<wchar_t> buffer(static_cast<std::size_t>(longestName) + 1);
+  auto enumerate = [&](DWORD index, DWORD* length) {
+    *length = static_cast<DWORD>(buffer.size());
+    return RegEnumValueW(ToHkey(key), index, buffer.data(), length, nullptr, nullptr, nullptr, nullptr);
+  };
+  for (DWORD index = 0;; ++index) {
+    DWORD length = 0;
+    LONG status = enumerate(index, &length);
+    if (status == ERROR_MORE_DATA && buffer.size() < kMaxValueNameChars + 1) {
+      buffer.resize(kMaxValueNameChars + 1);
+      status = enumerate(index, &length);
+    }
+    if (status == ERROR_NO_MORE_ITEMS) break;
+    if (status != ERROR_SUCCESS) return false;
+    found.push_back(FromWide(buffer.data(), length));
+  }
+  names->swap(found);
+  return true;
 }
 
 }  // namespace velmaro

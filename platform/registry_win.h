@@ -12,6 +12,7 @@ class Win32Registry : public RegistryService {
   bool QueryValue(RegKeyHandle key, const std::string& name, RegValue* value) override;
   bool SetValue(RegKeyHandle key, const std::string& name, const RegValue& value) override;
   bool DeleteValue(RegKeyHandle key, const std::string& name) override;
+  bool ValueNames(RegKeyHandle key, std::vector<std::string>* names) override;
 };
 
 }  // namespace velmaro

@@ -35,6 +35,9 @@ enum : std::uint32_t {
   kMbIconInformation = 0x40,
 };
 
+// ShellExecute's results up to this one are failures.
+constexpr std::intptr_t kShellExecuteFailedMax = 32;
+
 class ShellService {
  public:
   virtual ~ShellService() = default;
@@ -43,8 +46,9 @@ class ShellService {
   virtual void ShowBalloon(const NotifyIconData& icon, const std::string& text) = 0;
   virtual std::uint32_t RegisterMessage(const std::string& name) = 0;
   // ShellExecute. A null `verb`, `parameters` or `directory` is passed as
-  // null; an empty string as an empty string.
-  virtual void Execute(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
+  // null; an empty string as an empty string. Returns what ShellExecute
+  // returns: above 32 when the shell opened the file, else an error code.
+  virtual std::intptr_t Execute(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
                        const char* directory, std::int32_t showCommand) = 0;
   // A modal message box owned by no window.
   virtual void ShowMessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) = 0;

@@ -17,9 +17,9 @@ class RecordingTrayShell : public ShellService {
   bool NotifyIcon(NotifyOp op, const NotifyIconData& data) override;
   void ShowBalloon(const NotifyIconData& icon, const std::string& text) override;
   std::uint32_t RegisterMessage(const std::string& name) override { return inner_.RegisterMessage(name); }
-  void Execute(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
-               const char* directory, std::int32_t showCommand) override {
-    inner_.Execute(owner, verb, file, parameters, directory, showCommand);
+  std::intptr_t Execute(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
+                        const char* directory, std::int32_t showCommand) override {
+    return inner_.Execute(owner, verb, file, parameters, directory, showCommand);
   }
   void ShowMessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) override {
     inner_.ShowMessageBox(text, caption, flags);

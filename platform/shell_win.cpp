@@ -60,14 +60,16 @@ std::uint32_t Win32Shell::RegisterMessage(const std::string& name) {
   return ::RegisterWindowMessageW(ToWide(name).c_str());
 }
 
-void Win32Shell::Execute(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
-                         const char* directory, std::int32_t showCommand) {
+std::intptr_t Win32Shell::Execute(WindowHandle owner, const char* verb, const std::string& file,
+                                  const char* parameters, const char* directory, std::int32_t showCommand) {
   const std::wstring wideVerb = WideOrEmpty(verb);
   const std::wstring wideParameters = WideOrEmpty(parameters);
   const std::wstring wideDirectory = WideOrEmpty(directory);
-  ShellExecuteW(reinterpret_cast<HWND>(owner), verb ? wideVerb.c_str() : nullptr, ToWide(file).c_str(),
-                parameters ? wideParameters.c_str() : nullptr, directory ? wideDirectory.c_str() : nullptr,
-                showCommand);
+  HINSTANCE result =
+      ShellExecuteW(reinterpret_cast<HWND>(owner), verb ? wideVerb.c_str() : nullptr, ToWide(file).c_str(),
+                    parameters ? wideParameters.c_str() : nullptr, directory ? wideDirectory.c_str() : nullptr,
+                    showCommand);
+  return reinterpret_cast<std::intptr_t>(result);
 }
 
 void Win32Shell::ShowMessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) {

@@ -9,7 +9,7 @@ class Win32Shell : public ShellService {
   bool NotifyIcon(NotifyOp op, const NotifyIconData& data) override;
   void ShowBalloon(const NotifyIconData& icon, const std::string& text) override;
   std::uint32_t RegisterMessage(const std::string& name) override;
-  void Execute(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
+  std::intptr_t Execute(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
                const char* directory, std::int32_t showCommand) override;
   void ShowMessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) override;
 };

@@ -10,6 +10,11 @@
 
 namespace velmaro {
 
+std::string TaskEvaluator::Failure::Report() const {
+  // Slot 0: the store itself, before any slot was read.
+  return slot > 0 ? "任务 " + std::to_string(slot) + "：" + text : text;
+}
+
 TickWindow TaskEvaluator::NextWindow(ClockService& clock) {
   const TickMoment now = MomentOf(clock.LocalTime(), clock.TickCount());
   TickWindow window = WindowBetween(previous_, now);
@@ -42,11 +47,17 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
   // How many identical tasks were due in each occurrence so far in this tick.
   std::map<std::tuple<std::string, std::string, std::uint64_t>, int> dueSoFar;
   std::vector<std::uint64_t> due;
-  const std::int32_t last = store.LastTaskNum();
+  // Only the slots that hold a trigger are walked, so a TaskNum far above
+  // them (2^31-1, say) costs no more than the slots stored.
+  std::vector<std::int32_t> slots;
+  try {
+    slots = store.TriggerSlots();
+  } catch (const AppError& error) {
+    failing.push_back({0, std::string(), error.what()});
+  }
   bool closed = false;
-  // A 64-bit counter, so a LastTaskNum of 2^31-1 ends the loop instead of overflowing.
-  for (std::int64_t n = 1; n <= last && !closed; ++n) {
-    const auto slot = static_cast<std::int32_t>(n);
+  for (std::size_t i = 0; i < slots.size() && !closed; ++i) {
+    const std::int32_t slot = slots[i];
     std::string trigger;
     try {
       trigger = store.ReadTrigger(slot);
@@ -72,7 +83,7 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
     }
   }
   // The caller shows nothing once the program closed; what failed is passed on all the same.
-  if (closed) return failing.empty() ? std::nullopt : std::optional<std::string>(failing.front().text);
+  if (closed) return failing.empty() ? std::nullopt : std::optional<std::string>(failing.front().Report());
   store.CloseStore();
   Forget(idleDueNow, window.tickCount);
 
@@ -81,7 +92,7 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
   for (const Failure& failure : failing) {
     bool shown = std::find(reported_.begin(), reported_.end(), failure) != reported_.end();
     if (!shown && !report) {
-      report = failure.text;
+      report = failure.Report();
       shown = true;
     }
     if (shown) reported.push_back(failure);

@@ -36,8 +36,8 @@ class TaskEvaluator {
   // own minute only (after the computer slept).
   void ForgetGap() { previous_.reset(); }
 
-  // Examines slots 1 to LastTaskNum in ascending order and runs the due
-  // tasks in that order. A slot that cannot be read or whose trigger does not
+  // Examines the slots 1 to LastTaskNum that hold a trigger, in ascending
+  // order, and runs the due tasks in that order. A slot that cannot be read or whose trigger does not
   // convert is skipped and the tick goes on; the first such failure not yet
   // reported is returned for the caller to show once the tick is over. The
   // same failure of the same slot text is returned once, until it goes away.
@@ -71,6 +71,8 @@ class TaskEvaluator {
     std::int32_t slot;
     std::string trigger;
     std::string text;
+    // The text shown: the failure, led by the number of its slot ("任务 3：").
+    std::string Report() const;
     bool operator==(const Failure& other) const {
       return slot == other.slot && trigger == other.trigger && text == other.text;
     }

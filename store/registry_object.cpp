@@ -80,4 +80,10 @@ void RegistryObject::WriteInteger(const std::string& name, std::int32_t value) {
 
 bool RegistryObject::DeleteValue(const std::string& name) { return key_ && service_.DeleteValue(key_, name); }
 
+std::vector<std::string> RegistryObject::ValueNames() {
+  std::vector<std::string> names;
+  if (key_ && !service_.ValueNames(key_, &names)) throw AppError("Failed to get the names of the values");
+  return names;
+}
+
 }  // namespace velmaro

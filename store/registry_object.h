@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/registry.h"
 
@@ -34,6 +35,9 @@ class RegistryObject {
   void WriteUtf16(const std::string& name, const std::u16string& text);
   void WriteInteger(const std::string& name, std::int32_t value);
   bool DeleteValue(const std::string& name);
+  // The names of the current key's values; none when no key is open. Fails
+  // when the key cannot be enumerated.
+  std::vector<std::string> ValueNames();
 
  private:
   RegistryService& service_;

@@ -1,5 +1,8 @@
 #include "store/task_store.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <limits>
 
 #include "platform/error.h"
@@ -10,7 +13,23 @@ const char kStoreKey[] = "\\Software\\Drennik\\Velmaro";
 const char kRunKey[] = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kRunValue[] = "Zedevi";
 
+const char kSettingsDefaultedHeader[] = "以下设置本次使用默认值：";
+
 std::string SlotValueName(char letter, std::int32_t slot) { return std::string(1, letter) + std::to_string(slot); }
+
+std::int32_t SlotNumberOf(const std::string& name, const char* letters) {
+  // Value names are compared without letter case, as the registry does.
+  if (name.size() < 2 || name.size() > 11) return 0;
+  const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+  if (std::strchr(letters, letter) == nullptr || letter == '\0') return 0;
+  if (name[1] == '0') return 0;  // "A01" is no slot's name
+  std::int64_t number = 0;
+  for (std::size_t i = 1; i < name.size(); ++i) {
+    if (name[i] < '0' || name[i] > '9') return 0;
+    number = number * 10 + (name[i] - '0');
+  }
+  return number <= std::numeric_limits<std::int32_t>::max() ? static_cast<std::int32_t>(number) : 0;
+}
 
 void TaskStore::OpenStore() {
   reg_.SelectRoot(RegRoot::LocalMachine);
@@ -22,25 +41,65 @@ void TaskStore::OpenRunKey() {
   reg_.OpenKey(kRunKey);
 }
 
-void TaskStore::LoadSettings() {
+std::optional<std::string> TaskStore::LoadSettings() {
   OpenStore();
   settings_ = Settings();
 
-  auto loadInteger = [this](const char* name, std::int32_t& copy) {
-    if (reg_.ValueExists(name)) {
-      copy = reg_.ReadInteger(name);
-    } else {
-      reg_.WriteInteger(name, copy);
+  std::vector<std::string> failures;
+  // A read that fails leaves the copy at its default: the read throws before
+  // the copy is assigned.
+  auto load = [&failures](const auto& step) {
+    try {
+      step();
+    } catch (const AppError& error) {
+      failures.push_back(error.what());
     }
   };
+  auto loadInteger = [this, &load](const char* name, std::int32_t& copy) {
+    load([&] {
+      if (reg_.ValueExists(name)) {
+        copy = reg_.ReadInteger(name);
+      } else {
+        reg_.WriteInteger(name, copy);
+      }
+    });
+  };
   loadInteger("shutapp", settings_.ShutApp);
-  if (reg_.ValueExists("soundpath")) {
-    settings_.SoundPath = reg_.ReadString("soundpath");
-  } else {
-    reg_.WriteString("soundpath", settings_.SoundPath);
-  }
+  load([this] {
+    if (reg_.ValueExists("soundpath")) {
+      settings_.SoundPath = reg_.ReadString("soundpath");
+    } else {
+      reg_.WriteString("soundpath", settings_.SoundPath);
+    }
+  });
   loadInteger("tishi", settings_.Tishi);
   loadInteger("TaskNum", settings_.LastTaskNum);
+  // A countdown cannot last less than nothing; 0x80000000 meant as a long
+  // countdown reads as negative too. The stored value stays as it is.
+  if (settings_.Tishi < 0) settings_.Tishi = 0;
+
+  if (failures.empty()) return std::nullopt;
+  std::string report = kSettingsDefaultedHeader;
+  for (const std::string& failure : failures) report += "\n" + failure;
+  return report;
+}
+
+std::vector<std::int32_t> TaskStore::TriggerSlots() {
+  std::vector<std::int32_t> slots = SlotsNamed("A");
+  const std::int32_t last = settings_.LastTaskNum;
+  slots.erase(std::upper_bound(slots.begin(), slots.end(), last), slots.end());
+  return slots;
+}
+
+std::vector<std::int32_t> TaskStore::SlotsNamed(const char* letters) {
+  std::vector<std::int32_t> slots;
+  for (const std::string& name : reg_.ValueNames()) {
+    const std::int32_t slot = SlotNumberOf(name, letters);
+    if (slot > 0) slots.push_back(slot);
+  }
+  std::sort(slots.begin(), slots.end());
+  slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
+  return slots;
 }
 
 TaskSlot TaskStore::ReadSlot(std::int32_t slot) {
@@ -54,12 +113,14 @@ TaskSlot TaskStore::ReadSlot(std::int32_t slot) {
 
 std::int32_t TaskStore::AllocateSlot() {
   OpenStore();
-  if (settings_.LastTaskNum == std::numeric_limits<std::int32_t>::max()) {
+  const std::vector<std::int32_t> used = SlotsNamed("ABC");
+  const std::int32_t highest = std::max<std::int32_t>({settings_.LastTaskNum, used.empty() ? 0 : used.back(), 0});
+  if (highest == std::numeric_limits<std::int32_t>::max()) {
     throw AppError("No task slot is left above 'TaskNum'");
   }
   // The copy follows the store only once the store has the new number, so a
   // failed write leaves the two in step.
-  const std::int32_t slot = settings_.LastTaskNum < 0 ? 1 : settings_.LastTaskNum + 1;
+  const std::int32_t slot = highest + 1;
   reg_.WriteInteger("TaskNum", slot);
   settings_.LastTaskNum = slot;
   return slot;
@@ -76,10 +137,22 @@ void TaskStore::DeleteSlot(std::int32_t slot) {
   const std::int32_t last = settings_.LastTaskNum;
   if (slot < 1 || slot > last) return;
   OpenStore();
-  for (std::int64_t n = std::int64_t{slot} + 1; n <= last; ++n) {
-    const auto from = static_cast<std::int32_t>(n);
+  // Every slot above `slot` moves down by one. Only the slot numbers next to
+  // a stored slot are written: where neither a slot nor the one above it
+  // holds a value there is nothing to move, so a TaskNum far above the
+  // stored slots costs no more than they do.
+  std::vector<std::int32_t> targets{slot};
+  for (std::int32_t stored : SlotsNamed("ABC")) {
+    if (stored <= slot || stored > last) continue;
+    targets.push_back(stored - 1);
+    if (stored < last) targets.push_back(stored);
+  }
+  std::sort(targets.begin(), targets.end());
+  targets.erase(std::unique(targets.begin(), targets.end()), targets.end());
+  for (std::int32_t to : targets) {
+    if (to >= last) break;
     for (char letter : {'A', 'B', 'C'}) {
-      reg_.WriteString(SlotValueName(letter, from - 1), reg_.ReadString(SlotValueName(letter, from)));
+      reg_.WriteString(SlotValueName(letter, to), reg_.ReadString(SlotValueName(letter, to + 1)));
     }
   }
   for (char letter : {'A', 'B', 'C'}) reg_.DeleteValue(SlotValueName(letter, last));

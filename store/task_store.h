@@ -7,7 +7,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "store/registry_object.h"
 
@@ -34,14 +36,24 @@ struct TaskSlot {
 
 // "A12", "B3": the letter and the slot number in decimal.
 std::string SlotValueName(char letter, std::int32_t slot);
+// The slot number a value name gives when its letter is one of `letters`
+// (capitals; the name's letter case does not count), or 0 when it names no
+// slot: "A0", "A01", "A+1", "A2147483648" and "TaskNum" name none.
+std::int32_t SlotNumberOf(const std::string& name, const char* letters);
+
+// The first line of the box that names the settings start-up could not load.
+extern const char kSettingsDefaultedHeader[];
 
 class TaskStore {
  public:
   TaskStore(RegistryObject& reg, Settings& settings) : reg_(reg), settings_(settings) {}
 
   // Reads each setting that exists and writes the default of each one that
-  // does not; existing values are never replaced.
-  void LoadSettings();
+  // does not; existing values are never replaced. Each setting is loaded on
+  // its own: one that cannot be read or written keeps its default for this
+  // run, and the returned text names every such setting for one error box.
+  // A negative countdown length counts as 0.
+  std::optional<std::string> LoadSettings();
 
   // Calls visit(n, trigger) for each slot 1..LastTaskNum with a non-empty
   // trigger text, in ascending order, with the store key left open so the
@@ -49,14 +61,15 @@ class TaskStore {
   template <class Visit>
   void ForEachTask(Visit visit) {
     OpenStore();
-    const std::int32_t last = settings_.LastTaskNum;
-    // A 64-bit counter, so a TaskNum of 2^31-1 ends the loop instead of overflowing.
-    for (std::int64_t n = 1; n <= last; ++n) {
-      const auto slot = static_cast<std::int32_t>(n);
+    for (std::int32_t slot : TriggerSlots()) {
       std::string trigger = ReadTrigger(slot);
       if (!trigger.empty()) visit(slot, trigger);
     }
   }
+  // The slots 1..LastTaskNum whose trigger value exists, ascending, from the
+  // key that is open: the slots a reader walks. They are found among the
+  // key's value names, so a TaskNum far above the slots stored costs nothing.
+  std::vector<std::int32_t> TriggerSlots();
   // Single values of a slot, read from the key that is open (OpenStore).
   std::string ReadTrigger(std::int32_t slot) { return reg_.ReadString(SlotValueName('A', slot)); }
   std::string ReadAction(std::int32_t slot) { return reg_.ReadString(SlotValueName('B', slot)); }
@@ -69,7 +82,10 @@ class TaskStore {
   void CloseStore() { reg_.CloseKey(); }
 
   TaskSlot ReadSlot(std::int32_t slot);
-  // Raises LastTaskNum by one, stores it as TaskNum and returns the new slot number.
+  // Raises LastTaskNum by one, stores it as TaskNum and returns the new slot
+  // number. The new slot lies above every slot that holds a value, so a
+  // TaskNum that is negative, unreadable or below the stored slots never
+  // hands out a slot in use.
   std::int32_t AllocateSlot();
   void WriteSlot(std::int32_t slot, const TaskSlot& task);
   // Moves every slot above `slot` down by one, removes the top slot's values
@@ -91,6 +107,9 @@ class TaskStore {
 
  private:
   void OpenRunKey();
+  // The slot numbers named by the open key's values of the given letters
+  // ("A", "ABC"), ascending and each once.
+  std::vector<std::int32_t> SlotsNamed(const char* letters);
 
   RegistryObject& reg_;
   Settings& settings_;

@@ -42,11 +42,12 @@ class FakeShell : public ShellService {
     registeredMessages.push_back(name);
     return 0xC123;
   }
-  void Execute(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
-               const char* directory, std::int32_t showCommand) override {
+  std::intptr_t Execute(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
+                        const char* directory, std::int32_t showCommand) override {
     executed.push_back({owner, verb == nullptr, verb ? verb : "", file, parameters == nullptr,
                         parameters ? parameters : "", directory == nullptr, directory ? directory : "",
                         showCommand});
+    return executeResult;
   }
   void ShowMessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) override {
     boxes.push_back({text, caption, flags});
@@ -55,6 +56,8 @@ class FakeShell : public ShellService {
   }
 
   bool notifyResult = true;
+  // What every Execute returns; 2 (file not found) and the like make it fail.
+  std::intptr_t executeResult = 42;
   std::function<void()> whileBoxShows;
   std::vector<Notify> notifications;
   std::vector<std::string> balloons;

@@ -34,6 +34,7 @@ void MemoryRegistry::CloseKey(RegKeyHandle key) {
 
 bool MemoryRegistry::QueryValue(RegKeyHandle key, const std::string& name, RegValue* value) {
   if (++queryCalls == failQueryAt) return false;
+  if (callLimit > 0 && queryCalls + setCalls > callLimit) throw CallLimitExceeded{};
   Values* values = Lookup(key);
   if (!values) return false;
   auto found = values->find(name);
@@ -48,6 +49,7 @@ bool MemoryRegistry::QueryValue(RegKeyHandle key, const std::string& name, RegVa
 
 bool MemoryRegistry::SetValue(RegKeyHandle key, const std::string& name, const RegValue& value) {
   if (++setCalls == failSetAt) return false;
+  if (callLimit > 0 && queryCalls + setCalls > callLimit) throw CallLimitExceeded{};
   Values* values = Lookup(key);
   if (!values) return false;
   RegValue stored = value;
@@ -64,6 +66,19 @@ bool MemoryRegistry::DeleteValue(RegKeyHandle key, const std::string& name) {
   Values* values = Lookup(key);
   if (!values || !values->erase(name)) return false;
   journal.push_back("delete " + name);
+  return true;
+}
+
+bool MemoryRegistry::ValueNames(RegKeyHandle key, std::vector<std::string>* names) {
+  ++enumCalls;
+  Values* values = Lookup(key);
+  if (failEnum || !values) return false;
+  // The map's order is by name without letter case ("A1", "A10", "A2"), not
+  // by slot number, and a name keeps the spelling it was written with: the
+  // registry promises neither order nor case.
+  names->clear();
+  for (const auto& value : *values) names->push_back(value.first);
+  namesListed += static_cast<long long>(names->size());
   return true;
 }
 

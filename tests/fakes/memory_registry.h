@@ -27,6 +27,7 @@ class MemoryRegistry : public RegistryService {
   bool QueryValue(RegKeyHandle key, const std::string& name, RegValue* value) override;
   bool SetValue(RegKeyHandle key, const std::string& name, const RegValue& value) override;
   bool DeleteValue(RegKeyHandle key, const std::string& name) override;
+  bool ValueNames(RegKeyHandle key, std::vector<std::string>* names) override;
 
   // Direct access for arranging and checking, by path without a leading "\".
   Values& Key(RegRoot root, const std::string& path) { return keys_[KeyName(root, path)]; }
@@ -39,9 +40,20 @@ class MemoryRegistry : public RegistryService {
   bool failCreate = false;
   int failSetAt = 0;
   int failQueryAt = 0;
+  bool failEnum = false;
   int setCalls = 0;
   int queryCalls = 0;
+  int enumCalls = 0;
+  // The names each enumeration has handed out: what it costs on the real
+  // registry, one call per value.
+  long long namesListed = 0;
   int openKeys = 0;  // handles not yet closed
+
+  // A guard for tests of cost: a query or write beyond this many (counted
+  // like the switches above) throws CallLimitExceeded, which no code of the
+  // program catches, so a runaway loop ends the test instead of hanging it.
+  long long callLimit = 0;  // 0 = none
+  struct CallLimitExceeded {};
 
   // "set NAME" / "delete NAME", in order.
   std::vector<std::string> journal;

@@ -527,7 +527,8 @@ TEST_F(DialogsTest, CountdownLengthIsShownInMinutes) {
     const char* separator;
     const char* shown;
   } const cases[] = {{60, ".", "1"},    {90, ".", "1.5"}, {100, ".", "1.66666666666667"}, {0, ".", "0"},
-                     {90, ",", "1,5"},  {30, "", "0.5"},  {0xFFFFFFC4u, ".", "-1"},       {2147483647u, ".", "35791394.1166667"}};
+                     {90, ",", "1,5"},  {30, "", "0.5"},  {0xFFFFFFC4u, ".", "0"},        {0x80000000u, ".", "0"},
+                     {2147483647u, ".", "35791394.1166667"}};
   for (const Case& c : cases) {
     registry.PutDword(kHklm, kStorePath, "tishi", c.tishi);
     clock.decimalSeparator = c.separator;

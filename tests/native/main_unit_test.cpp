@@ -8,6 +8,7 @@
 
 #include "app/about.h"
 #include "platform/error_box.h"
+#include "platform/gbk.h"
 #include "tests/fakes/fake_app.h"
 
 namespace velmaro {
@@ -57,7 +58,7 @@ TEST_F(MainUnitTest, StoreFailureIsShownOnceStartUpIsThroughAndBeforeAnyTick) {
   unit.FormCreate();
   EXPECT_FALSE(timer1OnDuringBox);
   ASSERT_EQ(shell.boxes.size(), 1u);
-  EXPECT_EQ(shell.boxes[0].text, "Failed to set data for 'shutapp'");
+  EXPECT_EQ(shell.boxes[0].text, std::string(kSettingsDefaultedHeader) + "\nFailed to set data for 'shutapp'");
   EXPECT_EQ(shell.boxes[0].caption, "Velmaro");
   EXPECT_EQ(shell.boxes[0].flags, kMbOk | kMbIconError);
   EXPECT_EQ(shell.notifications.size(), 1u);
@@ -73,12 +74,19 @@ TEST_F(MainUnitTest, ClosedWhileTheStartUpBoxShowsStartsNoTimer) {
   EXPECT_FALSE(view.on[1]);
 }
 
-TEST_F(MainUnitTest, NegativeCountdownLengthGivesAnEmptyProgressRange) {
-  registry.PutDword(RegRoot::LocalMachine, "Software\\Drennik\\Velmaro", "tishi", 0xFFFFFFFFu);
-  unit.FormCreate();
-  EXPECT_EQ(unit.settings.Tishi, -1);
-  EXPECT_EQ(view.log[1], "max 0");
-  EXPECT_TRUE(shell.boxes.empty());
+TEST_F(MainUnitTest, NegativeCountdownLengthCountsAsNoneAndStaysStored) {
+  for (std::uint32_t stored : {0xFFFFFFFBu, 0x80000000u}) {
+    FakeApp app;
+    app.registry.PutDword(RegRoot::LocalMachine, "Software\\Drennik\\Velmaro", "tishi", stored);
+    app.unit.FormCreate();
+    EXPECT_EQ(app.unit.settings.Tishi, 0) << stored;
+    EXPECT_EQ(app.view.log[1], "max 0") << stored;
+    EXPECT_TRUE(app.shell.boxes.empty()) << stored;
+    std::string bytes;
+    for (int i = 0; i < 4; ++i) bytes += static_cast<char>((stored >> (8 * i)) & 0xFF);
+    EXPECT_EQ(app.registry.Key(RegRoot::LocalMachine, "Software\\Drennik\\Velmaro").at("tishi").data, bytes)
+        << "the stored value is left alone";
+  }
 }
 
 TEST_F(MainUnitTest, CloseStopsEveryTimerThenRemovesTheIconAndReleasesTheStore) {
@@ -214,6 +222,35 @@ TEST_F(MainUnitTest, HelpDownloadPageAndAboutFromTheMenu) {
   EXPECT_EQ(shell.executed[0].owner, 0x1200u) << "owned by the application's window";
   EXPECT_EQ(shell.executed[1].verb, "open");
   EXPECT_TRUE(shell.boxes.empty());
+}
+
+// "R&D" showed as "RD" with D as the access key.
+TEST_F(MainUnitTest, AnAmpersandInTheUserNameIsShownAsItIs) {
+  session.userName = "R&D 张&";
+  unit.FormCreate();
+  EXPECT_EQ(view.caption, "注销(&L) R&&D 张&&");
+}
+
+TEST(CutToColumns, CutsBetweenCharactersWithinTheLimit) {
+  struct Case {
+    const char* text;
+    std::size_t columns;
+    const char* cut;
+  } const cases[] = {
+      {"abc", 3, "abc"},
+      {"abcd", 3, "a…"},
+      {"中文字", 6, "中文字"},
+      {"中文字", 5, "中…"},
+      {"a乗cd", 4, "a…"},  // 81 5C is one character: never split before its second byte
+      {"abcd", 1, ""},
+      {"", 0, ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(CutToColumns(c.text, c.columns), c.cut) << c.text << " " << c.columns;
+}
+
+TEST(ErrorBoxText, AnyTextIsCutToFitTheScreen) {
+  const std::string shown = ErrorBoxText(std::string(5000, 'a') + " " + std::string(5000, 'b'));
+  EXPECT_EQ(shown, std::string(kErrorBoxColumns - 2, 'a') + "….");
 }
 
 TEST(ErrorBoxText, FullStopOnlyAfterCharactersThatSortAfterIt) {

@@ -199,7 +199,7 @@ TEST(Scheduler, TheCountShowsTheSecondsLeftAndEndsAtZero) {
   struct Case {
     std::int32_t tishi;
     std::vector<std::string> labels;
-  } const cases[] = {{0, {"0 秒"}}, {1, {"0 秒"}}, {-5, {"-5 秒"}}, {3, {"2 秒", "1 秒", "0 秒"}}};
+  } const cases[] = {{0, {"0 秒"}}, {1, {"0 秒"}}, {-5, {"0 秒"}}, {INT32_MIN, {"0 秒"}}, {3, {"2 秒", "1 秒", "0 秒"}}};
   for (const Case& c : cases) {
     Rig rig;
     rig.Start({{"每天8时0分", "关闭计算机", ""}}, c.tishi);
@@ -318,7 +318,7 @@ TEST(Scheduler, ABrokenSlotIsSkippedAndShownOnceTheTickIsThrough) {
   EXPECT_EQ(rig.reminders.shown, (std::vector<std::string>{"one", "four", "six"}));
   EXPECT_EQ(shownBeforeTheBox, rig.reminders.shown);
   ASSERT_EQ(rig.shell.boxes.size(), 1u);
-  EXPECT_EQ(rig.shell.boxes[0].text, "'x' is not a valid integer value.");
+  EXPECT_EQ(rig.shell.boxes[0].text, "任务 3：'x' is not a valid integer value.");
   EXPECT_EQ(rig.shell.boxes[0].caption, "Velmaro");
   EXPECT_EQ(rig.shell.boxes[0].flags, kMbOk | kMbIconError);
   EXPECT_EQ(rig.registry.openKeys, 0) << "the store key is closed before the box shows";
@@ -338,13 +338,76 @@ TEST(Scheduler, ABrokenSlotIsShownOnceUntilItsTextChanges) {
   rig.Put(1, {"每天y时0分", "提醒", "bad"});  // edited, and still broken
   rig.view.RunFor(kHour);
   ASSERT_EQ(rig.shell.boxes.size(), 2u);
-  EXPECT_EQ(rig.shell.boxes[1].text, "'y' is not a valid integer value.");
+  EXPECT_EQ(rig.shell.boxes[1].text, "任务 1：'y' is not a valid integer value.");
 
   rig.Put(1, {"每天9时0分", "提醒", "fixed"});  // repaired, then broken again as before
   rig.view.RunFor(kMinute);
   rig.Put(1, {"每天y时0分", "提醒", "bad"});
   rig.view.RunFor(kMinute);
   EXPECT_EQ(rig.shell.boxes.size(), 3u);
+}
+
+// A TaskNum of 2^31-1 walked two billion slot numbers on the window's
+// thread at every tick. The call limit ends such a walk as a failed test.
+TEST(Scheduler, ATaskNumFarAboveTheSlotsCostsOnlyTheSlotsStored) {
+  Rig rig;
+  rig.Start({{"每天8时0分", "提醒", "one"}, {"", "提醒", "empty"}, {"每天9时0分", "提醒", "three"}});
+  rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "TaskNum", 0x7FFFFFFFu);
+  rig.unit.settings.LastTaskNum = 0x7FFFFFFF;
+  rig.registry.queryCalls = rig.registry.setCalls = 0;
+  rig.registry.callLimit = 100;
+  rig.view.RunFor(10 * kSecond);
+  EXPECT_EQ(rig.reminders.shown, std::vector<std::string>{"one"});
+  EXPECT_LE(rig.registry.queryCalls, 3 + 2) << "each trigger once, the due task's action and argument";
+
+  rig.registry.queryCalls = 0;
+  SettingsDialog& dialog = rig.OpenSettings();
+  ASSERT_EQ(dialog.rows.size(), 2u);
+  EXPECT_EQ(*dialog.rows[1].slot, 3);
+  EXPECT_TRUE(rig.shell.boxes.empty());
+}
+
+// A file the shell would not open (a program stored with its options) failed
+// without a word.
+TEST(Scheduler, AFileThatDoesNotOpenIsShownWithItsSlotAndThePauseFollows) {
+  Rig rig;
+  rig.Start({{"每天8时0分", "提醒", "first"}, {"每天8时0分", "打开文件", "\"C:\\a b\\x.exe\" /s"}});
+  rig.shell.executeResult = 2;  // SE_ERR_FNF
+  rig.view.RunFor(10 * kSecond);
+  ASSERT_EQ(rig.shell.executed.size(), 1u);
+  ASSERT_EQ(rig.shell.boxes.size(), 1u);
+  EXPECT_EQ(rig.shell.boxes[0].text, "任务 2：无法打开'\"C:\\a b\\x.exe\" /s'：找不到文件.");
+  EXPECT_EQ(rig.shell.boxes[0].flags, kMbOk | kMbIconError);
+  EXPECT_TRUE(rig.view.on[3]) << "the pause after an immediate action";
+  EXPECT_FALSE(rig.view.on[1]);
+  rig.view.RunFor(kHour);
+  EXPECT_EQ(rig.shell.executed.size(), 1u) << "an occurrence runs once, failed or not";
+  EXPECT_EQ(rig.shell.boxes.size(), 1u);
+
+  Rig opened;
+  opened.Start({{"每天8时0分", "打开文件", "C:\\x.txt"}});
+  opened.view.RunFor(10 * kSecond);
+  EXPECT_EQ(opened.shell.executed.size(), 1u);
+  EXPECT_TRUE(opened.shell.boxes.empty());
+}
+
+// A 100 000-digit field gave a box 7 248 pixels wide with its button off the
+// screen, and a 100 000-character reminder a label 32 767 pixels wide.
+TEST(Scheduler, LongTextsAreCutToFitTheirWindows) {
+  const std::string digits(100000, '7');
+  Rig rig;
+  rig.Start({{"每天8时0分", "提醒", ""}, {"每天8时0分", "提醒", "short"}});
+  rig.Put(1, {"每天8时0分", "提醒", std::string(100000, 'x').c_str()});
+  rig.Put(3, {("每天" + digits + "时0分").c_str(), "提醒", ""});
+  rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "TaskNum", 3);
+  rig.unit.settings.LastTaskNum = 3;
+  rig.view.RunFor(10 * kSecond);
+  ASSERT_EQ(rig.reminders.shown.size(), 2u);
+  EXPECT_EQ(rig.reminders.shown[0], std::string(kReminderColumns - 2, 'x') + "…");
+  EXPECT_EQ(rig.reminders.shown[1], "short");
+  ASSERT_EQ(rig.shell.boxes.size(), 1u);
+  EXPECT_EQ(rig.shell.boxes[0].text,
+            "任务 3：'" + std::string(kQuotedColumns - 2, '7') + "…' is not a valid integer value.");
 }
 
 TEST(Scheduler, MinutesTheProgramLetPassAreCaughtUp) {

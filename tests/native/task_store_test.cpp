@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -87,26 +87,52 @@ TEST_F(TaskStoreTest, PresentSettingsAreReadAndNeverOverwritten) {
   EXPECT_EQ(partialSettings.Tishi, 30);
 }
 
-TEST_F(TaskStoreTest, ValuesOfTheWrongTypeFailWithTheirName) {
+// One setting of the wrong type used to end the load there, so TaskNum
+// stayed 0 and no task ran.
+TEST_F(TaskStoreTest, ABadSettingTakesItsDefaultWhileTheOthersLoad) {
   struct Case {
     const char* name;
     RegValue value;
-    const char* failure;
   };
   const Case cases[] = {
-      {"shutapp", {kRegSz, "1"}, "Invalid data type for 'shutapp'"},
-      {"soundpath", {kRegDword, std::string(4, '\0')}, "Invalid data type for 'soundpath'"},
-      {"tishi", {kRegBinary, std::string(4, '\0')}, "Invalid data type for 'tishi'"},
-      {"TaskNum", {kRegDword, std::string(2, '\0')}, "Invalid data type for 'TaskNum'"},
+      {"shutapp", {kRegSz, "1"}},
+      {"soundpath", {kRegDword, std::string(4, '\0')}},
+      {"tishi", {kRegBinary, std::string(4, '\0')}},
+      {"TaskNum", {kRegDword, std::string(2, '\0')}},
   };
   for (const Case& c : cases) {
     MemoryRegistry fresh;
     RegistryObject freshReg{fresh};
-    Settings freshSettings;
+    Settings loaded;
+    fresh.PutDword(kHklm, kStorePath, "shutapp", 1);
+    fresh.PutString(kHklm, kStorePath, "soundpath", "ding.wav");
+    fresh.PutDword(kHklm, kStorePath, "tishi", 30);
+    fresh.PutDword(kHklm, kStorePath, "TaskNum", 4);
     fresh.Key(kHklm, kStorePath)[c.name] = c.value;
-    EXPECT_EQ(Failure([&] { TaskStore(freshReg, freshSettings).LoadSettings(); }), c.failure) << c.name;
+    const std::optional<std::string> report = TaskStore(freshReg, loaded).LoadSettings();
+    EXPECT_EQ(report, std::string(kSettingsDefaultedHeader) + "\nInvalid data type for '" + c.name + "'");
+    const std::string name = c.name;
+    EXPECT_EQ(loaded.ShutApp, name == "shutapp" ? 0 : 1) << name;
+    EXPECT_EQ(loaded.SoundPath, name == "soundpath" ? "" : "ding.wav") << name;
+    EXPECT_EQ(loaded.Tishi, name == "tishi" ? 60 : 30) << name;
+    EXPECT_EQ(loaded.LastTaskNum, name == "TaskNum" ? 0 : 4) << name;
+    EXPECT_EQ(fresh.Key(kHklm, kStorePath).at(c.name).type, c.value.type) << "the bad value is kept: " << name;
+    EXPECT_TRUE(fresh.journal.empty()) << name;
   }
 
+  // Every setting that failed is named, each on its line, in the load's order.
+  MemoryRegistry fresh;
+  RegistryObject freshReg{fresh};
+  Settings loaded;
+  fresh.PutString(kHklm, kStorePath, "tishi", "60");
+  fresh.failSetAt = 1;  // writing the missing shutapp
+  EXPECT_EQ(TaskStore(freshReg, loaded).LoadSettings(),
+            std::string(kSettingsDefaultedHeader) +
+                "\nFailed to set data for 'shutapp'\nInvalid data type for 'tishi'");
+  EXPECT_EQ(fresh.journal, (std::vector<std::string>{"set soundpath", "set TaskNum"}));
+}
+
+TEST_F(TaskStoreTest, ValuesOfTheWrongTypeFailWithTheirName) {
   PutSlots(3);
   Stored()["A3"] = RegValue{kRegDword, std::string(4, '\0')};
   std::vector<int> visited;
@@ -163,6 +189,7 @@ TEST_F(TaskStoreTest, DeletingTheTopOrOnlySlotCopiesNothing) {
   EXPECT_EQ(Dword("TaskNum"), 0u);
 
   registry.journal.clear();
+  registry.queryCalls = registry.setCalls = 0;
   store.DeleteSlot(1);  // nothing left: no change at all
   store.DeleteSlot(-1);
   EXPECT_TRUE(registry.journal.empty());
@@ -181,6 +208,110 @@ TEST_F(TaskStoreTest, EmptySlotIsSkippedButShiftsLikeAnyOther) {
   EXPECT_EQ(Text("B1"), "B2-text");
   EXPECT_EQ(Text("A2"), "");
   EXPECT_EQ(Text("A3"), "A4-text");
+}
+
+TEST(SlotNumberOf, OnlyTheNamesTheProgramWritesNameASlot) {
+  struct Case {
+    const char* name;
+    const char* letters;
+    std::int32_t slot;
+  } const cases[] = {
+      {"A1", "A", 1},          {"a12", "A", 12},        {"B3", "ABC", 3},  {"B3", "A", 0},
+      {"A0", "A", 0},          {"A01", "A", 0},         {"A+1", "A", 0},   {"A-1", "A", 0},
+      {"A", "A", 0},           {"A1x", "A", 0},         {"TaskNum", "ABC", 0},
+      {"A2147483647", "A", 2147483647}, {"A2147483648", "A", 0}, {"A99999999999", "A", 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(SlotNumberOf(c.name, c.letters), c.slot) << c.name << " " << c.letters;
+}
+
+// A TaskNum of 2^31-1 made every reader walk two billion slot numbers: the
+// program hung for good. The limit turns such a walk into a failed test.
+TEST_F(TaskStoreTest, ATaskNumFarAboveTheSlotsCostsOnlyTheSlotsStored) {
+  PutSlots(3);
+  registry.PutDword(kHklm, kStorePath, "TaskNum", 0x7FFFFFFFu);
+  store.LoadSettings();
+  registry.queryCalls = registry.setCalls = 0;
+  registry.callLimit = 20;
+
+  std::vector<int> visited;
+  store.ForEachTask([&](int n, const std::string&) { visited.push_back(n); });
+  EXPECT_EQ(visited, (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(registry.queryCalls, 3);
+
+  registry.journal.clear();
+  registry.queryCalls = registry.setCalls = 0;
+  store.DeleteSlot(1);
+  EXPECT_EQ(registry.journal, (std::vector<std::string>{"set A1", "set B1", "set C1", "set A2", "set B2", "set C2",
+                                                        "set A3", "set B3", "set C3", "set TaskNum"}));
+  EXPECT_EQ(Text("A1"), "A2-text");
+  EXPECT_EQ(Text("C2"), "C3-text");
+  EXPECT_EQ(Text("A3"), "") << "the slot above moved down: nothing";
+  EXPECT_EQ(Dword("TaskNum"), 0x7FFFFFFEu);
+  EXPECT_EQ(settings.LastTaskNum, 0x7FFFFFFE);
+}
+
+TEST_F(TaskStoreTest, SlotsAreFoundByNameInSlotOrderUpToTaskNum) {
+  for (const char* name : {"A10", "A2", "a3", "A01", "A0", "A2147483647", "B7", "soundpath"}) {
+    registry.PutString(kHklm, kStorePath, name, "x");
+  }
+  registry.PutDword(kHklm, kStorePath, "TaskNum", 10);
+  store.LoadSettings();
+  store.OpenStore();
+  EXPECT_EQ(store.TriggerSlots(), (std::vector<std::int32_t>{2, 3, 10}));
+  settings.LastTaskNum = 0x7FFFFFFF;
+  EXPECT_EQ(store.TriggerSlots(), (std::vector<std::int32_t>{2, 3, 10, 0x7FFFFFFF}));
+
+  registry.failEnum = true;
+  EXPECT_EQ(Failure([&] { store.ForEachTask([](int, const std::string&) {}); }),
+            "Failed to get the names of the values");
+}
+
+// A negative or unreadable TaskNum made the next task slot 1, over the task
+// stored there.
+TEST_F(TaskStoreTest, ANewTaskNeverOverwritesAStoredSlot) {
+  struct Case {
+    const char* label;
+    RegValue taskNum;
+    const char* stray;  // a value above the slots, or none
+    std::int32_t slot;
+  };
+  auto dword = [](std::uint32_t value) {
+    std::string data(4, '\0');
+    for (std::size_t i = 0; i < 4; ++i) data[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    return RegValue{kRegDword, data};
+  };
+  const Case cases[] = {
+      {"negative", dword(0xFFFFFFFDu), nullptr, 3},
+      {"most negative", dword(0x80000000u), nullptr, 3},
+      {"of the wrong type", RegValue{kRegSz, "2"}, nullptr, 3},
+      {"below the slots", dword(1), nullptr, 3},
+      {"below a stray value", dword(2), "C5", 6},
+      {"as it should be", dword(2), nullptr, 3},
+  };
+  for (const Case& c : cases) {
+    MemoryRegistry fresh;
+    RegistryObject freshReg{fresh};
+    Settings copies;
+    TaskStore freshStore{freshReg, copies};
+    for (int n = 1; n <= 2; ++n) {
+      for (char letter : {'A', 'B', 'C'}) fresh.PutString(kHklm, kStorePath, SlotValueName(letter, n), "old");
+    }
+    if (c.stray) fresh.PutString(kHklm, kStorePath, c.stray, "stray");
+    fresh.Key(kHklm, kStorePath)["TaskNum"] = c.taskNum;
+    freshStore.LoadSettings();
+    fresh.journal.clear();
+
+    const std::int32_t slot = freshStore.AllocateSlot();
+    freshStore.WriteSlot(slot, {"new", "new", "new"});
+    EXPECT_EQ(slot, c.slot) << c.label;
+    EXPECT_EQ(copies.LastTaskNum, c.slot) << c.label;
+    const std::string n = std::to_string(c.slot);
+    EXPECT_EQ(fresh.journal, (std::vector<std::string>{"set TaskNum", "set A" + n, "set B" + n, "set C" + n}))
+        << c.label;
+    MemoryRegistry::Values& stored = fresh.Key(kHklm, kStorePath);
+    EXPECT_EQ(stored.at("TaskNum").type, kRegDword) << c.label;
+    for (const char* name : {"A1", "B1", "C1", "A2", "B2", "C2"}) EXPECT_EQ(stored.at(name).data, "old") << c.label;
+  }
 }
 
 TEST_F(TaskStoreTest, StartWithWindowsComparesThePathExactly) {
@@ -210,12 +341,11 @@ TEST_F(TaskStoreTest, StartWithWindowsComparesThePathExactly) {
 TEST_F(TaskStoreTest, FailureAtEachWriteLeavesWhatWasWrittenAndNothingElse) {
   struct Operation {
     const char* label;
-    int slots;  // stored beforehand; -1 = empty store
+    int slots;  // stored beforehand
     std::function<void(TaskStore&)> run;
     std::vector<std::string> writes;
   };
   const std::vector<Operation> operations = {
-      {"load", -1, [](TaskStore& s) { s.LoadSettings(); }, {"shutapp", "soundpath", "tishi", "TaskNum"}},
       {"add", 2,
        [](TaskStore& s) { s.WriteSlot(s.AllocateSlot(), {"a", "b", "c"}); },
        {"TaskNum", "A3", "B3", "C3"}},
@@ -227,14 +357,12 @@ TEST_F(TaskStoreTest, FailureAtEachWriteLeavesWhatWasWrittenAndNothingElse) {
       RegistryObject freshReg{fresh};
       Settings copies;
       TaskStore freshStore{freshReg, copies};
-      if (op.slots >= 0) {
-        for (int n = 1; n <= op.slots; ++n) {
-          for (char letter : {'A', 'B', 'C'}) fresh.PutString(kHklm, kStorePath, SlotValueName(letter, n), "x");
-        }
-        fresh.PutDword(kHklm, kStorePath, "TaskNum", static_cast<std::uint32_t>(op.slots));
-        freshStore.LoadSettings();
-        fresh.journal.clear();
+      for (int n = 1; n <= op.slots; ++n) {
+        for (char letter : {'A', 'B', 'C'}) fresh.PutString(kHklm, kStorePath, SlotValueName(letter, n), "x");
       }
+      fresh.PutDword(kHklm, kStorePath, "TaskNum", static_cast<std::uint32_t>(op.slots));
+      freshStore.LoadSettings();
+      fresh.journal.clear();
       const std::int32_t before = copies.LastTaskNum;
       fresh.setCalls = 0;
       fresh.failSetAt = static_cast<int>(failing);

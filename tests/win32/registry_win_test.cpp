@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "platform/error.h"
 #include "store/registry_object.h"
 #include "store/task_store.h"
@@ -86,6 +90,19 @@ TEST_F(Win32RegistryTest, ValuesOfAnotherTypeFail) {
   EXPECT_EQ(failure([&] { reg.ReadString("B3"); }), "Invalid data type for 'B3'");
   EXPECT_EQ(reg.ReadInteger("B3"), 7);
   EXPECT_EQ(failure([&] { reg.ReadInteger("none"); }), "Failed to get data for 'none'");
+}
+
+TEST_F(Win32RegistryTest, ValueNamesAreListedAsTheRegistrySpellsThem) {
+  reg.SelectRoot(RegRoot::LocalMachine);
+  ASSERT_TRUE(reg.OpenKey("\\Software\\Drennik\\VelmaroTest"));
+  EXPECT_TRUE(reg.ValueNames().empty());
+  const std::string longName(300, 'n');
+  for (const std::string& name : {std::string("A10"), std::string("a2"), std::string("乗億"), longName}) {
+    reg.WriteString(name, "x");
+  }
+  std::vector<std::string> names = reg.ValueNames();
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"A10", "a2", longName, "乗億"}));
 }
 
 TEST(Win32TaskStore, FirstLoadWritesTypedDefaults) {
