@@ -51,7 +51,7 @@ void SetClock(FakeClock& clock, std::int64_t localMs) {
   clock.SetLocalTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
 }
 
-struct Spec {
+struct Planned {
   TriggerKind kind;
   int year = 0, month = 0, day = 0, weekday = 0, hour = 0, minute = 0;
   bool countdown = false;
@@ -74,36 +74,36 @@ struct Spec {
 std::string N(int value) { return std::to_string(value); }
 
 // Tasks between 19:05 and 21:55, when the simulated user's computer is on.
-std::vector<Spec> MakeSpecs(std::mt19937& random) {
-  std::vector<Spec> specs;
+std::vector<Planned> PlanTasks(std::mt19937& random) {
+  std::vector<Planned> plan;
   auto between = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
   for (int i = 0; i < 28; ++i) {
-    Spec spec;
-    spec.kind = static_cast<TriggerKind>(1 + i % 5);  // once, daily, weekly, monthly, yearly
-    spec.hour = between(19, 21);
-    spec.minute = between(spec.hour == 19 ? 5 : 0, spec.hour == 21 ? 55 : 59);
+    Planned task;
+    task.kind = static_cast<TriggerKind>(1 + i % 5);  // once, daily, weekly, monthly, yearly
+    task.hour = between(19, 21);
+    task.minute = between(task.hour == 19 ? 5 : 0, task.hour == 21 ? 55 : 59);
     if (i % 7 == 3 || i % 7 == 4) {  // the minute of the task before, or the next one
-      spec.hour = specs.back().hour;
-      spec.minute = std::min(specs.back().minute + i % 7 - 3, 59);
+      task.hour = plan.back().hour;
+      task.minute = std::min(plan.back().minute + i % 7 - 3, 59);
     }
-    spec.year = 2027;
-    spec.month = between(1, 12);
-    spec.day = between(1, 28);
-    spec.weekday = between(0, 6);
-    const std::string at = N(spec.hour) + "时" + N(spec.minute) + "分";
-    switch (spec.kind) {
-      case TriggerKind::Once: spec.trigger = "一次2027-" + N(spec.month) + "-" + N(spec.day) + "日" + at; break;
-      case TriggerKind::Daily: spec.trigger = "每天" + at; break;
-      case TriggerKind::Weekly: spec.trigger = "每周" + N(spec.weekday) + "日" + at; break;
-      case TriggerKind::Monthly: spec.trigger = "每月" + N(spec.day) + "日" + at; break;
-      default: spec.trigger = "每年" + N(spec.month) + "月" + N(spec.day) + "日" + at; break;
+    task.year = 2027;
+    task.month = between(1, 12);
+    task.day = between(1, 28);
+    task.weekday = between(0, 6);
+    const std::string at = N(task.hour) + "时" + N(task.minute) + "分";
+    switch (task.kind) {
+      case TriggerKind::Once: task.trigger = "一次2027-" + N(task.month) + "-" + N(task.day) + "日" + at; break;
+      case TriggerKind::Daily: task.trigger = "每天" + at; break;
+      case TriggerKind::Weekly: task.trigger = "每周" + N(task.weekday) + "日" + at; break;
+      case TriggerKind::Monthly: task.trigger = "每月" + N(task.day) + "日" + at; break;
+      default: task.trigger = "每年" + N(task.month) + "月" + N(task.day) + "日" + at; break;
     }
-    spec.countdown = i % 6 == 5;
-    spec.action = spec.countdown ? "关闭计算机" : "提醒";
-    spec.text = spec.countdown ? "" : "T" + N(i);
-    specs.push_back(spec);
+    task.countdown = i % 6 == 5;
+    task.action = task.countdown ? "关闭计算机" : "提醒";
+    task.text = task.countdown ? "" : "T" + N(i);
+    plan.push_back(task);
   }
-  return specs;
+  return plan;
 }
 
 // Local time that ran on with the millisecond counter, from one clock change,
@@ -137,15 +137,15 @@ TEST(SimulatedYear, NoOccurrenceMissedWithinTheBoundNoneRepeatedNoneInvented) {
   auto between = [&](std::int64_t low, std::int64_t high) {
     return std::uniform_int_distribution<std::int64_t>(low, high)(random);
   };
-  const std::vector<Spec> specs = MakeSpecs(random);
+  const std::vector<Planned> plan = PlanTasks(random);
 
   Rig rig;
   rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "tishi", 45);
   rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "shutapp", 0);
   rig.registry.PutString(RegRoot::LocalMachine, kRigStoreKey, "soundpath", "");
-  rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "TaskNum", static_cast<std::uint32_t>(specs.size()));
-  for (std::size_t i = 0; i < specs.size(); ++i) {
-    rig.Put(static_cast<std::int32_t>(i + 1), {specs[i].trigger.c_str(), specs[i].action.c_str(), specs[i].text.c_str()});
+  rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "TaskNum", static_cast<std::uint32_t>(plan.size()));
+  for (std::size_t i = 0; i < plan.size(); ++i) {
+    rig.Put(static_cast<std::int32_t>(i + 1), {plan[i].trigger.c_str(), plan[i].action.c_str(), plan[i].text.c_str()});
   }
   std::vector<std::pair<std::string, std::int64_t>> reminders;  // text, local time shown
   rig.reminders.whileShowing = [&] { reminders.push_back({rig.reminders.shown.back(), LocalMs(rig.clock.now)}); };
@@ -230,43 +230,43 @@ TEST(SimulatedYear, NoOccurrenceMissedWithinTheBoundNoneRepeatedNoneInvented) {
   // Which occurrence each reminder was: the latest due minute within the bound.
   int required = 0, allowedOnly = 0, missed = 0, repeated = 0, invented = 0, countdownRequired = 0,
       countdownAllowed = 0;
-  for (std::size_t i = 0; i < specs.size(); ++i) {
-    const Spec& spec = specs[i];
+  for (std::size_t i = 0; i < plan.size(); ++i) {
+    const Planned& task = plan[i];
     std::set<std::int64_t> must, may;
     for (const Lived& span : lived) {
       for (std::int64_t m = span.from / kMinuteMs; m * kMinuteMs < span.to; ++m) {
-        if (!spec.DueIn(m)) continue;
+        if (!task.DueIn(m)) continue;
         const Expect expect = Classify(m, span);
         if (expect == Expect::Required) must.insert(m);
         if (expect != Expect::None) may.insert(m);
       }
     }
-    if (spec.countdown) {
+    if (task.countdown) {
       countdownRequired += static_cast<int>(must.size());
       countdownAllowed += static_cast<int>(may.size());
       continue;
     }
     std::map<std::int64_t, int> ran;
     for (const auto& [text, at] : reminders) {
-      if (text != spec.text) continue;
+      if (text != task.text) continue;
       std::int64_t occurrence = -1;
       for (std::int64_t m = at / kMinuteMs; m > at / kMinuteMs - kBoundMinutes && occurrence < 0; --m) {
-        if (spec.DueIn(m)) occurrence = m;
+        if (task.DueIn(m)) occurrence = m;
       }
       if (occurrence < 0 || !may.count(occurrence)) {
         ++invented;
-        ADD_FAILURE() << spec.trigger << " ran at " << at << " for no minute lived";
+        ADD_FAILURE() << task.trigger << " ran at " << at << " for no minute lived";
         continue;
       }
       if (++ran[occurrence] == 2) {
         ++repeated;
-        ADD_FAILURE() << spec.trigger << " ran twice for minute " << occurrence;
+        ADD_FAILURE() << task.trigger << " ran twice for minute " << occurrence;
       }
     }
     for (std::int64_t m : must) {
       if (!ran.count(m)) {
         ++missed;
-        ADD_FAILURE() << spec.trigger << " missed minute " << m;
+        ADD_FAILURE() << task.trigger << " missed minute " << m;
       }
     }
     required += static_cast<int>(must.size());
