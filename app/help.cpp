@@ -9,11 +9,11 @@ const char kDownloadPageUrl[] = "https://www.drennik.com/velmaro/download/";
 
 void OpenHelpFile(ShellService& shell, SessionService& session, WindowHandle owner) {
   // No verb: the file's default action, which for a help file is to show it.
-  shell.Execute(owner, nullptr, DirectoryPart(session.ExecutablePath()) + kHelpFileName, "", "", kSwShowNormal);
+  shell.ExecuteAsUser(owner, nullptr, DirectoryPart(session.ExecutablePath()) + kHelpFileName, "", "", kSwShowNormal);
 }
 
 void OpenDownloadPage(ShellService& shell) {
-  shell.Execute(0, "open", kDownloadPageUrl, nullptr, nullptr, kSwShowNormal);
+  shell.ExecuteAsUser(0, "open", kDownloadPageUrl, nullptr, nullptr, kSwShowNormal);
 }
 
 }  // namespace velmaro

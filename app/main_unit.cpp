@@ -127,6 +127,8 @@ void MainUnit::FormCreate() {
 
   NotifyData = NotifyIconData();
   NotifyData.hWnd = view_.Handle();
+  // The program runs elevated, the shell that announces its restart does not.
+  services_.shell.AcceptFromShell(NotifyData.hWnd, TaskbarCreatedMsg);
   NotifyData.hIcon = AppIcon::MAINICON;
   SetTip(NotifyData, kTipEnabled);
   services_.shell.NotifyIcon(NotifyOp::Add, NotifyData);

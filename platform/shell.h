@@ -50,6 +50,15 @@ class ShellService {
   // returns: above 32 when the shell opened the file, else an error code.
   virtual std::intptr_t Execute(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
                        const char* directory, std::int32_t showCommand) = 0;
+  // Execute, but as the signed-in user rather than with the program's
+  // administrator rights: help, logs and web pages opened by an elevated
+  // program would otherwise run elevated, with the administrator's file
+  // associations. Falls back to Execute where the shell cannot do it.
+  virtual std::intptr_t ExecuteAsUser(WindowHandle owner, const char* verb, const std::string& file,
+                                      const char* parameters, const char* directory, std::int32_t showCommand) = 0;
+  // Lets `message` reach `window` from the shell, which runs without the
+  // program's rights (Vista and later drop such messages by default).
+  virtual void AcceptFromShell(WindowHandle window, std::uint32_t message) = 0;
   // A modal message box owned by no window.
   virtual void ShowMessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) = 0;
 };

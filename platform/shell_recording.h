@@ -21,6 +21,11 @@ class RecordingTrayShell : public ShellService {
                         const char* directory, std::int32_t showCommand) override {
     return inner_.Execute(owner, verb, file, parameters, directory, showCommand);
   }
+  std::intptr_t ExecuteAsUser(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
+                              const char* directory, std::int32_t showCommand) override {
+    return inner_.ExecuteAsUser(owner, verb, file, parameters, directory, showCommand);
+  }
+  void AcceptFromShell(WindowHandle window, std::uint32_t message) override { inner_.AcceptFromShell(window, message); }
   void ShowMessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) override {
     inner_.ShowMessageBox(text, caption, flags);
   }

@@ -11,8 +11,11 @@ HMODULE LoadSystemLibrary(const wchar_t* fileName) {
   std::wstring path(folder, length);
   if (path.back() != L'\\') path += L'\\';
   path += fileName;
-  // Never freed: callers keep the function pointers they look up.
-  return LoadLibraryW(path.c_str());
+  // Never freed: callers keep the function pointers they look up. Without
+  // the safe default search order (XP, Vista, 7 without its update), the
+  // library's own dependencies would be searched for in the program's folder
+  // first; the altered search path looks for them beside the library.
+  return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 }  // namespace velmaro

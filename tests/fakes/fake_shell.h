@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/shell.h"
@@ -26,6 +27,7 @@ class FakeShell : public ShellService {
     bool directoryNull;
     std::string directory;
     std::int32_t showCommand;
+    bool asUser = false;
   };
   struct Box {
     std::string text;
@@ -49,6 +51,15 @@ class FakeShell : public ShellService {
                         showCommand});
     return executeResult;
   }
+  std::intptr_t ExecuteAsUser(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
+                              const char* directory, std::int32_t showCommand) override {
+    const std::intptr_t result = Execute(owner, verb, file, parameters, directory, showCommand);
+    executed.back().asUser = true;
+    return result;
+  }
+  void AcceptFromShell(WindowHandle window, std::uint32_t message) override {
+    acceptedFromShell.push_back({window, message});
+  }
   void ShowMessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) override {
     boxes.push_back({text, caption, flags});
     // What happens while the modal box is up: its message loop runs timers and commands.
@@ -63,6 +74,7 @@ class FakeShell : public ShellService {
   std::vector<std::string> balloons;
   std::vector<std::string> registeredMessages;
   std::vector<Executed> executed;
+  std::vector<std::pair<WindowHandle, std::uint32_t>> acceptedFromShell;
   std::vector<Box> boxes;
 };
 

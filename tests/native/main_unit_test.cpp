@@ -22,6 +22,8 @@ TEST_F(MainUnitTest, StartUpLoadsTheStoreAndAddsTheTrayIcon) {
   // The evaluation starts as the last step, once the tray icon is there.
   EXPECT_EQ(view.log, (std::vector<std::string>{"off 2", "max 60", "topmost", "on 1"}));
   EXPECT_EQ(shell.registeredMessages, std::vector<std::string>{"TaskbarCreated"});
+  // Elevated, the window hears the shell's restart only when it lets the message in.
+  EXPECT_EQ(shell.acceptedFromShell, (std::vector<std::pair<WindowHandle, std::uint32_t>>{{0x1234u, 0xC123u}}));
   ASSERT_EQ(shell.notifications.size(), 1u);
   const NotifyIconData& icon = shell.notifications[0].data;
   EXPECT_EQ(shell.notifications[0].op, NotifyOp::Add);
@@ -221,6 +223,8 @@ TEST_F(MainUnitTest, HelpDownloadPageAndAboutFromTheMenu) {
   EXPECT_EQ(shell.executed[0].file, "C:\\Program Files\\Velmaro\\Velmaro.CHM");
   EXPECT_EQ(shell.executed[0].owner, 0x1200u) << "owned by the application's window";
   EXPECT_EQ(shell.executed[1].verb, "open");
+  // Neither the help viewer nor the browser is to run with the program's rights.
+  EXPECT_TRUE(shell.executed[0].asUser && shell.executed[1].asUser);
   EXPECT_TRUE(shell.boxes.empty());
 }
 
