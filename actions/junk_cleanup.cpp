@@ -1,8 +1,26 @@
 #include "actions/junk_cleanup.h"
 
+#include "platform/error_box.h"
 #include "platform/gbk.h"
 
 namespace velmaro {
+
+namespace {
+
+// The folder as the security calls name it: "C:\Velmaro" for "C:\Velmaro\",
+// but a drive's root keeps its separator. The last byte of a directory part
+// is always a real separator, never half of a double-byte character.
+std::string WithoutTrailingSeparator(const std::string& directory) {
+  const std::size_t size = directory.size();
+  if (size > 1 && directory[size - 1] == '\\' && directory[size - 2] != ':') return directory.substr(0, size - 1);
+  return directory;
+}
+
+}  // namespace
+
+const char kJunkCleanupRefused[] =
+    "系统垃圾清理没有运行：Velmaro 所在的文件夹不只有管理员能改动，其中的 QLLJ.bat 可能已被换过。"
+    "请把 Velmaro 安装到 Program Files 下再清理。文件夹：";
 
 std::string JunkCleanupLogName(const ClockSnapshot& now) {
   return "清理系统垃圾列表" + std::to_string(now.wYear) + std::to_string(now.wMonth) +
@@ -29,13 +47,23 @@ void RunJunkCleanup(std::int32_t showLog, WindowHandle owner, ClockService& cloc
   // logging the other's removals as failures.
   if (processes.HiddenRunStillRunning()) return;
   const std::string directory = DirectoryPart(session.ExecutablePath());
+  // Run with administrator rights, a batch that a standard user could have
+  // replaced would do whatever they wrote into it.
+  // A batch that is not there runs nothing; the folder decides whether one
+  // could be put there.
+  const FileSecurity batch = session.SecurityOf(directory + "QLLJ.bat");
+  if (OpenToStandardUsers(session.SecurityOf(WithoutTrailingSeparator(directory))) ||
+      (batch.known && OpenToStandardUsers(batch))) {
+    ShowErrorBox(shell, std::string(kJunkCleanupRefused) + directory);
+    return;
+  }
   const std::string logPath = directory + JunkCleanupLogName(clock.LocalTime());
   const std::string commandLine = JunkCleanupCommandLine(processes.CommandInterpreterPath(), directory, logPath);
   // Where the log cannot be written, the batch's redirection fails as well.
   processes.StartUnicodeText(logPath);
   // A batch that outlasted the wait is still writing its log.
   if (processes.RunHidden(commandLine, kJunkCleanupWaitMs) != RunOutcome::Finished) return;
-  if (showLog != 0) shell.Execute(owner, "open", logPath, "", "", kSwShowNormal);
+  if (showLog != 0) shell.ExecuteAsUser(owner, "open", logPath, "", "", kSwShowNormal);
 }
 
 }  // namespace velmaro

@@ -13,6 +13,10 @@
 
 namespace velmaro {
 
+// Shown, followed by the folder, instead of a cleanup from a folder or batch
+// that standard users could change.
+extern const char kJunkCleanupRefused[];
+
 // A batch that never ends must not hold the program for good.
 constexpr std::uint32_t kJunkCleanupWaitMs = 10 * 60 * 1000;
 
@@ -32,7 +36,8 @@ std::string JunkCleanupCommandLine(const std::string& interpreterPath, const std
 // opens the log through the shell with `owner`. A batch still running after
 // kJunkCleanupWaitMs is left to finish: its log is not opened, and no further
 // cleanup starts while it runs. Nothing is reported, not even a batch that
-// could not be started.
+// could not be started. From a folder, or with a batch, open to standard
+// users (see OpenToStandardUsers) nothing runs: kJunkCleanupRefused is shown.
 void RunJunkCleanup(std::int32_t showLog, WindowHandle owner, ClockService& clock, SessionService& session,
                     ProcessService& processes, ShellService& shell);
 

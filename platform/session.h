@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/file_security.h"
+
 namespace velmaro {
 
 struct OsVersion {
@@ -23,6 +25,8 @@ class SessionService {
   virtual std::string UserName() = 0;
   // Full path of the running executable, as the system reports it (code page 936).
   virtual std::string ExecutablePath() = 0;
+  // The owner and access list of the file or folder at `path` (code page 936).
+  virtual FileSecurity SecurityOf(const std::string& path) = 0;
 };
 
 }  // namespace velmaro

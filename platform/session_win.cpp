@@ -1,6 +1,8 @@
 #include "platform/session_win.h"
 
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <vector>
 
@@ -44,6 +46,63 @@ std::string Win32Session::ExecutablePath() {
     if (length < path.size()) return FromWide(path.data(), length);
     path.resize(path.size() * 2);
   }
+}
+
+namespace {
+
+std::string SidText(PSID sid) {
+  wchar_t* text = nullptr;
+  if (!sid || !ConvertSidToStringSidW(sid, &text)) return std::string();
+  std::string result = FromWide(std::wstring(text));
+  LocalFree(text);
+  return result;
+}
+
+}  // namespace
+
+FileSecurity SecurityFromDescriptor(PSECURITY_DESCRIPTOR descriptor) {
+  FileSecurity security;
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
+  BOOL present = FALSE, defaulted = FALSE;
+  if (!GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) ||
+      !GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted)) {
+    return security;
+  }
+  security.known = true;
+  security.ownerSid = SidText(owner);
+  security.hasDacl = present && dacl != nullptr;
+  for (DWORD i = 0; security.hasDacl && i < dacl->AceCount; ++i) {
+    void* ace = nullptr;
+    if (!GetAce(dacl, i, &ace)) continue;
+    const ACE_HEADER& header = *static_cast<ACE_HEADER*>(ace);
+    AccessEntry entry;
+    entry.allows = header.AceType == ACCESS_ALLOWED_ACE_TYPE;
+    entry.inheritOnly = (header.AceFlags & INHERIT_ONLY_ACE) != 0;
+    // Allow and deny entries share this layout; other kinds are kept as
+    // neither, with no rights.
+    if (header.AceType == ACCESS_ALLOWED_ACE_TYPE || header.AceType == ACCESS_DENIED_ACE_TYPE) {
+      const auto& access = *static_cast<ACCESS_ALLOWED_ACE*>(ace);
+      entry.mask = access.Mask;
+      entry.sid = SidText(const_cast<DWORD*>(&access.SidStart));
+    } else {
+      entry.mask = 0;
+    }
+    security.entries.push_back(entry);
+  }
+  return security;
+}
+
+FileSecurity Win32Session::SecurityOf(const std::string& path) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  std::wstring widePath = ToWide(path);
+  if (GetNamedSecurityInfoW(&widePath[0], SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                            nullptr, nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+    return FileSecurity();
+  }
+  FileSecurity security = SecurityFromDescriptor(descriptor);
+  LocalFree(descriptor);
+  return security;
 }
 
 }  // namespace velmaro

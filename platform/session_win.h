@@ -1,8 +1,13 @@
 #pragma once
 
+#include <windows.h>
+
 #include "platform/session.h"
 
 namespace velmaro {
+
+// The owner and access list a security descriptor holds.
+FileSecurity SecurityFromDescriptor(PSECURITY_DESCRIPTOR descriptor);
 
 class Win32Session : public SessionService {
  public:
@@ -10,6 +15,7 @@ class Win32Session : public SessionService {
   void EnableShutdownPrivilege() override;
   std::string UserName() override;
   std::string ExecutablePath() override;
+  FileSecurity SecurityOf(const std::string& path) override;
 };
 
 }  // namespace velmaro

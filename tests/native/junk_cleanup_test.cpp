@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/gbk.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_processes.h"
 #include "tests/fakes/fake_session.h"
@@ -98,6 +99,7 @@ TEST(JunkCleanup, RunsTheBatchBesideTheProgramAndOpensTheLogOnlyWhenAsked) {
       EXPECT_FALSE(open.directoryNull);
       EXPECT_EQ(open.directory, "");
       EXPECT_EQ(open.showCommand, 1);
+      EXPECT_TRUE(open.asUser) << "the editor that shows the log runs as the signed-in user";
     }
   }
 }
@@ -127,6 +129,86 @@ TEST(JunkCleanup, NoSecondCleanupStartsWhileTheFirstStillRuns) {
   EXPECT_EQ(processes.runs.size(), 2u);
   ASSERT_EQ(shell.executed.size(), 1u);
   EXPECT_EQ(shell.executed[0].file, "C:\\Program Files\\Velmaro\\清理系统垃圾列表202635_8740.txt");
+}
+
+}  // namespace
+}  // namespace velmaro
+
+namespace velmaro {
+namespace {
+
+constexpr char kAdministrators[] = "S-1-5-32-544";
+constexpr char kSystem[] = "S-1-5-18";
+constexpr char kUsers[] = "S-1-5-32-545";
+constexpr char kSignedInUser[] = "S-1-5-21-1004336348-1177238915-682003330-1001";
+
+// Lists as Windows gives them to a folder under Program Files, in Downloads,
+// on a memory stick and where an installer was pointed outside Program Files.
+TEST(FolderSecurity, OnlyAdministratorsAndTheSystemKeepAFolderClosed) {
+  const std::uint32_t kFull = 0x1F01FF, kReadRun = 0x1200A9, kModify = 0x1301BF;
+  struct Case {
+    const char* what;
+    FileSecurity security;
+    bool open;
+  };
+  const Case cases[] = {
+      {"Program Files",
+       {true, true, "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",
+        {{kSystem, kFull}, {kAdministrators, kFull}, {kUsers, kReadRun}, {"S-1-3-0", 0x10000000, true, true}}},
+       false},
+      {"Downloads, owned by the user", {true, true, kSignedInUser, {{kSystem, kFull}, {kSignedInUser, kFull}}}, true},
+      {"owned by Administrators, users may modify",
+       {true, true, kAdministrators, {{kAdministrators, kFull}, {"S-1-5-11", kModify}}}, true},
+      {"users may only append", {true, true, kAdministrators, {{kAdministrators, kFull}, {kUsers, 0x4}}}, true},
+      {"users with the generic write right",
+       {true, true, kAdministrators, {{kAdministrators, kFull}, {"S-1-1-0", 0x40000000}}}, true},
+      {"users may write only in folders made later",
+       {true, true, kAdministrators, {{kAdministrators, kFull}, {kUsers, kModify, true, true}}}, false},
+      {"a deny entry does not count as closing it",
+       {true, true, kAdministrators, {{kUsers, kModify, false}, {kUsers, kModify}}}, true},
+      {"a denied write is no write", {true, true, kAdministrators, {{kUsers, kModify, false}}}, false},
+      {"no access list at all", {true, false, kAdministrators, {}}, true},
+      {"a file system without security", {}, true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(OpenToStandardUsers(c.security), c.open) << c.what;
+}
+
+TEST(JunkCleanup, RefusesToRunABatchThatStandardUsersCouldHaveChanged) {
+  const std::string folder = "C:\\Users\\张\\Downloads\\Velmaro";
+  const FileSecurity userOwned{true, true, kSignedInUser, {{kSignedInUser, 0x1F01FF}}};
+  struct Case {
+    const char* what;
+    const char* exePath;
+    const char* openPath;  // the one path open to users
+    bool missingBatch;
+    bool refused;
+  };
+  const Case cases[] = {
+      {"the folder", "C:\\Users\\张\\Downloads\\Velmaro\\Velmaro.exe", "C:\\Users\\张\\Downloads\\Velmaro", false, true},
+      {"the batch in a closed folder", "C:\\Users\\张\\Downloads\\Velmaro\\Velmaro.exe",
+       "C:\\Users\\张\\Downloads\\Velmaro\\QLLJ.bat", false, true},
+      {"a drive's root keeps its separator", "E:\\Velmaro.exe", "E:\\", false, true},
+      {"a closed folder with no batch in it", "C:\\Users\\张\\Downloads\\Velmaro\\Velmaro.exe", "", true, false},
+  };
+  for (const Case& c : cases) {
+    FakeClock clock;
+    clock.now = At(2026, 3, 5, 8, 7, 9);
+    FakeSession session;
+    session.path = c.exePath;
+    if (*c.openPath) session.security[c.openPath] = userOwned;
+    if (c.missingBatch) session.security[DirectoryPart(c.exePath) + "QLLJ.bat"] = FileSecurity{};
+    FakeProcesses processes;
+    FakeShell shell;
+    RunJunkCleanup(-1, 0x777, clock, session, processes, shell);
+
+    EXPECT_EQ(processes.runs.size(), c.refused ? 0u : 1u) << c.what;
+    EXPECT_EQ(processes.unicodeTexts.empty(), c.refused) << c.what << ": no log is started either";
+    ASSERT_EQ(shell.boxes.size(), c.refused ? 1u : 0u) << c.what;
+    if (c.refused) {
+      EXPECT_EQ(shell.boxes[0].text.rfind(kJunkCleanupRefused, 0), 0u) << c.what;
+      EXPECT_NE(shell.boxes[0].text.find(DirectoryPart(c.exePath)), std::string::npos) << "names the folder";
+    }
+  }
 }
 
 }  // namespace
