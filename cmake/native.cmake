@@ -5,7 +5,7 @@ include(GoogleTest)
 
 file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS tests/native/*_test.cpp)
 add_executable(velmaro_native_tests ${NATIVE_TEST_SOURCES} ${FAKE_SOURCES})
-target_link_libraries(velmaro_native_tests PRIVATE velmaro_core GTest::gtest_main GTest::gmock)
+target_link_libraries(velmaro_native_tests PRIVATE velmaro_core GTest::gtest_main)
 gtest_discover_tests(velmaro_native_tests DISCOVERY_TIMEOUT 30)
 
 # Benchmarks: tests/bench/NAME_bench.cpp -> NAME_bench, each printing its

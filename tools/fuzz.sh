@@ -9,17 +9,22 @@ out=$root/build/fuzz
 src=$out/src
 
 # Clang has no -fexec-charset for GBK: compile a copy of the tree whose
-# sources are already code page 936.
-rm -rf "$src"
+# sources are already code page 936. Only files whose converted text changed
+# are rewritten, so the build after a small change is a small one.
 mkdir -p "$src"
+listed=$out/files.txt
 (cd "$root" && git ls-files -co --exclude-standard CMakeLists.txt cmake app store scheduler actions dialogs platform \
-  tests/fakes tests/fuzz) | while read -r file; do
+  tests/fakes tests/fuzz) >"$listed"
+while read -r file; do
   mkdir -p "$src/$(dirname "$file")"
   case "$file" in
-    *.cpp|*.h) iconv -f UTF-8 -t GBK "$root/$file" >"$src/$file" ;;
-    *) cp "$root/$file" "$src/$file" ;;
+    *.cpp|*.h) iconv -f UTF-8 -t GBK "$root/$file" >"$src/$file.new" ;;
+    *) cp "$root/$file" "$src/$file.new" ;;
   esac
-done
+  if cmp -s "$src/$file.new" "$src/$file"; then rm "$src/$file.new"; else mv "$src/$file.new" "$src/$file"; fi
+done <"$listed"
+# A file gone from the tree goes from the copy, or a glob would still build it.
+(cd "$src" && find . -type f | sed 's|^\./||') | { grep -vxFf "$listed" || true; } | (cd "$src" && xargs -r rm -f)
 
 cmake -S "$src" -B "$out/build" -DVELMARO_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -5,7 +5,7 @@ set -euo pipefail
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
-pkgs=(cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
+pkgs=(cmake make g++ googletest libgtest-dev g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
       wine wine32:i386 wine64 g++-mingw-w64-x86-64-win32 fonts-wine xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales
       clang libclang-rt-14-dev python3 nsis fp-utils)
 for p in "${pkgs[@]}"; do have_pkg "$p" || need+=("$p"); done
