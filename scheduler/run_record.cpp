@@ -1,0 +1,66 @@
+#include "scheduler/run_record.h"
+
+#include <cstdio>
+
+#include "platform/gbk.h"
+
+namespace velmaro {
+
+const char kRecordFileName[] = "运行记录.log";
+const char kRecordOldFileName[] = "运行记录.old.log";
+
+namespace {
+
+// Wide enough for any trigger text and action argument a user types.
+constexpr std::size_t kRecordFieldColumns = 200;
+
+std::string Field(const std::string& text) {
+  std::string field = CutToColumns(text, kRecordFieldColumns);
+  for (char& c : field) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+  }
+  return field;
+}
+
+std::string OutcomeText(const RecordEntry& entry) {
+  const std::string minutes = std::to_string(entry.minutes);
+  switch (entry.outcome) {
+    case RecordOutcome::Ran: return "已执行";
+    case RecordOutcome::RanLate: return "迟了 " + minutes + " 分钟执行";
+    case RecordOutcome::Skipped: return "本次不执行";
+    case RecordOutcome::Cancelled: return "已取消";
+    case RecordOutcome::Postponed: return "推迟 " + minutes + " 分钟";
+    case RecordOutcome::NotDoneAsleep: return "电脑睡眠，未执行";
+  }
+  return std::string();
+}
+
+}  // namespace
+
+std::string RecordLine(const ClockSnapshot& at, const RecordEntry& entry) {
+  char time[48];  // room for any 16-bit field
+  std::snprintf(time, sizeof time, "%04u-%02u-%02u %02u:%02u:%02u", unsigned{at.wYear}, unsigned{at.wMonth},
+                unsigned{at.wDay}, unsigned{at.wHour}, unsigned{at.wMinute}, unsigned{at.wSecond});
+  return std::string(time) + "\t任务 " + std::to_string(entry.slot) + "\t" + Field(entry.trigger) + "\t" +
+         Field(entry.action) + "\t" + OutcomeText(entry) + "\r\n";
+}
+
+std::string RunRecord::Path() {
+  const std::string folder = files_.CommonDataFolder();
+  return folder.empty() ? std::string() : folder + "Velmaro\\" + kRecordFileName;
+}
+
+void RunRecord::Write(const RecordEntry& entry) noexcept {
+  try {
+    const std::string path = Path();
+    if (path.empty()) return;
+    if (files_.Size(path) >= kRecordLimitBytes) {
+      files_.Replace(path, DirectoryPart(path) + kRecordOldFileName);
+    }
+    files_.Append(path, RecordLine(clock_.LocalTime(), entry));
+  } catch (...) {
+    // Out of memory while building the line: the task matters, not its record.
+  }
+}
+
+}  // namespace velmaro
