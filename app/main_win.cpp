@@ -18,22 +18,19 @@
 #include "platform/shell_recording.h"
 #include "platform/shell_win.h"
 #include "platform/sound.h"
+#include "platform/system_library_win.h"
 
 namespace {
 
 // The program runs elevated: libraries it loads by name must come from the
 // system folder, never from its own folder or the current one.
 void RestrictDllSearch() {
-  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-  using SetDllDirectoryFn = BOOL(WINAPI*)(LPCWSTR);
   constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
-  if (auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-          reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")))) {
-    setDefault(kSearchSystem32);
-  } else if (auto setDirectory = reinterpret_cast<SetDllDirectoryFn>(
-                 reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryW")))) {
-    setDirectory(L"");  // removes the current folder from the search
+  const velmaro::KernelCalls& kernel = velmaro::Kernel();
+  if (kernel.SetDefaultDllDirectories) {
+    kernel.SetDefaultDllDirectories(kSearchSystem32);
+  } else if (kernel.SetDllDirectoryW) {
+    kernel.SetDllDirectoryW(L"");  // removes the current folder from the search
   }
 }
 

@@ -1,12 +1,11 @@
 #include "platform/autostart_win.h"
 
-#include <oleauto.h>
 #include <taskschd.h>
 
 #include <vector>
 
+#include "platform/com_win.h"
 #include "platform/error.h"
-#include "platform/system_library_win.h"
 
 namespace velmaro {
 
@@ -15,86 +14,21 @@ const CLSID kTaskSchedulerClass = {0x0f87369f, 0xa4e5, 0x4cfc, {0xbd, 0x3e, 0x73
 
 namespace {
 
-// COM is loaded when the option is set, not with the program: in the tray it
-// needs neither ole32 nor oleaut32, and each library costs memory. Where one
-// is missing the calls fail as if there were no Task Scheduler.
-struct Com {
-  HRESULT(WINAPI* initialize)(LPVOID, DWORD) = SystemFunction<decltype(initialize)>(L"ole32.dll", "CoInitializeEx");
-  void(WINAPI* uninitialize)() = SystemFunction<decltype(uninitialize)>(L"ole32.dll", "CoUninitialize");
-  HRESULT(WINAPI* createInstance)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*) =
-      SystemFunction<decltype(createInstance)>(L"ole32.dll", "CoCreateInstance");
-  BSTR(WINAPI* allocString)(const OLECHAR*, UINT) = SystemFunction<decltype(allocString)>(L"oleaut32.dll", "SysAllocStringLen");
-  void(WINAPI* freeString)(BSTR) = SystemFunction<decltype(freeString)>(L"oleaut32.dll", "SysFreeString");
-  void(WINAPI* variantInit)(VARIANTARG*) = SystemFunction<decltype(variantInit)>(L"oleaut32.dll", "VariantInit");
-
-  bool Available() const {
-    return initialize && uninitialize && createInstance && allocString && freeString && variantInit;
-  }
-  HRESULT CreateTaskService(REFCLSID schedulerClass, ITaskService** service) const {
-    if (!Available()) return E_NOTIMPL;
-    return createInstance(schedulerClass, nullptr, CLSCTX_INPROC_SERVER, __uuidof(ITaskService),
-                          reinterpret_cast<void**>(service));
-  }
-};
-
-const Com& ComCalls() {
-  static const Com com;
-  return com;
-}
-
-// COM for the length of one call, in the apartment of the program's one thread.
-class ComScope {
- public:
-  ComScope() : result_(ComCalls().Available() ? ComCalls().initialize(nullptr, COINIT_APARTMENTTHREADED) : E_NOTIMPL) {}
-  ~ComScope() {
-    if (SUCCEEDED(result_)) ComCalls().uninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  HRESULT result_;
-};
-
-template <class T>
-class ComPtr {
- public:
-  ComPtr() = default;
-  ~ComPtr() {
-    if (ptr_) ptr_->Release();
-  }
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-  T** Out() { return &ptr_; }
-  T* operator->() const { return ptr_; }
-
- private:
-  T* ptr_ = nullptr;
-};
-
-class Bstr {
- public:
-  explicit Bstr(const std::wstring& text)
-      : bstr_(ComCalls().allocString(text.data(), static_cast<UINT>(text.size()))) {}
-  ~Bstr() { ComCalls().freeString(bstr_); }
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  operator BSTR() const { return bstr_; }
-
- private:
-  BSTR bstr_;
-};
-
 std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+bool CreateTaskService(const CLSID& schedulerClass, ComPtr<ITaskService>& service) {
+  return Com().Available() && SUCCEEDED(Com().CoCreateInstance(schedulerClass, nullptr, CLSCTX_INPROC_SERVER,
+                                                              __uuidof(ITaskService), service.OutVoid()));
+}
 
 AppError TaskFailure(const char* verb) { return AppError(QuotedMessage(verb, "Velmaro")); }
 
 // The root folder of the connected local Task Scheduler; false where there is none.
 bool RootFolder(const CLSID& schedulerClass, ComPtr<ITaskService>& service, ComPtr<ITaskFolder>& root) {
-  if (FAILED(ComCalls().CreateTaskService(schedulerClass, service.Out()))) return false;
-  VARIANT none;
-  ComCalls().variantInit(&none);
-  return SUCCEEDED(service->Connect(none, none, none, none)) && SUCCEEDED(service->GetFolder(Bstr(L"\\"), root.Out()));
+  if (!CreateTaskService(schedulerClass, service)) return false;
+  Variant none;
+  return SUCCEEDED(service->Connect(*none, *none, *none, *none)) &&
+         SUCCEEDED(service->GetFolder(Bstr(L"\\"), root.Out()));
 }
 
 std::wstring XmlEscaped(const std::wstring& text) {
@@ -163,7 +97,7 @@ std::u16string Win32AutoStart::ExecutablePath() {
 bool Win32AutoStart::HasLogonTasks() {
   ComScope com;
   ComPtr<ITaskService> service;
-  return SUCCEEDED(ComCalls().CreateTaskService(schedulerClass_, service.Out()));
+  return CreateTaskService(schedulerClass_, service);
 }
 
 void Win32AutoStart::RegisterLogonTask(const std::u16string& exePath) {
@@ -171,11 +105,10 @@ void Win32AutoStart::RegisterLogonTask(const std::u16string& exePath) {
   ComPtr<ITaskService> service;
   ComPtr<ITaskFolder> root;
   if (!RootFolder(schedulerClass_, service, root)) throw TaskFailure("Failed to register the logon task ");
-  VARIANT none;
-  ComCalls().variantInit(&none);
+  Variant none;
   ComPtr<IRegisteredTask> task;
   if (FAILED(root->RegisterTask(Bstr(Wide(kLogonTaskName)), Bstr(LogonTaskXml(Wide(exePath))), TASK_CREATE_OR_UPDATE,
-                                none, none, TASK_LOGON_GROUP, none, task.Out()))) {
+                                *none, *none, TASK_LOGON_GROUP, *none, task.Out()))) {
     throw TaskFailure("Failed to register the logon task ");
   }
 }

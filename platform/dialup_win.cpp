@@ -58,15 +58,6 @@ std::unique_ptr<DialUpService> MakeDialUp(const RasEntryPoints& entryPoints) {
   return std::make_unique<DialUp>(entryPoints);
 }
 
-std::unique_ptr<DialUpService> MakeSystemDialUp() {
-  // Linking the import libraries would let the loader search the program's
-  // folder for these; looking them up loads them from the system folder.
-  RasEntryPoints entryPoints;
-  entryPoints.enumConnections =
-      SystemFunction<decltype(entryPoints.enumConnections)>(L"rasapi32.dll", "RasEnumConnectionsA");
-  entryPoints.hangUp = SystemFunction<decltype(entryPoints.hangUp)>(L"rasapi32.dll", "RasHangUpA");
-  entryPoints.autodial = SystemFunction<decltype(entryPoints.autodial)>(L"wininet.dll", "InternetAutodial");
-  return MakeDialUp(entryPoints);
-}
+std::unique_ptr<DialUpService> MakeSystemDialUp() { return MakeDialUp(DialUpCalls()); }
 
 }  // namespace velmaro

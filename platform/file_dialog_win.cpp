@@ -34,10 +34,7 @@ std::optional<ChosenFile> Win32FileDialog::OpenFile(WindowHandle owner, const Op
   // The current folder stays where it was: the program runs elevated and
   // must not start looking for libraries in a folder the user browsed to.
   dialog.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  // Loaded when first asked for rather than with the program, which in the
-  // tray needs no file dialog.
-  using GetOpenFileNameFn = BOOL(WINAPI*)(OPENFILENAMEW*);
-  static const auto getOpenFileName = SystemFunction<GetOpenFileNameFn>(L"comdlg32.dll", "GetOpenFileNameW");
+  const auto getOpenFileName = FileDialog().GetOpenFileNameW;
   if (!getOpenFileName || !getOpenFileName(&dialog)) return std::nullopt;
   const std::optional<std::string> path = StorablePath(file.data());
   if (!path) return ChosenFile{FromWide(std::wstring(file.data())), false};

@@ -17,17 +17,11 @@ class SystemPower : public PowerService {
   }
 
   void NtShutdownSystem(std::uint32_t action) override {
-    // Not in any import library, and ntdll is mapped into every process.
-    using NtShutdownSystemFn = LONG(NTAPI*)(int);
-    auto shutdown = reinterpret_cast<NtShutdownSystemFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtShutdownSystem")));
-    if (shutdown) shutdown(static_cast<int>(action));
+    if (const auto shutdown = Nt().NtShutdownSystem) shutdown(static_cast<int>(action));
   }
 
   void MciSendString(const std::string& command, WindowHandle callback) override {
-    using MciSendStringFn = DWORD(WINAPI*)(LPCWSTR, LPWSTR, UINT, HWND);
-    static const auto send = SystemFunction<MciSendStringFn>(L"winmm.dll", "mciSendStringW");
-    if (send) send(ToWide(command).c_str(), nullptr, 0, reinterpret_cast<HWND>(callback));
+    if (const auto send = Multimedia().mciSendStringW) send(ToWide(command).c_str(), nullptr, 0, reinterpret_cast<HWND>(callback));
   }
 
   void SendBroadcast(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam, std::uint32_t flags,

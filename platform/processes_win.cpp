@@ -2,6 +2,7 @@
 #include <tlhelp32.h>
 
 #include "platform/processes.h"
+#include "platform/system_library_win.h"
 #include "platform/text_win.h"
 
 namespace velmaro {
@@ -9,29 +10,6 @@ namespace velmaro {
 namespace {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide text is UTF-16");
-
-// Tool-help is missing from some systems the program once served (NT 4), so
-// it is looked up; kernel32 itself is mapped into every process.
-struct ToolHelp {
-  using SnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
-  using WalkFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32W*);
-  SnapshotFn snapshot = nullptr;
-  WalkFn first = nullptr;
-  WalkFn next = nullptr;
-
-  ToolHelp() {
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    snapshot = Lookup<SnapshotFn>(kernel, "CreateToolhelp32Snapshot");
-    first = Lookup<WalkFn>(kernel, "Process32FirstW");
-    next = Lookup<WalkFn>(kernel, "Process32NextW");
-  }
-  bool Available() const { return snapshot && first && next; }
-
-  template <class Fn>
-  static Fn Lookup(HMODULE module, const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-  }
-};
 
 BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
   WindowFacts facts;
@@ -56,14 +34,15 @@ class SystemProcesses : public ProcessService {
   }
 
   std::vector<ProcessEntry> Processes() override {
-    static const ToolHelp toolHelp;
+    const KernelCalls& toolHelp = Kernel();
     std::vector<ProcessEntry> entries;
-    if (!toolHelp.Available()) return entries;
-    HANDLE snapshot = toolHelp.snapshot(TH32CS_SNAPPROCESS, 0);
+    if (!toolHelp.CreateToolhelp32Snapshot || !toolHelp.Process32FirstW || !toolHelp.Process32NextW) return entries;
+    HANDLE snapshot = toolHelp.CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) return entries;
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof entry;
-    for (BOOL more = toolHelp.first(snapshot, &entry); more; more = toolHelp.next(snapshot, &entry)) {
+    for (BOOL more = toolHelp.Process32FirstW(snapshot, &entry); more;
+         more = toolHelp.Process32NextW(snapshot, &entry)) {
       const std::size_t length = wcsnlen(entry.szExeFile, MAX_PATH);
       const auto* name = reinterpret_cast<const char16_t*>(entry.szExeFile);
       entries.push_back(ProcessEntry{entry.th32ProcessID, std::u16string(name, length)});

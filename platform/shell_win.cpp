@@ -6,10 +6,9 @@
 #include <shldisp.h>
 #include <shlobj.h>
 
-#include "platform/system_library_win.h"
-
 #include <cstring>
 
+#include "platform/com_win.h"
 #include "platform/text_win.h"
 
 namespace velmaro {
@@ -46,28 +45,6 @@ bool RunsElevated() {
   return elevated;
 }
 
-// Releases a COM interface when it goes out of scope.
-template <class T>
-struct ComRef {
-  T* p = nullptr;
-  ~ComRef() {
-    if (p) p->Release();
-  }
-  T** operator&() { return &p; }
-  T* operator->() const { return p; }
-};
-
-// A BSTR variant that frees itself; an empty text for a null one.
-struct TextVariant {
-  VARIANT v;
-  explicit TextVariant(const std::wstring& text) {
-    VariantInit(&v);
-    v.vt = VT_BSTR;
-    v.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-  }
-  ~TextVariant() { VariantClear(&v); }
-};
-
 // Written out here, as the interfaces' ids come from their declarations:
 // the system's GUID library would bring all its ids, some 40 KB, into the exe.
 constexpr CLSID kShellWindows = {0x9ba05972, 0xf6a8, 0x11cf, {0xa4, 0x42, 0x00, 0xa0, 0xc9, 0x0a, 0x8f, 0x39}};
@@ -76,49 +53,35 @@ constexpr GUID kTopLevelBrowser = {0x4c96be40, 0x915c, 0x11cf, {0x99, 0xd3, 0x00
 // Asks the desktop's shell process, which runs as the signed-in user, to
 // open the file: the shell's own ShellExecute, reached through the view of
 // the desktop window. False where any step is missing (no shell running, a
-// replacement shell, COM not available on this thread).
+// replacement shell, no COM).
 bool ExecuteInDesktopShell(const std::wstring& verb, const std::wstring& file, const std::wstring& parameters,
                            const std::wstring& directory, int showCommand) {
-  const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  if (FAILED(init) && init != RPC_E_CHANGED_MODE) return false;
-  bool done = false;
-  {
-    ComRef<IShellWindows> windows;
-    ComRef<IDispatch> desktop;
-    ComRef<IServiceProvider> provider;
-    ComRef<IShellBrowser> browser;
-    ComRef<IShellView> view;
-    ComRef<IDispatch> background;
-    ComRef<IShellFolderViewDual> folderView;
-    ComRef<IDispatch> application;
-    ComRef<IShellDispatch2> shell;
-    VARIANT empty;
-    VariantInit(&empty);
-    long desktopWindow = 0;
-    if (SUCCEEDED(CoCreateInstance(kShellWindows, nullptr, CLSCTX_LOCAL_SERVER, __uuidof(IShellWindows),
-                                   reinterpret_cast<void**>(&windows))) &&
-        windows->FindWindowSW(&empty, &empty, SWC_DESKTOP, &desktopWindow, SWFO_NEEDDISPATCH, &desktop) == S_OK &&
-        desktop.p &&
-        SUCCEEDED(desktop->QueryInterface(__uuidof(IServiceProvider), reinterpret_cast<void**>(&provider))) &&
-        SUCCEEDED(provider->QueryService(kTopLevelBrowser, __uuidof(IShellBrowser),
-                                         reinterpret_cast<void**>(&browser))) &&
-        SUCCEEDED(browser->QueryActiveShellView(&view)) &&
-        SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, __uuidof(IDispatch), reinterpret_cast<void**>(&background))) &&
-        SUCCEEDED(background->QueryInterface(__uuidof(IShellFolderViewDual), reinterpret_cast<void**>(&folderView))) &&
-        SUCCEEDED(folderView->get_Application(&application)) &&
-        SUCCEEDED(application->QueryInterface(__uuidof(IShellDispatch2), reinterpret_cast<void**>(&shell)))) {
-      BSTR fileText = SysAllocStringLen(file.data(), static_cast<UINT>(file.size()));
-      TextVariant parametersText(parameters), directoryText(directory), verbText(verb);
-      VARIANT show;
-      VariantInit(&show);
-      show.vt = VT_I4;
-      show.lVal = showCommand;
-      done = fileText && SUCCEEDED(shell->ShellExecute(fileText, parametersText.v, directoryText.v, verbText.v, show));
-      SysFreeString(fileText);
-    }
-  }
-  if (SUCCEEDED(init)) CoUninitialize();
-  return done;
+  ComScope com;
+  if (!com.Usable()) return false;
+  ComPtr<IShellWindows> windows;
+  ComPtr<IDispatch> desktop;
+  ComPtr<IServiceProvider> provider;
+  ComPtr<IShellBrowser> browser;
+  ComPtr<IShellView> view;
+  ComPtr<IDispatch> background;
+  ComPtr<IShellFolderViewDual> folderView;
+  ComPtr<IDispatch> application;
+  ComPtr<IShellDispatch2> shell;
+  Variant none;
+  long desktopWindow = 0;
+  return SUCCEEDED(Com().CoCreateInstance(kShellWindows, nullptr, CLSCTX_LOCAL_SERVER, __uuidof(IShellWindows),
+                                          windows.OutVoid())) &&
+         windows->FindWindowSW(&*none, &*none, SWC_DESKTOP, &desktopWindow, SWFO_NEEDDISPATCH, desktop.Out()) ==
+             S_OK &&
+         desktop && SUCCEEDED(desktop->QueryInterface(__uuidof(IServiceProvider), provider.OutVoid())) &&
+         SUCCEEDED(provider->QueryService(kTopLevelBrowser, __uuidof(IShellBrowser), browser.OutVoid())) &&
+         SUCCEEDED(browser->QueryActiveShellView(view.Out())) &&
+         SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, __uuidof(IDispatch), background.OutVoid())) &&
+         SUCCEEDED(background->QueryInterface(__uuidof(IShellFolderViewDual), folderView.OutVoid())) &&
+         SUCCEEDED(folderView->get_Application(application.Out())) &&
+         SUCCEEDED(application->QueryInterface(__uuidof(IShellDispatch2), shell.OutVoid())) &&
+         SUCCEEDED(shell->ShellExecute(Bstr(file), *Variant(parameters), *Variant(directory), *Variant(verb),
+                                       *Variant(showCommand)));
 }
 
 }  // namespace
@@ -181,15 +144,12 @@ std::intptr_t Win32Shell::ExecuteAsUser(WindowHandle owner, const char* verb, co
 
 void Win32Shell::AcceptFromShell(WindowHandle window, std::uint32_t message) {
   // Windows 7 and later filter per window, Vista per process; XP not at all.
-  using PerWindowFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
-  using PerProcessFn = BOOL(WINAPI*)(UINT, DWORD);
   constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW, and MSGFLT_ADD for the older call
-  static const auto perWindow = SystemFunction<PerWindowFn>(L"user32.dll", "ChangeWindowMessageFilterEx");
-  static const auto perProcess = SystemFunction<PerProcessFn>(L"user32.dll", "ChangeWindowMessageFilter");
-  if (perWindow) {
-    perWindow(reinterpret_cast<HWND>(window), message, kAllow, nullptr);
-  } else if (perProcess) {
-    perProcess(message, kAllow);
+  const UserCalls& user = User();
+  if (user.ChangeWindowMessageFilterEx) {
+    user.ChangeWindowMessageFilterEx(reinterpret_cast<HWND>(window), message, kAllow, nullptr);
+  } else if (user.ChangeWindowMessageFilter) {
+    user.ChangeWindowMessageFilter(message, kAllow);
   }
 }
 
