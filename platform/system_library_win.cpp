@@ -97,6 +97,16 @@ const FileDialogCalls& FileDialog() {
   return calls;
 }
 
+const LoadCalls& Load() {
+  static const LoadCalls calls = [] {
+    LoadCalls found;
+    Find(found.GetIfTable, L"iphlpapi.dll", "GetIfTable");
+    Find(found.GetSystemTimes, L"kernel32.dll", "GetSystemTimes");
+    return found;
+  }();
+  return calls;
+}
+
 const RasEntryPoints& DialUpCalls() {
   static const RasEntryPoints calls = [] {
     RasEntryPoints found;

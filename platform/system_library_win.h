@@ -12,6 +12,7 @@
 
 #include <windows.h>
 #include <commdlg.h>
+#include <iprtrmib.h>
 #include <oleauto.h>
 #include <tlhelp32.h>
 
@@ -76,6 +77,13 @@ struct FileDialogCalls {
   BOOL(WINAPI* GetOpenFileNameW)(OPENFILENAMEW*) = nullptr;
 };
 const FileDialogCalls& FileDialog();
+
+// iphlpapi and kernel32 (XP SP1): the condition triggers' measures.
+struct LoadCalls {
+  DWORD(WINAPI* GetIfTable)(MIB_IFTABLE*, ULONG*, BOOL) = nullptr;
+  BOOL(WINAPI* GetSystemTimes)(FILETIME*, FILETIME*, FILETIME*) = nullptr;
+};
+const LoadCalls& Load();
 
 // rasapi32 and wininet: the dial-up actions.
 const RasEntryPoints& DialUpCalls();
