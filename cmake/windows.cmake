@@ -22,6 +22,11 @@ add_custom_command(
   DEPENDS ${CMAKE_SOURCE_DIR}/tools/make-icons.py)
 string(REPLACE "." "," VERSION_COMMAS "${PROJECT_VERSION}.0")
 configure_file(resources/version.h.in ${RES_DIR}/version.h)
+# The logon task's one definition: compiled into the program, shipped by the installer.
+file(READ ${CMAKE_SOURCE_DIR}/resources/logon-task.xml LOGON_TASK_XML)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS resources/logon-task.xml)
+configure_file(resources/logon_task.h.in ${RES_DIR}/logon_task.h @ONLY)
+target_include_directories(velmaro_win PRIVATE ${RES_DIR})
 add_custom_command(
   OUTPUT ${RES_DIR}/velmaro_res.o
   COMMAND ${CMAKE_RC_COMPILER} -I${CMAKE_SOURCE_DIR}/resources -I${RES_DIR}
