@@ -308,12 +308,20 @@ FunctionEnd
 
 ; 1 in $R0 when this installer runs as the user whose shell shows the
 ; desktop, or when no shell does (no Explorer, as on a bare Windows XP
-; session); 0 when the shell is another user's: the installer was started
-; with another administrator's name, or by a deployment service as SYSTEM.
+; session); 0 when the shell is another user's (the installer was started
+; with another administrator's name) or it runs in the services' session (a
+; deployment service, as SYSTEM).
 Function RunsAsTheShellsUser
   StrCpy $R0 1
   System::Call 'user32::GetShellWindow() p .R1'
   ${If} $R1 P= 0
+    ; From Vista on, session 0 is the services': no user is signed in there.
+    System::Call 'kernel32::GetCurrentProcessId() i .R2'
+    System::Call 'kernel32::ProcessIdToSessionId(i R2, *i .R3)'
+    ${If} ${AtLeastWinVista}
+    ${AndIf} $R3 == 0
+      StrCpy $R0 0
+    ${EndIf}
     Return
   ${EndIf}
   StrCpy $R0 0
