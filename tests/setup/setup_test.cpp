@@ -477,7 +477,8 @@ TEST_F(SilentSetup, DowngradeIsRefusedUnlessAskedFor) {
 TEST_F(SilentSetup, AFolderOfTheUsersChoiceIsClosedToUsersAndKeptOnUninstall) {
   const std::wstring folder = L"C:\\Tools\\";
   CreateDirectoryW(folder.c_str(), nullptr);
-  WriteFile(folder + L"notes.txt", "the user's own");
+  const std::string own(100000, 'u');  // large enough to show in a size of the whole folder
+  WriteFile(folder + L"notes.txt", own);
   ASSERT_EQ(RunSetup(L"/S /D=C:\\Tools"), 0u);
   EXPECT_EQ(ReadWholeFile(folder + L"Velmaro.exe"), ReadWholeFile(TestExeFolder() + L"Velmaro.exe"));
   EXPECT_EQ(MachineNumber(kUninstallKey, L"EstimatedSize"), InstalledKb(folder));
@@ -494,7 +495,7 @@ TEST_F(SilentSetup, AFolderOfTheUsersChoiceIsClosedToUsersAndKeptOnUninstall) {
   for (const wchar_t* name : {L"Velmaro.exe", L"QLLJ.bat", L"Velmaro.CHM", L"uninstall.exe", L"QLLJ.reason.tmp"}) {
     EXPECT_FALSE(FileExists(folder + name)) << name;
   }
-  EXPECT_EQ(ReadWholeFile(folder + L"notes.txt"), "the user's own");
+  EXPECT_EQ(ReadWholeFile(folder + L"notes.txt"), own);
   // Nor removed when the computer restarts.
   const std::wstring pending = MachineMultiText(L"SYSTEM\\CurrentControlSet\\Control\\Session Manager",
                                                 L"PendingFileRenameOperations");
