@@ -4,14 +4,30 @@
 ;
 ;   makensis -INPUTCHARSET UTF8 -DVERSION=1.0.0 -DFILES=<folder with Velmaro.exe,
 ;            QLLJ.bat and Velmaro.CHM> -DICONS=<folder with enashut.ico and
-;            disshut.ico> -DOUTFILE=<Velmaro-Setup.exe> velmaro.nsi
+;            disshut.ico> -DOUTFILE=<Velmaro-Setup.exe> [-DAMD64] velmaro.nsi
+;
+; -DAMD64 builds a 64-bit installer for the 64-bit test build of Velmaro.exe,
+; for machines that run no 32-bit program. Each installer uses the Program
+; Files folder and the registry view of its own kind, which are those of the
+; exe it carries: the shipped one on 64-bit Windows writes the 32-bit view
+; (Wow6432Node), where the 32-bit program reads its store and Run value.
 ;
 ; Command line of the installer: /S silent, /AUTOSTART start with Windows,
-; /D=folder (last, unquoted) the installation folder.
+; /DOWNGRADE replace a newer installed version without asking, /D=folder
+; (last, unquoted) the installation folder.
+; Exit codes: 0 installed, 1 cancelled, 2 aborted, 3 a file of the installed
+; version is in use and could not be replaced, 4 a newer version is installed
+; (downgrade refused), 5 the folder could not be closed to standard users.
 ; Command line of the uninstaller: /S silent; a silent uninstall keeps the
 ; stored tasks and settings.
 
-Unicode true
+!ifdef AMD64
+  Target amd64-unicode
+  !define PROGRAM_FILES "$PROGRAMFILES64"
+!else
+  Target x86-unicode
+  !define PROGRAM_FILES "$PROGRAMFILES"
+!endif
 RequestExecutionLevel admin
 ManifestSupportedOS all
 SetCompressor /SOLID lzma
@@ -33,14 +49,15 @@ SetCompressor /SOLID lzma
 
 Name "Velmaro"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES\Velmaro"
+InstallDir "${PROGRAM_FILES}\Velmaro"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "Velmaro ${VERSION}"
 
 !define MUI_ICON "${ICONS}/enashut.ico"
 !define MUI_UNICON "${ICONS}/disshut.ico"
 !define MUI_ABORTWARNING
-!define MUI_FINISHPAGE_RUN "$INSTDIR\Velmaro.exe"
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_FUNCTION StartVelmaro
 !define MUI_FINISHPAGE_RUN_TEXT "启动 Velmaro"
 
 !insertmacro MUI_PAGE_WELCOME
@@ -52,6 +69,13 @@ BrandingText "Velmaro ${VERSION}"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "SimpChinese"
 
+; A file that cannot be replaced ends the installation (CheckFilesReplaceable
+; explains it first): never an upgrade that keeps part of the old version.
+AllowSkipFiles off
+
+Var WasRunning     ; 1 when a Velmaro was ended to replace its files
+Var CreatedFolder  ; 1 when this or an earlier installation made $INSTDIR
+
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "ProductName" "Velmaro"
 VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "CompanyName" "Drennik"
@@ -62,8 +86,10 @@ VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "LegalCopyright" "Drennik"
 
 ; Ends every running Velmaro of this desktop: WM_CLOSE to its main window
 ; removes the tray icon and releases the store, then the process exits.
-; Waited for, so that its files can be replaced or removed. Other programs
-; have main windows of the class "TForm1" too: only Velmaro.exe's are closed.
+; Waited for, so that its files can be replaced or removed; one that has not
+; ended after 15 s is hung or busy (a cleanup batch that does not end) and is
+; ended by force. Other programs have main windows of the class "TForm1"
+; too: only Velmaro.exe's are closed.
 !macro END_RUNNING_VELMARO un
 Function ${un}EndRunningVelmaro
   StrCpy $R0 0  ; the window after which to look
@@ -75,14 +101,19 @@ Function ${un}EndRunningVelmaro
       ${Break}
     ${EndIf}
     System::Call 'user32::GetWindowThreadProcessId(p R0, *i .R2)'
-    ; SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ
-    System::Call 'kernel32::OpenProcess(i 0x00100410, i 0, i R2) p .R3'
+    ; SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_TERMINATE
+    System::Call 'kernel32::OpenProcess(i 0x00100411, i 0, i R2) p .R3'
     ${If} $R3 P<> 0
       System::Call 'psapi::GetModuleFileNameExW(p R3, p 0, w .R4, i ${NSIS_MAX_STRLEN})'
       ${GetFileName} $R4 $R4
       ${If} $R4 == "Velmaro.exe"
         SendMessage $R0 ${WM_CLOSE} 0 0 /TIMEOUT=5000
-        System::Call 'kernel32::WaitForSingleObject(p R3, i 10000)'
+        System::Call 'kernel32::WaitForSingleObject(p R3, i 10000) i .R5'
+        ${If} $R5 != 0  ; not WAIT_OBJECT_0
+          System::Call 'kernel32::TerminateProcess(p R3, i 1)'
+          System::Call 'kernel32::WaitForSingleObject(p R3, i 5000)'
+        ${EndIf}
+        StrCpy $WasRunning 1
         IntOp $R1 $R1 + 1
         StrCpy $R0 0  ; the list of windows has changed: from the top again
       ${EndIf}
@@ -102,42 +133,23 @@ Function SetStartWithWindows
   ${IfNot} ${AtLeastWinVista}
     Return
   ${EndIf}
+  ; The task the settings dialog registers too, from the same template.
   ${WordReplace} "$INSTDIR\Velmaro.exe" "&" "&amp;" "+" $R0
   InitPluginsDir
-  FileOpen $R1 "$PLUGINSDIR\logon-task.xml" w
-  FileWriteUTF16LE /BOM $R1 '<?xml version="1.0" encoding="UTF-16"?>$\r$\n'
-  FileWriteUTF16LE $R1 '<Task version="1.2" xmlns="http://schemas.microsoft.com/windows/2004/02/mit/task">$\r$\n'
-  FileWriteUTF16LE $R1 '  <RegistrationInfo>$\r$\n'
-  FileWriteUTF16LE $R1 '    <Author>Drennik</Author>$\r$\n'
-  FileWriteUTF16LE $R1 '    <Description>用户登录时启动 Velmaro。</Description>$\r$\n'
-  FileWriteUTF16LE $R1 '  </RegistrationInfo>$\r$\n'
-  ; Any user's logon; the task runs as that user, elevated where the user may be.
-  FileWriteUTF16LE $R1 '  <Triggers>$\r$\n'
-  FileWriteUTF16LE $R1 '    <LogonTrigger>$\r$\n'
-  FileWriteUTF16LE $R1 '      <Enabled>true</Enabled>$\r$\n'
-  FileWriteUTF16LE $R1 '    </LogonTrigger>$\r$\n'
-  FileWriteUTF16LE $R1 '  </Triggers>$\r$\n'
-  FileWriteUTF16LE $R1 '  <Principals>$\r$\n'
-  FileWriteUTF16LE $R1 '    <Principal id="Users">$\r$\n'
-  FileWriteUTF16LE $R1 '      <GroupId>S-1-5-32-545</GroupId>$\r$\n'
-  FileWriteUTF16LE $R1 '      <RunLevel>HighestAvailable</RunLevel>$\r$\n'
-  FileWriteUTF16LE $R1 '    </Principal>$\r$\n'
-  FileWriteUTF16LE $R1 '  </Principals>$\r$\n'
-  ; No time limit, also on battery, one instance, normal priority.
-  FileWriteUTF16LE $R1 '  <Settings>$\r$\n'
-  FileWriteUTF16LE $R1 '    <MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>$\r$\n'
-  FileWriteUTF16LE $R1 '    <DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>$\r$\n'
-  FileWriteUTF16LE $R1 '    <StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>$\r$\n'
-  FileWriteUTF16LE $R1 '    <ExecutionTimeLimit>PT0S</ExecutionTimeLimit>$\r$\n'
-  FileWriteUTF16LE $R1 '    <Priority>5</Priority>$\r$\n'
-  FileWriteUTF16LE $R1 '    <Enabled>true</Enabled>$\r$\n'
-  FileWriteUTF16LE $R1 '  </Settings>$\r$\n'
-  FileWriteUTF16LE $R1 '  <Actions Context="Users">$\r$\n'
-  FileWriteUTF16LE $R1 '    <Exec>$\r$\n'
-  FileWriteUTF16LE $R1 '      <Command>$R0</Command>$\r$\n'
-  FileWriteUTF16LE $R1 '    </Exec>$\r$\n'
-  FileWriteUTF16LE $R1 '  </Actions>$\r$\n'
-  FileWriteUTF16LE $R1 '</Task>$\r$\n'
+  File "/oname=$PLUGINSDIR\logon-task.template.xml" "../resources/logon-task.xml"  ; from this script's folder
+  FileOpen $R1 "$PLUGINSDIR\logon-task.template.xml" r
+  FileOpen $R2 "$PLUGINSDIR\logon-task.xml" w
+  FileWriteWord $R2 0xFEFF
+  ${Do}
+    ClearErrors
+    FileRead $R1 $R3
+    ${If} ${Errors}
+      ${Break}
+    ${EndIf}
+    ${WordReplace} $R3 "VELMARO_EXE" $R0 "+" $R3
+    FileWriteUTF16LE $R2 $R3
+  ${Loop}
+  FileClose $R2
   FileClose $R1
   nsExec::Exec '"$SYSDIR\schtasks.exe" /create /tn "${LOGON_TASK}" /xml "$PLUGINSDIR\logon-task.xml" /f'
   Pop $R0
@@ -162,9 +174,192 @@ FunctionEnd
 !insertmacro CLEAR_START_WITH_WINDOWS ""
 !insertmacro CLEAR_START_WITH_WINDOWS "un."
 
+; Files of the installed version that cannot be written now (in use by a
+; Velmaro that was not ended, for example one in another user's session, or
+; held open by another program) are named, and the installation ends unless
+; they are freed: an upgrade is all or nothing.
+!macro ADD_IF_IN_USE name
+  ${If} ${FileExists} "$INSTDIR\${name}"
+    ClearErrors
+    FileOpen $R0 "$INSTDIR\${name}" a
+    ${If} ${Errors}
+      StrCpy $R9 "$R9$\r$\n$INSTDIR\${name}"
+    ${Else}
+      FileClose $R0
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+Function CheckFilesReplaceable
+  ${Do}
+    StrCpy $R9 ""
+    !insertmacro ADD_IF_IN_USE "Velmaro.exe"
+    !insertmacro ADD_IF_IN_USE "QLLJ.bat"
+    !insertmacro ADD_IF_IN_USE "Velmaro.CHM"
+    !insertmacro ADD_IF_IN_USE "uninstall.exe"
+    ${If} $R9 == ""
+      Return
+    ${EndIf}
+    DetailPrint "正在使用，无法替换：$R9"
+    MessageBox MB_RETRYCANCEL|MB_ICONSTOP "以下文件正在使用，无法替换：$R9$\r$\n$\r$\n请退出正在使用它们的程序（例如其他用户会话中的 Velmaro），然后点“重试”。点“取消”结束安装，已安装的版本保持不变。" \
+               /SD IDCANCEL IDRETRY retry
+    SetErrorLevel 3
+    Abort "文件正在使用，无法替换。已安装的版本保持不变。"
+    retry:
+  ${Loop}
+FunctionEnd
+
+; 1 in $R0 when $INSTDIR is the folder on the stack or lies inside it.
+Function IsInFolder
+  Exch $R1
+  Push $R2
+  StrCpy $R1 "$R1\"
+  StrLen $R2 $R1
+  StrCpy $R2 "$INSTDIR\" $R2
+  StrCpy $R0 0
+  ${If} $R2 == $R1  ; without regard to case, as the file system
+    StrCpy $R0 1
+  ${EndIf}
+  Pop $R2
+  Pop $R1
+FunctionEnd
+
+; The program runs elevated and runs QLLJ.bat elevated: whoever can change
+; the files of its folder can run anything as an administrator. Program
+; Files lets only administrators change them; any other folder (/D=, a
+; folder in Downloads) gets the same: owned by the administrators, who and
+; SYSTEM may change it, users may read and run it (the help and the cleanup
+; log open as the signed-in user), nothing inherited from a parent that
+; users may write. Files already there inherit it too. The system call
+; rather than icacls or cacls: it is the same from Windows XP on and needs
+; no localised account names.
+Function SecureFolder
+  Push "$PROGRAMFILES32"
+  Call IsInFolder
+  ${If} $R0 == 0
+    Push "$PROGRAMFILES64"
+    Call IsInFolder
+  ${EndIf}
+  ${If} $R0 == 1
+    Return
+  ${EndIf}
+  StrCpy $R0 1  ; not ERROR_SUCCESS
+  ; SDDL_REVISION_1
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)", i 1, *p .R1, p 0) i .R2'
+  ${If} $R2 != 0
+    System::Call 'advapi32::GetSecurityDescriptorOwner(p R1, *p .R3, *i .R5) i .R2'
+    System::Call 'advapi32::GetSecurityDescriptorDacl(p R1, *i .R5, *p .R4, *i .R5) i .R6'
+    ${If} $R2 != 0
+    ${AndIf} $R6 != 0
+      ; SE_FILE_OBJECT; OWNER_ | DACL_ | PROTECTED_DACL_SECURITY_INFORMATION
+      System::Call 'advapi32::SetNamedSecurityInfoW(w "$INSTDIR", i 1, i 0x80000005, p R3, p 0, p R4, p 0) i .R0'
+    ${EndIf}
+    System::Call 'kernel32::LocalFree(p R1)'
+  ${EndIf}
+  ${If} $R0 != 0
+    DetailPrint "无法设置 $INSTDIR 的权限（错误 $R0）"
+    MessageBox MB_OK|MB_ICONSTOP "无法设置文件夹“$INSTDIR”的权限（错误 $R0），标准用户将能更改其中以管理员身份运行的文件。请选择“Program Files”中的文件夹。" /SD IDOK
+    SetErrorLevel 5
+    Abort "无法设置文件夹的权限。"
+  ${EndIf}
+  ; Files of an earlier version keep an owner and rights of their own: they
+  ; are written anew, so that they take the folder's.
+  Delete "$INSTDIR\Velmaro.exe"
+  Delete "$INSTDIR\QLLJ.bat"
+  Delete "$INSTDIR\Velmaro.CHM"
+  Delete "$INSTDIR\uninstall.exe"
+FunctionEnd
+
+; The uninstaller removes the folder only when an installation made it: a
+; folder that was there before (/D= an existing folder, Program Files
+; itself) is someone else's.
+Function PrepareFolder
+  StrCpy $CreatedFolder 1
+  ${If} ${FileExists} "$INSTDIR\*.*"
+    ReadRegStr $R0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ReadRegDWORD $R1 HKLM "${UNINSTALL_KEY}" "InstallFolderCreated"
+    ${If} $R0 != $INSTDIR
+    ${OrIf} $R1 != 1
+      StrCpy $CreatedFolder 0
+    ${EndIf}
+  ${EndIf}
+  CreateDirectory "$INSTDIR"
+  Call SecureFolder
+FunctionEnd
+
+; The size of the installed files in KB, rounded up, in $R0: not of the
+; folder, which may hold much else.
+!macro ADD_FILE_SIZE name
+  FileOpen $R1 "$INSTDIR\${name}" r
+  FileSeek $R1 0 END $R2
+  FileClose $R1
+  IntOp $R0 $R0 + $R2
+!macroend
+
+Function InstalledSize
+  StrCpy $R0 0
+  !insertmacro ADD_FILE_SIZE "Velmaro.exe"
+  !insertmacro ADD_FILE_SIZE "QLLJ.bat"
+  !insertmacro ADD_FILE_SIZE "Velmaro.CHM"
+  !insertmacro ADD_FILE_SIZE "uninstall.exe"
+  IntOp $R0 $R0 + 1023
+  IntOp $R0 $R0 / 1024
+FunctionEnd
+
+; 1 in $R0 when this installer runs as the user whose shell shows the
+; desktop, or when no shell does (no Explorer, as on a bare Windows XP
+; session); 0 when the shell is another user's (the installer was started
+; with another administrator's name) or it runs in the services' session (a
+; deployment service, as SYSTEM).
+Function RunsAsTheShellsUser
+  StrCpy $R0 1
+  System::Call 'user32::GetShellWindow() p .R1'
+  ${If} $R1 P= 0
+    ; From Vista on, session 0 is the services': no user is signed in there.
+    System::Call 'kernel32::GetCurrentProcessId() i .R2'
+    System::Call 'kernel32::ProcessIdToSessionId(i R2, *i .R3)'
+    ${If} ${AtLeastWinVista}
+    ${AndIf} $R3 == 0
+      StrCpy $R0 0
+    ${EndIf}
+    Return
+  ${EndIf}
+  StrCpy $R0 0
+  System::Call 'user32::GetWindowThreadProcessId(p R1, *i .R2)'
+  System::Call 'kernel32::OpenProcess(i 0x400, i 0, i R2) p .R3'  ; PROCESS_QUERY_INFORMATION
+  System::Call 'kernel32::GetCurrentProcess() p .R4'
+  System::Alloc 512
+  Pop $R5  ; the shell's TOKEN_USER, then this process's
+  ${If} $R3 P<> 0
+    System::Call 'advapi32::OpenProcessToken(p R3, i 8, *p .R6) i .R1'  ; TOKEN_QUERY
+    System::Call 'advapi32::OpenProcessToken(p R4, i 8, *p .R7) i .R2'
+    ${If} $R1 != 0
+    ${AndIf} $R2 != 0
+      System::Call 'advapi32::GetTokenInformation(p R6, i 1, p R5, i 256, *i .R8) i .R1'  ; TokenUser
+      IntPtrOp $R9 $R5 + 256
+      System::Call 'advapi32::GetTokenInformation(p R7, i 1, p R9, i 256, *i .R8) i .R2'
+      ${If} $R1 != 0
+      ${AndIf} $R2 != 0
+        System::Call '*$R5(p .R1)'
+        System::Call '*$R9(p .R2)'
+        System::Call 'advapi32::EqualSid(p R1, p R2) i .R0'
+        ${If} $R0 != 0
+          StrCpy $R0 1
+        ${EndIf}
+      ${EndIf}
+    ${EndIf}
+    System::Call 'kernel32::CloseHandle(p R6)'
+    System::Call 'kernel32::CloseHandle(p R7)'
+    System::Call 'kernel32::CloseHandle(p R3)'
+  ${EndIf}
+  System::Free $R5
+FunctionEnd
+
 Section "Velmaro" SecProgram
   SectionIn RO
   Call EndRunningVelmaro
+  Call CheckFilesReplaceable
+  Call PrepareFolder
   SetOutPath "$INSTDIR"
   File "${FILES}/Velmaro.exe"
   File "${FILES}/QLLJ.bat"
@@ -180,11 +375,12 @@ Section "Velmaro" SecProgram
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Drennik"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Velmaro.exe,0"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "InstallFolderCreated" $CreatedFolder
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
-  ${GetSize} "$INSTDIR" "/S=0K" $R0 $R1 $R2
+  Call InstalledSize
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $R0
 SectionEnd
 
@@ -201,14 +397,57 @@ Section "-StartWithWindows"
   ${EndIf}
 SectionEnd
 
+; Starts the installed Velmaro again after an upgrade ended it, and from the
+; finish page, as the signed-in user: as this installer where that is the
+; user, else through the logon task, which starts it as each signed-in user
+; with that user's rights; otherwise at the next logon only, never as an
+; account that is not signed in.
+Function StartVelmaro
+  Call RunsAsTheShellsUser
+  ${If} $R0 == 1
+    Exec '"$INSTDIR\Velmaro.exe"'
+  ${ElseIf} ${SectionIsSelected} ${SecAutostart}
+  ${AndIf} ${AtLeastWinVista}
+    nsExec::Exec '"$SYSDIR\schtasks.exe" /run /tn "${LOGON_TASK}"'
+    Pop $R0
+  ${Else}
+    DetailPrint "Velmaro 将在下次登录时启动。"
+  ${EndIf}
+FunctionEnd
+
+; A silent upgrade leaves the scheduler running as it found it; the finish
+; page offers the same otherwise.
+Section "-Restart"
+  ${If} $WasRunning == 1
+  ${AndIf} ${Silent}
+    Call StartVelmaro
+  ${EndIf}
+SectionEnd
+
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
   !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "Velmaro 程序、清理系统垃圾的批处理 QLLJ.bat、帮助文件和“开始”菜单中的快捷方式。"
   !insertmacro MUI_DESCRIPTION_TEXT ${SecAutostart} "每个用户登录 Windows 时自动启动 Velmaro。以后也可以在 Velmaro 的设置中更改。"
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
 Function .onInit
-  ; The choice starts as it is now, so that an upgrade keeps it.
   ${GetParameters} $R0
+  ; A newer version is replaced only when asked to.
+  ReadRegStr $R1 HKLM "${UNINSTALL_KEY}" "DisplayVersion"
+  ${If} $R1 != ""
+    ${VersionCompare} $R1 "${VERSION}" $R2
+    ClearErrors
+    ${GetOptions} $R0 "/DOWNGRADE" $R3
+    ${If} $R2 == 1
+    ${AndIf} ${Errors}
+      MessageBox MB_YESNO|MB_ICONEXCLAMATION|MB_DEFBUTTON2 "已安装较新的 Velmaro $R1。确实要用旧版本 ${VERSION} 替换它吗？" \
+                 /SD IDNO IDYES downgrade
+      SetErrorLevel 4
+      Abort
+      downgrade:
+    ${EndIf}
+  ${EndIf}
+
+  ; The choice starts as it is now, so that an upgrade keeps it.
   ClearErrors
   ${GetOptions} $R0 "/AUTOSTART" $R1
   ${IfNot} ${Errors}
@@ -222,14 +461,21 @@ Function .onInit
 FunctionEnd
 
 Section "Uninstall"
+  ReadRegDWORD $CreatedFolder HKLM "${UNINSTALL_KEY}" "InstallFolderCreated"
   Call un.EndRunningVelmaro
   Call un.ClearStartWithWindows
   Delete /REBOOTOK "$INSTDIR\Velmaro.exe"
   Delete "$INSTDIR\QLLJ.bat"
   Delete "$INSTDIR\Velmaro.CHM"
   Delete "$INSTDIR\清理系统垃圾列表*.txt"
+  ; Left by a cleanup that was cut short.
+  Delete "$INSTDIR\QLLJ.*.tmp"
   Delete "$INSTDIR\uninstall.exe"
-  RMDir /REBOOTOK "$INSTDIR"
+  ; Only a folder an installation made, and only when empty: RMDir never
+  ; removes what is in it, and /REBOOTOK only finishes the removal of ours.
+  ${If} $CreatedFolder == 1
+    RMDir /REBOOTOK "$INSTDIR"
+  ${EndIf}
 
   SetShellVarContext all
   Delete "$SMPROGRAMS\Velmaro.lnk"

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "logon_task.h"
 #include "platform/com_win.h"
 #include "platform/error.h"
 
@@ -48,39 +49,10 @@ std::wstring XmlEscaped(const std::wstring& text) {
 }  // namespace
 
 std::wstring LogonTaskXml(const std::wstring& exePath) {
-  // Schema 1.2 is what Windows Vista reads. The group of all users (S-1-5-32-545)
-  // makes the trigger fire at any user's logon, in that user's session.
-  return L"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n"
-         L"<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\r\n"
-         L"  <RegistrationInfo>\r\n"
-         L"    <Description>Velmaro</Description>\r\n"
-         L"  </RegistrationInfo>\r\n"
-         L"  <Triggers>\r\n"
-         L"    <LogonTrigger>\r\n"
-         L"      <Enabled>true</Enabled>\r\n"
-         L"    </LogonTrigger>\r\n"
-         L"  </Triggers>\r\n"
-         L"  <Principals>\r\n"
-         L"    <Principal id=\"Author\">\r\n"
-         L"      <GroupId>S-1-5-32-545</GroupId>\r\n"
-         L"      <RunLevel>HighestAvailable</RunLevel>\r\n"
-         L"    </Principal>\r\n"
-         L"  </Principals>\r\n"
-         L"  <Settings>\r\n"
-         L"    <MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>\r\n"
-         L"    <DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>\r\n"
-         L"    <StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>\r\n"
-         L"    <ExecutionTimeLimit>PT0S</ExecutionTimeLimit>\r\n"
-         L"    <Enabled>true</Enabled>\r\n"
-         L"  </Settings>\r\n"
-         L"  <Actions Context=\"Author\">\r\n"
-         L"    <Exec>\r\n"
-         L"      <Command>" +
-         XmlEscaped(exePath) +
-         L"</Command>\r\n"
-         L"    </Exec>\r\n"
-         L"  </Actions>\r\n"
-         L"</Task>\r\n";
+  std::wstring xml = kLogonTaskTemplate;
+  const std::wstring placeholder = L"VELMARO_EXE";
+  xml.replace(xml.find(placeholder), placeholder.size(), XmlEscaped(exePath));
+  return xml;
 }
 
 std::u16string Win32AutoStart::ExecutablePath() {

@@ -26,7 +26,8 @@ class Win32AutoStart : public AutoStartService {
   CLSID schedulerClass_;
 };
 
-// The task as registered: at any user's logon, with the highest privileges,
+// The task as registered, from the template resources/logon-task.xml that the
+// installer registers too: at any user's logon, with the highest privileges,
 // no time limit, also on battery, one instance at a time.
 std::wstring LogonTaskXml(const std::wstring& exePath);
 

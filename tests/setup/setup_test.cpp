@@ -1,14 +1,19 @@
 // Velmaro-Setup.exe under Wine, as an administrator deploying it runs it:
 // silent install with start with Windows, the program started from the Start
 // menu shortcut's target, and the silent uninstall, which ends the running
-// program and removes everything but the stored tasks. Also an upgrade over
-// a running copy. It changes the machine, so it runs in a prefix of its own.
+// program and removes everything but the stored tasks. Also upgrades over a
+// running, a hung and a busy copy, a downgrade, and a folder of the user's
+// choice. It changes the machine, so each case runs in a prefix of its own.
 #include <windows.h>
+#include <aclapi.h>
+#include <psapi.h>
+#include <sddl.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "tests/win32/win32_test_support.h"
@@ -55,6 +60,19 @@ std::wstring MachineText(const wchar_t* keyPath, const wchar_t* name, bool* pres
   return text;
 }
 
+// A list value of HKEY_LOCAL_MACHINE, its entries joined by "|".
+std::wstring MachineMultiText(const wchar_t* keyPath, const wchar_t* name) {
+  std::wstring text(32768, L'\0');
+  DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return L"";
+  if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&text[0]), &size) != ERROR_SUCCESS) size = 0;
+  RegCloseKey(key);
+  text.resize(size / sizeof(wchar_t));
+  for (wchar_t& c : text) c = c ? c : L'|';
+  return text;
+}
+
 bool MachineKeyExists(const wchar_t* keyPath) {
   HKEY key;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
@@ -81,15 +99,45 @@ DWORD Run(std::wstring commandLine) {
 DWORD RunSetup(const wchar_t* options) { return Run(L"\"" + TestExeFolder() + L"Velmaro-Setup.exe\" " + options); }
 
 // The uninstaller copies itself away and returns at once; the removal
-// follows within a few seconds.
+// follows within a few seconds, its uninstall key among the last steps.
 bool UninstallSilentlyAndWait() {
   bool present = false;
   const std::wstring quiet = MachineText(kUninstallKey, L"QuietUninstallString", &present);
   if (!present || Run(quiet) != 0) return false;
-  for (int i = 0; i < 300 && FileExists(InstallFolder()); ++i) Sleep(100);
-  Sleep(500);  // the last registry and shortcut steps come after the folder
-  return !FileExists(InstallFolder());
+  for (int i = 0; i < 300 && MachineKeyExists(kUninstallKey); ++i) Sleep(100);
+  Sleep(500);  // the shortcut and the store question come after the key
+  return !MachineKeyExists(kUninstallKey);
 }
+
+DWORD MachineNumber(const wchar_t* keyPath, const wchar_t* name) {
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+    RegCloseKey(key);
+  }
+  return value;
+}
+
+void SetMachineText(const wchar_t* keyPath, const wchar_t* name, const std::wstring& text) {
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+  RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+}
+
+void WriteFile(const std::wstring& path, const std::string& content, DWORD disposition = CREATE_ALWAYS) {
+  HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, 0, nullptr, disposition, 0, nullptr);
+  DWORD written = 0;
+  ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+// Marks an installed file as the old version's: a PE file with bytes after
+// its image still runs.
+void MarkAsOld(const std::wstring& path) { WriteFile(path, "old version", OPEN_EXISTING); }
 
 std::wstring ShortcutTarget(const std::wstring& shortcut) {
   wchar_t target[MAX_PATH] = {};
@@ -104,6 +152,54 @@ std::wstring ShortcutTarget(const std::wstring& shortcut) {
     link->Release();
   }
   return target;
+}
+
+// What the uninstall entry should give as the size: the installed files, in KB rounded up.
+DWORD InstalledKb(const std::wstring& folder) {
+  std::size_t bytes = 0;
+  for (const wchar_t* name : {L"Velmaro.exe", L"QLLJ.bat", L"Velmaro.CHM", L"uninstall.exe"}) {
+    bytes += ReadWholeFile(folder + name).size();
+  }
+  return static_cast<DWORD>((bytes + 1023) / 1024);
+}
+
+// The owner and access list of a folder, as security descriptor text.
+std::wstring FolderSecurity(const std::wstring& folder) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                            nullptr, nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+    return L"(unreadable)";
+  }
+  wchar_t* text = nullptr;
+  std::wstring result = L"(unconvertible)";
+  if (ConvertSecurityDescriptorToStringSecurityDescriptorW(
+          descriptor, SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text, nullptr)) {
+    result = text;
+    LocalFree(text);
+  }
+  LocalFree(descriptor);
+  return result;
+}
+
+// Wine 8 takes a folder's access list and keeps none (it reports one made
+// from the Unix mode); Windows keeps it.
+bool SystemKeepsFolderAcls() {
+  const std::wstring probe = L"C:\\acl-probe";
+  CreateDirectoryW(probe.c_str(), nullptr);
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;FA;;;SY)", SDDL_REVISION_1, &descriptor, nullptr);
+  BOOL present = FALSE;
+  BOOL defaulted = FALSE;
+  PACL acl = nullptr;
+  GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted);
+  SetNamedSecurityInfoW(&std::wstring(probe)[0], SE_FILE_OBJECT,
+                        DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr, acl, nullptr);
+  LocalFree(descriptor);
+  const std::wstring security = FolderSecurity(probe);
+  RemoveDirectoryW(probe.c_str());
+  if (security.find(L"D:P(A;;FA;;;SY)") != std::wstring::npos) return true;
+  std::printf("this system keeps no folder access lists: the folder's is not checked\n");
+  return false;
 }
 
 struct WindowSearch {
@@ -123,6 +219,31 @@ BOOL CALLBACK FindMainWindow(HWND window, LPARAM param) {
     return FALSE;
   }
   return TRUE;
+}
+
+// The full path of the process that shows Velmaro's main window, other than
+// `exceptPid`; empty when there is none.
+std::wstring RunningVelmaroPath(DWORD exceptPid) {
+  for (HWND window = FindWindowW(L"TForm1", nullptr); window; window = FindWindowExW(nullptr, window, L"TForm1", nullptr)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == exceptPid) continue;
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    wchar_t path[MAX_PATH] = {};
+    if (process) {
+      GetModuleFileNameExW(process, nullptr, path, MAX_PATH);
+      CloseHandle(process);
+    }
+    if (path[0]) return path;
+  }
+  return L"";
+}
+
+// Waits for a Velmaro other than `exceptPid` to show its main window.
+std::wstring WaitForRestartedVelmaro(DWORD exceptPid) {
+  std::wstring path;
+  for (int i = 0; i < 300 && path.empty(); ++i, Sleep(50)) path = RunningVelmaroPath(exceptPid);
+  return path;
 }
 
 // A started Velmaro, once its start-up has run.
@@ -238,15 +359,17 @@ TEST_F(SilentSetup, InstallsStartsFromTheShortcutAndUninstallsAllButTheTasks) {
   EXPECT_TRUE(FileExists(InstallFolder() + L"uninstall.exe"));
   // Start with Windows as the settings dialog sets it: the bare path, no quotes.
   EXPECT_EQ(MachineText(kRunKey, L"Zedevi"), exe);
-  // The logon task, as far as Wine keeps its definition.
+  // The logon task the settings dialog registers too, as far as Wine keeps its definition.
   const std::string task = ReadWholeFile(LogonTaskFile());
   for (const char* setting : {"<ExecutionTimeLimit>PT0S</ExecutionTimeLimit>",
                               "<DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>",
                               "<StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>",
-                              "<MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>"}) {
+                              "<MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>",
+                              "<Description>Velmaro</Description>"}) {
     EXPECT_NE(task.find(setting), std::string::npos) << setting;
   }
   EXPECT_EQ(MachineText(kUninstallKey, L"DisplayName"), L"Velmaro");
+  EXPECT_EQ(MachineNumber(kUninstallKey, L"EstimatedSize"), InstalledKb(InstallFolder()));
 
   // The program starts from the Start menu shortcut's target.
   const std::wstring target = ShortcutTarget(ShortcutPath());
@@ -255,9 +378,12 @@ TEST_F(SilentSetup, InstallsStartsFromTheShortcutAndUninstallsAllButTheTasks) {
   ASSERT_TRUE(program.started);
 
   // The uninstaller ends it cleanly (exit code 0, not killed), leaves other
-  // programs alone and removes the rest.
+  // programs alone and removes the rest, also what a cleanup cut short left.
+  WriteFile(InstallFolder() + L"QLLJ.reason.tmp", "x");
+  WriteFile(InstallFolder() + L"QLLJ.hidden1hs.tmp", "x");
   OtherTForm1Program other;
   ASSERT_TRUE(UninstallSilentlyAndWait());
+  EXPECT_FALSE(FileExists(InstallFolder()));
   EXPECT_EQ(program.ExitCode(10000), 0u);
   EXPECT_FALSE(other.AskedToClose());
   EXPECT_FALSE(FileExists(ShortcutPath()));
@@ -281,8 +407,99 @@ TEST_F(SilentSetup, UpgradeOverARunningCopyKeepsStartWithWindows) {
   EXPECT_EQ(ReadWholeFile(InstallFolder() + L"Velmaro.exe"), ReadWholeFile(TestExeFolder() + L"Velmaro.exe"));
   EXPECT_EQ(MachineText(kRunKey, L"Zedevi"), InstallFolder() + L"Velmaro.exe");
   EXPECT_TRUE(FileExists(LogonTaskFile()));
+  // The scheduler runs again, the new version.
+  const std::wstring restarted = WaitForRestartedVelmaro(program.info.dwProcessId);
+  EXPECT_EQ(lstrcmpiW(restarted.c_str(), (InstallFolder() + L"Velmaro.exe").c_str()), 0) << restarted.c_str();
 
   ASSERT_TRUE(UninstallSilentlyAndWait());
+}
+
+TEST_F(SilentSetup, UpgradeOverAHungCopyEndsItAndReplacesTheExe) {
+  ASSERT_EQ(RunSetup(L"/S"), 0u);
+  const std::wstring exe = InstallFolder() + L"Velmaro.exe";
+  MarkAsOld(exe);
+  RunningVelmaro program(exe);
+  ASSERT_TRUE(program.started);
+  SuspendThread(program.info.hThread);  // its window thread answers nothing now
+  // A desktop shell of the user who runs the installer: Velmaro is started again as that user.
+  HWND shell = CreateWindowExW(0, L"STATIC", L"shell", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  using SetShellWindowFn = BOOL(WINAPI*)(HWND);  // exported, in no header
+  auto setShellWindow = reinterpret_cast<SetShellWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetShellWindow")));
+  ASSERT_TRUE(setShellWindow && setShellWindow(shell));
+
+  ASSERT_EQ(RunSetup(L"/S"), 0u);
+  EXPECT_NE(program.ExitCode(0), STILL_ACTIVE);
+  EXPECT_EQ(ReadWholeFile(exe), ReadWholeFile(TestExeFolder() + L"Velmaro.exe"));
+  EXPECT_NE(WaitForRestartedVelmaro(program.info.dwProcessId), L"");
+  ASSERT_TRUE(UninstallSilentlyAndWait());
+}
+
+TEST_F(SilentSetup, AFileThatCannotBeReplacedAbortsAndKeepsTheOldVersion) {
+  ASSERT_EQ(RunSetup(L"/S"), 0u);
+  const std::wstring exe = InstallFolder() + L"Velmaro.exe";
+  MarkAsOld(exe);
+  const std::string old = ReadWholeFile(exe);
+  SetMachineText(kUninstallKey, L"DisplayVersion", L"0.9.0");
+  // Held open without sharing, as by a copy in another session or a scanner.
+  HANDLE held = CreateFileW(exe.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+  EXPECT_EQ(RunSetup(L"/S"), 3u);
+  CloseHandle(held);
+  EXPECT_EQ(ReadWholeFile(exe), old);
+  EXPECT_EQ(MachineText(kUninstallKey, L"DisplayVersion"), L"0.9.0");
+
+  ASSERT_EQ(RunSetup(L"/S"), 0u);  // once freed
+  EXPECT_EQ(ReadWholeFile(exe), ReadWholeFile(TestExeFolder() + L"Velmaro.exe"));
+  EXPECT_NE(MachineText(kUninstallKey, L"DisplayVersion"), L"0.9.0");
+  ASSERT_TRUE(UninstallSilentlyAndWait());
+}
+
+TEST_F(SilentSetup, DowngradeIsRefusedUnlessAskedFor) {
+  ASSERT_EQ(RunSetup(L"/S"), 0u);
+  const std::wstring batch = InstallFolder() + L"QLLJ.bat";
+  MarkAsOld(batch);  // stands for the newer version's file
+  const std::string newer = ReadWholeFile(batch);
+  for (const wchar_t* version : {L"9.0.0", L"1.0.10"}) {
+    SetMachineText(kUninstallKey, L"DisplayVersion", version);
+    EXPECT_EQ(RunSetup(L"/S"), 4u) << version;
+    EXPECT_EQ(ReadWholeFile(batch), newer);
+    EXPECT_EQ(MachineText(kUninstallKey, L"DisplayVersion"), version);
+  }
+
+  EXPECT_EQ(RunSetup(L"/S /DOWNGRADE"), 0u);
+  EXPECT_EQ(ReadWholeFile(batch), ReadWholeFile(TestExeFolder() + L"QLLJ.bat"));
+  EXPECT_NE(MachineText(kUninstallKey, L"DisplayVersion"), L"1.0.10");
+  ASSERT_TRUE(UninstallSilentlyAndWait());
+}
+
+TEST_F(SilentSetup, AFolderOfTheUsersChoiceIsClosedToUsersAndKeptOnUninstall) {
+  const std::wstring folder = L"C:\\Tools\\";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::string own(100000, 'u');  // large enough to show in a size of the whole folder
+  WriteFile(folder + L"notes.txt", own);
+  ASSERT_EQ(RunSetup(L"/S /D=C:\\Tools"), 0u);
+  EXPECT_EQ(ReadWholeFile(folder + L"Velmaro.exe"), ReadWholeFile(TestExeFolder() + L"Velmaro.exe"));
+  EXPECT_EQ(MachineNumber(kUninstallKey, L"EstimatedSize"), InstalledKb(folder));
+  // Owned by the administrators, who and SYSTEM may change it, users may
+  // read and run it; nothing inherited from the parent.
+  if (SystemKeepsFolderAcls()) {
+    const std::wstring security = FolderSecurity(folder);
+    EXPECT_EQ(security.substr(0, 7), L"O:BAD:P") << security.c_str();
+    EXPECT_EQ(security.substr(security.find(L'(')), L"(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)");
+  }
+  WriteFile(folder + L"QLLJ.reason.tmp", "x");
+
+  ASSERT_TRUE(UninstallSilentlyAndWait());
+  for (const wchar_t* name : {L"Velmaro.exe", L"QLLJ.bat", L"Velmaro.CHM", L"uninstall.exe", L"QLLJ.reason.tmp"}) {
+    EXPECT_FALSE(FileExists(folder + name)) << name;
+  }
+  EXPECT_EQ(ReadWholeFile(folder + L"notes.txt"), own);
+  // Nor removed when the computer restarts.
+  const std::wstring pending = MachineMultiText(L"SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                                                L"PendingFileRenameOperations");
+  EXPECT_EQ(pending.find(L"Tools"), std::wstring::npos) << pending.c_str();
 }
 
 TEST_F(SilentSetup, UninstallLeavesTheRunValueOfAnotherCopy) {
