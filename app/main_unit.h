@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include "actions/action_table.h"
 #include "actions/countdown.h"
 #include "actions/reminder.h"
 #include "app/about.h"
@@ -33,7 +34,6 @@
 #include "platform/session.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
-#include "scheduler/action_table.h"
 #include "scheduler/task_evaluator.h"
 #include "store/registry_object.h"
 #include "store/task_store.h"
