@@ -55,21 +55,40 @@ class TaskStore {
   // A negative countdown length counts as 0.
   std::optional<std::string> LoadSettings();
 
-  // Calls visit(n, trigger) for each slot 1..LastTaskNum with a non-empty
-  // trigger text, in ascending order, with the store key left open so the
-  // visitor can read the slot's other values with ReadAction/ReadArgument.
+  // Calls visit(n) for the slot numbers a reader walks, ascending, with the
+  // store key open, until visit returns false (then returns false). Every
+  // number 1..LastTaskNum is walked when LastTaskNum is no more than the
+  // key's value count; above that, only those whose trigger value exists,
+  // found among the value names, so a TaskNum far above the slots stored
+  // (2^31-1, say) costs no more than they do. Fails when the key can be
+  // neither counted nor listed.
+  template <class Visit>
+  bool ForEachSlot(Visit visit) {
+    OpenStore();
+    const std::int32_t last = settings_.LastTaskNum;
+    if (last <= 0) return true;
+    if (static_cast<std::uint32_t>(last) <= reg_.ValueCount()) {
+      for (std::int32_t slot = 1; slot <= last; ++slot) {
+        if (!visit(slot)) return false;
+      }
+      return true;
+    }
+    for (std::int32_t slot : TriggerSlots()) {
+      if (!visit(slot)) return false;
+    }
+    return true;
+  }
+  // Calls visit(n, trigger) for each slot walked with a non-empty trigger
+  // text, with the store key left open so the visitor can read the slot's
+  // other values with ReadAction/ReadArgument.
   template <class Visit>
   void ForEachTask(Visit visit) {
-    OpenStore();
-    for (std::int32_t slot : TriggerSlots()) {
+    ForEachSlot([&](std::int32_t slot) {
       std::string trigger = ReadTrigger(slot);
       if (!trigger.empty()) visit(slot, trigger);
-    }
+      return true;
+    });
   }
-  // The slots 1..LastTaskNum whose trigger value exists, ascending, from the
-  // key that is open: the slots a reader walks. They are found among the
-  // key's value names, so a TaskNum far above the slots stored costs nothing.
-  std::vector<std::int32_t> TriggerSlots();
   // Single values of a slot, read from the key that is open (OpenStore).
   std::string ReadTrigger(std::int32_t slot) { return reg_.ReadString(SlotValueName('A', slot)); }
   std::string ReadAction(std::int32_t slot) { return reg_.ReadString(SlotValueName('B', slot)); }
@@ -107,6 +126,9 @@ class TaskStore {
 
  private:
   void OpenRunKey();
+  // The slots 1..LastTaskNum whose trigger value exists, ascending, from the
+  // key that is open.
+  std::vector<std::int32_t> TriggerSlots();
   // The slot numbers named by the open key's values of the given letters
   // ("A", "ABC"), ascending and each once.
   std::vector<std::int32_t> SlotsNamed(const char* letters);

@@ -250,20 +250,30 @@ TEST_F(TaskStoreTest, ATaskNumFarAboveTheSlotsCostsOnlyTheSlotsStored) {
   EXPECT_EQ(settings.LastTaskNum, 0x7FFFFFFE);
 }
 
-TEST_F(TaskStoreTest, SlotsAreFoundByNameInSlotOrderUpToTaskNum) {
+TEST_F(TaskStoreTest, SlotsAreWalkedInSlotOrderUpToTaskNum) {
   for (const char* name : {"A10", "A2", "a3", "A01", "A0", "A2147483647", "B7", "soundpath"}) {
     registry.PutString(kHklm, kStorePath, name, "x");
   }
   registry.PutDword(kHklm, kStorePath, "TaskNum", 10);
   store.LoadSettings();
-  store.OpenStore();
-  EXPECT_EQ(store.TriggerSlots(), (std::vector<std::int32_t>{2, 3, 10}));
+  auto walked = [&] {
+    std::vector<std::int32_t> slots;
+    store.ForEachTask([&](std::int32_t n, const std::string&) { slots.push_back(n); });
+    return slots;
+  };
+  // Ten slot numbers, eleven values: walked by number, no name listed.
+  registry.enumCalls = 0;
+  EXPECT_EQ(walked(), (std::vector<std::int32_t>{2, 3, 10}));
+  EXPECT_EQ(registry.enumCalls, 0);
+  // More slot numbers than values: found by name.
   settings.LastTaskNum = 0x7FFFFFFF;
-  EXPECT_EQ(store.TriggerSlots(), (std::vector<std::int32_t>{2, 3, 10, 0x7FFFFFFF}));
+  EXPECT_EQ(walked(), (std::vector<std::int32_t>{2, 3, 10, 0x7FFFFFFF}));
+  EXPECT_EQ(registry.enumCalls, 1);
 
   registry.failEnum = true;
-  EXPECT_EQ(Failure([&] { store.ForEachTask([](int, const std::string&) {}); }),
-            "Failed to get the names of the values");
+  EXPECT_EQ(Failure([&] { walked(); }), "Failed to get the names of the values");
+  registry.failCount = true;
+  EXPECT_EQ(Failure([&] { walked(); }), "Failed to get the number of the values");
 }
 
 // A negative or unreadable TaskNum made the next task slot 1, over the task
