@@ -6,7 +6,6 @@
 #include "actions/action_table.h"
 #include "dialogs/dialogs.h"
 #include "platform/error.h"
-#include "scheduler/trigger_match.h"
 
 namespace velmaro {
 
@@ -196,10 +195,10 @@ void TaskEditor::ResetTriggerFields() {
 void TaskEditor::FillFrom(const TaskSlot& task) {
   ComboBox5 = task.action;
   ComboBox6 = task.argument;
-  const std::optional<TriggerKind> kind = TriggerKindOf(task.trigger);
-  if (!kind) return;
+  const std::optional<ParsedTrigger> trigger = ParseTrigger(task.trigger);
+  if (!trigger) return;
   try {
-    FillTrigger(*kind, task.trigger);
+    FillTrigger(*trigger);
   } catch (...) {
     // Half a broken text would look like a task that works.
     ResetTriggerFields();
@@ -207,17 +206,27 @@ void TaskEditor::FillFrom(const TaskSlot& task) {
   }
 }
 
-void TaskEditor::FillTrigger(TriggerKind kind, const std::string& trigger) {
+void TaskEditor::FillTrigger(const ParsedTrigger& trigger) {
   ClockService& clock = dialogs_.services.clock;
-  const ClockSnapshot now = clock.LocalTime();
-  // The matcher only takes the text apart here; whether it is due is of no
-  // interest, but its conversion failures end the fill as they end a tick.
-  const std::vector<std::string> f = MatchTrigger(kind, trigger, now, clock).fields;
+  const std::vector<std::string>& f = trigger.fields;
+  // Every field converts, in the order written, as the tick converts it: a
+  // text the tick fails on at some minute is never shown as one that works.
+  // The digit fields keep their texts as stored.
+  CalendarDate date = DateTimePicker1;
+  for (std::size_t i = 0; i < f.size(); ++i) {
+    if (trigger.kind == TriggerKind::Once && i == 0) {
+      date = ReadDateField(f[0], ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator()),
+                           clock.LocalTime().wYear);
+    } else {
+      ReadNumberField(f[i]);
+    }
+  }
+  const TriggerKind kind = trigger.kind;
   checked = kind;
   switch (kind) {
     case TriggerKind::Idle: Edit1 = f[0]; break;
     case TriggerKind::Once:
-      DateTimePicker1 = ReadDateField(f[0], ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator()), now.wYear);
+      DateTimePicker1 = date;
       DateTimePicker2 = TimeFromFields(f[1], f[2]);
       break;
     case TriggerKind::Daily: DateTimePicker3 = TimeFromFields(f[0], f[1]); break;

@@ -95,7 +95,7 @@ class TaskEditor {
   std::string ComposeTriggerText();
   // What OK cannot store as the fields stand, or "" when it can.
   std::string Refusal() const;
-  void FillTrigger(TriggerKind kind, const std::string& trigger);
+  void FillTrigger(const ParsedTrigger& trigger);
   void ResetTriggerFields();
 
   Dialogs& dialogs_;

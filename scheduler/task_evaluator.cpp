@@ -52,14 +52,14 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
     try {
       trigger = store.ReadTrigger(slot);
       if (trigger.empty()) return true;
-      const std::optional<TriggerKind> kind = TriggerKindOf(trigger);
-      if (!kind) return true;
-      DueOccurrences(*kind, trigger, window, clock, due);
+      const std::optional<ParsedTrigger> parsed = ParseTrigger(trigger);
+      if (!parsed) return true;
+      DueOccurrences(*parsed, window, clock, due);
       if (due.empty()) return true;
       const std::string action = store.ReadAction(slot);
       for (std::uint64_t occurrence : due) {
         const Run task{trigger, action, dueSoFar[{trigger, action, occurrence}]++, occurrence,
-                       *kind == TriggerKind::Idle, window.tickCount};
+                       parsed->kind == TriggerKind::Idle, window.tickCount};
         if (task.idle) idleDueNow.push_back(task);
         if (HasRun(task)) continue;
         ran_.push_back(task);

@@ -488,7 +488,10 @@ TEST_F(DialogsTest, ModifyOfAnUnknownOrBrokenTriggerText) {
   PutTask(1, "明天8时0分", "提醒");
   PutTask(2, "每天x时0分", "关闭计算机");
   PutTask(3, "每天25时0分", "提醒");
-  registry.PutDword(kHklm, kStorePath, "TaskNum", 3);
+  // A broken day fails whatever month it is now: it once failed only in its month.
+  PutTask(4, "每年1月x日8时0分", "提醒");
+  PutTask(5, "每年12月x日8时0分", "提醒");
+  registry.PutDword(kHklm, kStorePath, "TaskNum", 5);
   SettingsDialog& dialog = Open();
 
   TaskEditor& unknown = Modify(dialog, "1");
@@ -500,7 +503,10 @@ TEST_F(DialogsTest, ModifyOfAnUnknownOrBrokenTriggerText) {
   struct Case {
     const char* slot;
     const char* failure;
-  } const broken[] = {{"2", "'x' is not a valid integer value."}, {"3", "'25:0' is not a valid time."}};
+  } const broken[] = {{"2", "'x' is not a valid integer value."},
+                      {"3", "'25:0' is not a valid time."},
+                      {"4", "'x' is not a valid integer value."},
+                      {"5", "'x' is not a valid integer value."}};
   for (const Case& c : broken) {
     Select(dialog, c.slot);
     EXPECT_EQ(Boundary([&] { dialog.Button5Click(); }), c.failure);
@@ -516,9 +522,9 @@ TEST_F(DialogsTest, ModifyOfAnUnknownOrBrokenTriggerText) {
   repair.checked = TriggerKind::Daily;
   repair.DateTimePicker3 = {7, 30, 0};
   repair.Button2Click();
-  EXPECT_EQ(Stored("A3"), "每天7时30分");
-  EXPECT_EQ(StoredDword("TaskNum"), 3u);
-  EXPECT_EQ(Rows(dialog).back(), "3|每天7时30分|提醒");
+  EXPECT_EQ(Stored("A5"), "每天7时30分");
+  EXPECT_EQ(StoredDword("TaskNum"), 5u);
+  EXPECT_EQ(Rows(dialog).back(), "5|每天7时30分|提醒");
 }
 
 TEST_F(DialogsTest, CountdownLengthIsShownInMinutes) {
