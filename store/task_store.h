@@ -18,6 +18,11 @@ namespace velmaro {
 extern const char kStoreKey[];  // \Software\Drennik\Velmaro under HKEY_LOCAL_MACHINE
 extern const char kRunKey[];    // \Software\Microsoft\Windows\CurrentVersion\Run
 extern const char kRunValue[];  // Zedevi
+// The value names of the settings, as the store key holds them.
+extern const char kShutAppValue[];    // shutapp
+extern const char kSoundPathValue[];  // soundpath
+extern const char kTishiValue[];      // tishi
+extern const char kTaskNumValue[];    // TaskNum
 
 // The process-wide working copies of the settings; after start-up they are
 // authoritative and every change is written through to the store.
@@ -111,11 +116,13 @@ class TaskStore {
   // and lowers TaskNum. A slot number outside 1..LastTaskNum changes nothing.
   void DeleteSlot(std::int32_t slot);
 
-  // The settings by value name ("tishi", "shutapp", "soundpath"), for the
-  // settings dialog, which reads and writes the store and not only the copies.
-  std::int32_t ReadIntegerSetting(const char* name);
-  void WriteIntegerSetting(const char* name, std::int32_t value);
-  void WriteStringSetting(const char* name, const std::string& text);
+  // The settings as stored, for the settings dialog, which reads and writes
+  // the store and not only the copies. The copies stay as they are.
+  std::int32_t ReadTishi() { return ReadIntegerSetting(kTishiValue); }
+  std::int32_t ReadShutApp() { return ReadIntegerSetting(kShutAppValue); }
+  void WriteTishi(std::int32_t seconds) { WriteIntegerSetting(kTishiValue, seconds); }
+  void WriteShutApp(std::int32_t shutApp) { WriteIntegerSetting(kShutAppValue, shutApp); }
+  void WriteSoundPath(const std::string& path);
 
   // On when the Run value holds exactly `exePath`, character for character.
   // The path is UTF-16, as the system reports it: a folder name with no code
@@ -126,6 +133,8 @@ class TaskStore {
 
  private:
   void OpenRunKey();
+  std::int32_t ReadIntegerSetting(const char* name);
+  void WriteIntegerSetting(const char* name, std::int32_t value);
   // The slots 1..LastTaskNum whose trigger value exists, ascending, from the
   // key that is open.
   std::vector<std::int32_t> TriggerSlots();

@@ -51,7 +51,7 @@ struct Rig : FakeApp {
     return *dialogWindows.settingsModels.back();
   }
 
-  std::string Tip() const { return std::string(unit.NotifyData.szTip, strnlen(unit.NotifyData.szTip, 64)); }
+  std::string Tip() const { return std::string(unit.NotifyData().szTip, strnlen(unit.NotifyData().szTip, 64)); }
   // Monitoring off as the user sees it: unchecked, no evaluation, the
   // disabled icon and tip shown.
   bool ShowsMonitoringOff() const {

@@ -64,7 +64,10 @@ TEST(Scheduler, ATaskKeepsItsRunAcrossAShiftButAnEditedOneIsNew) {
   rig.Start({{"每天9时0分", "提醒", "later"}, {"每天8时0分", "断开拨号", ""}}, 5);
   rig.view.RunFor(20 * kSecond);  // ran at 08:00:05, the countdown ended at 08:00:10
   ASSERT_EQ(rig.dialUp.hungUp.size(), 1u);
-  rig.unit.Store->DeleteSlot(1);  // the hang-up moves down to slot 1
+  SettingsDialog& dialog = rig.OpenSettings();
+  dialog.selected = 0;
+  dialog.Button6Click();  // the hang-up moves down to slot 1
+  dialog.Button2Click();
   rig.view.RunFor(10 * kSecond);
   EXPECT_EQ(rig.dialUp.hungUp.size(), 1u);
   EXPECT_FALSE(rig.view.shown);
@@ -291,7 +294,7 @@ TEST(Scheduler, NothingSwitchesTheEvaluationOnWhileMonitoringIsOff) {
 TEST(Scheduler, TheSwitchShowsMonitoringTruthfully) {
   Rig rig;
   rig.Start({});
-  EXPECT_EQ(rig.unit.NotifyData.hIcon, AppIcon::MAINICON);
+  EXPECT_EQ(rig.unit.NotifyData().hIcon, AppIcon::MAINICON);
   EXPECT_EQ(rig.Tip(), kTipEnabled);
   rig.unit.N1Click();
   EXPECT_TRUE(rig.ShowsMonitoringOff());
