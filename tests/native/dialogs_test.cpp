@@ -21,11 +21,11 @@
 #include "tests/fakes/fake_session.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/fakes/memory_registry.h"
+#include "tests/fakes/store_arranger.h"
 
 namespace velmaro {
 namespace {
 
-const char kStorePath[] = "Software\\Drennik\\Velmaro";
 const char kRunPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr RegRoot kHklm = RegRoot::LocalMachine;
 constexpr std::uint32_t kInfoBox = kMbOk | kMbIconInformation;
@@ -53,16 +53,15 @@ class DialogsTest : public ::testing::Test {
   FakeDialogWindows windows;
   FakeLink link;
   Dialogs dialogs{DialogServices{shell, clock, session, files, autoStart, windows}, store, settings, link};
+  StoreArranger stored{registry};
 
   // Tasks "t1".."tN", each with its action "a<n>" and argument "c<n>".
   void PutTasks(int count) {
     for (int n = 1; n <= count; ++n) PutTask(n, "每天" + std::to_string(n) + "时0分", "a" + std::to_string(n));
-    registry.PutDword(kHklm, kStorePath, "TaskNum", static_cast<std::uint32_t>(count));
+    stored.PutTaskNum(static_cast<std::uint32_t>(count));
   }
   void PutTask(int n, const std::string& trigger, const std::string& action, const std::string& argument = "") {
-    registry.PutString(kHklm, kStorePath, SlotValueName('A', n), trigger);
-    registry.PutString(kHklm, kStorePath, SlotValueName('B', n), action);
-    registry.PutString(kHklm, kStorePath, SlotValueName('C', n), argument.empty() ? "c" + std::to_string(n) : argument);
+    stored.PutSlot(n, trigger, action, argument.empty() ? "c" + std::to_string(n) : argument);
   }
   SettingsDialog& Open() {
     store.LoadSettings();
@@ -70,17 +69,8 @@ class DialogsTest : public ::testing::Test {
     registry.journal.clear();
     return *dialogs.Form3();
   }
-  std::string Stored(const std::string& name) {
-    auto& values = registry.Key(kHklm, kStorePath);
-    auto found = values.find(name);
-    return found == values.end() ? "(none)" : found->second.data;
-  }
-  std::uint32_t StoredDword(const std::string& name) {
-    const std::string& data = registry.Key(kHklm, kStorePath).at(name).data;
-    std::uint32_t bits = 0;
-    for (int i = 3; i >= 0; --i) bits = (bits << 8) | static_cast<unsigned char>(data[static_cast<std::size_t>(i)]);
-    return bits;
-  }
+  std::string Stored(const std::string& name) { return stored.Text(name); }
+  std::uint32_t StoredDword(const std::string& name) { return stored.Dword(name); }
   // "slot|trigger|action" for each row, top to bottom.
   static std::vector<std::string> Rows(const SettingsDialog& dialog) {
     std::vector<std::string> shown;
@@ -471,7 +461,7 @@ TEST_F(DialogsTest, ModifyFillsTheEditorFromTheFieldTextsOfEachKind) {
                                TriggerKind::Monthly, TriggerKind::Yearly, TriggerKind::Boot};
   int n = 0;
   for (const Case& c : cases) PutTask(++n, c.trigger, "提醒");
-  registry.PutDword(kHklm, kStorePath, "TaskNum", static_cast<std::uint32_t>(n));
+  stored.PutTaskNum(static_cast<std::uint32_t>(n));
   SettingsDialog& dialog = Open();
   for (int i = 0; i < n; ++i) {
     TaskEditor& editor = Modify(dialog, std::to_string(i + 1));
@@ -491,7 +481,7 @@ TEST_F(DialogsTest, ModifyOfAnUnknownOrBrokenTriggerText) {
   // A broken day fails whatever month it is now: it once failed only in its month.
   PutTask(4, "每年1月x日8时0分", "提醒");
   PutTask(5, "每年12月x日8时0分", "提醒");
-  registry.PutDword(kHklm, kStorePath, "TaskNum", 5);
+  stored.PutTaskNum(5);
   SettingsDialog& dialog = Open();
 
   TaskEditor& unknown = Modify(dialog, "1");
@@ -536,7 +526,7 @@ TEST_F(DialogsTest, CountdownLengthIsShownInMinutes) {
                      {90, ",", "1,5"},  {30, "", "0.5"},  {0xFFFFFFC4u, ".", "0"},        {0x80000000u, ".", "0"},
                      {2147483647u, ".", "35791394.1166667"}};
   for (const Case& c : cases) {
-    registry.PutDword(kHklm, kStorePath, "tishi", c.tishi);
+    stored.PutDword("tishi", c.tishi);
     clock.decimalSeparator = c.separator;
     EXPECT_EQ(Open().Edit5, c.shown) << c.tishi;
   }
@@ -555,7 +545,7 @@ TEST_F(DialogsTest, OkStoresTheCountdownLengthInSeconds) {
   };
   for (const Case& c : cases) {
     store.LoadSettings();
-    registry.PutDword(kHklm, kStorePath, "tishi", 7);
+    stored.PutDword("tishi", 7);
     SettingsDialog& dialog = Open();
     link.calls.clear();
     clock.decimalSeparator = c.separator;
@@ -577,7 +567,7 @@ TEST_F(DialogsTest, OkStoresTheCountdownLengthInSeconds) {
 }
 
 TEST_F(DialogsTest, OkWritesTheSoundPathOnlyWhenItChanged) {
-  registry.PutString(kHklm, kStorePath, "soundpath", "C:\\声音\\警告.wav");
+  stored.PutString("soundpath", "C:\\声音\\警告.wav");
   SettingsDialog& dialog = Open();
   EXPECT_EQ(dialog.Edit8, "C:\\声音\\警告.wav");
   dialog.Button1Click();

@@ -311,8 +311,8 @@ TEST(Scheduler, ABrokenSlotIsSkippedAndShownOnceTheTickIsThrough) {
   Rig rig;
   rig.Start({{"每天8时0分", "提醒", "one"}, {"", "提醒", "empty"}, {"每天x时0分", "提醒", "bad"},
              {"每天8时0分", "提醒", "four"}});
-  rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "A5", 1);
-  rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "TaskNum", 6);
+  rig.stored.PutDword("A5", 1);
+  rig.stored.PutTaskNum(6);
   rig.Put(6, {"每天8时0分", "提醒", "six"});
   rig.unit.settings.LastTaskNum = 6;
   std::vector<std::string> shownBeforeTheBox;
@@ -355,7 +355,7 @@ TEST(Scheduler, ABrokenSlotIsShownOnceUntilItsTextChanges) {
 TEST(Scheduler, ATaskNumFarAboveTheSlotsCostsOnlyTheSlotsStored) {
   Rig rig;
   rig.Start({{"每天8时0分", "提醒", "one"}, {"", "提醒", "empty"}, {"每天9时0分", "提醒", "three"}});
-  rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "TaskNum", 0x7FFFFFFFu);
+  rig.stored.PutTaskNum(0x7FFFFFFFu);
   rig.unit.settings.LastTaskNum = 0x7FFFFFFF;
   rig.registry.queryCalls = rig.registry.setCalls = 0;
   rig.registry.callLimit = 100;
@@ -402,7 +402,7 @@ TEST(Scheduler, LongTextsAreCutToFitTheirWindows) {
   rig.Start({{"每天8时0分", "提醒", ""}, {"每天8时0分", "提醒", "short"}});
   rig.Put(1, {"每天8时0分", "提醒", std::string(100000, 'x').c_str()});
   rig.Put(3, {("每天" + digits + "时0分").c_str(), "提醒", ""});
-  rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "TaskNum", 3);
+  rig.stored.PutTaskNum(3);
   rig.unit.settings.LastTaskNum = 3;
   rig.view.RunFor(10 * kSecond);
   ASSERT_EQ(rig.reminders.shown.size(), 2u);
@@ -460,7 +460,7 @@ TEST(Scheduler, MinutesTheProgramLetPassAreCaughtUp) {
     rig.Start({{"每天8时0分", "提醒", "x"}});
     rig.view.RunFor(30 * kSecond);
     rig.Put(2, {"每天8时0分", "提醒", "x"});
-    rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "TaskNum", 2);
+    rig.stored.PutTaskNum(2);
     rig.unit.settings.LastTaskNum = 2;
     rig.view.RunFor(kMinute);  // the pause ends in 08:01: 08:00 is caught up
     EXPECT_EQ(rig.reminders.shown, (std::vector<std::string>{"x", "x"}));
