@@ -33,11 +33,20 @@ struct Rig : FakeApp {
   // comes at 08:00:05.
   void Start(const std::vector<Task>& tasks, std::int32_t tishi = 60, const char* soundPath = "",
              std::uint32_t shutApp = 0) {
+    Arrange(tasks, tishi, soundPath, shutApp);
+    Launch();
+  }
+  // The two halves of Start, for a store that holds more than its tasks
+  // (odd values, a larger TaskNum) when the program starts.
+  void Arrange(const std::vector<Task>& tasks, std::int32_t tishi = 60, const char* soundPath = "",
+               std::uint32_t shutApp = 0) {
     stored.PutDword(kTishiValue, static_cast<std::uint32_t>(tishi));
     stored.PutDword(kShutAppValue, shutApp);
     stored.PutString(kSoundPathValue, soundPath);
     stored.PutTaskNum(static_cast<std::uint32_t>(tasks.size()));
     for (std::size_t i = 0; i < tasks.size(); ++i) Put(static_cast<std::int32_t>(i + 1), tasks[i]);
+  }
+  void Launch() {
     clock.SetLocalTime(2026, 12, 7, 7, 59, 55);
     unit.FormCreate();
   }

@@ -309,12 +309,12 @@ TEST(Scheduler, TheSwitchShowsMonitoringTruthfully) {
 
 TEST(Scheduler, ABrokenSlotIsSkippedAndShownOnceTheTickIsThrough) {
   Rig rig;
-  rig.Start({{"每天8时0分", "提醒", "one"}, {"", "提醒", "empty"}, {"每天x时0分", "提醒", "bad"},
-             {"每天8时0分", "提醒", "four"}});
+  rig.Arrange({{"每天8时0分", "提醒", "one"}, {"", "提醒", "empty"}, {"每天x时0分", "提醒", "bad"},
+               {"每天8时0分", "提醒", "four"}});
   rig.stored.PutDword("A5", 1);
   rig.stored.PutTaskNum(6);
   rig.Put(6, {"每天8时0分", "提醒", "six"});
-  rig.unit.settings.LastTaskNum = 6;
+  rig.Launch();
   std::vector<std::string> shownBeforeTheBox;
   rig.shell.whileBoxShows = [&] { shownBeforeTheBox = rig.reminders.shown; };
   rig.view.RunFor(10 * kSecond);
@@ -354,9 +354,9 @@ TEST(Scheduler, ABrokenSlotIsShownOnceUntilItsTextChanges) {
 // thread at every tick. The call limit ends such a walk as a failed test.
 TEST(Scheduler, ATaskNumFarAboveTheSlotsCostsOnlyTheSlotsStored) {
   Rig rig;
-  rig.Start({{"每天8时0分", "提醒", "one"}, {"", "提醒", "empty"}, {"每天9时0分", "提醒", "three"}});
+  rig.Arrange({{"每天8时0分", "提醒", "one"}, {"", "提醒", "empty"}, {"每天9时0分", "提醒", "three"}});
   rig.stored.PutTaskNum(0x7FFFFFFFu);
-  rig.unit.settings.LastTaskNum = 0x7FFFFFFF;
+  rig.Launch();
   rig.registry.queryCalls = rig.registry.setCalls = 0;
   rig.registry.callLimit = 100;
   rig.view.RunFor(10 * kSecond);
@@ -399,11 +399,11 @@ TEST(Scheduler, AFileThatDoesNotOpenIsShownWithItsSlotAndThePauseFollows) {
 TEST(Scheduler, LongTextsAreCutToFitTheirWindows) {
   const std::string digits(100000, '7');
   Rig rig;
-  rig.Start({{"每天8时0分", "提醒", ""}, {"每天8时0分", "提醒", "short"}});
+  rig.Arrange({{"每天8时0分", "提醒", ""}, {"每天8时0分", "提醒", "short"}});
   rig.Put(1, {"每天8时0分", "提醒", std::string(100000, 'x').c_str()});
   rig.Put(3, {("每天" + digits + "时0分").c_str(), "提醒", ""});
   rig.stored.PutTaskNum(3);
-  rig.unit.settings.LastTaskNum = 3;
+  rig.Launch();
   rig.view.RunFor(10 * kSecond);
   ASSERT_EQ(rig.reminders.shown.size(), 2u);
   EXPECT_EQ(rig.reminders.shown[0], std::string(kReminderColumns - 2, 'x') + "…");
