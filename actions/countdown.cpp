@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "actions/power_actions.h"
+#include "actions/action_table.h"
 #include "actions/task_actions.h"
 
 namespace velmaro {
@@ -45,9 +45,11 @@ void Countdown::End() {
 }
 
 void RunPendingAction(const std::string& verb, PowerService& power, DialUpService& dialUp, ReminderService& reminders) {
-  if (const std::optional<PowerOperation> operation = PowerOperationOfVerb(verb)) {
-    RunPowerOperation(power, *operation);
-  } else if (verb == "断开拨号") {
+  const ActionRow* row = FindVerb(verb);
+  if (!row) return;
+  if (row->power) {
+    RunPowerOperation(power, *row->power);
+  } else if (row->id == ActionId::HangUp) {
     HangUpDialUp(dialUp, reminders);
   }
 }

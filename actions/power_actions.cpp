@@ -25,18 +25,6 @@ constexpr std::intptr_t kMonitorOff = 2;
 constexpr std::uint32_t kSmtoAbortIfHung = 0x2;
 constexpr std::uint32_t kMonitorOffTimeoutMs = 1000;
 
-struct VerbOperation {
-  const char* verb;
-  PowerOperation operation;
-};
-
-constexpr VerbOperation kVerbs[] = {
-    {"注销", PowerOperation::LogOff},      {"待机", PowerOperation::StandBy},
-    {"休眠", PowerOperation::Hibernate},   {"重启", PowerOperation::Restart},
-    {"关机", PowerOperation::PowerOff},    {"快速重启", PowerOperation::FastRestart},
-    {"快速关机", PowerOperation::FastPowerOff},
-};
-
 }  // namespace
 
 void RunPowerOperation(PowerService& power, PowerOperation operation) {
@@ -49,13 +37,6 @@ void RunPowerOperation(PowerService& power, PowerOperation operation) {
     case PowerOperation::FastRestart: power.NtShutdownSystem(kShutdownReboot); break;
     case PowerOperation::FastPowerOff: power.NtShutdownSystem(kShutdownPowerOff); break;
   }
-}
-
-std::optional<PowerOperation> PowerOperationOfVerb(const std::string& verb) {
-  for (const VerbOperation& row : kVerbs) {
-    if (verb == row.verb) return row.operation;
-  }
-  return std::nullopt;
 }
 
 void OpenCdTray(PowerService& power, WindowHandle mainWindow) {

@@ -3,9 +3,6 @@
 // operations through the pending action verb.
 #pragma once
 
-#include <optional>
-#include <string>
-
 #include "platform/power.h"
 
 namespace velmaro {
@@ -13,11 +10,6 @@ namespace velmaro {
 enum class PowerOperation { LogOff, StandBy, Hibernate, Restart, PowerOff, FastRestart, FastPowerOff };
 
 void RunPowerOperation(PowerService& power, PowerOperation operation);
-
-// The operation of a pending action verb ("注销", "待机", "休眠", "重启",
-// "关机", "快速重启", "快速关机"), compared byte for byte; none for any other
-// text, "断开拨号" included.
-std::optional<PowerOperation> PowerOperationOfVerb(const std::string& verb);
 
 // `mainWindow` receives the MCI notifications.
 void OpenCdTray(PowerService& power, WindowHandle mainWindow);

@@ -107,8 +107,8 @@ void MainUnit::FormCreate() {
   view_.SetTimer(TimerId::Timer2, false);
 
   settings = Settings();
-  Reg = std::make_unique<RegistryObject>(services_.registry);
-  Store = std::make_unique<TaskStore>(*Reg, settings);
+  reg_ = std::make_unique<RegistryObject>(services_.registry);
+  store_ = std::make_unique<TaskStore>(*reg_, settings);
   tickReg_ = std::make_unique<RegistryObject>(services_.registry);
   tickStore_ = std::make_unique<TaskStore>(*tickReg_, settings);
   // A store failure is shown once start-up is through, so the tray icon and
@@ -117,21 +117,21 @@ void MainUnit::FormCreate() {
   // as stored.
   std::optional<std::string> failure;
   try {
-    failure = Store->LoadSettings();
+    failure = store_->LoadSettings();
   } catch (const AppError& error) {
     failure = error.what();
   }
-  Store->CloseStore();
+  store_->CloseStore();
 
   TaskbarCreatedMsg = services_.shell.RegisterMessage("TaskbarCreated");
 
-  NotifyData = NotifyIconData();
-  NotifyData.hWnd = view_.Handle();
+  notifyData_ = NotifyIconData();
+  notifyData_.hWnd = view_.Handle();
   // The program runs elevated, the shell that announces its restart does not.
-  services_.shell.AcceptFromShell(NotifyData.hWnd, TaskbarCreatedMsg);
-  NotifyData.hIcon = AppIcon::MAINICON;
-  SetTip(NotifyData, kTipEnabled);
-  services_.shell.NotifyIcon(NotifyOp::Add, NotifyData);
+  services_.shell.AcceptFromShell(notifyData_.hWnd, TaskbarCreatedMsg);
+  notifyData_.hIcon = AppIcon::MAINICON;
+  SetTip(notifyData_, kTipEnabled);
+  services_.shell.NotifyIcon(NotifyOp::Add, notifyData_);
 
   // A negative stored countdown length is no valid progress range.
   view_.SetProgressMax(std::max<std::int32_t>(settings.Tishi, 0));
@@ -157,14 +157,14 @@ void MainUnit::FormClose() {
   view_.SetTimer(TimerId::Timer2, false);
   view_.SetTimer(TimerId::Timer3, false);
   if (countdown_.Showing()) countdown_.End();
-  services_.shell.NotifyIcon(NotifyOp::Delete, NotifyData);
+  services_.shell.NotifyIcon(NotifyOp::Delete, notifyData_);
   // The store objects stay until the process ends, so a handler that
   // resumes from a nested message loop finds them; Closed() keeps it away.
-  if (Reg) Reg->CloseKey();
+  if (reg_) reg_->CloseKey();
 }
 
 void MainUnit::TaskbarCreated() {
-  if (!Closed()) services_.shell.NotifyIcon(NotifyOp::Add, NotifyData);
+  if (!Closed()) services_.shell.NotifyIcon(NotifyOp::Add, notifyData_);
 }
 
 void MainUnit::TimeChanged() {
@@ -186,7 +186,7 @@ void MainUnit::Resumed() {
   held_ = false;
   evaluator_.ForgetGap();
   if (!interruptedVerb_.empty()) {
-    services_.shell.ShowBalloon(NotifyData, std::string("电脑睡眠时") + interruptedVerb_ + "倒计时已取消");
+    services_.shell.ShowBalloon(notifyData_, std::string("电脑睡眠时") + interruptedVerb_ + "倒计时已取消");
     interruptedVerb_.clear();
   }
   UpdateEvaluation();
@@ -197,7 +197,7 @@ void MainUnit::EndInterruptedCountdown() {
   if (!countdown_.Showing()) return;
   view_.SetTimer(TimerId::Timer2, false);
   countdown_.End();
-  interruptedVerb_ = PendingAction;
+  interruptedVerb_ = pendingAction_;
 }
 
 bool MainUnit::EvaluationRuns() const {
@@ -213,9 +213,9 @@ void MainUnit::SetMonitoring(bool on) {
   held_ = false;
   UpdateEvaluation();
   view_.SetMenuChecked(MenuItem::n1, on);
-  NotifyData.hIcon = on ? AppIcon::ENASHUT : AppIcon::DISSHUT;
-  SetTip(NotifyData, on ? kTipEnabled : kTipDisabled);
-  services_.shell.NotifyIcon(NotifyOp::Modify, NotifyData);
+  notifyData_.hIcon = on ? AppIcon::ENASHUT : AppIcon::DISSHUT;
+  SetTip(notifyData_, on ? kTipEnabled : kTipDisabled);
+  services_.shell.NotifyIcon(NotifyOp::Modify, notifyData_);
 }
 
 void MainUnit::StopEvaluation() {
@@ -288,29 +288,29 @@ void MainUnit::RunImmediateAction(ActionId action, std::int32_t slot) {
 
 void MainUnit::StartPause() {
   // A countdown that shows keeps the verb its window names.
-  if (!countdown_.Showing()) PendingAction.clear();
+  if (!countdown_.Showing()) pendingAction_.clear();
   held_ = true;
   UpdateEvaluation();
   view_.SetTimer(TimerId::Timer3, true);
 }
 
 void MainUnit::HandOver(const std::string& verb) {
-  PendingAction = verb;
-  countdown_.MyChangeCaption(PendingAction);
+  pendingAction_ = verb;
+  countdown_.MyChangeCaption(pendingAction_);
   view_.SetTimer(TimerId::Timer2, true);
   held_ = true;
   UpdateEvaluation();
   countdown_.Show(settings.SoundPath, view_.Handle());
   // The other programs are asked to close as the countdown starts, so they
   // have its length to save their work.
-  if (settings.ShutApp == 1 && IsSuspendVerb(PendingAction)) CloseOtherWindows(services_.processes, view_.Handle());
+  if (settings.ShutApp == 1 && IsSuspendVerb(pendingAction_)) CloseOtherWindows(services_.processes, view_.Handle());
 }
 
 void MainUnit::n4Click() {
   if (!dialogs_) {
     const DialogServices services{services_.shell, services_.clock,     services_.session,
                                   services_.files, services_.autoStart, services_.dialogWindows};
-    dialogs_ = std::make_unique<Dialogs>(services, *Store, settings, *this);
+    dialogs_ = std::make_unique<Dialogs>(services, *store_, settings, *this);
   }
   dialogs_->OpenSettings();
 }
@@ -339,7 +339,7 @@ void MainUnit::EndCountdownAndRun() {
   // Off before the action runs: stand-by returns only after the computer
   // resumes, and the hang-up shows a window.
   view_.SetTimer(TimerId::Timer2, false);
-  RunPendingAction(PendingAction, services_.power, services_.dialUp, services_.reminders);
+  RunPendingAction(pendingAction_, services_.power, services_.dialUp, services_.reminders);
 }
 
 void MainUnit::BitBtn2Click() {

@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include "actions/action_table.h"
 #include "actions/countdown.h"
 #include "actions/reminder.h"
 #include "app/about.h"
@@ -33,7 +34,6 @@
 #include "platform/session.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
-#include "scheduler/action_table.h"
 #include "scheduler/task_evaluator.h"
 #include "store/registry_object.h"
 #include "store/task_store.h"
@@ -161,13 +161,12 @@ class MainUnit : public MainWindowLink {
 
   // Process-wide values.
   Settings settings;  // ShutApp, SoundPath, Tishi, LastTaskNum
+  std::uint32_t TaskbarCreatedMsg = 0;
   // The verb of the countdown that shows, or of the last one; cleared by an
   // immediate action while no countdown shows.
-  std::string PendingAction;
-  NotifyIconData NotifyData;
-  std::uint32_t TaskbarCreatedMsg = 0;
-  std::unique_ptr<RegistryObject> Reg;
-  std::unique_ptr<TaskStore> Store;
+  const std::string& PendingAction() const { return pendingAction_; }
+  // The tray icon as last given to the shell.
+  const NotifyIconData& NotifyData() const { return notifyData_; }
 
  private:
   void SetMonitoring(bool on);
@@ -184,6 +183,11 @@ class MainUnit : public MainWindowLink {
 
   AppServices services_;
   Form1View& view_;
+  std::string pendingAction_;
+  NotifyIconData notifyData_;
+  // The store `Reg` of the dialogs and the start-up.
+  std::unique_ptr<RegistryObject> reg_;
+  std::unique_ptr<TaskStore> store_;
   Countdown countdown_;
   TaskEvaluator evaluator_;
   bool monitoring_ = true;  // the check mark of n1

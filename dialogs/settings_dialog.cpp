@@ -122,9 +122,9 @@ void SettingsDialog::Fill() {
     rows.push_back(TaskRow{dialogs_.Track(slot), trigger, store.ReadAction(slot), store.ReadArgument(slot)});
   });
   // A stored negative length counts as no countdown, as at start-up.
-  Edit5 = MinutesText(std::max<std::int32_t>(store.ReadIntegerSetting("tishi"), 0),
+  Edit5 = MinutesText(std::max<std::int32_t>(store.ReadTishi(), 0),
                       dialogs_.services.clock.DecimalSeparator());
-  CheckBox5 = store.ReadIntegerSetting("shutapp") != 0;
+  CheckBox5 = store.ReadShutApp() != 0;
   Edit8 = dialogs_.settings.SoundPath;
   CheckBox2 = store.StartWithWindows(dialogs_.services.autoStart.ExecutablePath());
 }
@@ -138,13 +138,13 @@ void SettingsDialog::Button1Click() {
   }
   settings.Tishi = Edit5.empty() ? 60 : CountdownSeconds(Edit5, dialogs_.services.clock.DecimalSeparator());
   dialogs_.link.SetCountdownMax(settings.Tishi);
-  store.WriteIntegerSetting("tishi", settings.Tishi);
+  store.WriteTishi(settings.Tishi);
   if (Edit8 != settings.SoundPath) {
     settings.SoundPath = Edit8;
-    store.WriteStringSetting("soundpath", settings.SoundPath);
+    store.WriteSoundPath(settings.SoundPath);
   }
   settings.ShutApp = CheckBox5 ? 1 : 0;
-  store.WriteIntegerSetting("shutapp", settings.ShutApp);
+  store.WriteShutApp(settings.ShutApp);
 
   // Windows Vista and later skip the Run value of a program that asks for
   // administrator rights; the logon task starts it there.

@@ -3,47 +3,13 @@
 #include <algorithm>
 #include <utility>
 
+#include "actions/action_table.h"
 #include "dialogs/dialogs.h"
 #include "platform/error.h"
-#include "scheduler/trigger_match.h"
 
 namespace velmaro {
 
 namespace {
-
-const char kOpenFileHint[] = "可以打开mp3文件，程序，网址，电影视频等";
-const char kCloseProgramHint[] = "在此输入程序的文件名或按浏览。";
-
-enum class ArgumentText { Empty, FirstItem, Hint, ActionName };
-
-struct Reaction {
-  const char* action;
-  const char* label;  // Label6
-  std::vector<std::string> items;
-  const char* hint;
-  ArgumentText text;
-};
-
-// What choosing an action name does to the argument field. A name missing
-// here ("清理系统垃圾", or any typed text) empties the field and leaves the label.
-const std::vector<Reaction>& Reactions() {
-  static const std::vector<Reaction> reactions = {
-      {"提醒", "提醒语：", {"下班时间到。", "要去上班啰。", "该吃饭了。", "该休息一下了。", "放学了。"}, "",
-       ArgumentText::FirstItem},
-      {"打开文件", "文件:", {}, kOpenFileHint, ArgumentText::Hint},
-      {"关闭程序", "程序：", {}, kCloseProgramHint, ArgumentText::Hint},
-      {"断开拨号", "属性：", {}, "", ArgumentText::Empty},
-      {"拨号连接", "属性：", {}, "", ArgumentText::Empty},
-      {"注销计算机", "属性：", {}, "", ArgumentText::ActionName},
-      {"待机计算机", "属性：", {}, "", ArgumentText::ActionName},
-      {"休眠计算机", "属性：", {}, "", ArgumentText::ActionName},
-      {"重启计算机", "属性：", {}, "", ArgumentText::ActionName},
-      {"关闭计算机", "属性：", {}, "", ArgumentText::ActionName},
-      {"快速重启", "属性：", {}, "", ArgumentText::ActionName},
-      {"快速关机", "属性：", {}, "", ArgumentText::ActionName},
-  };
-  return reactions;
-}
 
 std::string Decimal(int value) { return std::to_string(value); }
 
@@ -111,19 +77,23 @@ void TaskEditor::ComboBox5Change() {
   ComboBox6Items.clear();
   ComboBox6.clear();
   ComboBox6Hint.clear();
-  for (const Reaction& reaction : Reactions()) {
-    if (ComboBox5 != reaction.action) continue;
-    Label6 = reaction.label;
-    ComboBox6Items = reaction.items;
-    ComboBox6Hint = reaction.hint;
-    switch (reaction.text) {
-      case ArgumentText::Empty: break;
-      case ArgumentText::FirstItem: ComboBox6 = reaction.items.front(); break;
-      case ArgumentText::Hint: ComboBox6 = reaction.hint; break;
-      case ArgumentText::ActionName: ComboBox6 = reaction.action; break;
-    }
-    return;
+  // Any typed text names no row: the field is emptied and the label stays.
+  const ActionRow* row = FindAction(ComboBox5);
+  if (!row) return;
+  if (row->label) Label6 = row->label;
+  ComboBox6Items = row->items;
+  ComboBox6Hint = row->hint;
+  switch (row->argument) {
+    case ArgumentRule::Empty: break;
+    case ArgumentRule::FirstItem: ComboBox6 = row->items.front(); break;
+    case ArgumentRule::Hint: ComboBox6 = row->hint; break;
+    case ArgumentRule::ActionName: ComboBox6 = row->name; break;
   }
+}
+
+bool TaskEditor::ArgumentIsPath() const {
+  const ActionRow* row = FindAction(ComboBox5);
+  return row && row->argumentIsPath;
 }
 
 void TaskEditor::Button1Click() {
@@ -225,10 +195,10 @@ void TaskEditor::ResetTriggerFields() {
 void TaskEditor::FillFrom(const TaskSlot& task) {
   ComboBox5 = task.action;
   ComboBox6 = task.argument;
-  const std::optional<TriggerKind> kind = TriggerKindOf(task.trigger);
-  if (!kind) return;
+  const std::optional<ParsedTrigger> trigger = ParseTrigger(task.trigger);
+  if (!trigger) return;
   try {
-    FillTrigger(*kind, task.trigger);
+    FillTrigger(*trigger);
   } catch (...) {
     // Half a broken text would look like a task that works.
     ResetTriggerFields();
@@ -236,17 +206,27 @@ void TaskEditor::FillFrom(const TaskSlot& task) {
   }
 }
 
-void TaskEditor::FillTrigger(TriggerKind kind, const std::string& trigger) {
+void TaskEditor::FillTrigger(const ParsedTrigger& trigger) {
   ClockService& clock = dialogs_.services.clock;
-  const ClockSnapshot now = clock.LocalTime();
-  // The matcher only takes the text apart here; whether it is due is of no
-  // interest, but its conversion failures end the fill as they end a tick.
-  const std::vector<std::string> f = MatchTrigger(kind, trigger, now, clock).fields;
+  const std::vector<std::string>& f = trigger.fields;
+  // Every field converts, in the order written, as the tick converts it: a
+  // text the tick fails on at some minute is never shown as one that works.
+  // The digit fields keep their texts as stored.
+  CalendarDate date = DateTimePicker1;
+  for (std::size_t i = 0; i < f.size(); ++i) {
+    if (trigger.kind == TriggerKind::Once && i == 0) {
+      date = ReadDateField(f[0], ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator()),
+                           clock.LocalTime().wYear);
+    } else {
+      ReadNumberField(f[i]);
+    }
+  }
+  const TriggerKind kind = trigger.kind;
   checked = kind;
   switch (kind) {
     case TriggerKind::Idle: Edit1 = f[0]; break;
     case TriggerKind::Once:
-      DateTimePicker1 = ReadDateField(f[0], ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator()), now.wYear);
+      DateTimePicker1 = date;
       DateTimePicker2 = TimeFromFields(f[1], f[2]);
       break;
     case TriggerKind::Daily: DateTimePicker3 = TimeFromFields(f[0], f[1]); break;

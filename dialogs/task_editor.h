@@ -84,7 +84,7 @@ class TaskEditor {
   // user to fill in; the action name and argument are filled before.
   void FillFrom(const TaskSlot& task);
   // An argument that names a file, whose short 8.3 form may stand in for it.
-  bool ArgumentIsPath() const { return ComboBox5 == "打开文件"; }
+  bool ArgumentIsPath() const;
   // From now on OK rewrites that task, wherever deletions move it; an editor
   // that never got here adds a new task.
   void Modifies(SlotRef slot) { target_ = std::move(slot); }
@@ -95,7 +95,7 @@ class TaskEditor {
   std::string ComposeTriggerText();
   // What OK cannot store as the fields stand, or "" when it can.
   std::string Refusal() const;
-  void FillTrigger(TriggerKind kind, const std::string& trigger);
+  void FillTrigger(const ParsedTrigger& trigger);
   void ResetTriggerFields();
 
   Dialogs& dialogs_;

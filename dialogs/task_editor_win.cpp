@@ -5,11 +5,11 @@
 #include <optional>
 #include <string>
 
+#include "actions/action_table.h"
 #include "dialogs/control_ids.h"
 #include "dialogs/dialogs.h"
 #include "platform/controls_win.h"
 #include "platform/text_win.h"
-#include "scheduler/action_table.h"
 
 namespace velmaro {
 

@@ -56,6 +56,9 @@ class RegistryService {
   // particular order. False (and `names` unchanged) when the key cannot be
   // enumerated.
   virtual bool ValueNames(RegKeyHandle key, std::vector<std::string>* names) = 0;
+  // How many values the key holds, without listing them. False (and `count`
+  // unchanged) when the key cannot be queried.
+  virtual bool ValueCount(RegKeyHandle key, std::uint32_t* count) = 0;
 };
 
 }  // namespace velmaro

@@ -108,4 +108,14 @@ bool Win32Registry::ValueNames(RegKeyHandle key, std::vector<std::string>* names
   return true;
 }
 
+bool Win32Registry::ValueCount(RegKeyHandle key, std::uint32_t* count) {
+  DWORD values = 0;
+  if (RegQueryInfoKeyW(ToHkey(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                       nullptr, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  *count = values;
+  return true;
+}
+
 }  // namespace velmaro

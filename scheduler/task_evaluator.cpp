@@ -41,46 +41,43 @@ void TaskEvaluator::Forget(const std::vector<Run>& idleDueNow, std::uint32_t tic
 
 std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindow& window, ClockService& clock,
                                                const RunTask& run) {
-  store.OpenStore();
   std::vector<Failure> failing;
   std::vector<Run> idleDueNow;
   // How many identical tasks were due in each occurrence so far in this tick.
   std::map<std::tuple<std::string, std::string, std::uint64_t>, int> dueSoFar;
   std::vector<std::uint64_t> due;
-  // Only the slots that hold a trigger are walked, so a TaskNum far above
-  // them (2^31-1, say) costs no more than the slots stored.
-  std::vector<std::int32_t> slots;
-  try {
-    slots = store.TriggerSlots();
-  } catch (const AppError& error) {
-    failing.push_back({0, std::string(), error.what()});
-  }
   bool closed = false;
-  for (std::size_t i = 0; i < slots.size() && !closed; ++i) {
-    const std::int32_t slot = slots[i];
+  auto examine = [&](std::int32_t slot) {
     std::string trigger;
     try {
       trigger = store.ReadTrigger(slot);
-      if (trigger.empty()) continue;
-      const std::optional<TriggerKind> kind = TriggerKindOf(trigger);
-      if (!kind) continue;
-      DueOccurrences(*kind, trigger, window, clock, due);
-      if (due.empty()) continue;
+      if (trigger.empty()) return true;
+      const std::optional<ParsedTrigger> parsed = ParseTrigger(trigger);
+      if (!parsed) return true;
+      DueOccurrences(*parsed, window, clock, due);
+      if (due.empty()) return true;
       const std::string action = store.ReadAction(slot);
       for (std::uint64_t occurrence : due) {
         const Run task{trigger, action, dueSoFar[{trigger, action, occurrence}]++, occurrence,
-                       *kind == TriggerKind::Idle, window.tickCount};
+                       parsed->kind == TriggerKind::Idle, window.tickCount};
         if (task.idle) idleDueNow.push_back(task);
         if (HasRun(task)) continue;
         ran_.push_back(task);
         if (!run(slot, action)) {
           closed = true;
-          break;
+          return false;
         }
       }
     } catch (const AppError& error) {
       failing.push_back({slot, trigger, error.what()});
     }
+    return true;
+  };
+  try {
+    store.ForEachSlot(examine);
+  } catch (const AppError& error) {
+    // The store itself, before any slot was read.
+    failing.push_back({0, std::string(), error.what()});
   }
   // The caller shows nothing once the program closed; what failed is passed on all the same.
   if (closed) return failing.empty() ? std::nullopt : std::optional<std::string>(failing.front().Report());

@@ -52,15 +52,6 @@ bool DueAt(TriggerKind kind, Fields& fields, const ClockSnapshot& at, const Date
   return false;
 }
 
-TriggerMatch MatchCalendar(TriggerKind kind, const std::string& text, const ClockSnapshot& now,
-                           const DateFormat* format = nullptr) {
-  TriggerMatch match;
-  match.fields = ScanTriggerFields(text, kind);
-  Fields fields(match.fields);
-  match.due = DueAt(kind, fields, now, format);
-  return match;
-}
-
 // H x 60 + M is a signed 32-bit sum, so huge fields wrap around, possibly to
 // a negative sum that is never due. Reduce modulo 2^32 and read the bits as
 // two's complement, without relying on signed overflow.
@@ -81,6 +72,18 @@ DateFormat DateFormatOf(ClockService& clock) {
   return ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator());
 }
 
+// The idle kind's occurrence is the counter at the last input: one stretch
+// of inactivity.
+TriggerMatch MatchIdle(Fields& fields, ClockService& clock) {
+  // Input read first: read the other way round, an input in between would
+  // make the difference wrap to some 71 582 minutes.
+  const std::uint32_t lastInput = clock.LastInputTick();
+  TriggerMatch match;
+  match.due = fields.Is(0, IdleMinutes(lastInput, clock.TickCount()));
+  match.occurrence = lastInput;
+  return match;
+}
+
 }  // namespace
 
 std::uint32_t IdleMinutes(std::uint32_t lastInputTick, std::uint32_t tickNow) {
@@ -89,85 +92,54 @@ std::uint32_t IdleMinutes(std::uint32_t lastInputTick, std::uint32_t tickNow) {
 
 std::uint32_t MinutesSinceStart(std::uint32_t tickCount) { return tickCount / 1000u / 60u; }
 
-TriggerMatch MatchIdle(const std::string& text, std::uint32_t idleMinutes) {
+TriggerMatch MatchTrigger(const ParsedTrigger& trigger, const ClockSnapshot& now, ClockService& clock) {
   TriggerMatch match;
-  match.fields = ScanTriggerFields(text, TriggerKind::Idle);
-  Fields fields(match.fields);
-  match.due = fields.Is(0, idleMinutes);
-  return match;
-}
-
-TriggerMatch MatchOnce(const std::string& text, const ClockSnapshot& now, const DateFormat& format) {
-  return MatchCalendar(TriggerKind::Once, text, now, &format);
-}
-TriggerMatch MatchDaily(const std::string& text, const ClockSnapshot& now) {
-  return MatchCalendar(TriggerKind::Daily, text, now);
-}
-TriggerMatch MatchWeekly(const std::string& text, const ClockSnapshot& now) {
-  return MatchCalendar(TriggerKind::Weekly, text, now);
-}
-TriggerMatch MatchMonthly(const std::string& text, const ClockSnapshot& now) {
-  return MatchCalendar(TriggerKind::Monthly, text, now);
-}
-TriggerMatch MatchYearly(const std::string& text, const ClockSnapshot& now) {
-  return MatchCalendar(TriggerKind::Yearly, text, now);
-}
-
-TriggerMatch MatchBoot(const std::string& text, std::uint32_t tickCount) {
-  TriggerMatch match;
-  match.fields = ScanTriggerFields(text, TriggerKind::Boot);
-  match.due = BootMinute(match.fields) == static_cast<std::int64_t>(MinutesSinceStart(tickCount));
-  return match;
-}
-
-TriggerMatch MatchTrigger(TriggerKind kind, const std::string& text, const ClockSnapshot& now, ClockService& clock) {
-  TriggerMatch match;
-  std::uint64_t occurrence = static_cast<std::uint64_t>(LocalMinuteOf(now));
-  switch (kind) {
-    case TriggerKind::Idle: {
-      // Input read first: read the other way round, an input in between would
-      // make the difference wrap to some 71 582 minutes.
-      std::uint32_t lastInput = clock.LastInputTick();
-      match = MatchIdle(text, IdleMinutes(lastInput, clock.TickCount()));
-      occurrence = lastInput;
-      break;
-    }
-    case TriggerKind::Once: match = MatchOnce(text, now, DateFormatOf(clock)); break;
+  Fields fields(trigger.fields);
+  switch (trigger.kind) {
+    case TriggerKind::Idle: return MatchIdle(fields, clock);
     case TriggerKind::Boot: {
-      std::uint32_t ticks = clock.TickCount();
-      match = MatchBoot(text, ticks);
-      occurrence = MinutesSinceStart(ticks);
+      const std::uint32_t ticks = clock.TickCount();
+      match.due = BootMinute(trigger.fields) == static_cast<std::int64_t>(MinutesSinceStart(ticks));
+      match.occurrence = MinutesSinceStart(ticks);
       break;
     }
-    default: match = MatchCalendar(kind, text, now); break;
+    case TriggerKind::Once: {
+      const DateFormat format = DateFormatOf(clock);
+      match.due = DueAt(trigger.kind, fields, now, &format);
+      match.occurrence = static_cast<std::uint64_t>(LocalMinuteOf(now));
+      break;
+    }
+    default:
+      match.due = DueAt(trigger.kind, fields, now, nullptr);
+      match.occurrence = static_cast<std::uint64_t>(LocalMinuteOf(now));
+      break;
   }
-  match.occurrence = occurrence;
   return match;
 }
 
-void DueOccurrences(TriggerKind kind, const std::string& text, const TickWindow& window, ClockService& clock,
+void DueOccurrences(const ParsedTrigger& trigger, const TickWindow& window, ClockService& clock,
                     std::vector<std::uint64_t>& due) {
   due.clear();
-  switch (kind) {
+  switch (trigger.kind) {
     case TriggerKind::Idle: {
-      std::uint32_t lastInput = clock.LastInputTick();
-      if (MatchIdle(text, IdleMinutes(lastInput, clock.TickCount())).due) due.push_back(lastInput);
+      Fields fields(trigger.fields);
+      const TriggerMatch now = MatchIdle(fields, clock);
+      if (now.due) due.push_back(now.occurrence);
       return;
     }
     case TriggerKind::Boot: {
-      const std::int64_t minute = BootMinute(ScanTriggerFields(text, kind));
+      const std::int64_t minute = BootMinute(trigger.fields);
       for (std::uint32_t uptime : window.uptimeMinutes) {
         if (minute == static_cast<std::int64_t>(uptime)) due.push_back(uptime);
       }
       return;
     }
     default: {
-      const std::vector<std::string> texts = ScanTriggerFields(text, kind);
-      Fields fields(texts);
+      Fields fields(trigger.fields);
       std::optional<DateFormat> format;
-      if (kind == TriggerKind::Once) format = DateFormatOf(clock);
+      if (trigger.kind == TriggerKind::Once) format = DateFormatOf(clock);
       for (std::size_t i = 0; i < window.localMinutes.size(); ++i) {
-        if (DueAt(kind, fields, window.localMinutes[i], format ? &*format : nullptr)) {
+        if (DueAt(trigger.kind, fields, window.localMinutes[i], format ? &*format : nullptr)) {
           due.push_back(static_cast<std::uint64_t>(window.localKeys[i]));
         }
       }

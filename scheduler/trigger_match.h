@@ -15,12 +15,10 @@ namespace velmaro {
 
 struct TriggerMatch {
   bool due = false;
-  std::vector<std::string> fields;  // as the field scanner returns them
   // Which occurrence of the trigger this is, so a task runs once per
   // occurrence: the local minute (LocalMinuteOf) for the kinds that name a
   // date or a time of day, the counter at the last input (one stretch of
   // inactivity) for the idle kind, the minute since start for the boot kind.
-  // Set by MatchTrigger.
   std::uint64_t occurrence = 0;
 };
 
@@ -29,28 +27,20 @@ struct TriggerMatch {
 std::uint32_t IdleMinutes(std::uint32_t lastInputTick, std::uint32_t tickNow);
 std::uint32_t MinutesSinceStart(std::uint32_t tickCount);
 
-// Each matcher converts its fields in order, and a field only when every
-// comparison before it held, so a broken later field fails (AppError) only in
-// the hour, day or date that the earlier fields name.
-TriggerMatch MatchIdle(const std::string& text, std::uint32_t idleMinutes);
-TriggerMatch MatchOnce(const std::string& text, const ClockSnapshot& now, const DateFormat& format);
-TriggerMatch MatchDaily(const std::string& text, const ClockSnapshot& now);
-TriggerMatch MatchWeekly(const std::string& text, const ClockSnapshot& now);
-TriggerMatch MatchMonthly(const std::string& text, const ClockSnapshot& now);
-TriggerMatch MatchYearly(const std::string& text, const ClockSnapshot& now);
-TriggerMatch MatchBoot(const std::string& text, std::uint32_t tickCount);
-
-// The matcher of `kind`, with the occurrence filled in. The idle time, the
-// counter and the date format are read from `clock` only for the kinds that
-// need them, at this moment.
-TriggerMatch MatchTrigger(TriggerKind kind, const std::string& text, const ClockSnapshot& now, ClockService& clock);
+// Whether the trigger is due now, with its occurrence. The fields convert in
+// order, and a field only when every comparison before it held, so a broken
+// later field fails (AppError) only in the hour, day or date that the earlier
+// fields name; the boot kind's two fields always both convert, hours first.
+// The idle time, the counter and the date format are read from `clock` only
+// for the kinds that need them, at this moment.
+TriggerMatch MatchTrigger(const ParsedTrigger& trigger, const ClockSnapshot& now, ClockService& clock);
 
 // The occurrences of the trigger that are due in the window, oldest first, in
 // one pass over its fields: each field converts at most once, and only when
 // the fields before it matched some minute, so that a broken field fails as
 // it does for a single minute. The idle kind is matched now only: its
 // occurrence is a stretch of inactivity, not a minute. Clears `due` first.
-void DueOccurrences(TriggerKind kind, const std::string& text, const TickWindow& window, ClockService& clock,
+void DueOccurrences(const ParsedTrigger& trigger, const TickWindow& window, ClockService& clock,
                     std::vector<std::uint64_t>& due);
 
 }  // namespace velmaro

@@ -86,4 +86,10 @@ std::vector<std::string> RegistryObject::ValueNames() {
   return names;
 }
 
+std::uint32_t RegistryObject::ValueCount() {
+  std::uint32_t count = 0;
+  if (key_ && !service_.ValueCount(key_, &count)) throw AppError("Failed to get the number of the values");
+  return count;
+}
+
 }  // namespace velmaro

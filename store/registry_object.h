@@ -38,6 +38,9 @@ class RegistryObject {
   // The names of the current key's values; none when no key is open. Fails
   // when the key cannot be enumerated.
   std::vector<std::string> ValueNames();
+  // How many values the current key holds; 0 when no key is open. Fails
+  // when the key cannot be queried.
+  std::uint32_t ValueCount();
 
  private:
   RegistryService& service_;

@@ -12,6 +12,10 @@ namespace velmaro {
 const char kStoreKey[] = "\\Software\\Drennik\\Velmaro";
 const char kRunKey[] = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kRunValue[] = "Zedevi";
+const char kShutAppValue[] = "shutapp";
+const char kSoundPathValue[] = "soundpath";
+const char kTishiValue[] = "tishi";
+const char kTaskNumValue[] = "TaskNum";
 
 const char kSettingsDefaultedHeader[] = "以下设置本次使用默认值：";
 
@@ -64,16 +68,16 @@ std::optional<std::string> TaskStore::LoadSettings() {
       }
     });
   };
-  loadInteger("shutapp", settings_.ShutApp);
+  loadInteger(kShutAppValue, settings_.ShutApp);
   load([this] {
-    if (reg_.ValueExists("soundpath")) {
-      settings_.SoundPath = reg_.ReadString("soundpath");
+    if (reg_.ValueExists(kSoundPathValue)) {
+      settings_.SoundPath = reg_.ReadString(kSoundPathValue);
     } else {
-      reg_.WriteString("soundpath", settings_.SoundPath);
+      reg_.WriteString(kSoundPathValue, settings_.SoundPath);
     }
   });
-  loadInteger("tishi", settings_.Tishi);
-  loadInteger("TaskNum", settings_.LastTaskNum);
+  loadInteger(kTishiValue, settings_.Tishi);
+  loadInteger(kTaskNumValue, settings_.LastTaskNum);
   // A countdown cannot last less than nothing; 0x80000000 meant as a long
   // countdown reads as negative too. The stored value stays as it is.
   if (settings_.Tishi < 0) settings_.Tishi = 0;
@@ -121,7 +125,7 @@ std::int32_t TaskStore::AllocateSlot() {
   // The copy follows the store only once the store has the new number, so a
   // failed write leaves the two in step.
   const std::int32_t slot = highest + 1;
-  reg_.WriteInteger("TaskNum", slot);
+  reg_.WriteInteger(kTaskNumValue, slot);
   settings_.LastTaskNum = slot;
   return slot;
 }
@@ -156,7 +160,7 @@ void TaskStore::DeleteSlot(std::int32_t slot) {
     }
   }
   for (char letter : {'A', 'B', 'C'}) reg_.DeleteValue(SlotValueName(letter, last));
-  reg_.WriteInteger("TaskNum", last - 1);
+  reg_.WriteInteger(kTaskNumValue, last - 1);
   settings_.LastTaskNum = last - 1;
 }
 
@@ -170,9 +174,9 @@ void TaskStore::WriteIntegerSetting(const char* name, std::int32_t value) {
   reg_.WriteInteger(name, value);
 }
 
-void TaskStore::WriteStringSetting(const char* name, const std::string& text) {
+void TaskStore::WriteSoundPath(const std::string& path) {
   OpenStore();
-  reg_.WriteString(name, text);
+  reg_.WriteString(kSoundPathValue, path);
 }
 
 bool TaskStore::StartWithWindows(const std::u16string& exePath) {

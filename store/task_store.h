@@ -18,6 +18,11 @@ namespace velmaro {
 extern const char kStoreKey[];  // \Software\Drennik\Velmaro under HKEY_LOCAL_MACHINE
 extern const char kRunKey[];    // \Software\Microsoft\Windows\CurrentVersion\Run
 extern const char kRunValue[];  // Zedevi
+// The value names of the settings, as the store key holds them.
+extern const char kShutAppValue[];    // shutapp
+extern const char kSoundPathValue[];  // soundpath
+extern const char kTishiValue[];      // tishi
+extern const char kTaskNumValue[];    // TaskNum
 
 // The process-wide working copies of the settings; after start-up they are
 // authoritative and every change is written through to the store.
@@ -55,21 +60,40 @@ class TaskStore {
   // A negative countdown length counts as 0.
   std::optional<std::string> LoadSettings();
 
-  // Calls visit(n, trigger) for each slot 1..LastTaskNum with a non-empty
-  // trigger text, in ascending order, with the store key left open so the
-  // visitor can read the slot's other values with ReadAction/ReadArgument.
+  // Calls visit(n) for the slot numbers a reader walks, ascending, with the
+  // store key open, until visit returns false (then returns false). Every
+  // number 1..LastTaskNum is walked when LastTaskNum is no more than the
+  // key's value count; above that, only those whose trigger value exists,
+  // found among the value names, so a TaskNum far above the slots stored
+  // (2^31-1, say) costs no more than they do. Fails when the key can be
+  // neither counted nor listed.
+  template <class Visit>
+  bool ForEachSlot(Visit visit) {
+    OpenStore();
+    const std::int32_t last = settings_.LastTaskNum;
+    if (last <= 0) return true;
+    if (static_cast<std::uint32_t>(last) <= reg_.ValueCount()) {
+      for (std::int32_t slot = 1; slot <= last; ++slot) {
+        if (!visit(slot)) return false;
+      }
+      return true;
+    }
+    for (std::int32_t slot : TriggerSlots()) {
+      if (!visit(slot)) return false;
+    }
+    return true;
+  }
+  // Calls visit(n, trigger) for each slot walked with a non-empty trigger
+  // text, with the store key left open so the visitor can read the slot's
+  // other values with ReadAction/ReadArgument.
   template <class Visit>
   void ForEachTask(Visit visit) {
-    OpenStore();
-    for (std::int32_t slot : TriggerSlots()) {
+    ForEachSlot([&](std::int32_t slot) {
       std::string trigger = ReadTrigger(slot);
       if (!trigger.empty()) visit(slot, trigger);
-    }
+      return true;
+    });
   }
-  // The slots 1..LastTaskNum whose trigger value exists, ascending, from the
-  // key that is open: the slots a reader walks. They are found among the
-  // key's value names, so a TaskNum far above the slots stored costs nothing.
-  std::vector<std::int32_t> TriggerSlots();
   // Single values of a slot, read from the key that is open (OpenStore).
   std::string ReadTrigger(std::int32_t slot) { return reg_.ReadString(SlotValueName('A', slot)); }
   std::string ReadAction(std::int32_t slot) { return reg_.ReadString(SlotValueName('B', slot)); }
@@ -92,11 +116,13 @@ class TaskStore {
   // and lowers TaskNum. A slot number outside 1..LastTaskNum changes nothing.
   void DeleteSlot(std::int32_t slot);
 
-  // The settings by value name ("tishi", "shutapp", "soundpath"), for the
-  // settings dialog, which reads and writes the store and not only the copies.
-  std::int32_t ReadIntegerSetting(const char* name);
-  void WriteIntegerSetting(const char* name, std::int32_t value);
-  void WriteStringSetting(const char* name, const std::string& text);
+  // The settings as stored, for the settings dialog, which reads and writes
+  // the store and not only the copies. The copies stay as they are.
+  std::int32_t ReadTishi() { return ReadIntegerSetting(kTishiValue); }
+  std::int32_t ReadShutApp() { return ReadIntegerSetting(kShutAppValue); }
+  void WriteTishi(std::int32_t seconds) { WriteIntegerSetting(kTishiValue, seconds); }
+  void WriteShutApp(std::int32_t shutApp) { WriteIntegerSetting(kShutAppValue, shutApp); }
+  void WriteSoundPath(const std::string& path);
 
   // On when the Run value holds exactly `exePath`, character for character.
   // The path is UTF-16, as the system reports it: a folder name with no code
@@ -107,6 +133,11 @@ class TaskStore {
 
  private:
   void OpenRunKey();
+  std::int32_t ReadIntegerSetting(const char* name);
+  void WriteIntegerSetting(const char* name, std::int32_t value);
+  // The slots 1..LastTaskNum whose trigger value exists, ascending, from the
+  // key that is open.
+  std::vector<std::int32_t> TriggerSlots();
   // The slot numbers named by the open key's values of the given letters
   // ("A", "ABC"), ascending and each once.
   std::vector<std::int32_t> SlotsNamed(const char* letters);

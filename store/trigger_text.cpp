@@ -75,4 +75,10 @@ std::vector<std::string> ScanTriggerFields(const std::string& text, TriggerKind 
   return fields;
 }
 
+std::optional<ParsedTrigger> ParseTrigger(const std::string& text) {
+  const std::optional<TriggerKind> kind = TriggerKindOf(text);
+  if (!kind) return std::nullopt;
+  return ParsedTrigger{*kind, ScanTriggerFields(text, *kind)};
+}
+
 }  // namespace velmaro

@@ -8,14 +8,12 @@
 //
 // Prints one line per figure, last: "bench <name> <value> <unit>".
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "dialogs/dialogs.h"
-#include "store/registry_object.h"
-#include "store/task_store.h"
+#include "tests/bench/bench_support.h"
 #include "tests/fakes/fake_autostart.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_file_dialog.h"
@@ -23,29 +21,21 @@
 #include "tests/fakes/fake_shell.h"
 
 #ifdef _WIN32
-#include <windows.h>
-
 #include "dialogs/dialog_windows_win.h"
-#include "platform/registry_win.h"
 #else
 #include "tests/fakes/fake_dialog_windows.h"
-#include "tests/fakes/memory_registry.h"
 #endif
 
 namespace velmaro {
 namespace {
 
-constexpr char kStorePath[] = "Software\\Drennik\\Velmaro";
 constexpr int kTasks = 2000;
 
+using Registry = BenchRegistry;
 #ifdef _WIN32
-using Registry = Win32Registry;
 using Windows = Win32DialogWindows;
-const char kSuffix[] = "";
 #else
-using Registry = MemoryRegistry;
 using Windows = FakeDialogWindows;
-const char kSuffix[] = "_native";
 #endif
 
 class NoLink : public MainWindowLink {
@@ -55,35 +45,11 @@ class NoLink : public MainWindowLink {
   void SetCountdownMax(std::int32_t) override {}
 };
 
-void FillStore(Registry& registry, int tasks) {
-  RegistryObject reg(registry);
-  reg.SelectRoot(RegRoot::LocalMachine);
-  reg.OpenKey(std::string("\\") + kStorePath);
-  for (int n = 1; n <= tasks; ++n) {
-    reg.WriteString(SlotValueName('A', n), n % 2 ? "每天3时17分" : "每周3日3时17分");
-    reg.WriteString(SlotValueName('B', n), "提醒");
-    reg.WriteString(SlotValueName('C', n), "下班时间到。" + std::to_string(n));
-  }
-  reg.WriteInteger("TaskNum", tasks);
-#ifdef _WIN32
-  // Wine saves a changed registry to disk a while later, stalling every
-  // registry call while it does; have that happen before measuring.
-  RegFlushKey(HKEY_LOCAL_MACHINE);
-#endif
-}
-
 void Pump() {
 #ifdef _WIN32
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 #endif
-}
-
-template <class Work>
-double Milliseconds(Work work) {
-  const auto start = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
 }  // namespace
@@ -113,16 +79,16 @@ int main() {
     dialogs.Form3()->Button2Click();
     Pump();
 
-    const double open = Milliseconds([&] {
+    const double open = 1000 * SecondsPerCall([&] {
       dialogs.OpenSettings();
       Pump();
-    });
+    }, 1);
     SettingsDialog& dialog = *dialogs.Form3();
     dialog.selected = 0;  // slot 1: every other slot moves down
-    const double deleted = Milliseconds([&] {
+    const double deleted = 1000 * SecondsPerCall([&] {
       dialog.Button6Click();
       Pump();
-    });
+    }, 1);
     if (dialog.rows.size() != kTasks - 1 || settings.LastTaskNum != kTasks - 1) {
       std::fprintf(stderr, "the delete did not happen: the measurement is void\n");
       return 1;
@@ -131,7 +97,7 @@ int main() {
     bestOpen = std::min(bestOpen, open);
     bestDelete = std::min(bestDelete, deleted);
   }
-  std::printf("bench settings_open_%d_ms%s %.1f ms\n", kTasks, kSuffix, bestOpen);
-  std::printf("bench settings_delete_%d_ms%s %.1f ms\n", kTasks, kSuffix, bestDelete);
+  std::printf("bench settings_open_%d_ms%s %.1f ms\n", kTasks, kBenchSuffix, bestOpen);
+  std::printf("bench settings_delete_%d_ms%s %.1f ms\n", kTasks, kBenchSuffix, bestDelete);
   return 0;
 }

@@ -7,28 +7,16 @@
 //
 // Prints one line per figure, last: "bench <name> <value> <unit>".
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "platform/clock.h"
 #include "scheduler/task_evaluator.h"
-#include "store/registry_object.h"
-#include "store/task_store.h"
-
-#ifdef _WIN32
-#include <windows.h>
-
-#include "platform/registry_win.h"
-#else
-#include "tests/fakes/memory_registry.h"
-#endif
+#include "tests/bench/bench_support.h"
 
 namespace velmaro {
 namespace {
-
-constexpr char kStorePath[] = "Software\\Drennik\\Velmaro";
 
 // A clock that always says Monday 7 December 2026, 12:34: the stored tasks
 // are due at 3:17, so no tick ever runs one.
@@ -42,8 +30,8 @@ class StillClock : public ClockService {
   std::string DecimalSeparator() override { return "."; }
 };
 
+using Registry = BenchRegistry;
 #ifdef _WIN32
-using Registry = Win32Registry;
 const char kWhere[] = "wine";
 
 // The floor: open the key as the tick does, read each trigger value once
@@ -63,48 +51,15 @@ void BareReads(Registry&, int tasks) {
   RegCloseKey(key);
 }
 #else
-using Registry = MemoryRegistry;
 const char kWhere[] = "native";
 
 void BareReads(Registry& registry, int tasks) {
-  RegKeyHandle key = registry.CreateKey(RegRoot::LocalMachine, kStorePath);
+  RegKeyHandle key = registry.CreateKey(RegRoot::LocalMachine, kStoreKey + 1);
   RegValue value;
   for (int n = 1; n <= tasks; ++n) registry.QueryValue(key, "A" + std::to_string(n), &value);
   registry.CloseKey(key);
 }
 #endif
-
-void FillStore(Registry& registry, int tasks) {
-  RegistryObject reg(registry);
-  reg.SelectRoot(RegRoot::LocalMachine);
-  reg.OpenKey(std::string("\\") + kStorePath);
-  for (int n = 1; n <= tasks; ++n) {
-    reg.WriteString(SlotValueName('A', n), n % 2 ? "每天3时17分" : "每周3日3时17分");
-    reg.WriteString(SlotValueName('B', n), "提醒");
-    reg.WriteString(SlotValueName('C', n), "下班时间到。");
-  }
-  reg.WriteInteger("TaskNum", tasks);
-#ifdef _WIN32
-  // Wine saves a changed registry to disk a while later, stalling every
-  // registry call while it does; have that happen before measuring.
-  RegFlushKey(HKEY_LOCAL_MACHINE);
-#endif
-}
-
-// Seconds per call of `work`, repeated until a sample lasts 50 ms.
-template <class Work>
-double SecondsPerCall(Work work) {
-  using Clock = std::chrono::steady_clock;
-  int calls = 0;
-  const Clock::time_point start = Clock::now();
-  Clock::duration spent{};
-  do {
-    work();
-    ++calls;
-    spent = Clock::now() - start;
-  } while (spent < std::chrono::milliseconds(50));
-  return std::chrono::duration<double>(spent).count() / calls;
-}
 
 }  // namespace
 }  // namespace velmaro
@@ -145,20 +100,18 @@ int main() {
       }
       std::printf("%s: %5d tasks: tick over %zu minutes %10.1f us, over one minute %10.1f us\n", kWhere, tasks,
                   wide.localMinutes.size(), bestWide * 1e6, bestNarrow * 1e6);
-      const std::string suffix = std::string(kWhere) == "native" ? "_native" : "";
       char line[128];
-      std::snprintf(line, sizeof line, "bench tick_window_ratio_%d%s %.2f x", tasks, suffix.c_str(),
+      std::snprintf(line, sizeof line, "bench tick_window_ratio_%d%s %.2f x", tasks, kBenchSuffix,
                     bestWide / bestNarrow);
       lines.push_back(line);
     }
     if (ran != 0) std::fprintf(stderr, "a task was due: the measurement is void\n");
     std::printf("%s: %5d tasks: tick %10.1f us, bare reads %10.1f us\n", kWhere, tasks, bestTick * 1e6,
                 bestFloor * 1e6);
-    const std::string suffix = std::string(kWhere) == "native" ? "_native" : "";
     char line[128];
-    std::snprintf(line, sizeof line, "bench tick_us_%d%s %.1f us", tasks, suffix.c_str(), bestTick * 1e6);
+    std::snprintf(line, sizeof line, "bench tick_us_%d%s %.1f us", tasks, kBenchSuffix, bestTick * 1e6);
     lines.push_back(line);
-    std::snprintf(line, sizeof line, "bench tick_ratio_%d%s %.2f x", tasks, suffix.c_str(), bestTick / bestFloor);
+    std::snprintf(line, sizeof line, "bench tick_ratio_%d%s %.2f x", tasks, kBenchSuffix, bestTick / bestFloor);
     lines.push_back(line);
   }
   for (const std::string& line : lines) std::printf("%s\n", line.c_str());

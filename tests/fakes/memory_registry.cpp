@@ -82,6 +82,13 @@ bool MemoryRegistry::ValueNames(RegKeyHandle key, std::vector<std::string>* name
   return true;
 }
 
+bool MemoryRegistry::ValueCount(RegKeyHandle key, std::uint32_t* count) {
+  Values* values = Lookup(key);
+  if (failCount || !values) return false;
+  *count = static_cast<std::uint32_t>(values->size());
+  return true;
+}
+
 void MemoryRegistry::PutString(RegRoot root, const std::string& path, const std::string& name,
                                const std::string& text) {
   Key(root, path)[name] = RegValue{kRegSz, text};

@@ -28,6 +28,7 @@ class MemoryRegistry : public RegistryService {
   bool SetValue(RegKeyHandle key, const std::string& name, const RegValue& value) override;
   bool DeleteValue(RegKeyHandle key, const std::string& name) override;
   bool ValueNames(RegKeyHandle key, std::vector<std::string>* names) override;
+  bool ValueCount(RegKeyHandle key, std::uint32_t* count) override;
 
   // Direct access for arranging and checking, by path without a leading "\".
   Values& Key(RegRoot root, const std::string& path) { return keys_[KeyName(root, path)]; }
@@ -41,6 +42,7 @@ class MemoryRegistry : public RegistryService {
   int failSetAt = 0;
   int failQueryAt = 0;
   bool failEnum = false;
+  bool failCount = false;
   int setCalls = 0;
   int queryCalls = 0;
   int enumCalls = 0;

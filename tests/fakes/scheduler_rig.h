@@ -8,11 +8,10 @@
 #include <vector>
 
 #include "tests/fakes/fake_app.h"
+#include "tests/fakes/store_arranger.h"
 
 namespace velmaro {
 
-// The store key as the memory registry names it: no leading backslash.
-inline constexpr char kRigStoreKey[] = "Software\\Drennik\\Velmaro";
 inline constexpr std::uint64_t kSecond = 1000;
 inline constexpr std::uint64_t kMinute = 60 * kSecond;
 inline constexpr std::uint64_t kHour = 60 * kMinute;
@@ -26,21 +25,28 @@ struct Task {
 // Everything the main window's logic works with, faked, on a store as an
 // older install would have left it.
 struct Rig : FakeApp {
-  void Put(std::int32_t slot, const Task& task) {
-    registry.PutString(RegRoot::LocalMachine, kRigStoreKey, SlotValueName('A', slot), task.trigger);
-    registry.PutString(RegRoot::LocalMachine, kRigStoreKey, SlotValueName('B', slot), task.action);
-    registry.PutString(RegRoot::LocalMachine, kRigStoreKey, SlotValueName('C', slot), task.argument);
-  }
+  StoreArranger stored{registry};
+
+  void Put(std::int32_t slot, const Task& task) { stored.PutSlot(slot, task.trigger, task.action, task.argument); }
 
   // Starts the program at 07:59:55 on Monday 7 December 2026: the first tick
   // comes at 08:00:05.
   void Start(const std::vector<Task>& tasks, std::int32_t tishi = 60, const char* soundPath = "",
              std::uint32_t shutApp = 0) {
-    registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "tishi", static_cast<std::uint32_t>(tishi));
-    registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "shutapp", shutApp);
-    registry.PutString(RegRoot::LocalMachine, kRigStoreKey, "soundpath", soundPath);
-    registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "TaskNum", static_cast<std::uint32_t>(tasks.size()));
+    Arrange(tasks, tishi, soundPath, shutApp);
+    Launch();
+  }
+  // The two halves of Start, for a store that holds more than its tasks
+  // (odd values, a larger TaskNum) when the program starts.
+  void Arrange(const std::vector<Task>& tasks, std::int32_t tishi = 60, const char* soundPath = "",
+               std::uint32_t shutApp = 0) {
+    stored.PutDword(kTishiValue, static_cast<std::uint32_t>(tishi));
+    stored.PutDword(kShutAppValue, shutApp);
+    stored.PutString(kSoundPathValue, soundPath);
+    stored.PutTaskNum(static_cast<std::uint32_t>(tasks.size()));
     for (std::size_t i = 0; i < tasks.size(); ++i) Put(static_cast<std::int32_t>(i + 1), tasks[i]);
+  }
+  void Launch() {
     clock.SetLocalTime(2026, 12, 7, 7, 59, 55);
     unit.FormCreate();
   }
@@ -51,7 +57,7 @@ struct Rig : FakeApp {
     return *dialogWindows.settingsModels.back();
   }
 
-  std::string Tip() const { return std::string(unit.NotifyData.szTip, strnlen(unit.NotifyData.szTip, 64)); }
+  std::string Tip() const { return std::string(unit.NotifyData().szTip, strnlen(unit.NotifyData().szTip, 64)); }
   // Monitoring off as the user sees it: unchecked, no evaluation, the
   // disabled icon and tip shown.
   bool ShowsMonitoringOff() const {

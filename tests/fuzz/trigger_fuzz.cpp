@@ -1,9 +1,10 @@
 // Any bytes, as a trigger text under any clock, counter and short date format:
-// kind detection, the scanner, both conversions and every matcher must end in
+// the parse step, kind detection, the scanner, both conversions and every matcher must end in
 // a result or an AppError. Also checks the two promises readers rely on.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,11 +69,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     CheckDateRoundTrip(fields[0], format, clock.now.wYear);
     try {
-      MatchTrigger(kind, text, clock.now, clock);
+      MatchTrigger(ParsedTrigger{kind, fields}, clock.now, clock);
     } catch (const AppError&) {
     }
   }
-  // A kind needs the whole four-byte prefix.
-  if (TriggerKindOf(text)) Check(text.size() >= 4);
+  // A kind needs the whole four-byte prefix, and the parse step takes the
+  // text apart as the scanner does for its kind.
+  if (const std::optional<ParsedTrigger> trigger = ParseTrigger(text)) {
+    Check(text.size() >= 4);
+    Check(trigger->fields == ScanTriggerFields(text, trigger->kind));
+  }
   return 0;
 }

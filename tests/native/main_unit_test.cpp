@@ -10,6 +10,7 @@
 #include "platform/error_box.h"
 #include "platform/gbk.h"
 #include "tests/fakes/fake_app.h"
+#include "tests/fakes/store_arranger.h"
 
 namespace velmaro {
 namespace {
@@ -36,7 +37,7 @@ TEST_F(MainUnitTest, StartUpLoadsTheStoreAndAddsTheTrayIcon) {
   EXPECT_EQ(std::memcmp(icon.szTip, tip, sizeof tip), 0);
   EXPECT_EQ(view.caption, "注销(&L) Administrator");
   EXPECT_TRUE(shell.boxes.empty());
-  EXPECT_TRUE(registry.HasKey(RegRoot::LocalMachine, "Software\\Drennik\\Velmaro"));
+  EXPECT_TRUE(registry.HasKey(RegRoot::LocalMachine, kStorePath));
 }
 
 TEST(MainUnit, PrivilegeOnlyOnNtOrVersionFiveAndUp) {
@@ -79,14 +80,14 @@ TEST_F(MainUnitTest, ClosedWhileTheStartUpBoxShowsStartsNoTimer) {
 TEST_F(MainUnitTest, NegativeCountdownLengthCountsAsNoneAndStaysStored) {
   for (std::uint32_t stored : {0xFFFFFFFBu, 0x80000000u}) {
     FakeApp app;
-    app.registry.PutDword(RegRoot::LocalMachine, "Software\\Drennik\\Velmaro", "tishi", stored);
+    app.registry.PutDword(RegRoot::LocalMachine, kStorePath, "tishi", stored);
     app.unit.FormCreate();
     EXPECT_EQ(app.unit.settings.Tishi, 0) << stored;
     EXPECT_EQ(app.view.log[1], "max 0") << stored;
     EXPECT_TRUE(app.shell.boxes.empty()) << stored;
     std::string bytes;
     for (int i = 0; i < 4; ++i) bytes += static_cast<char>((stored >> (8 * i)) & 0xFF);
-    EXPECT_EQ(app.registry.Key(RegRoot::LocalMachine, "Software\\Drennik\\Velmaro").at("tishi").data, bytes)
+    EXPECT_EQ(app.registry.Key(RegRoot::LocalMachine, kStorePath).at("tishi").data, bytes)
         << "the stored value is left alone";
   }
 }
@@ -142,8 +143,8 @@ TEST_F(MainUnitTest, MenuCommandsActAtOnceWithTheirExactCalls) {
 }
 
 TEST_F(MainUnitTest, SettingsCommandStopsTheTickAndOpensADialogUntilTheProgramCloses) {
-  registry.PutString(RegRoot::LocalMachine, "Software\\Drennik\\Velmaro", "A1", "每天8时5分");
-  registry.PutDword(RegRoot::LocalMachine, "Software\\Drennik\\Velmaro", "TaskNum", 1);
+  registry.PutString(RegRoot::LocalMachine, kStorePath, "A1", "每天8时5分");
+  registry.PutDword(RegRoot::LocalMachine, kStorePath, "TaskNum", 1);
   unit.FormCreate();
   view.log.clear();
   unit.MenuCommand(MenuItem::n4);

@@ -6,38 +6,35 @@
 #include <fstream>
 #include <sstream>
 
+#include "actions/countdown.h"
 #include "platform/power_recording.h"
+#include "tests/fakes/fake_dialup.h"
+#include "tests/fakes/fake_reminders.h"
 
 namespace velmaro {
 namespace {
 
-TEST(PowerActions, EachPendingVerbMakesItsOneCall) {
+// The action names are longer than their verbs and must not be taken for them.
+TEST(PendingAction, OnlyTheEightVerbsRunAnything) {
   struct Case {
     const char* verb;
     const char* call;
+  } const cases[] = {
+      {"注销", "ExitWindowsEx(4, 0)"},   {"待机", "SetSystemPowerState(-1, -1)"}, {"休眠", "SetSystemPowerState(0, -1)"},
+      {"重启", "ExitWindowsEx(6, 0)"},   {"关机", "ExitWindowsEx(12, 0)"},        {"快速重启", "NtShutdownSystem(1)"},
+      {"快速关机", "NtShutdownSystem(2)"}, {"断开拨号", "断开成功"},            {"", nullptr},
+      {"关闭计算机", nullptr},            {"关机 ", nullptr},                     {"清理系统垃圾", nullptr},
+      {"重", nullptr},                    {"提醒", nullptr},
   };
-  constexpr Case kCases[] = {
-      {"注销", "ExitWindowsEx(4, 0)"},
-      {"待机", "SetSystemPowerState(-1, -1)"},
-      {"休眠", "SetSystemPowerState(0, -1)"},
-      {"重启", "ExitWindowsEx(6, 0)"},
-      {"关机", "ExitWindowsEx(12, 0)"},
-      {"快速重启", "NtShutdownSystem(1)"},
-      {"快速关机", "NtShutdownSystem(2)"},
-  };
-  for (const Case& c : kCases) {
+  for (const Case& c : cases) {
     RecordingPower power;
-    auto operation = PowerOperationOfVerb(c.verb);
-    ASSERT_TRUE(operation.has_value()) << c.call;
-    RunPowerOperation(power, *operation);
-    EXPECT_EQ(power.calls, std::vector<std::string>{c.call});
-  }
-}
-
-TEST(PowerActions, OtherTextsAreNoPowerVerb) {
-  // The action names are longer than their verbs and must not be taken for them.
-  for (const char* text : {"", "断开拨号", "关闭计算机", "关机 ", "重", "提醒"}) {
-    EXPECT_FALSE(PowerOperationOfVerb(text).has_value()) << text;
+    FakeDialUp dialUp;
+    dialUp.active = {3};
+    FakeReminders reminders;
+    RunPendingAction(c.verb, power, dialUp, reminders);
+    std::vector<std::string> calls = power.calls;
+    calls.insert(calls.end(), reminders.shown.begin(), reminders.shown.end());
+    EXPECT_EQ(calls, c.call ? std::vector<std::string>{c.call} : std::vector<std::string>{}) << c.verb;
   }
 }
 

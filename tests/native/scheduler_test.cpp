@@ -64,7 +64,10 @@ TEST(Scheduler, ATaskKeepsItsRunAcrossAShiftButAnEditedOneIsNew) {
   rig.Start({{"每天9时0分", "提醒", "later"}, {"每天8时0分", "断开拨号", ""}}, 5);
   rig.view.RunFor(20 * kSecond);  // ran at 08:00:05, the countdown ended at 08:00:10
   ASSERT_EQ(rig.dialUp.hungUp.size(), 1u);
-  rig.unit.Store->DeleteSlot(1);  // the hang-up moves down to slot 1
+  SettingsDialog& dialog = rig.OpenSettings();
+  dialog.selected = 0;
+  dialog.Button6Click();  // the hang-up moves down to slot 1
+  dialog.Button2Click();
   rig.view.RunFor(10 * kSecond);
   EXPECT_EQ(rig.dialUp.hungUp.size(), 1u);
   EXPECT_FALSE(rig.view.shown);
@@ -291,7 +294,7 @@ TEST(Scheduler, NothingSwitchesTheEvaluationOnWhileMonitoringIsOff) {
 TEST(Scheduler, TheSwitchShowsMonitoringTruthfully) {
   Rig rig;
   rig.Start({});
-  EXPECT_EQ(rig.unit.NotifyData.hIcon, AppIcon::MAINICON);
+  EXPECT_EQ(rig.unit.NotifyData().hIcon, AppIcon::MAINICON);
   EXPECT_EQ(rig.Tip(), kTipEnabled);
   rig.unit.N1Click();
   EXPECT_TRUE(rig.ShowsMonitoringOff());
@@ -306,12 +309,12 @@ TEST(Scheduler, TheSwitchShowsMonitoringTruthfully) {
 
 TEST(Scheduler, ABrokenSlotIsSkippedAndShownOnceTheTickIsThrough) {
   Rig rig;
-  rig.Start({{"每天8时0分", "提醒", "one"}, {"", "提醒", "empty"}, {"每天x时0分", "提醒", "bad"},
-             {"每天8时0分", "提醒", "four"}});
-  rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "A5", 1);
-  rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "TaskNum", 6);
+  rig.Arrange({{"每天8时0分", "提醒", "one"}, {"", "提醒", "empty"}, {"每天x时0分", "提醒", "bad"},
+               {"每天8时0分", "提醒", "four"}});
+  rig.stored.PutDword("A5", 1);
+  rig.stored.PutTaskNum(6);
   rig.Put(6, {"每天8时0分", "提醒", "six"});
-  rig.unit.settings.LastTaskNum = 6;
+  rig.Launch();
   std::vector<std::string> shownBeforeTheBox;
   rig.shell.whileBoxShows = [&] { shownBeforeTheBox = rig.reminders.shown; };
   rig.view.RunFor(10 * kSecond);
@@ -351,9 +354,9 @@ TEST(Scheduler, ABrokenSlotIsShownOnceUntilItsTextChanges) {
 // thread at every tick. The call limit ends such a walk as a failed test.
 TEST(Scheduler, ATaskNumFarAboveTheSlotsCostsOnlyTheSlotsStored) {
   Rig rig;
-  rig.Start({{"每天8时0分", "提醒", "one"}, {"", "提醒", "empty"}, {"每天9时0分", "提醒", "three"}});
-  rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "TaskNum", 0x7FFFFFFFu);
-  rig.unit.settings.LastTaskNum = 0x7FFFFFFF;
+  rig.Arrange({{"每天8时0分", "提醒", "one"}, {"", "提醒", "empty"}, {"每天9时0分", "提醒", "three"}});
+  rig.stored.PutTaskNum(0x7FFFFFFFu);
+  rig.Launch();
   rig.registry.queryCalls = rig.registry.setCalls = 0;
   rig.registry.callLimit = 100;
   rig.view.RunFor(10 * kSecond);
@@ -396,11 +399,11 @@ TEST(Scheduler, AFileThatDoesNotOpenIsShownWithItsSlotAndThePauseFollows) {
 TEST(Scheduler, LongTextsAreCutToFitTheirWindows) {
   const std::string digits(100000, '7');
   Rig rig;
-  rig.Start({{"每天8时0分", "提醒", ""}, {"每天8时0分", "提醒", "short"}});
+  rig.Arrange({{"每天8时0分", "提醒", ""}, {"每天8时0分", "提醒", "short"}});
   rig.Put(1, {"每天8时0分", "提醒", std::string(100000, 'x').c_str()});
   rig.Put(3, {("每天" + digits + "时0分").c_str(), "提醒", ""});
-  rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "TaskNum", 3);
-  rig.unit.settings.LastTaskNum = 3;
+  rig.stored.PutTaskNum(3);
+  rig.Launch();
   rig.view.RunFor(10 * kSecond);
   ASSERT_EQ(rig.reminders.shown.size(), 2u);
   EXPECT_EQ(rig.reminders.shown[0], std::string(kReminderColumns - 2, 'x') + "…");
@@ -457,7 +460,7 @@ TEST(Scheduler, MinutesTheProgramLetPassAreCaughtUp) {
     rig.Start({{"每天8时0分", "提醒", "x"}});
     rig.view.RunFor(30 * kSecond);
     rig.Put(2, {"每天8时0分", "提醒", "x"});
-    rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "TaskNum", 2);
+    rig.stored.PutTaskNum(2);
     rig.unit.settings.LastTaskNum = 2;
     rig.view.RunFor(kMinute);  // the pause ends in 08:01: 08:00 is caught up
     EXPECT_EQ(rig.reminders.shown, (std::vector<std::string>{"x", "x"}));
@@ -636,28 +639,6 @@ TEST(Scheduler, NestedLoopsInsideAnActionNeitherRepeatTheTickNorReachAClosedStor
     rig.unit.MenuCommand(MenuItem::n1);
     EXPECT_EQ(rig.registry.queryCalls, queries + 3);
     EXPECT_EQ(rig.shell.notifications.back().op, NotifyOp::Delete);
-  }
-}
-
-TEST(PendingAction, OnlyTheEightVerbsRunAnything) {
-  struct Case {
-    const char* verb;
-    const char* call;
-  } const cases[] = {
-      {"注销", "ExitWindowsEx(4, 0)"},   {"待机", "SetSystemPowerState(-1, -1)"}, {"休眠", "SetSystemPowerState(0, -1)"},
-      {"重启", "ExitWindowsEx(6, 0)"},   {"关机", "ExitWindowsEx(12, 0)"},        {"快速重启", "NtShutdownSystem(1)"},
-      {"快速关机", "NtShutdownSystem(2)"}, {"断开拨号", "断开成功"},            {"", nullptr},
-      {"关闭计算机", nullptr},            {"关机 ", nullptr},                     {"清理系统垃圾", nullptr},
-  };
-  for (const Case& c : cases) {
-    RecordingPower power;
-    FakeDialUp dialUp;
-    dialUp.active = {3};
-    FakeReminders reminders;
-    RunPendingAction(c.verb, power, dialUp, reminders);
-    std::vector<std::string> calls = power.calls;
-    calls.insert(calls.end(), reminders.shown.begin(), reminders.shown.end());
-    EXPECT_EQ(calls, c.call ? std::vector<std::string>{c.call} : std::vector<std::string>{}) << c.verb;
   }
 }
 

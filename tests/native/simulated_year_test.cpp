@@ -140,10 +140,10 @@ TEST(SimulatedYear, NoOccurrenceMissedWithinTheBoundNoneRepeatedNoneInvented) {
   const std::vector<Planned> plan = PlanTasks(random);
 
   Rig rig;
-  rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "tishi", 45);
-  rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "shutapp", 0);
-  rig.registry.PutString(RegRoot::LocalMachine, kRigStoreKey, "soundpath", "");
-  rig.registry.PutDword(RegRoot::LocalMachine, kRigStoreKey, "TaskNum", static_cast<std::uint32_t>(plan.size()));
+  rig.stored.PutDword(kTishiValue, 45);
+  rig.stored.PutDword(kShutAppValue, 0);
+  rig.stored.PutString(kSoundPathValue, "");
+  rig.stored.PutTaskNum(static_cast<std::uint32_t>(plan.size()));
   for (std::size_t i = 0; i < plan.size(); ++i) {
     rig.Put(static_cast<std::int32_t>(i + 1), {plan[i].trigger.c_str(), plan[i].action.c_str(), plan[i].text.c_str()});
   }

@@ -9,11 +9,11 @@
 
 #include "platform/error.h"
 #include "tests/fakes/memory_registry.h"
+#include "tests/fakes/store_arranger.h"
 
 namespace velmaro {
 namespace {
 
-const char kStorePath[] = "Software\\Drennik\\Velmaro";
 const char kRunPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr RegRoot kHklm = RegRoot::LocalMachine;
 
@@ -23,23 +23,17 @@ class TaskStoreTest : public ::testing::Test {
   RegistryObject reg{registry};
   Settings settings;
   TaskStore store{reg, settings};
+  StoreArranger stored{registry};
 
-  MemoryRegistry::Values& Stored() { return registry.Key(kHklm, kStorePath); }
+  MemoryRegistry::Values& Stored() { return stored.Values(); }
   std::string Text(const std::string& name) { return Stored().at(name).data; }
-  std::uint32_t Dword(const std::string& name) {
-    const RegValue& value = Stored().at(name);
-    EXPECT_EQ(value.type, kRegDword);
-    std::uint32_t bits = 0;
-    for (int i = 3; i >= 0; --i) bits = (bits << 8) | static_cast<unsigned char>(value.data[i]);
-    return bits;
-  }
+  std::uint32_t Dword(const std::string& name) { return stored.Dword(name); }
   void PutSlots(int count) {
     for (int n = 1; n <= count; ++n) {
-      for (char letter : {'A', 'B', 'C'}) {
-        registry.PutString(kHklm, kStorePath, SlotValueName(letter, n), letter + std::to_string(n) + "-text");
-      }
+      const std::string number = std::to_string(n);
+      stored.PutSlot(n, "A" + number + "-text", "B" + number + "-text", "C" + number + "-text");
     }
-    registry.PutDword(kHklm, kStorePath, "TaskNum", static_cast<std::uint32_t>(count));
+    stored.PutTaskNum(static_cast<std::uint32_t>(count));
     store.LoadSettings();
     registry.journal.clear();
   }
@@ -67,10 +61,10 @@ TEST_F(TaskStoreTest, FirstStartCreatesTheKeyWithDefaultsInOrder) {
 }
 
 TEST_F(TaskStoreTest, PresentSettingsAreReadAndNeverOverwritten) {
-  registry.PutDword(kHklm, kStorePath, "tishi", 0);
-  registry.PutString(kHklm, kStorePath, "soundpath", "C:\\声音\\警告.wav");
-  registry.PutDword(kHklm, kStorePath, "shutapp", 7);                 // not 0 or 1, kept anyway
-  registry.PutDword(kHklm, kStorePath, "TaskNum", 0xFFFFFFF6u);       // -10
+  stored.PutDword("tishi", 0);
+  stored.PutString("soundpath", "C:\\声音\\警告.wav");
+  stored.PutDword("shutapp", 7);                 // not 0 or 1, kept anyway
+  stored.PutTaskNum(0xFFFFFFF6u);       // -10
   store.LoadSettings();
   EXPECT_TRUE(registry.journal.empty());
   EXPECT_EQ(settings.Tishi, 0);
@@ -143,7 +137,7 @@ TEST_F(TaskStoreTest, ValuesOfTheWrongTypeFailWithTheirName) {
 
 TEST_F(TaskStoreTest, MissingIntegerAndFailedOpenFailWithTheirTexts) {
   reg.SelectRoot(kHklm);
-  reg.OpenKey("\\Software\\Drennik\\Velmaro");
+  reg.OpenKey(kStoreKey);
   EXPECT_EQ(Failure([&] { reg.ReadInteger("tishi"); }), "Failed to get data for 'tishi'");
   EXPECT_EQ(reg.ReadString("soundpath"), "");
 
@@ -228,7 +222,7 @@ TEST(SlotNumberOf, OnlyTheNamesTheProgramWritesNameASlot) {
 // program hung for good. The limit turns such a walk into a failed test.
 TEST_F(TaskStoreTest, ATaskNumFarAboveTheSlotsCostsOnlyTheSlotsStored) {
   PutSlots(3);
-  registry.PutDword(kHklm, kStorePath, "TaskNum", 0x7FFFFFFFu);
+  stored.PutTaskNum(0x7FFFFFFFu);
   store.LoadSettings();
   registry.queryCalls = registry.setCalls = 0;
   registry.callLimit = 20;
@@ -250,20 +244,30 @@ TEST_F(TaskStoreTest, ATaskNumFarAboveTheSlotsCostsOnlyTheSlotsStored) {
   EXPECT_EQ(settings.LastTaskNum, 0x7FFFFFFE);
 }
 
-TEST_F(TaskStoreTest, SlotsAreFoundByNameInSlotOrderUpToTaskNum) {
+TEST_F(TaskStoreTest, SlotsAreWalkedInSlotOrderUpToTaskNum) {
   for (const char* name : {"A10", "A2", "a3", "A01", "A0", "A2147483647", "B7", "soundpath"}) {
-    registry.PutString(kHklm, kStorePath, name, "x");
+    stored.PutString(name, "x");
   }
-  registry.PutDword(kHklm, kStorePath, "TaskNum", 10);
+  stored.PutTaskNum(10);
   store.LoadSettings();
-  store.OpenStore();
-  EXPECT_EQ(store.TriggerSlots(), (std::vector<std::int32_t>{2, 3, 10}));
+  auto walked = [&] {
+    std::vector<std::int32_t> slots;
+    store.ForEachTask([&](std::int32_t n, const std::string&) { slots.push_back(n); });
+    return slots;
+  };
+  // Ten slot numbers, eleven values: walked by number, no name listed.
+  registry.enumCalls = 0;
+  EXPECT_EQ(walked(), (std::vector<std::int32_t>{2, 3, 10}));
+  EXPECT_EQ(registry.enumCalls, 0);
+  // More slot numbers than values: found by name.
   settings.LastTaskNum = 0x7FFFFFFF;
-  EXPECT_EQ(store.TriggerSlots(), (std::vector<std::int32_t>{2, 3, 10, 0x7FFFFFFF}));
+  EXPECT_EQ(walked(), (std::vector<std::int32_t>{2, 3, 10, 0x7FFFFFFF}));
+  EXPECT_EQ(registry.enumCalls, 1);
 
   registry.failEnum = true;
-  EXPECT_EQ(Failure([&] { store.ForEachTask([](int, const std::string&) {}); }),
-            "Failed to get the names of the values");
+  EXPECT_EQ(Failure([&] { walked(); }), "Failed to get the names of the values");
+  registry.failCount = true;
+  EXPECT_EQ(Failure([&] { walked(); }), "Failed to get the number of the values");
 }
 
 // A negative or unreadable TaskNum made the next task slot 1, over the task
@@ -293,9 +297,8 @@ TEST_F(TaskStoreTest, ANewTaskNeverOverwritesAStoredSlot) {
     RegistryObject freshReg{fresh};
     Settings copies;
     TaskStore freshStore{freshReg, copies};
-    for (int n = 1; n <= 2; ++n) {
-      for (char letter : {'A', 'B', 'C'}) fresh.PutString(kHklm, kStorePath, SlotValueName(letter, n), "old");
-    }
+    StoreArranger arranged(fresh);
+    for (int n = 1; n <= 2; ++n) arranged.PutSlot(n, "old", "old", "old");
     if (c.stray) fresh.PutString(kHklm, kStorePath, c.stray, "stray");
     fresh.Key(kHklm, kStorePath)["TaskNum"] = c.taskNum;
     freshStore.LoadSettings();
@@ -308,9 +311,9 @@ TEST_F(TaskStoreTest, ANewTaskNeverOverwritesAStoredSlot) {
     const std::string n = std::to_string(c.slot);
     EXPECT_EQ(fresh.journal, (std::vector<std::string>{"set TaskNum", "set A" + n, "set B" + n, "set C" + n}))
         << c.label;
-    MemoryRegistry::Values& stored = fresh.Key(kHklm, kStorePath);
-    EXPECT_EQ(stored.at("TaskNum").type, kRegDword) << c.label;
-    for (const char* name : {"A1", "B1", "C1", "A2", "B2", "C2"}) EXPECT_EQ(stored.at(name).data, "old") << c.label;
+    MemoryRegistry::Values& freshValues = fresh.Key(kHklm, kStorePath);
+    EXPECT_EQ(freshValues.at("TaskNum").type, kRegDword) << c.label;
+    for (const char* name : {"A1", "B1", "C1", "A2", "B2", "C2"}) EXPECT_EQ(freshValues.at(name).data, "old") << c.label;
   }
 }
 

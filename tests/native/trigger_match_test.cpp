@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,9 +35,9 @@ ClockSnapshot At(int year, int month, int day, int hour, int minute, int second 
 // "due", "not due", "no kind", or the failure text.
 std::string Outcome(const std::string& text, FakeClock& clock) {
   try {
-    auto kind = TriggerKindOf(text);
-    if (!kind) return "no kind";
-    return MatchTrigger(*kind, text, clock.now, clock).due ? "due" : "not due";
+    const std::optional<ParsedTrigger> trigger = ParseTrigger(text);
+    if (!trigger) return "no kind";
+    return MatchTrigger(*trigger, clock.now, clock).due ? "due" : "not due";
   } catch (const AppError& error) {
     return error.what();
   }
@@ -207,14 +208,16 @@ TEST(TriggerMatch, ComposedTriggerScansBackAndIsDueExactlyAtItsMinute) {
       if (sundayAsSeven && sample.kind == TriggerKind::Weekly) expected[0] = "0";
       FakeClock at = clock;
       if (sample.kind == TriggerKind::Boot) at.tickCount = bootTick;
-      TriggerMatch match = MatchTrigger(sample.kind, text, at.now, at);
-      EXPECT_TRUE(match.due) << text;
-      EXPECT_EQ(match.fields, expected) << text;
+      const std::optional<ParsedTrigger> trigger = ParseTrigger(text);
+      ASSERT_TRUE(trigger) << text;
+      EXPECT_EQ(trigger->kind, sample.kind) << text;
+      EXPECT_EQ(trigger->fields, expected) << text;
+      EXPECT_TRUE(MatchTrigger(*trigger, at.now, at).due) << text;
 
       FakeClock later = at;
       later.now.wMinute = static_cast<std::uint16_t>((now.wMinute + 1) % 60);
       later.tickCount += 60000;
-      EXPECT_FALSE(MatchTrigger(sample.kind, text, later.now, later).due) << text;
+      EXPECT_FALSE(MatchTrigger(*trigger, later.now, later).due) << text;
     }
   }
 }

@@ -92,14 +92,16 @@ TEST_F(Win32RegistryTest, ValuesOfAnotherTypeFail) {
   EXPECT_EQ(failure([&] { reg.ReadInteger("none"); }), "Failed to get data for 'none'");
 }
 
-TEST_F(Win32RegistryTest, ValueNamesAreListedAsTheRegistrySpellsThem) {
+TEST_F(Win32RegistryTest, ValueNamesAreListedAsTheRegistrySpellsThemAndCounted) {
   reg.SelectRoot(RegRoot::LocalMachine);
   ASSERT_TRUE(reg.OpenKey("\\Software\\Drennik\\VelmaroTest"));
   EXPECT_TRUE(reg.ValueNames().empty());
+  EXPECT_EQ(reg.ValueCount(), 0u);
   const std::string longName(300, 'n');
   for (const std::string& name : {std::string("A10"), std::string("a2"), std::string("乗億"), longName}) {
     reg.WriteString(name, "x");
   }
+  EXPECT_EQ(reg.ValueCount(), 4u);
   std::vector<std::string> names = reg.ValueNames();
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"A10", "a2", longName, "乗億"}));
