@@ -44,7 +44,7 @@ Fn CommonControlsFunction(const char* name) {
 }
 
 // A window's controls from its table, with their fonts at the window's dpi.
-// The fonts live as long as the table, which the window outlives.
+// The table owns the fonts; the window it belongs to is destroyed first.
 class ControlTable {
  public:
   ControlTable() = default;
