@@ -10,7 +10,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"TForm6";
 constexpr int kWidth96 = 400;
 constexpr int kHeight96 = 169;
-constexpr int kFontHeight96 = -13;  // 13 px characters, as the layout gives the font
 
 // Label1 stays on one line whatever its length: a long text is cut off at
 // the window's edge rather than wrapped.
@@ -26,16 +25,7 @@ TForm6::TForm6(HWND owner) {
   RECT frame = CenteredWindowRect(kWidth96, kHeight96, dpi);
   CreateWindowOf(kClassName, ToWide("提示"), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0,
                  frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top, owner);
-  if (!Handle()) return;
-  dpi = WindowDpi(Handle());
-  font_ = CreateScaledFont(L"宋体", kFontHeight96, dpi);
-  CreateControls(Handle(), kControls, dpi, font_);
-}
-
-TForm6::~TForm6() {
-  // The controls use the font until the window is gone.
-  if (Handle()) DestroyWindow(Handle());
-  if (font_) DeleteObject(font_);
+  if (Handle()) CreateControls(kControls);
 }
 
 void TForm6::Show(const std::string& text) {
@@ -43,49 +33,8 @@ void TForm6::Show(const std::string& text) {
   ShowWindow(Handle(), SW_SHOW);
   SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
   SetDlgItemTextW(Handle(), IDC_LABEL1, ToWide(text).c_str());
-  LayoutControls(Handle(), kControls, WindowDpi(Handle()));
+  LayOutControls();
   SetFocus(GetDlgItem(Handle(), IDC_BUTTON1));
-}
-
-void TForm6::Button1Click() {
-  ShowWindow(Handle(), SW_HIDE);
-  closed_ = true;
-}
-
-void TForm6::ApplyDpi(int dpi) {
-  HFONT font = CreateScaledFont(L"宋体", kFontHeight96, dpi);
-  for (const ControlSpec& control : kControls) {
-    SendDlgItemMessageW(Handle(), control.id, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-  }
-  if (font_) DeleteObject(font_);
-  font_ = font;
-  LayoutControls(Handle(), kControls, dpi);
-}
-
-LRESULT TForm6::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDC_BUTTON1 && HIWORD(wParam) == BN_CLICKED) {
-        Button1Click();
-        return 0;
-      }
-      break;
-    case WM_CLOSE:
-      // Hidden now, destroyed later: never inside one of its own handlers.
-      Button1Click();
-      return 0;
-    case kDpiChangedMessage:
-      MoveToSuggestedRect(Handle(), lParam);
-      ApplyDpi(HIWORD(wParam));
-      return 0;
-  }
-  return DefaultProc(message, wParam, lParam);
-}
-
-void ReminderWindows::ShowReminder(const std::string& text) {
-  ReleaseClosed(forms_);
-  forms_.push_back(std::make_unique<TForm6>(owner_));
-  forms_.back()->Show(text);
 }
 
 }  // namespace velmaro

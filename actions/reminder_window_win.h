@@ -7,53 +7,38 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "actions/reminder.h"
 #include "platform/base_window_win.h"
 
 namespace velmaro {
 
-class TForm6 : public BaseWindow<TForm6> {
+class TForm6 : public OneUseWindow<TForm6> {
  public:
   enum ControlId : int { IDC_LABEL1 = 1001, IDC_BUTTON1 = 1002 };
 
   // Creates the window hidden, owned by `owner` (may be null).
   explicit TForm6(HWND owner);
-  ~TForm6() override;
 
   // Shows the window, puts it above all others and sets Label1 to `text`.
   void Show(const std::string& text);
-  // Closed by its OK button or its close box (and so hidden).
-  bool Closed() const { return closed_; }
-
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-
- private:
-  void Button1Click();
-  void ApplyDpi(int dpi);
-
-  HFONT font_ = nullptr;
-  bool closed_ = false;
 };
 
 class ReminderWindows : public ReminderService {
  public:
   // Reminder windows are owned by `owner`, the application's window (may be null).
-  explicit ReminderWindows(HWND owner) : owner_(owner) {}
+  explicit ReminderWindows(HWND owner) : forms_(owner) {}
 
-  void ShowReminder(const std::string& text) override;
+  void ShowReminder(const std::string& text) override { forms_.Open().Show(text); }
 
   // The most recently created reminder window; null before the first.
-  TForm6* Form6() const { return forms_.empty() ? nullptr : forms_.back().get(); }
+  TForm6* Form6() const { return forms_.Latest(); }
   // The reminder windows that exist, closed ones included until the next reminder.
-  std::size_t Count() const { return forms_.size(); }
+  std::size_t Count() const { return forms_.Count(); }
 
  private:
-  HWND owner_;
-  std::vector<std::unique_ptr<TForm6>> forms_;
+  WindowPerUse<TForm6> forms_;
 };
 
 }  // namespace velmaro

@@ -17,25 +17,23 @@ constexpr int kWidth96 = 413;
 constexpr int kHeight96 = 174;
 constexpr int kGlyphSize96 = 16;
 
-enum ControlId { IDC_LABEL1 = 1001, IDC_LABEL2, IDC_PGBAR1, IDC_BITBTN1, IDC_BITBTN2 };
-
 // Creation order is tab order: the cancel button comes first.
 const ControlSpec kControls[] = {
-    {IDC_LABEL1, L"STATIC", "要想取消关机，请按下<取消关机>按钮:剩余", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 16, 16, 0, 0},
-    {IDC_LABEL2, L"STATIC", "", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 336, 16, 0, 0},
-    {IDC_BITBTN2, L"BUTTON", "取消关机", BS_DEFPUSHBUTTON | WS_TABSTOP, 232, 94, 101, 25},
-    {IDC_BITBTN1, L"BUTTON", "立即关机", BS_PUSHBUTTON | WS_TABSTOP, 64, 94, 105, 25},
-    {IDC_PGBAR1, PROGRESS_CLASSW, "", 0, 8, 56, 385, 17},
+    {TForm1::IDC_LABEL1, L"STATIC", "要想取消关机，请按下<取消关机>按钮:剩余", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 16, 16, 0, 0},
+    {TForm1::IDC_LABEL2, L"STATIC", "", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 336, 16, 0, 0},
+    {TForm1::IDC_BITBTN2, L"BUTTON", "取消关机", BS_DEFPUSHBUTTON | WS_TABSTOP, 232, 94, 101, 25},
+    {TForm1::IDC_BITBTN1, L"BUTTON", "立即关机", BS_PUSHBUTTON | WS_TABSTOP, 64, 94, 105, 25},
+    {TForm1::IDC_PGBAR1, PROGRESS_CLASSW, "", 0, 8, 56, 385, 17},
 };
 
 constexpr std::uint32_t kTimerIntervals[4] = {0, kTimer1Interval, kTimer2Interval, kTimer3Interval};
 
 int ControlOf(CountdownText which) {
   switch (which) {
-    case CountdownText::BitBtn1: return IDC_BITBTN1;
-    case CountdownText::BitBtn2: return IDC_BITBTN2;
-    case CountdownText::Label1: return IDC_LABEL1;
-    case CountdownText::Label2: return IDC_LABEL2;
+    case CountdownText::BitBtn1: return TForm1::IDC_BITBTN1;
+    case CountdownText::BitBtn2: return TForm1::IDC_BITBTN2;
+    case CountdownText::Label1: return TForm1::IDC_LABEL1;
+    case CountdownText::Label2: return TForm1::IDC_LABEL2;
     case CountdownText::Caption: break;
   }
   return 0;
@@ -100,15 +98,13 @@ HIMAGELIST GlyphImageList(ButtonGlyph glyph, int size) {
 
 TForm1::~TForm1() {
   if (PopupMenu1) DestroyMenu(PopupMenu1);
-  if (font_) DeleteObject(font_);
   for (HIMAGELIST list : glyphs_) {
     if (list && ImageListCalls().destroy) ImageListCalls().destroy(list);
   }
 }
 
 bool TForm1::Create() {
-  dpi_ = WindowDpi(nullptr);
-  const RECT rect = CenteredWindowRect(kWidth96, kHeight96, dpi_);
+  const RECT rect = CenteredWindowRect(kWidth96, kHeight96, WindowDpi(nullptr));
   if (!CreateWindowOf(kClassName, ToWide("正在关闭 Windows..."),
                       WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME, 0, rect.left,
                       rect.top, rect.right - rect.left, rect.bottom - rect.top, application_.Handle(),
@@ -121,8 +117,6 @@ bool TForm1::Create() {
 }
 
 void TForm1::OnCreate() {
-  HWND hwnd = BaseWindow::Handle();
-  dpi_ = WindowDpi(hwnd);
   PopupMenu1 = CreatePopupMenu();
   for (std::size_t i = 0; i < MainUnit::kPopupMenuSize; ++i) {
     const MenuEntry& entry = MainUnit::kPopupMenu[i];
@@ -138,25 +132,24 @@ void TForm1::OnCreate() {
 void TForm1::EnsureControls() {
   // The countdown's controls come with the first countdown: most runs of the
   // program never show one, and in the tray alone it needs no control at all.
-  if (font_) return;
+  if (HasControls()) return;
   HWND hwnd = BaseWindow::Handle();
-  font_ = CreateScaledFont(L"宋体", -13, dpi_);
-  CreateControls(hwnd, kControls, dpi_, font_);
+  CreateControls(kControls);
   SendDlgItemMessageW(hwnd, IDC_PGBAR1, PBM_SETRANGE32, 0, progressMax_);
   // Straight to the dialog manager: DM_SETDEFID shares its number with the
   // tray icon's callback message, which the window's own handler takes.
   DefDlgProcW(hwnd, DM_SETDEFID, IDC_BITBTN2, 0);
   EnableDialogKeys(hwnd);
-  SetButtonGlyphs();
 }
 
-void TForm1::SetButtonGlyphs() {
+void TForm1::LayOut() {
+  BaseWindow::LayOut();
   const ButtonGlyph glyphs[2] = {ButtonGlyph::Check, ButtonGlyph::Cross};
   const int buttons[2] = {IDC_BITBTN1, IDC_BITBTN2};
   for (int i = 0; i < 2; ++i) {
     HIMAGELIST old = glyphs_[i];
-    glyphs_[i] = GlyphImageList(glyphs[i], ScaleForDpi(kGlyphSize96, dpi_));
-    BUTTON_IMAGELIST image = {glyphs_[i], {ScaleForDpi(4, dpi_), 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
+    glyphs_[i] = GlyphImageList(glyphs[i], ScaleForDpi(kGlyphSize96, Dpi()));
+    BUTTON_IMAGELIST image = {glyphs_[i], {ScaleForDpi(4, Dpi()), 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
     SendDlgItemMessageW(BaseWindow::Handle(), buttons[i], BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&image));
     if (old && ImageListCalls().destroy) ImageListCalls().destroy(old);
   }
@@ -175,7 +168,7 @@ void TForm1::SetTimer(TimerId timer, bool enabled) {
 
 void TForm1::SetProgressMax(std::int32_t maximum) {
   progressMax_ = maximum;
-  if (font_) SendDlgItemMessageW(BaseWindow::Handle(), IDC_PGBAR1, PBM_SETRANGE32, 0, maximum);
+  if (HasControls()) SendDlgItemMessageW(BaseWindow::Handle(), IDC_PGBAR1, PBM_SETRANGE32, 0, maximum);
 }
 
 void TForm1::SetProgress(std::int32_t position) {
@@ -214,13 +207,13 @@ void TForm1::SetCountdownText(CountdownText which, const std::string& text) {
   }
   SetDlgItemTextW(hwnd, ControlOf(which), ToWide(text).c_str());
   // Labels are as wide as their text.
-  if (which == CountdownText::Label1 || which == CountdownText::Label2) LayoutControls(hwnd, kControls, dpi_);
+  if (which == CountdownText::Label1 || which == CountdownText::Label2) LayOutControls();
 }
 
 void TForm1::ShowCountdown() {
   EnsureControls();
   HWND hwnd = BaseWindow::Handle();
-  const RECT rect = CenteredWindowRect(kWidth96, kHeight96, dpi_);
+  const RECT rect = CenteredWindowRect(kWidth96, kHeight96, Dpi());
   application_.ShowTaskbarButton();
   SetWindowPos(hwnd, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                SWP_SHOWWINDOW);
@@ -293,20 +286,6 @@ void TForm1::OnPowerBroadcast(WPARAM event) {
   });
 }
 
-void TForm1::ApplyDpi(int dpi) {
-  dpi_ = dpi;
-  if (!font_) return;  // no controls yet: they come at this dpi
-  HFONT old = font_;
-  font_ = CreateScaledFont(L"宋体", -13, dpi_);
-  HWND hwnd = BaseWindow::Handle();
-  for (const ControlSpec& entry : kControls) {
-    SendDlgItemMessageW(hwnd, entry.id, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
-  }
-  LayoutControls(hwnd, kControls, dpi_);
-  SetButtonGlyphs();
-  if (old) DeleteObject(old);
-}
-
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
@@ -338,10 +317,6 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       break;
-    case kDpiChangedMessage:
-      ApplyDpi(HIWORD(wParam));
-      MoveToSuggestedRect(BaseWindow::Handle(), lParam);
-      return 0;
     case WM_CLOSE:
       // The close box, Alt+F4 and the system menu end the program; a
       // pending action does not run.

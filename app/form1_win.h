@@ -13,6 +13,9 @@ namespace velmaro {
 
 class TForm1 : public BaseWindow<TForm1>, public Form1View {
  public:
+  // The countdown's controls.
+  enum ControlId : int { IDC_LABEL1 = 1001, IDC_LABEL2, IDC_PGBAR1, IDC_BITBTN1, IDC_BITBTN2 };
+
   TForm1(const AppServices& services, TApplication& application)
       : shell_(services.shell), application_(application), unit_(services, *this) {}
   ~TForm1() override;
@@ -44,18 +47,16 @@ class TForm1 : public BaseWindow<TForm1>, public Form1View {
   void OnTrayIcon(LPARAM mouseMessage);
   void OnTimer(unsigned id);
   void OnPowerBroadcast(WPARAM event);
-  void ApplyDpi(int dpi);
   void EnsureControls();
-  void SetButtonGlyphs();
+  // The table's controls and the buttons' images, which are drawn for the dpi.
+  void LayOut() override;
 
   ShellService& shell_;
   TApplication& application_;
   MainUnit unit_;
   HMENU PopupMenu1 = nullptr;
-  HFONT font_ = nullptr;  // with the controls, which come with the first countdown
   std::int32_t progressMax_ = 100;
   HIMAGELIST glyphs_[2] = {};
-  int dpi_ = 96;
   bool timerOn_[4] = {};
 };
 

@@ -18,7 +18,6 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"TForm3";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-constexpr int kFontHeight96 = -13;
 constexpr DWORD kLabel = SS_LEFTNOWORDWRAP | SS_NOPREFIX;  // one line, as wide as its text
 constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
 
@@ -31,11 +30,11 @@ const ControlSpec kControls[] = {
     {IDC_CHECKBOX2, L"BUTTON", "开机启动Velmaro(&S)", BS_AUTOCHECKBOX | WS_TABSTOP, 13, 258, 148, 15},
     {IDC_LABEL10, L"STATIC", "关机前声音提示:", kLabel, 177, 258, 0, 0},
     {IDC_LABEL8, L"STATIC", "关机前等待:", kLabel, 293, 258, 0, 0},
-    {IDC_EDIT5, L"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, 369, 256, 30, 20},
+    {IDC_EDIT5, L"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, 369, 256, 30, 20, {kFormFont.face, -12}},
     {IDC_LABEL9, L"STATIC", "分钟", kLabel, 405, 257, 0, 0},
     {IDC_CHECKBOX5, L"BUTTON", "待机前关闭所有程序(&P)", BS_AUTOCHECKBOX | WS_TABSTOP, 13, 279, 157, 18},
     {IDC_EDIT8, L"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, 170, 276, 230, 21},
-    {IDC_BUTTON3, L"BUTTON", ".....", kButton, 407, 275, 41, 22},
+    {IDC_BUTTON3, L"BUTTON", ".....", kButton, 407, 275, 41, 22, {L"MS Serif", kFormFont.height96}},
     {IDC_BUTTON1, L"BUTTON", "确定(&O)", kButton, 87, 310, 81, 25},
     {IDC_BUTTON2, L"BUTTON", "取消(&C)", BS_DEFPUSHBUTTON | WS_TABSTOP, 281, 310, 81, 25},
 };
@@ -59,12 +58,6 @@ const Handler kHandlers[] = {
 
 HWND List(HWND window) { return GetDlgItem(window, IDC_LISTVIEW1); }
 
-void SizeColumns(HWND list, int dpi) {
-  for (int i = 0; i < 4; ++i) {
-    SendMessageW(list, LVM_SETCOLUMNWIDTH, i, ScaleForDpi(kColumns[i].width96, dpi));
-  }
-}
-
 }  // namespace
 
 TForm3::TForm3(SettingsDialog& model) : model_(model) {
@@ -74,9 +67,7 @@ TForm3::TForm3(SettingsDialog& model) : model_(model) {
                  frame.bottom - frame.top, nullptr, WindowKind::DialogLike);
   HWND window = BaseWindow::Handle();
   if (!window) return;
-  dpi = WindowDpi(window);
-  font_ = CreateScaledFont(L"宋体", kFontHeight96, dpi);
-  CreateControls(window, kControls, dpi, font_);
+  CreateControls(kControls);
   for (int id : {IDC_LISTVIEW1, IDC_EDIT5, IDC_EDIT8}) AddClientEdge(GetDlgItem(window, id));
   FilterEditInput(GetDlgItem(window, IDC_EDIT5), &CountdownFieldAccepts);
 
@@ -88,7 +79,7 @@ TForm3::TForm3(SettingsDialog& model) : model_(model) {
     LVCOLUMNW column = {};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
     column.pszText = &caption[0];
-    column.cx = ScaleForDpi(kColumns[i].width96, dpi);
+    column.cx = ScaleForDpi(kColumns[i].width96, Dpi());
     column.iSubItem = i;
     SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
   }
@@ -97,15 +88,11 @@ TForm3::TForm3(SettingsDialog& model) : model_(model) {
   SetTooltip(tooltip_, GetDlgItem(window, IDC_CHECKBOX5), "待机休眠前关闭应用程序");
   SetTooltip(tooltip_, GetDlgItem(window, IDC_BUTTON1), "仅对本机设置");
   SetTooltip(tooltip_, GetDlgItem(window, IDC_BUTTON2), "取消本次操作");
-  ApplyDpi(dpi);
   EnableDialogKeys(window);
 }
 
 TForm3::~TForm3() {
   if (BaseWindow::Handle()) DestroyWindow(BaseWindow::Handle());
-  for (HFONT font : {font_, edit5Font_, button3Font_}) {
-    if (font) DeleteObject(font);
-  }
 }
 
 void TForm3::Refresh() {
@@ -181,21 +168,12 @@ void TForm3::Run(void (SettingsDialog::*handler)()) {
   Refresh();
 }
 
-void TForm3::ApplyDpi(int dpi) {
-  HWND window = BaseWindow::Handle();
-  const HFONT old[] = {font_, edit5Font_, button3Font_};
-  font_ = CreateScaledFont(L"宋体", kFontHeight96, dpi);
-  edit5Font_ = CreateScaledFont(L"宋体", -12, dpi);
-  button3Font_ = CreateScaledFont(L"MS Serif", kFontHeight96, dpi);
-  for (const ControlSpec& control : kControls) {
-    HFONT font = control.id == IDC_EDIT5 ? edit5Font_ : control.id == IDC_BUTTON3 ? button3Font_ : font_;
-    SendDlgItemMessageW(window, control.id, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+void TForm3::LayOut() {
+  BaseWindow::LayOut();
+  HWND list = List(BaseWindow::Handle());
+  for (int i = 0; i < 4; ++i) {
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, i, ScaleForDpi(kColumns[i].width96, Dpi()));
   }
-  for (HFONT font : old) {
-    if (font) DeleteObject(font);
-  }
-  LayoutControls(window, kControls, dpi);
-  SizeColumns(List(window), dpi);
 }
 
 LRESULT TForm3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -222,10 +200,6 @@ LRESULT TForm3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_CLOSE:
       Run(&SettingsDialog::Close);
-      return 0;
-    case kDpiChangedMessage:
-      MoveToSuggestedRect(BaseWindow::Handle(), lParam);
-      ApplyDpi(HIWORD(wParam));
       return 0;
     case WM_DESTROY:
       DisableDialogKeys(BaseWindow::Handle());

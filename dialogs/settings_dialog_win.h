@@ -26,16 +26,14 @@ class TForm3 : public BaseWindow<TForm3>, public DialogView {
  private:
   void Pull();
   void Run(void (SettingsDialog::*handler)());
-  void ApplyDpi(int dpi);
+  // The table's controls and the list's columns.
+  void LayOut() override;
   void PullSelection();
   // LVN_GETDISPINFO: the list holds no texts of its own, only the number of
   // rows, so that filling and renumbering cost the same at 2 000 tasks as at 2.
   void ShowCell(NMLVDISPINFOW& cell);
 
   SettingsDialog& model_;
-  HFONT font_ = nullptr;
-  HFONT edit5Font_ = nullptr;
-  HFONT button3Font_ = nullptr;
   HWND tooltip_ = nullptr;
   bool pushingList_ = false;  // the list's own notifications while it is rebuilt
   DialogFocus focus_;

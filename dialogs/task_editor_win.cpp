@@ -19,7 +19,6 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"TForm5";
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
-constexpr int kFontHeight96 = -13;
 // A drop-down combo box's height includes its list; the box itself takes
 // its height (21 at 96 dpi) from the font.
 constexpr int kDropDown96 = 180;
@@ -139,9 +138,7 @@ TForm5::TForm5(TaskEditor& model) : model_(model) {
                  frame.bottom - frame.top, nullptr, WindowKind::DialogLike);
   HWND window = BaseWindow::Handle();
   if (!window) return;
-  dpi = WindowDpi(window);
-  font_ = CreateScaledFont(L"宋体", kFontHeight96, dpi);
-  CreateControls(window, kControls, dpi, font_);
+  CreateControls(kControls);
   for (int id : {IDC_EDIT1, IDC_EDIT3, IDC_EDIT4}) {
     HWND edit = GetDlgItem(window, id);
     AddClientEdge(edit);
@@ -165,7 +162,6 @@ TForm5::TForm5(TaskEditor& model) : model_(model) {
 
 TForm5::~TForm5() {
   if (BaseWindow::Handle()) DestroyWindow(BaseWindow::Handle());
-  if (font_) DeleteObject(font_);
 }
 
 void TForm5::Refresh() { Push(); }
@@ -226,7 +222,7 @@ void TForm5::Push() {
   }
   SetControlText(window, IDC_LABEL6, model_.Label6);
   SetControlText(window, IDC_LABEL9, model_.Label9);
-  LayoutControls(window, kControls, WindowDpi(window));  // the labels grow with their texts
+  LayOutControls();  // the labels grow with their texts
   if (model_.ComboBox6Hint != shownHint_ || !tooltip_) {
     HWND combo = GetDlgItem(window, IDC_COMBOBOX6);
     SetTooltip(tooltip_, combo, model_.ComboBox6Hint);
@@ -294,17 +290,6 @@ void TForm5::OnCommand(int id, int code) {
   }
 }
 
-void TForm5::ApplyDpi(int dpi) {
-  HWND window = BaseWindow::Handle();
-  HFONT font = CreateScaledFont(L"宋体", kFontHeight96, dpi);
-  for (const ControlSpec& control : kControls) {
-    SendDlgItemMessageW(window, control.id, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-  }
-  if (font_) DeleteObject(font_);
-  font_ = font;
-  LayoutControls(window, kControls, dpi);
-}
-
 LRESULT TForm5::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
@@ -322,10 +307,6 @@ LRESULT TForm5::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       // The close box only hides: no handler of the editor's own runs.
       Run(&TaskEditor::FormClose);
-      return 0;
-    case kDpiChangedMessage:
-      MoveToSuggestedRect(BaseWindow::Handle(), lParam);
-      ApplyDpi(HIWORD(wParam));
       return 0;
     case WM_DESTROY:
       DisableDialogKeys(BaseWindow::Handle());

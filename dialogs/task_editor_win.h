@@ -31,14 +31,12 @@ class TForm5 : public BaseWindow<TForm5>, public DialogView {
   void Push();
   void Run(void (TaskEditor::*handler)());
   void OnCommand(int id, int code);
-  void ApplyDpi(int dpi);
   // The group keeps one tab stop whatever is checked: on the checked kind,
   // else on the first. The buttons themselves drop it when unchecked.
   void SyncRadioTabStops();
 
   TaskEditor& model_;
   DialogFocus focus_;
-  HFONT font_ = nullptr;
   HWND tooltip_ = nullptr;
   std::vector<std::string> shownItems_;  // ComboBox6's items as last put in
   std::string shownHint_;

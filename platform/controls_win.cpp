@@ -27,12 +27,9 @@ int WindowDpi(HWND window) {
   return dpi > 0 ? dpi : 96;
 }
 
-HFONT CreateScaledFont(const wchar_t* face, int height96, int dpi) {
-  return CreateFontW(ScaleForDpi(height96, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
-}
-
 namespace {
+
+bool SameFont(const FontSpec& a, const FontSpec& b) { return a.height96 == b.height96 && lstrcmpW(a.face, b.face) == 0; }
 
 SIZE TextSize(HWND control) {
   int length = GetWindowTextLengthW(control);
@@ -54,34 +51,76 @@ SIZE TextSize(HWND control) {
 
 }  // namespace
 
-void LayoutControls(HWND parent, const ControlSpec* specs, std::size_t count, int dpi) {
-  for (std::size_t i = 0; i < count; ++i) {
-    const ControlSpec& entry = specs[i];
-    HWND control = GetDlgItem(parent, entry.id);
-    if (!control) continue;
-    int width = ScaleForDpi(entry.w96, dpi);
-    int height = ScaleForDpi(entry.h96, dpi);
-    if (entry.w96 == 0) {
-      SIZE size = TextSize(control);
-      width = size.cx;
-      height = size.cy;
-    }
-    SetWindowPos(control, nullptr, ScaleForDpi(entry.x96, dpi), ScaleForDpi(entry.y96, dpi), width, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-}
+ControlTable::~ControlTable() { DeleteFonts(); }
 
-void CreateControls(HWND parent, const ControlSpec* specs, std::size_t count, int dpi, HFONT font) {
+void ControlTable::Create(HWND parent, const ControlSpec* specs, std::size_t count, int dpi) {
   CommonControlsFunction<FARPROC>("InitCommonControlsEx");  // loads and sets up the library once
+  parent_ = parent;
+  specs_ = specs;
+  count_ = count;
+  dpi_ = dpi;
+  CreateFonts();
   HINSTANCE instance = GetModuleHandleW(nullptr);
   for (std::size_t i = 0; i < count; ++i) {
     const ControlSpec& entry = specs[i];
     HWND control = CreateWindowExW(0, entry.className, ToWide(entry.text).c_str(), WS_CHILD | WS_VISIBLE | entry.style,
                                    0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)),
                                    instance, nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(entry)), FALSE);
   }
-  LayoutControls(parent, specs, count, dpi);
+}
+
+void ControlTable::SetDpi(int dpi) {
+  dpi_ = dpi;
+  if (!Created()) return;
+  // The controls let go of the old fonts before they are deleted.
+  std::vector<Font> old;
+  old.swap(fonts_);
+  CreateFonts();
+  for (std::size_t i = 0; i < count_; ++i) {
+    SendDlgItemMessageW(parent_, specs_[i].id, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(specs_[i])), TRUE);
+  }
+  for (const Font& font : old) DeleteObject(font.font);
+}
+
+void ControlTable::LayOut() const {
+  for (std::size_t i = 0; i < count_; ++i) {
+    const ControlSpec& entry = specs_[i];
+    HWND control = GetDlgItem(parent_, entry.id);
+    if (!control) continue;
+    int width = ScaleForDpi(entry.w96, dpi_);
+    int height = ScaleForDpi(entry.h96, dpi_);
+    if (entry.w96 == 0) {
+      SIZE size = TextSize(control);
+      width = size.cx;
+      height = size.cy;
+    }
+    SetWindowPos(control, nullptr, ScaleForDpi(entry.x96, dpi_), ScaleForDpi(entry.y96, dpi_), width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+HFONT ControlTable::FontOf(const ControlSpec& control) const {
+  for (const Font& font : fonts_) {
+    if (SameFont(font.spec, control.font)) return font.font;
+  }
+  return nullptr;
+}
+
+void ControlTable::CreateFonts() {
+  for (std::size_t i = 0; i < count_; ++i) {
+    const FontSpec& spec = specs_[i].font;
+    if (FontOf(specs_[i])) continue;
+    HFONT font = CreateFontW(ScaleForDpi(spec.height96, dpi_), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                             spec.face);
+    fonts_.push_back({spec, font});
+  }
+}
+
+void ControlTable::DeleteFonts() {
+  for (const Font& font : fonts_) DeleteObject(font.font);
+  fonts_.clear();
 }
 
 HMODULE CommonControlsLibrary() {

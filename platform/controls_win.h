@@ -7,8 +7,18 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace velmaro {
+
+// A font as a form layout gives it: face and height at 96 dpi (negative:
+// character height).
+struct FontSpec {
+  const wchar_t* face;
+  int height96;
+};
+// The forms' font: every control's unless its table row names another.
+constexpr FontSpec kFormFont = {L"宋体", -13};
 
 struct ControlSpec {
   int id;
@@ -16,14 +26,12 @@ struct ControlSpec {
   const char* text;          // code page 936
   DWORD style;               // added to WS_CHILD | WS_VISIBLE
   int x96, y96, w96, h96;    // w96 == 0: as wide and high as the text (a label)
+  FontSpec font = kFormFont;
 };
 
 int ScaleForDpi(int value96, int dpi);
 // The window's dots per inch (per-monitor where the system knows it, else the system's).
 int WindowDpi(HWND window);
-// A font of the given face and height (negative: character height, as in a
-// form layout) at the given dpi.
-HFONT CreateScaledFont(const wchar_t* face, int height96, int dpi);
 
 // The common controls library, loaded and set up with the first window that
 // has controls rather than with the program: in the tray alone the program
@@ -35,10 +43,40 @@ Fn CommonControlsFunction(const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(CommonControlsLibrary(), name)));
 }
 
-// Creates the table's controls on `parent`, each with `font`.
-void CreateControls(HWND parent, const ControlSpec* specs, std::size_t count, int dpi, HFONT font);
-// Moves and sizes the table's controls for `dpi` (after WM_DPICHANGED or a text change).
-void LayoutControls(HWND parent, const ControlSpec* specs, std::size_t count, int dpi);
+// A window's controls from its table, with their fonts at the window's dpi.
+// The table owns the fonts; the window it belongs to is destroyed first.
+class ControlTable {
+ public:
+  ControlTable() = default;
+  ControlTable(const ControlTable&) = delete;
+  ControlTable& operator=(const ControlTable&) = delete;
+  ~ControlTable();
+
+  // Creates the controls on `parent`, each with its font at `dpi`, unplaced.
+  void Create(HWND parent, const ControlSpec* specs, std::size_t count, int dpi);
+  bool Created() const { return parent_ != nullptr; }
+  // Gives every control its font at `dpi` (after WM_DPICHANGED).
+  void SetDpi(int dpi);
+  int Dpi() const { return dpi_; }
+  // Moves and sizes the controls for the table's dpi (at creation, after
+  // WM_DPICHANGED or a text change: a label is as wide as its text).
+  void LayOut() const;
+
+ private:
+  HFONT FontOf(const ControlSpec& control) const;
+  void CreateFonts();
+  void DeleteFonts();
+
+  HWND parent_ = nullptr;
+  const ControlSpec* specs_ = nullptr;
+  std::size_t count_ = 0;
+  int dpi_ = 96;
+  struct Font {
+    FontSpec spec;
+    HFONT font;
+  };
+  std::vector<Font> fonts_;  // one per face and height in the table
+};
 
 // Outer window rectangle of width x height at 96 dpi, scaled and centred on the primary screen.
 RECT CenteredWindowRect(int width96, int height96, int dpi);
@@ -101,14 +139,5 @@ class DialogFocus {
 // other than by a click, which is what Tab and the arrow keys rely on, but
 // not what the focus coming back to a window should do.
 void FocusKeepingChecks(HWND control);
-
-template <std::size_t N>
-void CreateControls(HWND parent, const ControlSpec (&specs)[N], int dpi, HFONT font) {
-  CreateControls(parent, specs, N, dpi, font);
-}
-template <std::size_t N>
-void LayoutControls(HWND parent, const ControlSpec (&specs)[N], int dpi) {
-  LayoutControls(parent, specs, N, dpi);
-}
 
 }  // namespace velmaro

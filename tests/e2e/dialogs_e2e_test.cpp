@@ -19,7 +19,7 @@ using namespace velmaro_e2e;
 namespace f3 = velmaro::form3;
 namespace f5 = velmaro::form5;
 
-constexpr UINT kSettingsCommand = 104;  // menu item "设置(&S)"
+constexpr UINT kSettingsCommand = Command(velmaro::MenuItem::n4);
 constexpr int kShutDownItem = 9;        // "关闭计算机" in the editor's action list
 
 // Memory inside the program's process, for the control messages whose

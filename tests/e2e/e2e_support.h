@@ -1,6 +1,7 @@
-// What the end-to-end tests share: starting the real program (the build
-// that records power calls), finding its windows, preparing and reading the
-// task store, and the logs the recording build writes beside itself.
+// What the end-to-end tests share beyond the Win32 test support: starting
+// the real program (the build that records power calls), finding its
+// windows, preparing and reading the task store, and the logs the recording
+// build writes beside itself.
 #pragma once
 
 #include <windows.h>
@@ -13,19 +14,22 @@
 #include <string>
 #include <vector>
 
+#include "app/menu.h"
+#include "tests/win32/win32_test_support.h"
+
 namespace velmaro_e2e {
+
+using velmaro::BesideThisExe;
+using velmaro::VisibleMenu;
+using velmaro::WaitFor;
+using velmaro::WindowText;
 
 inline const wchar_t kStoreKey[] = L"Software\\Drennik\\Velmaro";
 inline const wchar_t kMainClass[] = L"TForm1";
-constexpr UINT kExitCommand = 117;  // menu item "退出(&X)"
 constexpr UINT kWmTrayIcon = WM_USER + 1;
 
-inline std::wstring BesideThisExe(const wchar_t* name) {
-  wchar_t path[MAX_PATH];
-  DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path, length);
-  return folder.substr(0, folder.find_last_of(L"\\/") + 1) + name;
-}
+// The WM_COMMAND id of a tray menu item.
+constexpr UINT Command(velmaro::MenuItem item) { return static_cast<UINT>(item); }
 
 // Narrow literals of the tests are code page 936, as the program's texts are.
 inline std::wstring Wide(const std::string& gbk) {
@@ -86,21 +90,6 @@ inline Windows WindowsOf(DWORD pid, const wchar_t* className = kMainClass) {
   return found;
 }
 
-inline std::wstring TextOf(HWND window) {
-  wchar_t text[512] = {};
-  GetWindowTextW(window, text, 512);
-  return text;
-}
-
-// Polls `condition` every 50 ms for up to `ms`.
-template <class Condition>
-bool WaitFor(Condition condition, DWORD ms) {
-  for (DWORD waited = 0;; waited += 50) {
-    if (condition()) return true;
-    if (waited >= ms) return false;
-    Sleep(50);
-  }
-}
 
 struct Program {
   PROCESS_INFORMATION info = {};
@@ -207,12 +196,6 @@ inline std::string RecordedLog(const wchar_t* name) {
 }
 inline std::string PowerLog() { return RecordedLog(L"power-calls.log"); }
 inline std::string TrayLog() { return RecordedLog(L"tray-calls.log"); }
-
-// The pop-up menu window of the program, if one shows.
-inline HWND VisibleMenu() {
-  HWND menu = FindWindowW(L"#32768", nullptr);
-  return menu && IsWindowVisible(menu) ? menu : nullptr;
-}
 
 // Every test starts with no program of ours running, no task store and no logs.
 class E2eTest : public ::testing::Test {

@@ -11,17 +11,20 @@
 #include <string>
 #include <vector>
 
+#include "actions/reminder_window_win.h"
+#include "app/form1_win.h"
 #include "tests/e2e/e2e_support.h"
 
 namespace {
 
 using namespace velmaro_e2e;
 
-// The countdown window's controls.
-constexpr int kLabel1 = 1001;
-constexpr int kLabel2 = 1002;
-constexpr int kBitBtn1 = 1004;
-constexpr int kBitBtn2 = 1005;
+// The countdown window's controls, and the reminder's text.
+constexpr int kLabel1 = velmaro::TForm1::IDC_LABEL1;
+constexpr int kLabel2 = velmaro::TForm1::IDC_LABEL2;
+constexpr int kBitBtn1 = velmaro::TForm1::IDC_BITBTN1;
+constexpr int kBitBtn2 = velmaro::TForm1::IDC_BITBTN2;
+constexpr int kReminderText = velmaro::TForm6::IDC_LABEL1;
 constexpr DWORD kTickMs = 10000;
 constexpr DWORD kFirstTickMs = kTickMs;  // the first tick comes one period after start-up
 
@@ -104,15 +107,15 @@ TEST_F(SchedulerTest, APowerTaskCountsDownAndRunsOnceBesideAReminderDueInTheSame
   ASSERT_NE(main, nullptr);
 
   ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, kFirstTickMs + 10000));
-  EXPECT_EQ(TextOf(main), L"Windows 正在准备关机...");
-  EXPECT_EQ(TextOf(GetDlgItem(main, kLabel1)), L"要想取消关机，请按下<取消关机>按钮:剩余");
-  EXPECT_EQ(TextOf(GetDlgItem(main, kBitBtn1)), L"立即关机");
-  EXPECT_EQ(TextOf(GetDlgItem(main, kBitBtn2)), L"取消关机");
+  EXPECT_EQ(WindowText(main), L"Windows 正在准备关机...");
+  EXPECT_EQ(WindowText(GetDlgItem(main, kLabel1)), L"要想取消关机，请按下<取消关机>按钮:剩余");
+  EXPECT_EQ(WindowText(GetDlgItem(main, kBitBtn1)), L"立即关机");
+  EXPECT_EQ(WindowText(GetDlgItem(main, kBitBtn2)), L"取消关机");
   EXPECT_TRUE(GetWindowLongW(main, GWL_EXSTYLE) & WS_EX_TOPMOST);
 
   std::vector<std::wstring> counted;
   WaitFor([&] {
-    std::wstring label = TextOf(GetDlgItem(main, kLabel2));
+    std::wstring label = WindowText(GetDlgItem(main, kLabel2));
     if (!label.empty() && (counted.empty() || counted.back() != label)) counted.push_back(label);
     return !IsWindowVisible(main);
   }, 15000);
@@ -121,7 +124,7 @@ TEST_F(SchedulerTest, APowerTaskCountsDownAndRunsOnceBesideAReminderDueInTheSame
   ASSERT_GE(counted.size(), 4u);
   ASSERT_LE(counted.size(), expected.size());
   EXPECT_TRUE(std::equal(counted.begin(), counted.end(), expected.begin())) << "counts down one second a tick";
-  EXPECT_EQ(TextOf(GetDlgItem(main, kLabel2)), L"0 秒");
+  EXPECT_EQ(WindowText(GetDlgItem(main, kLabel2)), L"0 秒");
   EXPECT_EQ(PowerLog(), "ExitWindowsEx(12, 0)\n");
 
   // The next tick, and the length of a countdown it could have started.
@@ -131,7 +134,7 @@ TEST_F(SchedulerTest, APowerTaskCountsDownAndRunsOnceBesideAReminderDueInTheSame
   const Windows reminders = WindowsOf(program.info.dwProcessId, L"TForm6");
   ASSERT_EQ(reminders.ofClass.size(), 1u);
   EXPECT_TRUE(IsWindowVisible(reminders.ofClass[0]));
-  EXPECT_EQ(TextOf(GetDlgItem(reminders.ofClass[0], 1001)), L"该休息一下了。");
+  EXPECT_EQ(WindowText(GetDlgItem(reminders.ofClass[0], kReminderText)), L"该休息一下了。");
   EXPECT_EQ(LastLine(TrayLog()), "Add MAINICON Velmaro-启用") << "monitoring stays on";
 
   PostMessageW(main, WM_CLOSE, 0, 0);
@@ -183,7 +186,7 @@ TEST_F(SchedulerTest, TabThenEnterExecutesNowAndTheNextCountdownOpensOnCancel) {
 
   // The next minute's countdown: Enter now would cancel, not power off.
   ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 75000));
-  EXPECT_EQ(TextOf(main), L"Windows 正在准备关机...");
+  EXPECT_EQ(WindowText(main), L"Windows 正在准备关机...");
   EXPECT_TRUE(WaitFor([&] { return CancelHoldsTheKeys(program, main); }, 3000));
   PostMessageW(FocusOf(program), WM_KEYDOWN, VK_RETURN, 0);
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(main); }, 5000));
@@ -216,7 +219,7 @@ TEST_F(SchedulerTest, MinutesInAPauseAreCaughtUpAndASuspendEndsTheCountdown) {
   ASSERT_TRUE(shown) << reminders.ofClass.size() << " reminders; tray: " << TrayLog() << "; first minute "
                      << first.wHour << ":" << first.wMinute << ":" << first.wSecond;
   std::vector<std::wstring> texts;
-  for (HWND reminder : reminders.ofClass) texts.push_back(TextOf(GetDlgItem(reminder, 1001)));
+  for (HWND reminder : reminders.ofClass) texts.push_back(WindowText(GetDlgItem(reminder, kReminderText)));
   std::sort(texts.begin(), texts.end());
   std::vector<std::wstring> expected = {L"一", L"二", L"三"};
   std::sort(expected.begin(), expected.end());

@@ -68,7 +68,7 @@ TEST_F(StartupTest, PresentSettingsAreKeptAndMissingOnesWritten) {
   EXPECT_EQ(Dword(taskNum), 0u);
 
   // The menu's Exit ends the program as the close box does.
-  PostMessageW(main, WM_COMMAND, kExitCommand, 0);
+  PostMessageW(main, WM_COMMAND, Command(velmaro::MenuItem::n17), 0);
   EXPECT_EQ(program.ExitCode(10000), 0u);
 }
 

@@ -15,10 +15,13 @@ namespace {
 
 using namespace velmaro_e2e;
 
+using velmaro::MenuItem;
 // Menu command ids, as the tray menu sends them.
-constexpr UINT kMonitoring = 101, kLogOff = 106, kStandBy = 107, kHibernate = 108, kRestart = 109, kPowerOff = 110,
-               kOpenTray = 111, kCloseTray = 112, kMonitorOff = 113, kAbout = 115, kFastRestart = 118,
-               kFastPowerOff = 119;
+constexpr UINT kMonitoring = Command(MenuItem::n1), kLogOff = Command(MenuItem::n6), kStandBy = Command(MenuItem::n7),
+               kHibernate = Command(MenuItem::n8), kRestart = Command(MenuItem::n9), kPowerOff = Command(MenuItem::n10),
+               kOpenTray = Command(MenuItem::n11), kCloseTray = Command(MenuItem::n12),
+               kMonitorOff = Command(MenuItem::n13), kAbout = Command(MenuItem::n15),
+               kFastRestart = Command(MenuItem::n18), kFastPowerOff = Command(MenuItem::n19);
 
 std::string LastLine(const std::string& log) {
   const std::size_t end = log.empty() ? 0 : log.size() - 1;
@@ -71,7 +74,7 @@ TEST_F(TrayTest, AboutTwiceGivesTwoWindows) {
   };
   EXPECT_TRUE(WaitFor([&] { return visibleAbouts() == 2; }, 5000));
   for (HWND window : WindowsOf(program.info.dwProcessId, L"TForm2").ofClass) {
-    EXPECT_EQ(TextOf(window), L"关于...");
+    EXPECT_EQ(WindowText(window), L"关于...");
   }
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.ExitCode(10000), 0u);
@@ -88,7 +91,7 @@ TEST_F(TrayTest, ARecreatedTaskbarGetsTheIconBackWithItsCurrentTipAndExitRemoves
   PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
   EXPECT_TRUE(WaitFor([] { return LastLine(TrayLog()) == "Add DISSHUT Velmaro-禁用"; }, 5000)) << TrayLog();
 
-  PostMessageW(main, WM_COMMAND, kExitCommand, 0);
+  PostMessageW(main, WM_COMMAND, Command(velmaro::MenuItem::n17), 0);
   EXPECT_EQ(program.ExitCode(10000), 0u);
   EXPECT_EQ(LastLine(TrayLog()), "Delete DISSHUT Velmaro-禁用");
 }

@@ -11,6 +11,7 @@
 #include "app/help.h"
 #include "platform/controls_win.h"
 #include "platform/shell_win.h"
+#include "platform/text_win.h"
 #include "tests/fakes/fake_session.h"
 #include "tests/win32/win32_test_support.h"
 

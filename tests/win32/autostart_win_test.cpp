@@ -13,6 +13,7 @@
 
 #include "dialogs/dialogs.h"
 #include "platform/registry_win.h"
+#include "platform/text_win.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_dialog_windows.h"
 #include "tests/fakes/fake_file_dialog.h"

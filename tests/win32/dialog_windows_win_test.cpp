@@ -136,32 +136,57 @@ TEST_F(DialogWindowsTest, FieldsTakeOnlyWhatTheirFilterLetsThroughTypedOrPasted)
   EXPECT_NE(Text(editor, form5::IDC_COMBOBOX2).find(L'x'), std::wstring::npos);
 }
 
-TEST_F(DialogWindowsTest, ControlsSitAtTheLayoutPositionsScaledForTheDpi) {
+int FontHeight(HWND control) {
+  LOGFONTW font = {};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+  return font.lfHeight;
+}
+
+TEST_F(DialogWindowsTest, ControlsSitAtTheLayoutPositionsScaledForTheDpiAndAgainWhenItChanges) {
+  struct Case {
+    int id;
+    int x, y, w, h;
+    int fontHeight96;
+  } const cases[] = {{form3::IDC_LISTVIEW1, 0, 0, 457, 201, -13},
+                     {form3::IDC_BUTTON2, 281, 310, 81, 25, -13},
+                     {form3::IDC_EDIT8, 170, 276, 230, 21, -13},
+                     {form3::IDC_EDIT5, 369, 256, 30, 20, -12}};
+  HWND list = GetDlgItem(settings, form3::IDC_LISTVIEW1);
+  const auto expectLayout = [&](int dpi) {
+    for (const Case& c : cases) {
+      HWND control = GetDlgItem(settings, c.id);
+      RECT rect;
+      GetWindowRect(control, &rect);
+      MapWindowPoints(nullptr, settings, reinterpret_cast<POINT*>(&rect), 2);
+      EXPECT_EQ(rect.left, ScaleForDpi(c.x, dpi)) << c.id << " at " << dpi;
+      EXPECT_EQ(rect.top, ScaleForDpi(c.y, dpi)) << c.id << " at " << dpi;
+      EXPECT_EQ(rect.right - rect.left, ScaleForDpi(c.w, dpi)) << c.id << " at " << dpi;
+      EXPECT_EQ(rect.bottom - rect.top, ScaleForDpi(c.h, dpi)) << c.id << " at " << dpi;
+      EXPECT_EQ(FontHeight(control), ScaleForDpi(c.fontHeight96, dpi)) << c.id << " at " << dpi;
+    }
+    EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 3, 0), ScaleForDpi(200, dpi)) << dpi;
+  };
   const int dpi = WindowDpi(settings);
   RECT client;
   GetClientRect(settings, &client);
   EXPECT_EQ(client.right, ScaleForDpi(458, dpi));
   EXPECT_EQ(client.bottom, ScaleForDpi(349, dpi));
-  struct Case {
-    HWND window;
-    int id;
-    int x, y, w, h;
-  } const cases[] = {{settings, form3::IDC_LISTVIEW1, 0, 0, 457, 201},
-                     {settings, form3::IDC_BUTTON2, 281, 310, 81, 25},
-                     {settings, form3::IDC_EDIT8, 170, 276, 230, 21}};
-  for (const Case& c : cases) {
-    RECT rect;
-    GetWindowRect(GetDlgItem(c.window, c.id), &rect);
-    MapWindowPoints(nullptr, c.window, reinterpret_cast<POINT*>(&rect), 2);
-    EXPECT_EQ(rect.left, ScaleForDpi(c.x, dpi)) << c.id;
-    EXPECT_EQ(rect.top, ScaleForDpi(c.y, dpi)) << c.id;
-    EXPECT_EQ(rect.right - rect.left, ScaleForDpi(c.w, dpi)) << c.id;
-    EXPECT_EQ(rect.bottom - rect.top, ScaleForDpi(c.h, dpi)) << c.id;
-  }
-  HWND list = GetDlgItem(settings, form3::IDC_LISTVIEW1);
-  EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 3, 0), ScaleForDpi(200, dpi));
+  expectLayout(dpi);
   EXPECT_EQ(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & (LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT),
             LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+
+  // Moved to a screen of another dpi: the window takes the rectangle the
+  // system suggests, and the controls, their fonts and the columns follow.
+  const int newDpi = dpi == 144 ? 192 : 144;
+  RECT suggested = {40, 30, 40 + ScaleForDpi(470, newDpi), 30 + ScaleForDpi(380, newDpi)};
+  SendMessageW(settings, kDpiChangedMessage, MAKEWPARAM(newDpi, newDpi), reinterpret_cast<LPARAM>(&suggested));
+  RECT frame;
+  GetWindowRect(settings, &frame);
+  EXPECT_EQ(frame.left, suggested.left);
+  EXPECT_EQ(frame.top, suggested.top);
+  EXPECT_EQ(frame.right, suggested.right);
+  EXPECT_EQ(frame.bottom, suggested.bottom);
+  expectLayout(newDpi);
 }
 
 TEST_F(DialogWindowsTest, ModifyShowsTheStoredTaskInTheEditorsControls) {

@@ -11,6 +11,7 @@
 #include "actions/task_actions.h"
 #include "platform/processes.h"
 #include "platform/session_win.h"
+#include "platform/text_win.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_session.h"
 #include "tests/fakes/fake_shell.h"

@@ -1,12 +1,12 @@
-// What the Win32 action tests share: where the helper programs are, a
-// scratch folder of their own, and texts in the program's code page.
+// What the Win32 tests, their helper programs and the end-to-end tests
+// share: where the helper programs are, a scratch folder of their own, window
+// texts, and waiting for what a window does. Header-only, so the end-to-end
+// tests, which drive the program from outside and link none of it, use it too.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
-
-#include "platform/text_win.h"
 
 namespace velmaro {
 
@@ -17,6 +17,7 @@ inline std::wstring TestExeFolder() {
   std::wstring folder(path, length);
   return folder.substr(0, folder.find_last_of(L'\\') + 1);
 }
+inline std::wstring BesideThisExe(const wchar_t* name) { return TestExeFolder() + name; }
 
 // A new empty folder under the temp folder, named `name` plus this process's
 // id so tests running side by side never share one; ends with "\".
@@ -59,6 +60,22 @@ inline std::wstring WindowText(HWND window) {
   wchar_t text[512] = {};
   GetWindowTextW(window, text, 512);
   return text;
+}
+
+// Polls `condition` every 50 ms for up to `ms`.
+template <class Condition>
+bool WaitFor(Condition condition, DWORD ms) {
+  for (DWORD waited = 0;; waited += 50) {
+    if (condition()) return true;
+    if (waited >= ms) return false;
+    Sleep(50);
+  }
+}
+
+// The pop-up menu window, if one shows.
+inline HWND VisibleMenu() {
+  HWND menu = FindWindowW(L"#32768", nullptr);
+  return menu && IsWindowVisible(menu) ? menu : nullptr;
 }
 
 }  // namespace velmaro

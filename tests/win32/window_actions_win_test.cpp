@@ -11,6 +11,7 @@
 #include "actions/close_other_windows.h"
 #include "actions/power_actions.h"
 #include "actions/reminder_window_win.h"
+#include "platform/text_win.h"
 #include "tests/win32/win32_test_support.h"
 
 namespace velmaro {

@@ -9,23 +9,16 @@
 
 #include <cstring>
 
+#include "app/menu.h"
+#include "tests/win32/win32_test_support.h"
+
 namespace {
 
-template <class Condition>
-bool WaitFor(Condition condition, DWORD ms) {
-  for (DWORD waited = 0;; waited += 50) {
-    if (condition()) return true;
-    if (waited >= ms) return false;
-    Sleep(50);
-  }
-}
+using velmaro::WaitFor;
 
 HWND MainWindow() { return FindWindowW(L"TForm1", nullptr); }
 
-bool MenuShows() {
-  HWND menu = FindWindowW(L"#32768", nullptr);
-  return menu && IsWindowVisible(menu);
-}
+bool MenuShows() { return velmaro::VisibleMenu() != nullptr; }
 
 }  // namespace
 
@@ -39,7 +32,7 @@ int main(int argc, char** argv) {
   } else if (std::strcmp(question, "nomenu") == 0) {
     yes = !WaitFor(MenuShows, 1500);
   } else if (std::strcmp(question, "exit") == 0) {
-    PostMessageW(MainWindow(), WM_COMMAND, 117, 0);
+    PostMessageW(MainWindow(), WM_COMMAND, static_cast<WPARAM>(velmaro::MenuItem::n17), 0);
     yes = WaitFor([] { return MainWindow() == nullptr; }, 10000);
   }
   return yes ? 0 : 1;
