@@ -3,6 +3,7 @@
 #include "platform/button_glyph.h"
 #include "platform/controls_win.h"
 #include "platform/error_box.h"
+#include "platform/system_library_win.h"
 #include "platform/text_win.h"
 
 namespace velmaro {
@@ -55,22 +56,10 @@ void ProcessMessages() {
 
 // An image list for a button of the states normal, hot, pressed, disabled,
 // default and stylus-hot; only the disabled one differs.
-struct ImageLists {
-  HIMAGELIST(WINAPI* create)(int, int, UINT, int, int) =
-      CommonControlsFunction<decltype(create)>("ImageList_Create");
-  int(WINAPI* add)(HIMAGELIST, HBITMAP, HBITMAP) = CommonControlsFunction<decltype(add)>("ImageList_Add");
-  BOOL(WINAPI* destroy)(HIMAGELIST) = CommonControlsFunction<decltype(destroy)>("ImageList_Destroy");
-};
-
-const ImageLists& ImageListCalls() {
-  static const ImageLists calls;
-  return calls;
-}
-
 HIMAGELIST GlyphImageList(ButtonGlyph glyph, int size) {
-  const ImageLists& lists = ImageListCalls();
-  if (!lists.create || !lists.add) return nullptr;
-  HIMAGELIST list = lists.create(size, size, ILC_COLOR32, 6, 0);
+  const CommonControlsCalls& lists = CommonControls();
+  if (!lists.ImageList_Create || !lists.ImageList_Add) return nullptr;
+  HIMAGELIST list = lists.ImageList_Create(size, size, ILC_COLOR32, 6, 0);
   if (!list) return nullptr;
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -87,7 +76,7 @@ HIMAGELIST GlyphImageList(ButtonGlyph glyph, int size) {
     const std::vector<std::uint32_t> pixels = DrawButtonGlyph(glyph, size, greyed != 0);
     memcpy(bits, pixels.data(), pixels.size() * sizeof pixels[0]);
   }
-  for (int state = 0; state < 6; ++state) lists.add(list, images[state == 3 ? 1 : 0], nullptr);
+  for (int state = 0; state < 6; ++state) lists.ImageList_Add(list, images[state == 3 ? 1 : 0], nullptr);
   for (HBITMAP image : images) {
     if (image) DeleteObject(image);
   }
@@ -99,7 +88,7 @@ HIMAGELIST GlyphImageList(ButtonGlyph glyph, int size) {
 TForm1::~TForm1() {
   if (PopupMenu1) DestroyMenu(PopupMenu1);
   for (HIMAGELIST list : glyphs_) {
-    if (list && ImageListCalls().destroy) ImageListCalls().destroy(list);
+    if (list && CommonControls().ImageList_Destroy) CommonControls().ImageList_Destroy(list);
   }
 }
 
@@ -151,7 +140,7 @@ void TForm1::LayOut() {
     glyphs_[i] = GlyphImageList(glyphs[i], ScaleForDpi(kGlyphSize96, Dpi()));
     BUTTON_IMAGELIST image = {glyphs_[i], {ScaleForDpi(4, Dpi()), 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
     SendDlgItemMessageW(BaseWindow::Handle(), buttons[i], BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&image));
-    if (old && ImageListCalls().destroy) ImageListCalls().destroy(old);
+    if (old && CommonControls().ImageList_Destroy) CommonControls().ImageList_Destroy(old);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/system_library_win.h"
 #include "platform/text_win.h"
 
 namespace velmaro {
@@ -13,11 +14,7 @@ namespace velmaro {
 int ScaleForDpi(int value96, int dpi) { return MulDiv(value96, dpi, 96); }
 
 int WindowDpi(HWND window) {
-  // GetDpiForWindow exists from Windows 10 1607 on; look it up so the
-  // program still starts on Windows XP.
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  const auto getDpiForWindow = User().GetDpiForWindow;
   if (getDpiForWindow && window) {
     if (UINT dpi = getDpiForWindow(window)) return static_cast<int>(dpi);
   }
@@ -54,7 +51,7 @@ SIZE TextSize(HWND control) {
 ControlTable::~ControlTable() { DeleteFonts(); }
 
 void ControlTable::Create(HWND parent, const ControlSpec* specs, std::size_t count, int dpi) {
-  CommonControlsFunction<FARPROC>("InitCommonControlsEx");  // loads and sets up the library once
+  CommonControls();  // loads and sets up the library once
   parent_ = parent;
   specs_ = specs;
   count_ = count;
@@ -121,22 +118,6 @@ void ControlTable::CreateFonts() {
 void ControlTable::DeleteFonts() {
   for (const Font& font : fonts_) DeleteObject(font.font);
   fonts_.clear();
-}
-
-HMODULE CommonControlsLibrary() {
-  static const HMODULE library = [] {
-    // By name, so that the manifest's activation context gives version 6 (a
-    // full path would give the old one beside it in the system folder).
-    HMODULE module = LoadLibraryW(L"comctl32.dll");
-    using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    if (auto init = reinterpret_cast<InitFn>(reinterpret_cast<void*>(GetProcAddress(module, "InitCommonControlsEx")))) {
-      INITCOMMONCONTROLSEX controls = {sizeof controls,
-                                       ICC_PROGRESS_CLASS | ICC_DATE_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
-      init(&controls);
-    }
-    return module;
-  }();
-  return library;
 }
 
 RECT CenteredWindowRect(int width96, int height96, int dpi) {

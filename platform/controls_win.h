@@ -33,16 +33,6 @@ int ScaleForDpi(int value96, int dpi);
 // The window's dots per inch (per-monitor where the system knows it, else the system's).
 int WindowDpi(HWND window);
 
-// The common controls library, loaded and set up with the first window that
-// has controls rather than with the program: in the tray alone the program
-// needs none, and the library costs about 2 MB.
-HMODULE CommonControlsLibrary();
-// One of its functions, cast to `Fn`; null where it is missing.
-template <class Fn>
-Fn CommonControlsFunction(const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(CommonControlsLibrary(), name)));
-}
-
 // A window's controls from its table, with their fonts at the window's dpi.
 // The table owns the fonts; the window it belongs to is destroyed first.
 class ControlTable {

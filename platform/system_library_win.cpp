@@ -23,9 +23,12 @@ namespace {
 // Looks `name` up in the system library `library` into `function`; null
 // when the library or the export is missing.
 template <class Fn>
-void Find(Fn& function, const wchar_t* library, const char* name) {
-  HMODULE module = LoadSystemLibrary(library);
+void Find(Fn& function, HMODULE module, const char* name) {
   function = module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+template <class Fn>
+void Find(Fn& function, const wchar_t* library, const char* name) {
+  Find(function, LoadSystemLibrary(library), name);
 }
 
 }  // namespace
@@ -83,6 +86,24 @@ const MultimediaCalls& Multimedia() {
     MultimediaCalls found;
     Find(found.PlaySoundW, L"winmm.dll", "PlaySoundW");
     Find(found.mciSendStringW, L"winmm.dll", "mciSendStringW");
+    return found;
+  }();
+  return calls;
+}
+
+const CommonControlsCalls& CommonControls() {
+  static const CommonControlsCalls calls = [] {
+    CommonControlsCalls found;
+    HMODULE module = LoadLibraryW(L"comctl32.dll");
+    Find(found.InitCommonControlsEx, module, "InitCommonControlsEx");
+    Find(found.ImageList_Create, module, "ImageList_Create");
+    Find(found.ImageList_Add, module, "ImageList_Add");
+    Find(found.ImageList_Destroy, module, "ImageList_Destroy");
+    if (found.InitCommonControlsEx) {
+      INITCOMMONCONTROLSEX controls = {sizeof controls,
+                                       ICC_PROGRESS_CLASS | ICC_DATE_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+      found.InitCommonControlsEx(&controls);
+    }
     return found;
   }();
   return calls;

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 #include <commdlg.h>
 #include <iprtrmib.h>
 #include <oleauto.h>
@@ -71,6 +72,19 @@ struct MultimediaCalls {
   DWORD(WINAPI* mciSendStringW)(LPCWSTR, LPWSTR, UINT, HWND) = nullptr;
 };
 const MultimediaCalls& Multimedia();
+
+// comctl32, set up with the first window that has controls rather than
+// with the program: in the tray alone the program needs none, and the library
+// costs about 2 MB. Loaded by name, the one exception, so that the
+// manifest's activation context gives version 6 (a full path would give the
+// old one beside it in the system folder).
+struct CommonControlsCalls {
+  BOOL(WINAPI* InitCommonControlsEx)(const INITCOMMONCONTROLSEX*) = nullptr;
+  HIMAGELIST(WINAPI* ImageList_Create)(int, int, UINT, int, int) = nullptr;
+  int(WINAPI* ImageList_Add)(HIMAGELIST, HBITMAP, HBITMAP) = nullptr;
+  BOOL(WINAPI* ImageList_Destroy)(HIMAGELIST) = nullptr;
+};
+const CommonControlsCalls& CommonControls();
 
 // comdlg32: the task editor's file picker.
 struct FileDialogCalls {
