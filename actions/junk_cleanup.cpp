@@ -1,7 +1,7 @@
 #include "actions/junk_cleanup.h"
 
-#include "platform/error_box.h"
-#include "platform/gbk.h"
+#include "base/gbk.h"
+#include "ui/error_box.h"
 
 namespace velmaro {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "actions/reminder.h"
-#include "platform/base_window_win.h"
+#include "ui/base_window_win.h"
 
 namespace velmaro {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/error.h"
+#include "base/error.h"
 
 namespace velmaro {
 

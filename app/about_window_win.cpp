@@ -1,7 +1,7 @@
 #include "app/about_window_win.h"
 
-#include "platform/controls_win.h"
-#include "platform/text_win.h"
+#include "base/text_win.h"
+#include "ui/controls_win.h"
 
 namespace velmaro {
 

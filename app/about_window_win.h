@@ -7,7 +7,7 @@
 
 
 #include "app/about.h"
-#include "platform/base_window_win.h"
+#include "ui/base_window_win.h"
 
 namespace velmaro {
 

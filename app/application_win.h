@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "platform/base_window_win.h"
+#include "ui/base_window_win.h"
 
 namespace velmaro {
 

@@ -1,10 +1,10 @@
 #include "app/form1_win.h"
 
-#include "platform/button_glyph.h"
-#include "platform/controls_win.h"
-#include "platform/error_box.h"
+#include "base/text_win.h"
 #include "platform/system_library_win.h"
-#include "platform/text_win.h"
+#include "ui/button_glyph.h"
+#include "ui/controls_win.h"
+#include "ui/error_box.h"
 
 namespace velmaro {
 
@@ -166,7 +166,7 @@ void TForm1::SetProgress(std::int32_t position) {
 }
 
 void TForm1::SetMenuCaption(MenuItem item, const std::string& caption) {
-  const std::wstring text = ToWide(caption);
+  const WideString text = ToWide(caption);
   MENUITEMINFOW info = {};
   info.cbSize = sizeof info;
   info.fMask = MIIM_TYPE;

@@ -7,7 +7,7 @@
 
 #include "app/application_win.h"
 #include "app/main_unit.h"
-#include "platform/base_window_win.h"
+#include "ui/base_window_win.h"
 
 namespace velmaro {
 

@@ -1,6 +1,6 @@
 #include "app/help.h"
 
-#include "platform/gbk.h"
+#include "base/gbk.h"
 
 namespace velmaro {
 

@@ -8,8 +8,8 @@
 #include "actions/power_actions.h"
 #include "actions/task_actions.h"
 #include "app/help.h"
-#include "platform/error_box.h"
-#include "platform/gbk.h"
+#include "base/gbk.h"
+#include "ui/error_box.h"
 
 namespace velmaro {
 

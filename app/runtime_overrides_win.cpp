@@ -18,7 +18,7 @@
 #include <new>
 #include <string>
 
-#include "platform/error.h"
+#include "base/error.h"
 
 namespace __gnu_cxx {
 

@@ -47,6 +47,7 @@ velmaro_exe(Velmaro)
 # The same program with every power call recorded instead of made, for the
 # end-to-end tests.
 velmaro_exe(VelmaroE2E)
+target_sources(VelmaroE2E PRIVATE ${DOUBLE_SOURCES})
 target_compile_definitions(VelmaroE2E PRIVATE VELMARO_RECORDING_POWER)
 
 # The cleanup batch beside the exe, as it is shipped.

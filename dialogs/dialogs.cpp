@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "platform/error.h"
+#include "base/error.h"
 
 namespace velmaro {
 

@@ -15,11 +15,11 @@
 #include "dialogs/task_editor.h"
 #include "platform/autostart.h"
 #include "platform/clock.h"
-#include "platform/error_box.h"
 #include "platform/file_dialog.h"
 #include "platform/session.h"
 #include "platform/shell.h"
 #include "store/task_store.h"
+#include "ui/error_box.h"
 
 namespace velmaro {
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <string>
 
+#include "base/error.h"
+#include "base/gbk.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/task_editor.h"
-#include "platform/error.h"
-#include "platform/gbk.h"
 
 namespace velmaro {
 

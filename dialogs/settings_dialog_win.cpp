@@ -5,10 +5,10 @@
 #include <optional>
 #include <string>
 
+#include "base/text_win.h"
 #include "dialogs/control_ids.h"
 #include "dialogs/dialogs.h"
-#include "platform/controls_win.h"
-#include "platform/text_win.h"
+#include "ui/controls_win.h"
 
 namespace velmaro {
 
@@ -75,7 +75,7 @@ TForm3::TForm3(SettingsDialog& model) : model_(model) {
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
                LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
   for (int i = 0; i < 4; ++i) {
-    std::wstring caption = ToWide(kColumns[i].caption);
+    WideString caption = ToWide(kColumns[i].caption);
     LVCOLUMNW column = {};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
     column.pszText = &caption[0];
@@ -141,7 +141,7 @@ void TForm3::ShowCell(NMLVDISPINFOW& cell) {
   const TaskRow& row = model_.rows[static_cast<std::size_t>(item.iItem)];
   const std::string* texts[] = {nullptr, &row.trigger, &row.action, &row.argument};
   if (item.iSubItem < 0 || item.iSubItem > 3) return;
-  const std::wstring text = item.iSubItem == 0 ? ToWide(std::to_string(*row.slot)) : ToWide(*texts[item.iSubItem]);
+  const WideString text = item.iSubItem == 0 ? ToWide(std::to_string(*row.slot)) : ToWide(*texts[item.iSubItem]);
   lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
 }
 

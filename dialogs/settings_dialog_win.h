@@ -7,8 +7,8 @@
 
 #include "dialogs/dialog_windows.h"
 #include "dialogs/settings_dialog.h"
-#include "platform/base_window_win.h"
-#include "platform/controls_win.h"
+#include "ui/base_window_win.h"
+#include "ui/controls_win.h"
 
 namespace velmaro {
 

@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "actions/action_table.h"
+#include "base/error.h"
 #include "dialogs/dialogs.h"
-#include "platform/error.h"
 
 namespace velmaro {
 

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "actions/action_table.h"
+#include "base/text_win.h"
 #include "dialogs/control_ids.h"
 #include "dialogs/dialogs.h"
-#include "platform/controls_win.h"
-#include "platform/text_win.h"
+#include "ui/controls_win.h"
 
 namespace velmaro {
 
@@ -265,7 +265,7 @@ void TForm5::OnCommand(int id, int code) {
           HWND combo = GetDlgItem(BaseWindow::Handle(), IDC_COMBOBOX5);
           const LRESULT item = SendMessageW(combo, CB_GETCURSEL, 0, 0);
           if (item == CB_ERR) return;
-          std::wstring text(static_cast<std::size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, item, 0)) + 1, L'\0');
+          WideString text(static_cast<std::size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, item, 0)) + 1, L'\0');
           SendMessageW(combo, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(&text[0]));
           model_.ComboBox5 = FromWide(text.c_str(), text.size() - 1);
           model_.ComboBox5Change();

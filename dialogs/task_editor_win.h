@@ -9,8 +9,8 @@
 
 #include "dialogs/dialog_windows.h"
 #include "dialogs/task_editor.h"
-#include "platform/base_window_win.h"
-#include "platform/controls_win.h"
+#include "ui/base_window_win.h"
+#include "ui/controls_win.h"
 
 namespace velmaro {
 

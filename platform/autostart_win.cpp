@@ -4,9 +4,9 @@
 
 #include <vector>
 
+#include "base/error.h"
 #include "logon_task.h"
 #include "platform/com_win.h"
-#include "platform/error.h"
 
 namespace velmaro {
 
@@ -15,7 +15,7 @@ const CLSID kTaskSchedulerClass = {0x0f87369f, 0xa4e5, 0x4cfc, {0xbd, 0x3e, 0x73
 
 namespace {
 
-std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+WideString Wide(const std::u16string& text) { return WideString(text.begin(), text.end()); }
 
 bool CreateTaskService(const CLSID& schedulerClass, ComPtr<ITaskService>& service) {
   return Com().Available() && SUCCEEDED(Com().CoCreateInstance(schedulerClass, nullptr, CLSCTX_INPROC_SERVER,
@@ -32,8 +32,8 @@ bool RootFolder(const CLSID& schedulerClass, ComPtr<ITaskService>& service, ComP
          SUCCEEDED(service->GetFolder(Bstr(L"\\"), root.Out()));
 }
 
-std::wstring XmlEscaped(const std::wstring& text) {
-  std::wstring escaped;
+WideString XmlEscaped(const WideString& text) {
+  WideString escaped;
   for (wchar_t c : text) {
     switch (c) {
       case L'&': escaped += L"&amp;"; break;
@@ -48,9 +48,9 @@ std::wstring XmlEscaped(const std::wstring& text) {
 
 }  // namespace
 
-std::wstring LogonTaskXml(const std::wstring& exePath) {
-  std::wstring xml = kLogonTaskTemplate;
-  const std::wstring placeholder = L"VELMARO_EXE";
+WideString LogonTaskXml(const WideString& exePath) {
+  WideString xml = kLogonTaskTemplate;
+  const WideString placeholder = L"VELMARO_EXE";
   xml.replace(xml.find(placeholder), placeholder.size(), XmlEscaped(exePath));
   return xml;
 }

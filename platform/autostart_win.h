@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "base/text_win.h"
 #include "platform/autostart.h"
 
 namespace velmaro {
@@ -29,6 +30,6 @@ class Win32AutoStart : public AutoStartService {
 // The task as registered, from the template resources/logon-task.xml that the
 // installer registers too: at any user's logon, with the highest privileges,
 // no time limit, also on battery, one instance at a time.
-std::wstring LogonTaskXml(const std::wstring& exePath);
+WideString LogonTaskXml(const WideString& exePath);
 
 }  // namespace velmaro

@@ -1,7 +1,7 @@
 #include <windows.h>
 
+#include "base/text_win.h"
 #include "platform/clock.h"
-#include "platform/text_win.h"
 
 namespace velmaro {
 

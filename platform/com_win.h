@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "base/text_win.h"
 #include "platform/system_library_win.h"
 
 namespace velmaro {
@@ -50,7 +51,7 @@ class ComPtr {
 
 class Bstr {
  public:
-  explicit Bstr(const std::wstring& text) : bstr_(Com().SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+  explicit Bstr(const WideString& text) : bstr_(Com().SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
   ~Bstr() { Com().SysFreeString(bstr_); }
   Bstr(const Bstr&) = delete;
   Bstr& operator=(const Bstr&) = delete;
@@ -64,7 +65,7 @@ class Bstr {
 class Variant {
  public:
   Variant() { Com().VariantInit(&v_); }
-  explicit Variant(const std::wstring& text) : Variant() {
+  explicit Variant(const WideString& text) : Variant() {
     v_.vt = VT_BSTR;
     v_.bstrVal = Com().SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
   }

@@ -5,8 +5,8 @@
 
 #include <vector>
 
+#include "base/text_win.h"
 #include "platform/system_library_win.h"
-#include "platform/text_win.h"
 
 namespace velmaro {
 
@@ -14,13 +14,13 @@ std::optional<ChosenFile> Win32FileDialog::OpenFile(WindowHandle owner, const Op
   // "description|pattern|..." becomes the dialog's pairs of zero-terminated
   // strings; a "|" byte is never the second byte of a double-byte character
   // in these fixed texts, and the wide form has no such bytes at all.
-  std::wstring filter = ToWide(request.filter);
+  WideString filter = ToWide(request.filter);
   for (wchar_t& c : filter) {
     if (c == L'|') c = L'\0';
   }
   filter.append(2, L'\0');
-  const std::wstring title = ToWide(request.title);
-  const std::wstring directory = ToWide(request.initialDirectory);
+  const WideString title = ToWide(request.title);
+  const WideString directory = ToWide(request.initialDirectory);
   std::vector<wchar_t> file(32768, L'\0');
 
   OPENFILENAMEW dialog = {};
@@ -37,7 +37,7 @@ std::optional<ChosenFile> Win32FileDialog::OpenFile(WindowHandle owner, const Op
   const auto getOpenFileName = FileDialog().GetOpenFileNameW;
   if (!getOpenFileName || !getOpenFileName(&dialog)) return std::nullopt;
   const std::optional<std::string> path = StorablePath(file.data());
-  if (!path) return ChosenFile{FromWide(std::wstring(file.data())), false};
+  if (!path) return ChosenFile{FromWide(WideString(file.data())), false};
   return ChosenFile{*path, true};
 }
 

@@ -1,8 +1,8 @@
 #include <windows.h>
 
+#include "base/text_win.h"
 #include "platform/power.h"
 #include "platform/system_library_win.h"
-#include "platform/text_win.h"
 
 namespace velmaro {
 

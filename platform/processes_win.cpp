@@ -1,9 +1,9 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include "base/text_win.h"
 #include "platform/processes.h"
 #include "platform/system_library_win.h"
-#include "platform/text_win.h"
 
 namespace velmaro {
 
@@ -73,7 +73,7 @@ class SystemProcesses : public ProcessService {
     wchar_t folder[MAX_PATH];
     UINT length = GetSystemDirectoryW(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return "cmd.exe";
-    std::wstring path(folder, length);
+    WideString path(folder, length);
     if (path.back() != L'\\') path += L'\\';
     return FromWide(path + L"cmd.exe");
   }
@@ -84,7 +84,7 @@ class SystemProcesses : public ProcessService {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION started = {};
-    std::wstring line = ToWide(commandLine);  // CreateProcessW may write into its command line
+    WideString line = ToWide(commandLine);  // CreateProcessW may write into its command line
     if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, IDLE_PRIORITY_CLASS, nullptr, nullptr, &startup,
                         &started)) {
       return RunOutcome::NotStarted;

@@ -1,8 +1,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "base/text_win.h"
 #include "platform/record_file.h"
-#include "platform/text_win.h"
 
 namespace velmaro {
 
@@ -17,9 +17,9 @@ class Win32RecordFiles : public RecordFileService {
   }
 
   bool Append(const std::string& path, const std::string& text) override {
-    const std::wstring widePath = ToWide(path);
+    const WideString widePath = ToWide(path);
     const std::size_t folderEnd = widePath.find_last_of(L'\\');
-    if (folderEnd != std::wstring::npos) CreateDirectoryW(widePath.substr(0, folderEnd).c_str(), nullptr);
+    if (folderEnd != WideString::npos) CreateDirectoryW(widePath.substr(0, folderEnd).c_str(), nullptr);
     // Others may read the record, or move it aside, while it is open here.
     HANDLE file = CreateFileW(widePath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -48,7 +48,7 @@ class Win32RecordFiles : public RecordFileService {
   }
 
  private:
-  static std::string Utf8(const std::wstring& text) {
+  static std::string Utf8(const WideString& text) {
     if (text.empty()) return std::string();
     const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
                                          nullptr, nullptr);

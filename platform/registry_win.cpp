@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/text_win.h"
+#include "base/text_win.h"
 
 namespace velmaro {
 
@@ -29,7 +29,7 @@ RegKeyHandle Win32Registry::CreateKey(RegRoot root, const std::string& path) {
 void Win32Registry::CloseKey(RegKeyHandle key) { RegCloseKey(ToHkey(key)); }
 
 bool Win32Registry::QueryValue(RegKeyHandle key, const std::string& name, RegValue* value) {
-  const std::wstring wideName = ToWide(name);
+  const WideString wideName = ToWide(name);
   // One call for the common short value; the evaluation tick reads every
   // slot this way every ten seconds. A longer one (or one that grew since)
   // is asked for again with the size the registry reported.
@@ -62,11 +62,11 @@ bool Win32Registry::QueryValue(RegKeyHandle key, const std::string& name, RegVal
 }
 
 bool Win32Registry::SetValue(RegKeyHandle key, const std::string& name, const RegValue& value) {
-  std::wstring text;
+  WideString text;
   const BYTE* bytes = reinterpret_cast<const BYTE*>(value.data.data());
   DWORD size = static_cast<DWORD>(value.data.size());
   if (IsText(value.type)) {
-    text = value.hasUtf16 ? std::wstring(value.utf16.begin(), value.utf16.end()) : ToWide(value.data);
+    text = value.hasUtf16 ? WideString(value.utf16.begin(), value.utf16.end()) : ToWide(value.data);
     bytes = reinterpret_cast<const BYTE*>(text.c_str());
     size = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));  // with the terminating zero
   }

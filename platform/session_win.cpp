@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "platform/text_win.h"
+#include "base/text_win.h"
 
 namespace velmaro {
 
@@ -34,7 +34,7 @@ std::string Win32Session::UserName() {
   wchar_t name[256] = {};
   DWORD size = 255;
   if (!GetUserNameW(name, &size)) return std::string();
-  return FromWide(std::wstring(name));
+  return FromWide(WideString(name));
 }
 
 std::string Win32Session::ExecutablePath() {
@@ -53,7 +53,7 @@ namespace {
 std::string SidText(PSID sid) {
   wchar_t* text = nullptr;
   if (!sid || !ConvertSidToStringSidW(sid, &text)) return std::string();
-  std::string result = FromWide(std::wstring(text));
+  std::string result = FromWide(WideString(text));
   LocalFree(text);
   return result;
 }
@@ -95,7 +95,7 @@ FileSecurity SecurityFromDescriptor(PSECURITY_DESCRIPTOR descriptor) {
 
 FileSecurity Win32Session::SecurityOf(const std::string& path) {
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  std::wstring widePath = ToWide(path);
+  WideString widePath = ToWide(path);
   if (GetNamedSecurityInfoW(&widePath[0], SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
                             nullptr, nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
     return FileSecurity();

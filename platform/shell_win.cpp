@@ -8,8 +8,8 @@
 
 #include <cstring>
 
+#include "base/text_win.h"
 #include "platform/com_win.h"
-#include "platform/text_win.h"
 
 namespace velmaro {
 
@@ -29,7 +29,7 @@ HICON TrayIconHandle(AppIcon icon) {
   return loaded[index];
 }
 
-std::wstring WideOrEmpty(const char* text) { return text ? ToWide(text) : std::wstring(); }
+WideString WideOrEmpty(const char* text) { return text ? ToWide(text) : WideString(); }
 
 bool RunsElevated() {
   HANDLE token = nullptr;
@@ -54,8 +54,8 @@ constexpr GUID kTopLevelBrowser = {0x4c96be40, 0x915c, 0x11cf, {0x99, 0xd3, 0x00
 // open the file: the shell's own ShellExecute, reached through the view of
 // the desktop window. False where any step is missing (no shell running, a
 // replacement shell, no COM).
-bool ExecuteInDesktopShell(const std::wstring& verb, const std::wstring& file, const std::wstring& parameters,
-                           const std::wstring& directory, int showCommand) {
+bool ExecuteInDesktopShell(const WideString& verb, const WideString& file, const WideString& parameters,
+                           const WideString& directory, int showCommand) {
   ComScope com;
   if (!com.Usable()) return false;
   ComPtr<IShellWindows> windows;
@@ -94,7 +94,7 @@ bool Win32Shell::NotifyIcon(NotifyOp op, const NotifyIconData& data) {
   record.uFlags = data.uFlags;
   record.uCallbackMessage = data.uCallbackMessage;
   record.hIcon = TrayIconHandle(data.hIcon);
-  const std::wstring tip = ToWide(std::string(data.szTip, strnlen(data.szTip, sizeof data.szTip)));
+  const WideString tip = ToWide(std::string(data.szTip, strnlen(data.szTip, sizeof data.szTip)));
   wcsncpy(record.szTip, tip.c_str(), 63);
   return Shell_NotifyIconW(static_cast<DWORD>(op), &record) != FALSE;
 }
@@ -119,9 +119,9 @@ std::uint32_t Win32Shell::RegisterMessage(const std::string& name) {
 
 std::intptr_t Win32Shell::Execute(WindowHandle owner, const char* verb, const std::string& file,
                                   const char* parameters, const char* directory, std::int32_t showCommand) {
-  const std::wstring wideVerb = WideOrEmpty(verb);
-  const std::wstring wideParameters = WideOrEmpty(parameters);
-  const std::wstring wideDirectory = WideOrEmpty(directory);
+  const WideString wideVerb = WideOrEmpty(verb);
+  const WideString wideParameters = WideOrEmpty(parameters);
+  const WideString wideDirectory = WideOrEmpty(directory);
   HINSTANCE result =
       ShellExecuteW(reinterpret_cast<HWND>(owner), verb ? wideVerb.c_str() : nullptr, ToWide(file).c_str(),
                     parameters ? wideParameters.c_str() : nullptr, directory ? wideDirectory.c_str() : nullptr,

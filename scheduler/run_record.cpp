@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/gbk.h"
+#include "base/gbk.h"
 
 namespace velmaro {
 

@@ -4,7 +4,7 @@
 #include <map>
 #include <tuple>
 
-#include "platform/error.h"
+#include "base/error.h"
 #include "scheduler/trigger_match.h"
 #include "store/trigger_text.h"
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "store/field_convert.h"
 #include "scheduler/tick_window.h"
+#include "store/field_convert.h"
 #include "store/trigger_text.h"
 
 namespace velmaro {

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <vector>
 
-#include "platform/error.h"
-#include "platform/gbk.h"
+#include "base/error.h"
+#include "base/gbk.h"
 
 namespace velmaro {
 

@@ -1,6 +1,6 @@
 #include "store/registry_object.h"
 
-#include "platform/error.h"
+#include "base/error.h"
 
 namespace velmaro {
 

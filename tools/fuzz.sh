@@ -13,8 +13,8 @@ src=$out/src
 # are rewritten, so the build after a small change is a small one.
 mkdir -p "$src"
 listed=$out/files.txt
-(cd "$root" && git ls-files -co --exclude-standard CMakeLists.txt cmake app store scheduler actions dialogs platform \
-  tests/fakes tests/fuzz) >"$listed"
+(cd "$root" && git ls-files -co --exclude-standard CMakeLists.txt cmake base platform ui store scheduler actions dialogs \
+  app tests/fakes tests/e2e/doubles tests/fuzz) >"$listed"
 while read -r file; do
   mkdir -p "$src/$(dirname "$file")"
   case "$file" in

@@ -31,7 +31,7 @@ corner_shot() {
   convert "$1" -crop "$((800 - x))x$((600 - y))+$x+$y" +repage "$2"
 }
 
-cd "$root/build/windows"
+cd "$VELMARO_WINE_BUILD"
 # The log-off entry carries the user's name, which Wine takes from USER.
 USER=Administrator wine Velmaro.exe >/dev/null 2>&1 &
 sleep 6

@@ -4,7 +4,8 @@
 # the countdown window, the settings dialog and a task editor at 100 % and at
 # 150 % (144 dpi). The countdown comes from the end-to-end build, which
 # records its power call instead of making it.
-# Writes build/screenshots/*.png. Needs a built build/windows.
+# Writes build/screenshots/*.png. Needs the build Wine runs here (make, and
+# tools/wine-build.sh where 32-bit programs cannot run).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=$root/build/wine/shots
@@ -17,7 +18,7 @@ source "$root/tools/xvfb.sh"
 start_xvfb
 trap 'wineserver -k 2>/dev/null || true; kill $xvfb_pid 2>/dev/null || true' EXIT
 
-cd "$root/build/windows"
+cd "$VELMARO_WINE_BUILD"
 wine Velmaro.exe >/dev/null 2>&1 &
 sleep 6
 import -window root "$out/tray.png"
@@ -59,7 +60,7 @@ dialog_shots() {
   (
     export WINEPREFIX=$root/build/wine/shots-$name
     rm -rf "$WINEPREFIX"
-    cp -a "$root/build/wine/template" "$WINEPREFIX"
+    cp -a "$wine_template" "$WINEPREFIX"
     source "$root/tools/xvfb.sh"
     start_xvfb "$size"
     trap 'wineserver -k 2>/dev/null || true; kill $xvfb_pid 2>/dev/null || true' EXIT

@@ -74,16 +74,16 @@ bool WaitFor(Condition condition) {
 void Click(HWND window, int id) { PostMessageW(GetDlgItem(window, id), BM_CLICK, 0, 0); }
 
 // A control's text, asked of the control itself.
-std::wstring Text(HWND window, int id) {
+WideString Text(HWND window, int id) {
   wchar_t text[256] = {};
   SendDlgItemMessageW(window, id, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
   return text;
 }
 
-std::wstring StoreText(const wchar_t* name) {
+WideString StoreText(const wchar_t* name) {
   Value value = ReadStoreValue(name);
   if (!value.present || value.type != REG_SZ) return L"(none)";
-  return std::wstring(reinterpret_cast<const wchar_t*>(value.data.data()), value.data.size() / 2 - 1);
+  return WideString(reinterpret_cast<const wchar_t*>(value.data.data()), value.data.size() / 2 - 1);
 }
 
 // Real input, as the user gives it: SendInput goes to the window that has
@@ -104,7 +104,7 @@ void Press(WORD key, WORD modifier = 0) {
   Sleep(60);
 }
 
-void Type(const std::wstring& text) {
+void Type(const WideString& text) {
   for (wchar_t c : text) {
     INPUT input[2] = {};
     for (INPUT& key : input) {
@@ -229,12 +229,12 @@ class Driver {
     PostMessageW(editor, WM_COMMAND, MAKEWPARAM(f5::IDC_COMBOBOX5, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
   }
   // Each row as "number|time|task|argument".
-  std::vector<std::wstring> Rows(HWND dialog) {
+  std::vector<WideString> Rows(HWND dialog) {
     HWND list = GetDlgItem(dialog, f3::IDC_LISTVIEW1);
-    std::vector<std::wstring> rows;
+    std::vector<WideString> rows;
     const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     for (int row = 0; row < count; ++row) {
-      std::wstring shown;
+      WideString shown;
       for (int column = 0; column < 4; ++column) shown += (column ? L"|" : L"") + Cell(list, row, column);
       rows.push_back(shown);
     }
@@ -249,7 +249,7 @@ class Driver {
   }
 
  private:
-  std::wstring Cell(HWND list, int row, int column) {
+  WideString Cell(HWND list, int row, int column) {
     const std::size_t textAt = 512;
     LVITEMW item = {};
     item.iSubItem = column;
@@ -257,7 +257,7 @@ class Driver {
     item.cchTextMax = 256;
     memory_.Write(&item, sizeof item);
     const int length = static_cast<int>(SendMessageW(list, LVM_GETITEMTEXTW, row, memory_.At()));
-    std::wstring text(static_cast<std::size_t>(length), L'\0');
+    WideString text(static_cast<std::size_t>(length), L'\0');
     if (length > 0) memory_.Read(&text[0], text.size() * sizeof(wchar_t), textAt);
     return text;
   }
@@ -296,7 +296,7 @@ TEST_F(DialogsTest, AddModifyAndDeleteADailyTaskThroughTheWindows) {
   EXPECT_EQ(StoreText(L"B1"), L"关闭计算机");
   EXPECT_EQ(StoreText(L"C1"), L"关闭计算机");
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(editor); }));
-  EXPECT_EQ(driver.Rows(settings), std::vector<std::wstring>{L"1|每天22时30分|关闭计算机|关闭计算机"});
+  EXPECT_EQ(driver.Rows(settings), std::vector<WideString>{L"1|每天22时30分|关闭计算机|关闭计算机"});
 
   // Modify: the editor shows the stored time; 23:45 rewrites slot 1.
   driver.Select(settings, 0);
@@ -313,7 +313,7 @@ TEST_F(DialogsTest, AddModifyAndDeleteADailyTaskThroughTheWindows) {
   ASSERT_TRUE(WaitFor([&] { return StoreText(L"A1") == L"每天23时45分"; }));
   EXPECT_EQ(Dword(ReadStoreValue(L"TaskNum")), 1u);
   EXPECT_TRUE(WaitFor([&] { return driver.Rows(settings).size() == 1; }));
-  EXPECT_EQ(driver.Rows(settings), std::vector<std::wstring>{L"1|每天23时45分|关闭计算机|关闭计算机"});
+  EXPECT_EQ(driver.Rows(settings), std::vector<WideString>{L"1|每天23时45分|关闭计算机|关闭计算机"});
 
   // Delete: no question, the store and the list are empty again.
   driver.Select(settings, 0);
@@ -408,7 +408,7 @@ TEST_F(DialogsTest, EveryStepByKeyboardFromThePressOnTheTrayIcon) {
   SaveScreen(L"editor-by-keyboard.bmp");
   Press('O', VK_MENU);
   SYSTEMTIME leapDay = {2028, 2, 2, 29, 0, 0, 0, 0};
-  const std::wstring once = L"一次" + Wide(ShortDate(leapDay)) + L"日21时45分";
+  const WideString once = L"一次" + Wide(ShortDate(leapDay)) + L"日21时45分";
   ASSERT_TRUE(WaitFor([&] { return Dword(ReadStoreValue(L"TaskNum")) == 3; }));
   EXPECT_EQ(StoreText(L"A3"), once);
   EXPECT_EQ(StoreText(L"B3"), L"提醒");
@@ -448,7 +448,7 @@ TEST_F(DialogsTest, EveryStepByKeyboardFromThePressOnTheTrayIcon) {
   EXPECT_FALSE(ReadStoreValue(L"A3").present);
   EXPECT_TRUE(WaitFor([&] {
     return driver.Rows(settings) ==
-           std::vector<std::wstring>{L"2|" + once + L"|提醒|开会了，带上笔记本", L"1|空闲25分钟|提醒|该休息一下了。"};
+           std::vector<WideString>{L"2|" + once + L"|提醒|开会了，带上笔记本", L"1|空闲25分钟|提醒|该休息一下了。"};
   }));
 
   // Esc is Cancel in both windows, and nothing more is stored.

@@ -22,6 +22,8 @@ namespace velmaro_e2e {
 using velmaro::BesideThisExe;
 using velmaro::VisibleMenu;
 using velmaro::WaitFor;
+using velmaro::WideNumber;
+using velmaro::WideString;
 using velmaro::WindowText;
 
 inline const wchar_t kStoreKey[] = L"Software\\Drennik\\Velmaro";
@@ -32,10 +34,10 @@ constexpr UINT kWmTrayIcon = WM_USER + 1;
 constexpr UINT Command(velmaro::MenuItem item) { return static_cast<UINT>(item); }
 
 // Narrow literals of the tests are code page 936, as the program's texts are.
-inline std::wstring Wide(const std::string& gbk) {
-  if (gbk.empty()) return std::wstring();
+inline WideString Wide(const std::string& gbk) {
+  if (gbk.empty()) return WideString();
   int length = MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  WideString wide(static_cast<std::size_t>(length), L'\0');
   MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), &wide[0], length);
   return wide;
 }
@@ -96,7 +98,7 @@ struct Program {
 
   bool Start() {
     // The build that records power calls instead of making them.
-    std::wstring command = L"\"" + BesideThisExe(L"VelmaroE2E.exe") + L"\"";
+    WideString command = L"\"" + BesideThisExe(L"VelmaroE2E.exe") + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     return CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
@@ -169,15 +171,15 @@ class StoreWriter {
   void Dword(const wchar_t* name, DWORD value) {
     RegSetValueExW(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
   }
-  void Text(const std::wstring& name, const std::string& gbk) {
-    const std::wstring text = Wide(gbk);
+  void Text(const WideString& name, const std::string& gbk) {
+    const WideString text = Wide(gbk);
     RegSetValueExW(key_, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                    static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
   }
   void Task(int slot, const std::string& trigger, const std::string& action, const std::string& argument) {
-    Text(L"A" + std::to_wstring(slot), trigger);
-    Text(L"B" + std::to_wstring(slot), action);
-    Text(L"C" + std::to_wstring(slot), argument);
+    Text(L"A" + WideNumber(slot), trigger);
+    Text(L"B" + WideNumber(slot), action);
+    Text(L"C" + WideNumber(slot), argument);
   }
 
  private:

@@ -113,14 +113,14 @@ TEST_F(SchedulerTest, APowerTaskCountsDownAndRunsOnceBesideAReminderDueInTheSame
   EXPECT_EQ(WindowText(GetDlgItem(main, kBitBtn2)), L"取消关机");
   EXPECT_TRUE(GetWindowLongW(main, GWL_EXSTYLE) & WS_EX_TOPMOST);
 
-  std::vector<std::wstring> counted;
+  std::vector<WideString> counted;
   WaitFor([&] {
-    std::wstring label = WindowText(GetDlgItem(main, kLabel2));
+    WideString label = WindowText(GetDlgItem(main, kLabel2));
     if (!label.empty() && (counted.empty() || counted.back() != label)) counted.push_back(label);
     return !IsWindowVisible(main);
   }, 15000);
   EXPECT_FALSE(IsWindowVisible(main));
-  const std::vector<std::wstring> expected = {L"4 秒", L"3 秒", L"2 秒", L"1 秒", L"0 秒"};
+  const std::vector<WideString> expected = {L"4 秒", L"3 秒", L"2 秒", L"1 秒", L"0 秒"};
   ASSERT_GE(counted.size(), 4u);
   ASSERT_LE(counted.size(), expected.size());
   EXPECT_TRUE(std::equal(counted.begin(), counted.end(), expected.begin())) << "counts down one second a tick";
@@ -218,10 +218,10 @@ TEST_F(SchedulerTest, MinutesInAPauseAreCaughtUpAndASuspendEndsTheCountdown) {
   const Windows reminders = WindowsOf(program.info.dwProcessId, L"TForm6");
   ASSERT_TRUE(shown) << reminders.ofClass.size() << " reminders; tray: " << TrayLog() << "; first minute "
                      << first.wHour << ":" << first.wMinute << ":" << first.wSecond;
-  std::vector<std::wstring> texts;
+  std::vector<WideString> texts;
   for (HWND reminder : reminders.ofClass) texts.push_back(WindowText(GetDlgItem(reminder, kReminderText)));
   std::sort(texts.begin(), texts.end());
-  std::vector<std::wstring> expected = {L"一", L"二", L"三"};
+  std::vector<WideString> expected = {L"一", L"二", L"三"};
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(texts, expected) << "each reminder once";
   EXPECT_TRUE(WaitFor([&] { return CancelHoldsTheKeys(program, main); }, 3000));

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/main_unit.h"
-#include "platform/power_recording.h"
+#include "tests/e2e/doubles/power_recording.h"
 #include "tests/fakes/fake_autostart.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_dialog_windows.h"

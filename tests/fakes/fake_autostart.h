@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "base/error.h"
 #include "platform/autostart.h"
-#include "platform/error.h"
 
 namespace velmaro {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/error.h"
+#include "base/error.h"
 #include "scheduler/trigger_match.h"
 #include "tests/fakes/fake_clock.h"
 

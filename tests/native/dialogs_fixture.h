@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/error.h"
+#include "base/error.h"
 #include "tests/fakes/fake_autostart.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_dialog_windows.h"

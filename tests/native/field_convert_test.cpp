@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/error.h"
+#include "base/error.h"
 
 namespace velmaro {
 namespace {

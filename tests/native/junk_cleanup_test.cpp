@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/gbk.h"
+#include "base/gbk.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_processes.h"
 #include "tests/fakes/fake_session.h"

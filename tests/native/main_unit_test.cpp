@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "app/about.h"
-#include "platform/error_box.h"
-#include "platform/gbk.h"
+#include "base/gbk.h"
 #include "tests/fakes/fake_app.h"
 #include "tests/fakes/store_arranger.h"
+#include "ui/error_box.h"
 
 namespace velmaro {
 namespace {

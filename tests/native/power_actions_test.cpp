@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "actions/countdown.h"
-#include "platform/power_recording.h"
+#include "tests/e2e/doubles/power_recording.h"
 #include "tests/fakes/fake_dialup.h"
 #include "tests/fakes/fake_reminders.h"
 

@@ -12,14 +12,9 @@ const char kPath[] = "C:\\ProgramData\\Velmaro\\运行记录.log";
 const char kOldPath[] = "C:\\ProgramData\\Velmaro\\运行记录.old.log";
 
 ClockSnapshot At(int hour, int minute, int second) {
-  ClockSnapshot now;
-  now.wYear = 2026;
-  now.wMonth = 12;
-  now.wDay = 9;
-  now.wHour = static_cast<std::uint16_t>(hour);
-  now.wMinute = static_cast<std::uint16_t>(minute);
-  now.wSecond = static_cast<std::uint16_t>(second);
-  return now;
+  FakeClock clock;
+  clock.SetLocalTime(2026, 12, 9, hour, minute, second);
+  return clock.now;
 }
 
 TEST(RunRecord, OneLinePerOutcomeWithTimeSlotTriggerAndAction) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/error.h"
+#include "base/error.h"
 #include "tests/fakes/memory_registry.h"
 #include "tests/fakes/store_arranger.h"
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/error.h"
+#include "base/error.h"
 #include "tests/fakes/fake_clock.h"
 
 namespace velmaro {

@@ -23,6 +23,7 @@ namespace {
 using velmaro::FileExists;
 using velmaro::ReadWholeFile;
 using velmaro::TestExeFolder;
+using velmaro::WideString;
 
 const wchar_t kStoreKey[] = L"Software\\Drennik\\Velmaro";
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -31,22 +32,22 @@ const wchar_t* const kInstalledFiles[] = {L"Velmaro.exe", L"QLLJ.bat", L"Velmaro
 
 bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
-std::wstring KnownFolder(int csidl) {
+WideString KnownFolder(int csidl) {
   wchar_t path[MAX_PATH] = {};
   SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
   return path;
 }
 
-std::wstring InstallFolder() { return KnownFolder(CSIDL_PROGRAM_FILES) + L"\\Velmaro\\"; }
-std::wstring ShortcutPath() { return KnownFolder(CSIDL_COMMON_PROGRAMS) + L"\\Velmaro.lnk"; }
-std::wstring LogonTaskFile() {
+WideString InstallFolder() { return KnownFolder(CSIDL_PROGRAM_FILES) + L"\\Velmaro\\"; }
+WideString ShortcutPath() { return KnownFolder(CSIDL_COMMON_PROGRAMS) + L"\\Velmaro.lnk"; }
+WideString LogonTaskFile() {
   wchar_t system[MAX_PATH];
   GetSystemDirectoryW(system, MAX_PATH);
-  return std::wstring(system) + L"\\Tasks\\Velmaro";
+  return WideString(system) + L"\\Tasks\\Velmaro";
 }
 
 // A text value of HKEY_LOCAL_MACHINE; `present` tells a missing one from an empty one.
-std::wstring MachineText(const wchar_t* keyPath, const wchar_t* name, bool* present = nullptr) {
+WideString MachineText(const wchar_t* keyPath, const wchar_t* name, bool* present = nullptr) {
   wchar_t text[1024] = {};
   DWORD size = sizeof text - sizeof(wchar_t);
   DWORD type = 0;
@@ -61,8 +62,8 @@ std::wstring MachineText(const wchar_t* keyPath, const wchar_t* name, bool* pres
 }
 
 // A list value of HKEY_LOCAL_MACHINE, its entries joined by "|".
-std::wstring MachineMultiText(const wchar_t* keyPath, const wchar_t* name) {
-  std::wstring text(32768, L'\0');
+WideString MachineMultiText(const wchar_t* keyPath, const wchar_t* name) {
+  WideString text(32768, L'\0');
   DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
   HKEY key;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return L"";
@@ -81,7 +82,7 @@ bool MachineKeyExists(const wchar_t* keyPath) {
 }
 
 // Runs a command line and returns its exit code once it has ended.
-DWORD Run(std::wstring commandLine) {
+DWORD Run(WideString commandLine) {
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
@@ -102,7 +103,7 @@ DWORD RunSetup(const wchar_t* options) { return Run(L"\"" + TestExeFolder() + L"
 // follows within a few seconds, its uninstall key among the last steps.
 bool UninstallSilentlyAndWait() {
   bool present = false;
-  const std::wstring quiet = MachineText(kUninstallKey, L"QuietUninstallString", &present);
+  const WideString quiet = MachineText(kUninstallKey, L"QuietUninstallString", &present);
   if (!present || Run(quiet) != 0) return false;
   for (int i = 0; i < 300 && MachineKeyExists(kUninstallKey); ++i) Sleep(100);
   Sleep(500);  // the shortcut and the store question come after the key
@@ -120,7 +121,7 @@ DWORD MachineNumber(const wchar_t* keyPath, const wchar_t* name) {
   return value;
 }
 
-void SetMachineText(const wchar_t* keyPath, const wchar_t* name, const std::wstring& text) {
+void SetMachineText(const wchar_t* keyPath, const wchar_t* name, const WideString& text) {
   HKEY key;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
   RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
@@ -128,7 +129,7 @@ void SetMachineText(const wchar_t* keyPath, const wchar_t* name, const std::wstr
   RegCloseKey(key);
 }
 
-void WriteFile(const std::wstring& path, const std::string& content, DWORD disposition = CREATE_ALWAYS) {
+void WriteFile(const WideString& path, const std::string& content, DWORD disposition = CREATE_ALWAYS) {
   HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, 0, nullptr, disposition, 0, nullptr);
   DWORD written = 0;
   ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
@@ -137,9 +138,9 @@ void WriteFile(const std::wstring& path, const std::string& content, DWORD dispo
 
 // Marks an installed file as the old version's: a PE file with bytes after
 // its image still runs.
-void MarkAsOld(const std::wstring& path) { WriteFile(path, "old version", OPEN_EXISTING); }
+void MarkAsOld(const WideString& path) { WriteFile(path, "old version", OPEN_EXISTING); }
 
-std::wstring ShortcutTarget(const std::wstring& shortcut) {
+WideString ShortcutTarget(const WideString& shortcut) {
   wchar_t target[MAX_PATH] = {};
   IShellLinkW* link = nullptr;
   if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
@@ -155,7 +156,7 @@ std::wstring ShortcutTarget(const std::wstring& shortcut) {
 }
 
 // What the uninstall entry should give as the size: the installed files, in KB rounded up.
-DWORD InstalledKb(const std::wstring& folder) {
+DWORD InstalledKb(const WideString& folder) {
   std::size_t bytes = 0;
   for (const wchar_t* name : {L"Velmaro.exe", L"QLLJ.bat", L"Velmaro.CHM", L"uninstall.exe"}) {
     bytes += ReadWholeFile(folder + name).size();
@@ -164,14 +165,14 @@ DWORD InstalledKb(const std::wstring& folder) {
 }
 
 // The owner and access list of a folder, as security descriptor text.
-std::wstring FolderSecurity(const std::wstring& folder) {
+WideString FolderSecurity(const WideString& folder) {
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   if (GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
                             nullptr, nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
     return L"(unreadable)";
   }
   wchar_t* text = nullptr;
-  std::wstring result = L"(unconvertible)";
+  WideString result = L"(unconvertible)";
   if (ConvertSecurityDescriptorToStringSecurityDescriptorW(
           descriptor, SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text, nullptr)) {
     result = text;
@@ -184,7 +185,7 @@ std::wstring FolderSecurity(const std::wstring& folder) {
 // Wine 8 takes a folder's access list and keeps none (it reports one made
 // from the Unix mode); Windows keeps it.
 bool SystemKeepsFolderAcls() {
-  const std::wstring probe = L"C:\\acl-probe";
+  const WideString probe = L"C:\\acl-probe";
   CreateDirectoryW(probe.c_str(), nullptr);
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;FA;;;SY)", SDDL_REVISION_1, &descriptor, nullptr);
@@ -192,12 +193,12 @@ bool SystemKeepsFolderAcls() {
   BOOL defaulted = FALSE;
   PACL acl = nullptr;
   GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted);
-  SetNamedSecurityInfoW(&std::wstring(probe)[0], SE_FILE_OBJECT,
+  SetNamedSecurityInfoW(&WideString(probe)[0], SE_FILE_OBJECT,
                         DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr, acl, nullptr);
   LocalFree(descriptor);
-  const std::wstring security = FolderSecurity(probe);
+  const WideString security = FolderSecurity(probe);
   RemoveDirectoryW(probe.c_str());
-  if (security.find(L"D:P(A;;FA;;;SY)") != std::wstring::npos) return true;
+  if (security.find(L"D:P(A;;FA;;;SY)") != WideString::npos) return true;
   std::printf("this system keeps no folder access lists: the folder's is not checked\n");
   return false;
 }
@@ -223,7 +224,7 @@ BOOL CALLBACK FindMainWindow(HWND window, LPARAM param) {
 
 // The full path of the process that shows Velmaro's main window, other than
 // `exceptPid`; empty when there is none.
-std::wstring RunningVelmaroPath(DWORD exceptPid) {
+WideString RunningVelmaroPath(DWORD exceptPid) {
   for (HWND window = FindWindowW(L"TForm1", nullptr); window; window = FindWindowExW(nullptr, window, L"TForm1", nullptr)) {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
@@ -240,8 +241,8 @@ std::wstring RunningVelmaroPath(DWORD exceptPid) {
 }
 
 // Waits for a Velmaro other than `exceptPid` to show its main window.
-std::wstring WaitForRestartedVelmaro(DWORD exceptPid) {
-  std::wstring path;
+WideString WaitForRestartedVelmaro(DWORD exceptPid) {
+  WideString path;
   for (int i = 0; i < 300 && path.empty(); ++i, Sleep(50)) path = RunningVelmaroPath(exceptPid);
   return path;
 }
@@ -250,8 +251,8 @@ std::wstring WaitForRestartedVelmaro(DWORD exceptPid) {
 struct RunningVelmaro {
   PROCESS_INFORMATION info = {};
 
-  explicit RunningVelmaro(const std::wstring& exe) {
-    std::wstring command = L"\"" + exe + L"\"";
+  explicit RunningVelmaro(const WideString& exe) {
+    WideString command = L"\"" + exe + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return;
@@ -340,7 +341,7 @@ class SilentSetup : public ::testing::Test {
     ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kStoreKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     const DWORD one = 1;
-    const std::wstring trigger = L"每天22时30分";
+    const WideString trigger = L"每天22时30分";
     RegSetValueExW(key, L"TaskNum", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
     RegSetValueExW(key, L"A1", 0, REG_SZ, reinterpret_cast<const BYTE*>(trigger.c_str()),
                    static_cast<DWORD>((trigger.size() + 1) * sizeof(wchar_t)));
@@ -352,7 +353,7 @@ class SilentSetup : public ::testing::Test {
 TEST_F(SilentSetup, InstallsStartsFromTheShortcutAndUninstallsAllButTheTasks) {
   ASSERT_EQ(RunSetup(L"/S /AUTOSTART"), 0u);
 
-  const std::wstring exe = InstallFolder() + L"Velmaro.exe";
+  const WideString exe = InstallFolder() + L"Velmaro.exe";
   for (const wchar_t* name : kInstalledFiles) {
     EXPECT_EQ(ReadWholeFile(InstallFolder() + name), ReadWholeFile(TestExeFolder() + name)) << name;
   }
@@ -372,7 +373,7 @@ TEST_F(SilentSetup, InstallsStartsFromTheShortcutAndUninstallsAllButTheTasks) {
   EXPECT_EQ(MachineNumber(kUninstallKey, L"EstimatedSize"), InstalledKb(InstallFolder()));
 
   // The program starts from the Start menu shortcut's target.
-  const std::wstring target = ShortcutTarget(ShortcutPath());
+  const WideString target = ShortcutTarget(ShortcutPath());
   EXPECT_EQ(lstrcmpiW(target.c_str(), exe.c_str()), 0) << target.c_str();
   RunningVelmaro program(target);
   ASSERT_TRUE(program.started);
@@ -408,7 +409,7 @@ TEST_F(SilentSetup, UpgradeOverARunningCopyKeepsStartWithWindows) {
   EXPECT_EQ(MachineText(kRunKey, L"Zedevi"), InstallFolder() + L"Velmaro.exe");
   EXPECT_TRUE(FileExists(LogonTaskFile()));
   // The scheduler runs again, the new version.
-  const std::wstring restarted = WaitForRestartedVelmaro(program.info.dwProcessId);
+  const WideString restarted = WaitForRestartedVelmaro(program.info.dwProcessId);
   EXPECT_EQ(lstrcmpiW(restarted.c_str(), (InstallFolder() + L"Velmaro.exe").c_str()), 0) << restarted.c_str();
 
   ASSERT_TRUE(UninstallSilentlyAndWait());
@@ -416,7 +417,7 @@ TEST_F(SilentSetup, UpgradeOverARunningCopyKeepsStartWithWindows) {
 
 TEST_F(SilentSetup, UpgradeOverAHungCopyEndsItAndReplacesTheExe) {
   ASSERT_EQ(RunSetup(L"/S"), 0u);
-  const std::wstring exe = InstallFolder() + L"Velmaro.exe";
+  const WideString exe = InstallFolder() + L"Velmaro.exe";
   MarkAsOld(exe);
   RunningVelmaro program(exe);
   ASSERT_TRUE(program.started);
@@ -437,7 +438,7 @@ TEST_F(SilentSetup, UpgradeOverAHungCopyEndsItAndReplacesTheExe) {
 
 TEST_F(SilentSetup, AFileThatCannotBeReplacedAbortsAndKeepsTheOldVersion) {
   ASSERT_EQ(RunSetup(L"/S"), 0u);
-  const std::wstring exe = InstallFolder() + L"Velmaro.exe";
+  const WideString exe = InstallFolder() + L"Velmaro.exe";
   MarkAsOld(exe);
   const std::string old = ReadWholeFile(exe);
   SetMachineText(kUninstallKey, L"DisplayVersion", L"0.9.0");
@@ -458,7 +459,7 @@ TEST_F(SilentSetup, AFileThatCannotBeReplacedAbortsAndKeepsTheOldVersion) {
 
 TEST_F(SilentSetup, DowngradeIsRefusedUnlessAskedFor) {
   ASSERT_EQ(RunSetup(L"/S"), 0u);
-  const std::wstring batch = InstallFolder() + L"QLLJ.bat";
+  const WideString batch = InstallFolder() + L"QLLJ.bat";
   MarkAsOld(batch);  // stands for the newer version's file
   const std::string newer = ReadWholeFile(batch);
   for (const wchar_t* version : {L"9.0.0", L"1.0.10"}) {
@@ -475,7 +476,7 @@ TEST_F(SilentSetup, DowngradeIsRefusedUnlessAskedFor) {
 }
 
 TEST_F(SilentSetup, AFolderOfTheUsersChoiceIsClosedToUsersAndKeptOnUninstall) {
-  const std::wstring folder = L"C:\\Tools\\";
+  const WideString folder = L"C:\\Tools\\";
   CreateDirectoryW(folder.c_str(), nullptr);
   const std::string own(100000, 'u');  // large enough to show in a size of the whole folder
   WriteFile(folder + L"notes.txt", own);
@@ -485,7 +486,7 @@ TEST_F(SilentSetup, AFolderOfTheUsersChoiceIsClosedToUsersAndKeptOnUninstall) {
   // Owned by the administrators, who and SYSTEM may change it, users may
   // read and run it; nothing inherited from the parent.
   if (SystemKeepsFolderAcls()) {
-    const std::wstring security = FolderSecurity(folder);
+    const WideString security = FolderSecurity(folder);
     EXPECT_EQ(security.substr(0, 7), L"O:BAD:P") << security.c_str();
     EXPECT_EQ(security.substr(security.find(L'(')), L"(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)");
   }
@@ -497,9 +498,9 @@ TEST_F(SilentSetup, AFolderOfTheUsersChoiceIsClosedToUsersAndKeptOnUninstall) {
   }
   EXPECT_EQ(ReadWholeFile(folder + L"notes.txt"), own);
   // Nor removed when the computer restarts.
-  const std::wstring pending = MachineMultiText(L"SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+  const WideString pending = MachineMultiText(L"SYSTEM\\CurrentControlSet\\Control\\Session Manager",
                                                 L"PendingFileRenameOperations");
-  EXPECT_EQ(pending.find(L"Tools"), std::wstring::npos) << pending.c_str();
+  EXPECT_EQ(pending.find(L"Tools"), WideString::npos) << pending.c_str();
 }
 
 TEST_F(SilentSetup, UninstallLeavesTheRunValueOfAnotherCopy) {
@@ -509,7 +510,7 @@ TEST_F(SilentSetup, UninstallLeavesTheRunValueOfAnotherCopy) {
   EXPECT_FALSE(present);
 
   // A portable copy elsewhere, set to start with Windows from its settings.
-  const std::wstring other = L"D:\\Tools\\Velmaro\\Velmaro.exe";
+  const WideString other = L"D:\\Tools\\Velmaro\\Velmaro.exe";
   HKEY key;
   ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
   RegSetValueExW(key, L"Zedevi", 0, REG_SZ, reinterpret_cast<const BYTE*>(other.c_str()),

@@ -9,18 +9,18 @@
 #include <vector>
 
 #include "app/help.h"
-#include "platform/controls_win.h"
+#include "base/text_win.h"
 #include "platform/shell_win.h"
-#include "platform/text_win.h"
 #include "tests/fakes/fake_session.h"
 #include "tests/win32/win32_test_support.h"
+#include "ui/controls_win.h"
 
 namespace velmaro {
 namespace {
 
 // The FileVersion text of the shipped exe's version resource.
-std::wstring ExeFileVersion() {
-  const std::wstring exe = TestExeFolder() + L"Velmaro.exe";
+WideString ExeFileVersion() {
+  const WideString exe = TestExeFolder() + L"Velmaro.exe";
   DWORD ignored = 0;
   std::vector<BYTE> block(GetFileVersionInfoSizeW(exe.c_str(), &ignored));
   if (block.empty() || !GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(block.size()), block.data())) {
@@ -29,7 +29,7 @@ std::wstring ExeFileVersion() {
   wchar_t* text = nullptr;
   UINT length = 0;
   VerQueryValueW(block.data(), L"\\StringFileInfo\\080404b0\\FileVersion", reinterpret_cast<void**>(&text), &length);
-  return text ? std::wstring(text) : std::wstring();
+  return text ? WideString(text) : WideString();
 }
 
 TEST(Win32About, EachUseOpensOneMoreWindowLaidOutAsItsForm) {
@@ -104,7 +104,7 @@ int VisibleTopLevelWindows() {
 }
 
 TEST(Win32Help, AMissingHelpFileShowsNothing) {
-  const std::wstring folder = MakeScratchFolder(L"velmaro help");
+  const WideString folder = MakeScratchFolder(L"velmaro help");
   FakeSession session;
   session.path = FromWide(folder) + "Velmaro.exe";
   Win32Shell shell;

@@ -11,9 +11,9 @@
 #include <map>
 #include <string>
 
+#include "base/text_win.h"
 #include "dialogs/dialogs.h"
 #include "platform/registry_win.h"
-#include "platform/text_win.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_dialog_windows.h"
 #include "tests/fakes/fake_file_dialog.h"
@@ -29,19 +29,19 @@ const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const CLSID kNoScheduler = {0x8a3c1c2e, 0x51f0, 0x4b7d, {0x9e, 0x11, 0x2c, 0x5d, 0x7a, 0x60, 0x13, 0x42}};
 
 // Where the Task Scheduler keeps the task \Velmaro: a file named after it.
-std::wstring TaskFile() {
+WideString TaskFile() {
   wchar_t folder[MAX_PATH];
   GetSystemDirectoryW(folder, MAX_PATH);
-  return std::wstring(folder) + L"\\Tasks\\Velmaro";
+  return WideString(folder) + L"\\Tasks\\Velmaro";
 }
 
 // The stored task's text, whichever of UTF-16 or UTF-8 the scheduler wrote.
-std::wstring StoredTask() {
+WideString StoredTask() {
   const std::string bytes = ReadWholeFile(TaskFile());
   if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
-    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+    return WideString(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
   }
-  std::wstring text(bytes.size(), L'\0');
+  WideString text(bytes.size(), L'\0');
   const int length = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0],
                                          static_cast<int>(text.size()));
   text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
@@ -50,7 +50,7 @@ std::wstring StoredTask() {
 }
 
 // The Run value Zedevi as the registry holds it, or "(none)".
-std::wstring RunValue() {
+WideString RunValue() {
   HKEY key;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return L"(none)";
   wchar_t text[1024] = {};
@@ -58,19 +58,19 @@ std::wstring RunValue() {
   DWORD type = 0;
   const LONG status = RegQueryValueExW(key, L"Zedevi", nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
   RegCloseKey(key);
-  return status == ERROR_SUCCESS && type == REG_SZ ? std::wstring(text) : L"(none)";
+  return status == ERROR_SUCCESS && type == REG_SZ ? WideString(text) : L"(none)";
 }
 
-std::wstring ThisExe() {
+WideString ThisExe() {
   wchar_t path[MAX_PATH];
   const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return std::wstring(path, length);
+  return WideString(path, length);
 }
 
 // Each element of an XML text with its text content, "Task/Actions/Exec/Command"
 // -> "C:\...", as a real XML reader sees them; empty when the text does not parse.
-std::map<std::wstring, std::wstring> XmlElements(const std::wstring& xml) {
-  std::map<std::wstring, std::wstring> elements;
+std::map<WideString, WideString> XmlElements(const WideString& xml) {
+  std::map<WideString, WideString> elements;
   using CreateReaderFn = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
   HMODULE library = LoadLibraryW(L"xmllite.dll");
   auto create = reinterpret_cast<CreateReaderFn>(reinterpret_cast<void*>(GetProcAddress(library, "CreateXmlReader")));
@@ -86,7 +86,7 @@ std::map<std::wstring, std::wstring> XmlElements(const std::wstring& xml) {
   LARGE_INTEGER start = {};
   stream->Seek(start, STREAM_SEEK_SET, nullptr);
   reader->SetInput(stream);
-  std::vector<std::wstring> path;
+  std::vector<WideString> path;
   XmlNodeType type;
   HRESULT result;
   while ((result = reader->Read(&type)) == S_OK) {
@@ -94,8 +94,8 @@ std::map<std::wstring, std::wstring> XmlElements(const std::wstring& xml) {
     if (type == XmlNodeType_Element) {
       reader->GetLocalName(&name, nullptr);
       path.push_back(name);
-      std::wstring joined;
-      for (const std::wstring& part : path) joined += (joined.empty() ? L"" : L"/") + part;
+      WideString joined;
+      for (const WideString& part : path) joined += (joined.empty() ? L"" : L"/") + part;
       elements[joined];
       if (reader->IsEmptyElement()) path.pop_back();
     } else if (type == XmlNodeType_EndElement) {
@@ -103,8 +103,8 @@ std::map<std::wstring, std::wstring> XmlElements(const std::wstring& xml) {
     } else if (type == XmlNodeType_Text) {
       const wchar_t* value = nullptr;
       reader->GetValue(&value, nullptr);
-      std::wstring joined;
-      for (const std::wstring& part : path) joined += (joined.empty() ? L"" : L"/") + part;
+      WideString joined;
+      for (const WideString& part : path) joined += (joined.empty() ? L"" : L"/") + part;
       elements[joined] = value;
     }
   }
@@ -159,10 +159,10 @@ class Win32AutoStartTest : public ::testing::Test {
 };
 
 TEST(LogonTaskXml, ReadsBackAsTheTaskTheProgramNeeds) {
-  const std::wstring path = L"C:\\R&D <\"x\"> 'y'\\Velmaro.exe";
-  std::map<std::wstring, std::wstring> task = XmlElements(LogonTaskXml(path));
+  const WideString path = L"C:\\R&D <\"x\"> 'y'\\Velmaro.exe";
+  std::map<WideString, WideString> task = XmlElements(LogonTaskXml(path));
   ASSERT_FALSE(task.empty());
-  const std::map<std::wstring, std::wstring> expected = {
+  const std::map<WideString, WideString> expected = {
       {L"Task/Triggers/LogonTrigger/Enabled", L"true"},
       {L"Task/Principals/Principal/GroupId", L"S-1-5-32-545"},  // every user
       {L"Task/Principals/Principal/RunLevel", L"HighestAvailable"},
@@ -182,12 +182,12 @@ TEST(LogonTaskXml, ReadsBackAsTheTaskTheProgramNeeds) {
 TEST_F(Win32AutoStartTest, LogonTaskIsRegisteredAndRemovedThroughTheTaskScheduler) {
   Win32AutoStart autoStart;
   ASSERT_TRUE(autoStart.HasLogonTasks());
-  const std::wstring exe = ThisExe();
+  const WideString exe = ThisExe();
   EXPECT_EQ(autoStart.ExecutablePath(), std::u16string(exe.begin(), exe.end()));
   autoStart.RegisterLogonTask(u"C:\\Program Files\\Velmaro & Co\\Velmaro.exe");
   autoStart.RegisterLogonTask(u"C:\\Program Files\\Velmaro\\Velmaro.exe");  // replaces, no failure
   ASSERT_TRUE(FileExists(TaskFile()));
-  std::map<std::wstring, std::wstring> task = XmlElements(StoredTask());
+  std::map<WideString, WideString> task = XmlElements(StoredTask());
   EXPECT_EQ(task[L"Task/RegistrationInfo/Description"], L"Velmaro");
   EXPECT_EQ(task[L"Task/Settings/ExecutionTimeLimit"], L"PT0S");
   EXPECT_EQ(task[L"Task/Settings/DisallowStartIfOnBatteries"], L"false");
@@ -226,7 +226,7 @@ TEST_F(Win32AutoStartTest, RunValueKeepsAPathWithoutACodePage936Form) {
   Settings settings;
   TaskStore store{reg, settings};
   store.SetStartWithWindows(true, path);
-  EXPECT_EQ(RunValue(), std::wstring(path.begin(), path.end()));
+  EXPECT_EQ(RunValue(), WideString(path.begin(), path.end()));
   EXPECT_TRUE(store.StartWithWindows(path));
   EXPECT_FALSE(store.StartWithWindows(u"C:\\????\\Velmaro.exe"));
   store.SetStartWithWindows(false, path);

@@ -10,16 +10,16 @@
 
 #include <string>
 
+#include "base/text_win.h"
 #include "dialogs/control_ids.h"
 #include "dialogs/dialogs.h"
-#include "platform/controls_win.h"
-#include "platform/text_win.h"
 #include "tests/fakes/fake_autostart.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_file_dialog.h"
 #include "tests/fakes/fake_session.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/fakes/memory_registry.h"
+#include "ui/controls_win.h"
 
 namespace velmaro {
 namespace {
@@ -33,7 +33,7 @@ class NoLink : public MainWindowLink {
   void SetCountdownMax(std::int32_t) override {}
 };
 
-void PutClipboard(const std::wstring& text) {
+void PutClipboard(const WideString& text) {
   ASSERT_TRUE(OpenClipboard(nullptr));
   EmptyClipboard();
   HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
@@ -43,7 +43,7 @@ void PutClipboard(const std::wstring& text) {
   CloseClipboard();
 }
 
-std::wstring Text(HWND window, int id) {
+WideString Text(HWND window, int id) {
   wchar_t text[256] = {};
   GetDlgItemTextW(window, id, text, 256);
   return text;
@@ -84,8 +84,8 @@ TEST_F(DialogWindowsTest, FieldsTakeOnlyWhatTheirFilterLetsThroughTypedOrPasted)
   struct Case {
     HWND window;
     int id;
-    std::wstring pasted;
-    std::wstring shown;
+    WideString pasted;
+    WideString shown;
   } const cases[] = {
       {editor, form5::IDC_EDIT1, L"1x2 3\r\n", L"7123"},
       {editor, form5::IDC_EDIT3, L"\uFF11-4", L"74"},
@@ -133,7 +133,7 @@ TEST_F(DialogWindowsTest, FieldsTakeOnlyWhatTheirFilterLetsThroughTypedOrPasted)
   // The combo boxes take any text.
   HWND combo = GetDlgItem(editor, form5::IDC_COMBOBOX2);
   SendMessageW(FindWindowExW(combo, nullptr, L"EDIT", nullptr), WM_CHAR, L'x', 0);
-  EXPECT_NE(Text(editor, form5::IDC_COMBOBOX2).find(L'x'), std::wstring::npos);
+  EXPECT_NE(Text(editor, form5::IDC_COMBOBOX2).find(L'x'), WideString::npos);
 }
 
 int FontHeight(HWND control) {
@@ -216,7 +216,7 @@ TEST_F(DialogWindowsTest, TextWithNoCodePage936FormIsRefusedAndKeptAsTyped) {
   SendDlgItemMessageW(settings, form3::IDC_BUTTON4, BM_CLICK, 0, 0);
   HWND editor = Editor();
   SendDlgItemMessageW(editor, form5::IDC_RADIOBUTTON3, BM_CLICK, 0, 0);
-  const std::wstring reminder = L"会议\U0001F600 \uD55C";  // an emoji and a Hangul syllable: GBK has neither
+  const WideString reminder = L"会议\U0001F600 \uD55C";  // an emoji and a Hangul syllable: GBK has neither
   SetDlgItemTextW(editor, form5::IDC_COMBOBOX6, reminder.c_str());
   SendDlgItemMessageW(editor, form5::IDC_BUTTON2, BM_CLICK, 0, 0);
   ASSERT_EQ(shell.boxes.size(), 1u);
@@ -235,7 +235,7 @@ TEST_F(DialogWindowsTest, TextWithNoCodePage936FormIsRefusedAndKeptAsTyped) {
   // One that names a file is stored in its short form, which has only ASCII.
   wchar_t folder[MAX_PATH];
   GetTempPathW(MAX_PATH, folder);
-  const std::wstring path = std::wstring(folder) + L"\uD55C\uAE00 sound file.wav";
+  const WideString path = WideString(folder) + L"\uD55C\uAE00 sound file.wav";
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   CloseHandle(file);
@@ -243,7 +243,7 @@ TEST_F(DialogWindowsTest, TextWithNoCodePage936FormIsRefusedAndKeptAsTyped) {
   const DWORD shortLength = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
   SetDlgItemTextW(settings, form3::IDC_EDIT8, path.c_str());
   SendDlgItemMessageW(settings, form3::IDC_BUTTON1, BM_CLICK, 0, 0);
-  if (shortLength > 0 && std::wstring(shortPath) != path) {
+  if (shortLength > 0 && WideString(shortPath) != path) {
     EXPECT_EQ(shell.boxes.size(), 2u);
     EXPECT_EQ(copies.SoundPath, FromWide(shortPath));
   } else {

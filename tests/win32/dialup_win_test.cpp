@@ -6,7 +6,7 @@
 
 #include "actions/reminder_window_win.h"
 #include "actions/task_actions.h"
-#include "platform/text_win.h"
+#include "base/text_win.h"
 #include "tests/fakes/fake_reminders.h"
 
 namespace velmaro {

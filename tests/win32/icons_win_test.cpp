@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "platform/text_win.h"
+#include "base/text_win.h"
 #include "tests/win32/win32_test_support.h"
 
 namespace velmaro {

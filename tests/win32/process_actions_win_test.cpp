@@ -9,9 +9,9 @@
 
 #include "actions/junk_cleanup.h"
 #include "actions/task_actions.h"
+#include "base/text_win.h"
 #include "platform/processes.h"
 #include "platform/session_win.h"
-#include "platform/text_win.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_session.h"
 #include "tests/fakes/fake_shell.h"
@@ -34,14 +34,14 @@ class HelperProcesses {
   }
 
   // The sleeper copied as `name` (without ".exe") plus this process's id; returns the file name.
-  std::wstring Install(const std::wstring& name) {
-    std::wstring fileName = name + L"_" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+  WideString Install(const WideString& name) {
+    WideString fileName = name + L"_" + WideNumber(GetCurrentProcessId()) + L".exe";
     CopyFileW((TestExeFolder() + L"velmaro_sleeper.exe").c_str(), (folder_ + fileName).c_str(), FALSE);
     return fileName;
   }
 
-  HANDLE Start(const std::wstring& fileName, const std::wstring& arguments = L"") {
-    std::wstring line = L"\"" + folder_ + fileName + L"\" " + arguments;
+  HANDLE Start(const WideString& fileName, const WideString& arguments = L"") {
+    WideString line = L"\"" + folder_ + fileName + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
@@ -54,10 +54,10 @@ class HelperProcesses {
     return info.hProcess;
   }
 
-  const std::wstring& Folder() const { return folder_; }
+  const WideString& Folder() const { return folder_; }
 
  private:
-  std::wstring folder_;
+  WideString folder_;
   std::vector<HANDLE> started_;
 };
 
@@ -66,8 +66,8 @@ bool Running(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_TI
 
 TEST(Win32KillProcessByName, EndsEveryCopyByBareNameInAnyCaseAndLeavesOthers) {
   HelperProcesses helpers;
-  const std::wstring target = helpers.Install(L"vmkill_a");
-  const std::wstring other = helpers.Install(L"vmkill_b");
+  const WideString target = helpers.Install(L"vmkill_a");
+  const WideString other = helpers.Install(L"vmkill_b");
   auto processes = MakeSystemProcesses();
   const std::string bareName = FromWide(target);
   std::string upperName = bareName;
@@ -93,7 +93,7 @@ TEST(Win32KillProcessByName, ANameOnlyEndsTheProgramsThatReallyCarryIt) {
   // 한 and ß have no code page 936 form; read in 936 both names were "?".
   HANDLE korean = helpers.Start(helpers.Install(L"\uD55C"));
   HANDLE german = helpers.Start(helpers.Install(L"\u00DF"));
-  const std::wstring notepad = helpers.Install(L"记事本");
+  const WideString notepad = helpers.Install(L"记事本");
   HANDLE first = helpers.Start(notepad);
   HANDLE second = helpers.Start(notepad);
   ASSERT_TRUE(korean && german && first && second);
@@ -112,7 +112,7 @@ TEST(Win32KillProcessByName, ANameOnlyEndsTheProgramsThatReallyCarryIt) {
 
 TEST(Win32RunHidden, StopsWaitingAfterTheTimeoutAndKeepsTheProcessInMindUntilItEnds) {
   HelperProcesses helpers;
-  const std::wstring sleeper = helpers.Install(L"vmwait");
+  const WideString sleeper = helpers.Install(L"vmwait");
   auto processes = MakeSystemProcesses();
   DWORD start = GetTickCount();
   RunOutcome outcome =
@@ -130,7 +130,7 @@ TEST(Win32RunHidden, StopsWaitingAfterTheTimeoutAndKeepsTheProcessInMindUntilItE
 class Win32RunJunkCleanup : public ::testing::Test {
  protected:
   void TearDown() override { RemoveScratchFolder(folder); }
-  std::wstring folder = MakeScratchFolder(L"velmaro 垃圾 cleanup");
+  WideString folder = MakeScratchFolder(L"velmaro 垃圾 cleanup");
 };
 
 TEST_F(Win32RunJunkCleanup, WritesTheDatedLogInAFolderWithABlankAndReturnsAfterTheBatch) {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/text_win.h"
 #include "platform/record_file.h"
-#include "platform/text_win.h"
 #include "tests/win32/win32_test_support.h"
 
 namespace velmaro {
@@ -15,7 +15,7 @@ class Win32RecordFiles : public ::testing::Test {
     RemoveScratchFolder(folder + L"Velmaro\\");
     RemoveScratchFolder(folder);
   }
-  std::wstring folder = MakeScratchFolder(L"velmaro 记录");
+  WideString folder = MakeScratchFolder(L"velmaro 记录");
   std::unique_ptr<RecordFileService> files = MakeSystemRecordFiles();
 };
 

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/error.h"
+#include "base/error.h"
+#include "base/text_win.h"
 #include "store/registry_object.h"
 #include "store/task_store.h"
 
@@ -26,7 +27,7 @@ class Win32RegistryTest : public ::testing::Test {
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kTestKey);
   }
   // Reads a value with the wide API directly, bypassing the service.
-  std::wstring RawText(const wchar_t* name, DWORD* type) {
+  WideString RawText(const wchar_t* name, DWORD* type) {
     HKEY key;
     EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTestKey, 0, KEY_READ, &key), ERROR_SUCCESS);
     wchar_t buffer[256] = {};
@@ -56,7 +57,7 @@ TEST_F(Win32RegistryTest, ChineseTextsRoundTripAsUtf16InTheRegistry) {
   }
   reg.WriteString("B1", "乗億");
   DWORD type = 0;
-  EXPECT_EQ(RawText(L"B1", &type), std::wstring(L"\u4E57\u5104"));
+  EXPECT_EQ(RawText(L"B1", &type), WideString(L"\u4E57\u5104"));
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
 
   reg.WriteInteger("tishi", -5);

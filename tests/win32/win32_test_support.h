@@ -1,36 +1,45 @@
 // What the Win32 tests, their helper programs and the end-to-end tests
 // share: where the helper programs are, a scratch folder of their own, window
 // texts, and waiting for what a window does. Header-only, so the end-to-end
-// tests, which drive the program from outside and link none of it, use it too.
+// tests, which drive the program from outside and link none of it, use it too
+// (they take only the type of the program's wide texts).
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "base/text_win.h"
+
 namespace velmaro {
 
+// A number as wide text.
+inline WideString WideNumber(unsigned long long number) {
+  const std::string digits = std::to_string(number);
+  return WideString(digits.begin(), digits.end());
+}
+
 // The folder of the test executable, where the helper programs are built; ends with "\".
-inline std::wstring TestExeFolder() {
+inline WideString TestExeFolder() {
   wchar_t path[MAX_PATH];
   DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path, length);
+  WideString folder(path, length);
   return folder.substr(0, folder.find_last_of(L'\\') + 1);
 }
-inline std::wstring BesideThisExe(const wchar_t* name) { return TestExeFolder() + name; }
+inline WideString BesideThisExe(const wchar_t* name) { return TestExeFolder() + name; }
 
 // A new empty folder under the temp folder, named `name` plus this process's
 // id so tests running side by side never share one; ends with "\".
-inline std::wstring MakeScratchFolder(const std::wstring& name) {
+inline WideString MakeScratchFolder(const WideString& name) {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  std::wstring folder = std::wstring(temp) + name + L" " + std::to_wstring(GetCurrentProcessId()) + L"\\";
+  WideString folder = WideString(temp) + name + L" " + WideNumber(GetCurrentProcessId()) + L"\\";
   CreateDirectoryW(folder.c_str(), nullptr);
   return folder;
 }
 
 // Removes the files directly in `folder`, then the folder.
-inline void RemoveScratchFolder(const std::wstring& folder) {
+inline void RemoveScratchFolder(const WideString& folder) {
   WIN32_FIND_DATAW found;
   HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
@@ -42,7 +51,7 @@ inline void RemoveScratchFolder(const std::wstring& folder) {
   RemoveDirectoryW(folder.c_str());
 }
 
-inline std::string ReadWholeFile(const std::wstring& path) {
+inline std::string ReadWholeFile(const WideString& path) {
   std::string content;
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, 0, nullptr);
@@ -54,9 +63,9 @@ inline std::string ReadWholeFile(const std::wstring& path) {
   return content;
 }
 
-inline bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+inline bool FileExists(const WideString& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-inline std::wstring WindowText(HWND window) {
+inline WideString WindowText(HWND window) {
   wchar_t text[512] = {};
   GetWindowTextW(window, text, 512);
   return text;

@@ -11,7 +11,7 @@
 #include "actions/close_other_windows.h"
 #include "actions/power_actions.h"
 #include "actions/reminder_window_win.h"
-#include "platform/text_win.h"
+#include "base/text_win.h"
 #include "tests/win32/win32_test_support.h"
 
 namespace velmaro {
@@ -139,14 +139,14 @@ class Win32CloseOtherWindows : public ::testing::Test {
   }
 
   HWND mainWindow = nullptr;
-  std::wstring folder = MakeScratchFolder(L"velmaro windows");
+  WideString folder = MakeScratchFolder(L"velmaro windows");
   PROCESS_INFORMATION helper = {};
 };
 
 TEST_F(Win32CloseOtherWindows, PostsCloseOnlyToOtherProgramsTitledMainWindows) {
   ASSERT_TRUE(mainWindow);
-  const std::wstring log = folder + L"closed.txt";
-  std::wstring line = L"\"" + TestExeFolder() + L"velmaro_window_owner.exe\" \"" + log + L"\"";
+  const WideString log = folder + L"closed.txt";
+  WideString line = L"\"" + TestExeFolder() + L"velmaro_window_owner.exe\" \"" + log + L"\"";
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &helper));
@@ -190,7 +190,7 @@ bool MonitorOffReturnsWithin(PowerService& power, DWORD boundMs, HANDLE helper) 
 }
 
 TEST(Win32TurnMonitorOff, ReturnsWhileAWindowOfAnotherProgramHangs) {
-  std::wstring line = L"\"" + TestExeFolder() + L"velmaro_hung_window.exe\" 60000";
+  WideString line = L"\"" + TestExeFolder() + L"velmaro_hung_window.exe\" 60000";
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION helper = {};

@@ -29,8 +29,8 @@
 #include <vector>
 
 #include "actions/junk_cleanup.h"
+#include "base/text_win.h"
 #include "platform/processes.h"
-#include "platform/text_win.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_session.h"
 #include "tests/fakes/fake_shell.h"
@@ -39,29 +39,29 @@
 namespace velmaro {
 namespace {
 
-void MakeFolders(const std::wstring& path) {
-  for (std::size_t pos = path.find(L'\\', 3); pos != std::wstring::npos; pos = path.find(L'\\', pos + 1)) {
+void MakeFolders(const WideString& path) {
+  for (std::size_t pos = path.find(L'\\', 3); pos != WideString::npos; pos = path.find(L'\\', pos + 1)) {
     CreateDirectoryW(path.substr(0, pos).c_str(), nullptr);
   }
   CreateDirectoryW(path.c_str(), nullptr);
 }
 
-void WriteFile(const std::wstring& path, const std::string& content = "junk") {
+void WriteFile(const WideString& path, const std::string& content = "junk") {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written = 0;
   ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
   CloseHandle(file);
 }
 
-bool IsLink(const std::wstring& path) {
+bool IsLink(const WideString& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 // Runs a unix program of the host, which Wine starts like any other; false
 // outside Wine.
-bool RunUnix(const std::wstring& commandLine) {
-  std::wstring line = commandLine;
+bool RunUnix(const WideString& commandLine) {
+  WideString line = commandLine;
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started = {};
@@ -75,15 +75,15 @@ bool RunUnix(const std::wstring& commandLine) {
 }
 
 // Wine's path of a Windows path in the host's file system; empty outside Wine.
-std::wstring UnixPath(const std::wstring& path) {
+WideString UnixPath(const WideString& path) {
   using UnixFileNameFn = char*(CDECL*)(LPCWSTR);
   auto unixFileName = reinterpret_cast<UnixFileNameFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (!unixFileName) return std::wstring();
+  if (!unixFileName) return WideString();
   char* name = unixFileName(path.c_str());
-  if (!name) return std::wstring();
+  if (!name) return WideString();
   const int length = MultiByteToWideChar(CP_UTF8, 0, name, -1, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length > 0 ? length - 1 : 0), L'\0');
+  WideString wide(static_cast<std::size_t>(length > 0 ? length - 1 : 0), L'\0');
   if (length > 1) MultiByteToWideChar(CP_UTF8, 0, name, -1, &wide[0], length);
   HeapFree(GetProcessHeap(), 0, name);
   return wide;
@@ -91,28 +91,28 @@ std::wstring UnixPath(const std::wstring& path) {
 
 // A link at `link` to the folder `target`: a symbolic link where the system
 // makes one, else a unix one under Wine. False when neither is possible.
-bool LinkFolder(const std::wstring& link, const std::wstring& target) {
+bool LinkFolder(const WideString& link, const WideString& target) {
   using CreateLinkFn = BOOLEAN(WINAPI*)(LPCWSTR, LPCWSTR, DWORD);
   auto createLink = reinterpret_cast<CreateLinkFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CreateSymbolicLinkW")));
   if (createLink) createLink(link.c_str(), target.c_str(), 1);
   if (IsLink(link)) return true;
-  const std::wstring unixLink = UnixPath(link);
-  const std::wstring unixTarget = UnixPath(target);
+  const WideString unixLink = UnixPath(link);
+  const WideString unixTarget = UnixPath(target);
   if (unixLink.empty() || unixTarget.empty()) return false;
   RunUnix(L"Z:\\bin\\ln -s \"" + unixTarget + L"\" \"" + unixLink + L"\"");
   return IsLink(link);
 }
 
 // Removes a tree of the test's own, never entering a link.
-void RemoveTree(const std::wstring& folder) {
+void RemoveTree(const WideString& folder) {
   WIN32_FIND_DATAW found;
   HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
-      const std::wstring name = found.cFileName;
+      const WideString name = found.cFileName;
       if (name == L"." || name == L"..") continue;
-      const std::wstring path = folder + L"\\" + name;
+      const WideString path = folder + L"\\" + name;
       SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
       if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
         if (!RemoveDirectoryW(path.c_str()) && !DeleteFileW(path.c_str())) {
@@ -133,29 +133,29 @@ void RemoveTree(const std::wstring& folder) {
 // the program starts it with, one entry per line.
 struct Log {
   bool unicode = false;
-  std::vector<std::wstring> lines;
+  std::vector<WideString> lines;
 };
 
-Log ReadLog(const std::wstring& path) {
+Log ReadLog(const WideString& path) {
   const std::string bytes = ReadWholeFile(path);
   Log log;
   log.unicode = bytes.size() >= 2 && bytes.size() % 2 == 0 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
                 static_cast<unsigned char>(bytes[1]) == 0xFE;
   if (!log.unicode) return log;
-  std::wstring text;
+  WideString text;
   for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
     text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
                                         static_cast<unsigned char>(bytes[i + 1]) << 8));
   }
   std::size_t start = 0;
-  for (std::size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2) {
+  for (std::size_t end; (end = text.find(L"\r\n", start)) != WideString::npos; start = end + 2) {
     log.lines.push_back(text.substr(start, end - start));
   }
   if (start < text.size()) log.lines.push_back(text.substr(start));
   return log;
 }
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const WideString& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 class EnvironmentChange {
  public:
@@ -165,19 +165,19 @@ class EnvironmentChange {
       SetEnvironmentVariableW(saved->first.c_str(), saved->second.hadValue ? saved->second.value.c_str() : nullptr);
     }
   }
-  void Set(const std::wstring& name, const std::wstring& value) {
+  void Set(const WideString& name, const WideString& value) {
     wchar_t buffer[32768];
     const DWORD length = GetEnvironmentVariableW(name.c_str(), buffer, 32768);
-    saved_.push_back({name, Saved{length > 0, std::wstring(buffer, length)}});
+    saved_.push_back({name, Saved{length > 0, WideString(buffer, length)}});
     SetEnvironmentVariableW(name.c_str(), value.c_str());
   }
 
  private:
   struct Saved {
     bool hadValue;
-    std::wstring value;
+    WideString value;
   };
-  std::vector<std::pair<std::wstring, Saved>> saved_;
+  std::vector<std::pair<WideString, Saved>> saved_;
 };
 
 // The names inside the temp folders: every character that the command
@@ -195,8 +195,8 @@ enum class Said { Removed, RemovedFolder, Kept, KeptFolder, Skipped };
 
 struct Entry {
   Said said;
-  std::wstring path;
-  std::wstring reason;  // after "：", if any
+  WideString path;
+  WideString reason;  // after "：", if any
 };
 
 // The entries of the log, and the three numbers of its last line.
@@ -206,7 +206,7 @@ struct Cleanup {
   bool summarized = false;
   int removedFiles = -1, removedFolders = -1, skipped = -1;
 
-  const Entry* Find(Said said, const std::wstring& path) const {
+  const Entry* Find(Said said, const WideString& path) const {
     for (const Entry& entry : entries) {
       if (entry.said == said && entry.path == path) return &entry;
     }
@@ -217,14 +217,14 @@ struct Cleanup {
     for (const Entry& entry : entries) count += entry.said == said;
     return count;
   }
-  int Lines(const std::wstring& text) const {
+  int Lines(const WideString& text) const {
     int count = 0;
-    for (const std::wstring& line : log.lines) count += line.find(text) != std::wstring::npos;
+    for (const WideString& line : log.lines) count += line.find(text) != WideString::npos;
     return count;
   }
 };
 
-Cleanup ReadCleanup(const std::wstring& logPath) {
+Cleanup ReadCleanup(const WideString& logPath) {
   Cleanup cleanup;
   cleanup.log = ReadLog(logPath);
   struct Lead {
@@ -235,7 +235,7 @@ Cleanup ReadCleanup(const std::wstring& logPath) {
   const Lead kLeads[] = {{L"已删除文件夹 ", Said::RemovedFolder}, {L"已删除 ", Said::Removed},
                          {L"未删除文件夹 ", Said::KeptFolder},    {L"未删除 ", Said::Kept},
                          {L"跳过 ", Said::Skipped}};
-  for (const std::wstring& line : cleanup.log.lines) {
+  for (const WideString& line : cleanup.log.lines) {
     int files = 0, folders = 0, skipped = 0;
     if (swscanf(line.c_str(), L"清理完成：删除文件 %d 个，删除文件夹 %d 个，跳过 %d 项。", &files, &folders, &skipped) == 3) {
       cleanup.summarized = true;
@@ -245,11 +245,11 @@ Cleanup ReadCleanup(const std::wstring& logPath) {
       continue;
     }
     for (const Lead& lead : kLeads) {
-      const std::wstring text = lead.text;
+      const WideString text = lead.text;
       if (line.compare(0, text.size(), text) != 0) continue;
       const std::size_t colon = line.find(L'：', text.size());
       cleanup.entries.push_back(Entry{lead.said, line.substr(text.size(), colon - text.size()),
-                                      colon == std::wstring::npos ? L"" : line.substr(colon + 1)});
+                                      colon == WideString::npos ? L"" : line.substr(colon + 1)});
       break;
     }
   }
@@ -286,7 +286,7 @@ void ExpectHonest(const Cleanup& cleanup) {
 // Held open without sharing for as long as it lives.
 class LockedFile {
  public:
-  explicit LockedFile(const std::wstring& path)
+  explicit LockedFile(const WideString& path)
       : handle_(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
   ~LockedFile() {
     if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
@@ -316,7 +316,7 @@ class QlljBatch : public ::testing::Test {
     shared_ = top_ + L"\\公用\\Temp";
     outside_ = top_ + L"\\别处";
     program_ = programInsideTemp ? temp_ + L"\\Velmaro Program" : top_ + L"\\Velmaro 程序";
-    for (const std::wstring& folder :
+    for (const WideString& folder :
          {profile_ + L"\\Documents", temp_ + L"\\" + kJunkFolder + L"\\deeper", temp_ + L"\\深层\\更深",
           temp_ + L"\\폴더", temp_ + L"\\empty", temp_ + L"\\hiddendir\\inner", shared_ + L"\\full",
           shared_ + L"\\空", outside_, program_}) {
@@ -352,24 +352,24 @@ class QlljBatch : public ::testing::Test {
     environment_.Set(L"LOCALAPPDATA", profile_ + L"\\AppData\\Local");
   }
 
-  std::string Path(const std::wstring& path) const { return FromWide(path); }
+  std::string Path(const WideString& path) const { return FromWide(path); }
 
   // Checks the tree and the log after a run whose log is `logPath`, with the
   // files of HeldFiles held open.
-  void ExpectCleaned(const std::wstring& logPath, bool programInsideTemp) {
+  void ExpectCleaned(const WideString& logPath, bool programInsideTemp) {
     const Cleanup cleanup = ReadCleanup(logPath);
     ExpectHonest(cleanup);
     for (const wchar_t* name : kJunkFiles) {
       EXPECT_FALSE(Exists(temp_ + L"\\" + name)) << Path(name);
       EXPECT_TRUE(cleanup.Find(Said::Removed, temp_ + L"\\" + name)) << "logged by its own name: " << Path(name);
     }
-    const std::wstring junkFolder = temp_ + L"\\" + kJunkFolder;
-    for (const std::wstring& file : {junkFolder + L"\\deeper\\f.txt", temp_ + L"\\深层\\更深\\最里.log",
+    const WideString junkFolder = temp_ + L"\\" + kJunkFolder;
+    for (const WideString& file : {junkFolder + L"\\deeper\\f.txt", temp_ + L"\\深层\\更深\\最里.log",
                                      temp_ + L"\\폴더\\파일.txt", temp_ + L"\\hiddendir\\inner\\deep.txt",
                                      temp_ + L"\\hidden.tmp"}) {
       EXPECT_TRUE(cleanup.Find(Said::Removed, file)) << Path(file);
     }
-    for (const std::wstring& folder :
+    for (const WideString& folder :
          {junkFolder + L"\\deeper", junkFolder, temp_ + L"\\深层\\更深", temp_ + L"\\深层", temp_ + L"\\폴더",
           temp_ + L"\\empty", temp_ + L"\\hiddendir\\inner", temp_ + L"\\hiddendir"}) {
       EXPECT_FALSE(Exists(folder)) << Path(folder);
@@ -382,7 +382,7 @@ class QlljBatch : public ::testing::Test {
       EXPECT_TRUE(Exists(temp_ + L"\\" + name)) << Path(name);
       const Entry* kept = cleanup.Find(Said::Kept, temp_ + L"\\" + name);
       ASSERT_TRUE(kept) << Path(name);
-      EXPECT_EQ(kept->reason.find(L"原因不明"), std::wstring::npos) << Path(name);
+      EXPECT_EQ(kept->reason.find(L"原因不明"), WideString::npos) << Path(name);
     }
     EXPECT_TRUE(GetFileAttributesW((temp_ + L"\\hiddenlocked.tmp").c_str()) & FILE_ATTRIBUTE_HIDDEN);
 
@@ -398,7 +398,7 @@ class QlljBatch : public ::testing::Test {
     EXPECT_TRUE(Exists(shared_ + L"\\full\\s2.txt"));
     const Entry* full = cleanup.Find(Said::KeptFolder, shared_ + L"\\full");
     ASSERT_TRUE(full);
-    EXPECT_NE(full->reason.find(L"（其他用户也能写入这里，不进入其中的文件夹）"), std::wstring::npos);
+    EXPECT_NE(full->reason.find(L"（其他用户也能写入这里，不进入其中的文件夹）"), WideString::npos);
     EXPECT_FALSE(Exists(shared_ + L"\\空"));
     EXPECT_TRUE(cleanup.Find(Said::RemovedFolder, shared_ + L"\\空"));
     EXPECT_EQ(cleanup.Lines(L"清理 " + temp_ + L"：只有本用户和管理员能写入，逐层清理"), 1);
@@ -425,16 +425,16 @@ class QlljBatch : public ::testing::Test {
     if (search != INVALID_HANDLE_VALUE) FindClose(search);
   }
 
-  std::wstring scratch_ = MakeScratchFolder(L"velmaro qllj");
-  std::wstring top_ = scratch_ + L"垃圾清理";
-  std::wstring profile_, temp_, shared_, outside_, program_;
+  WideString scratch_ = MakeScratchFolder(L"velmaro qllj");
+  WideString top_ = scratch_ + L"垃圾清理";
+  WideString profile_, temp_, shared_, outside_, program_;
   bool linked_ = false;
   EnvironmentChange environment_;
 };
 
 // The files the tree holds open while the batch runs.
 struct HeldFiles {
-  explicit HeldFiles(const std::wstring& temp)
+  explicit HeldFiles(const WideString& temp)
       : plain(temp + L"\\locked.tmp"), korean(temp + L"\\잠김.tmp"), hidden(temp + L"\\hiddenlocked.tmp") {}
   bool Held() const { return plain.Held() && korean.Held() && hidden.Held(); }
   LockedFile plain, korean, hidden;
@@ -454,7 +454,7 @@ TEST_F(QlljBatch, CleansTheTempFoldersOnlyAndLogsEachItemByItsOwnNameWhenTheProg
     RunJunkCleanup(-1, 0x4321, clock, session, *processes, shell);
     ASSERT_EQ(shell.executed.size(), 1u);
   }
-  const std::wstring log = program_ + L"\\" + ToWide("清理系统垃圾列表202635_879.txt");
+  const WideString log = program_ + L"\\" + ToWide("清理系统垃圾列表202635_879.txt");
   ExpectCleaned(log, true);
 }
 
@@ -468,7 +468,7 @@ TEST_F(QlljBatch, CleansTheSameWithDelayedExpansionOnAndWithExtensionsOff) {
     HeldFiles held(temp_);
     ASSERT_TRUE(held.Held());
     auto processes = MakeSystemProcesses();
-    const std::wstring log = program_ + L"\\log.txt";
+    const WideString log = program_ + L"\\log.txt";
     std::string line = JunkCleanupCommandLine(processes->CommandInterpreterPath(), Path(program_ + L"\\"), Path(log));
     line.replace(line.find("/v:off"), 6, switches);
     ASSERT_TRUE(processes->StartUnicodeText(Path(log)));
@@ -482,7 +482,7 @@ TEST_F(QlljBatch, CleansTheSameWithDelayedExpansionOnAndWithExtensionsOff) {
 // prefix's list of drives.
 class DriveMapping {
  public:
-  DriveMapping(const std::wstring& letter, const std::wstring& folder) : letter_(letter) {
+  DriveMapping(const WideString& letter, const WideString& folder) : letter_(letter) {
     if (DefineDosDeviceW(0, letter_.c_str(), folder.c_str()) && Exists(letter_ + L"\\")) {
       defined_ = true;
       return;
@@ -490,10 +490,10 @@ class DriveMapping {
     DefineDosDeviceW(DDD_REMOVE_DEFINITION, letter_.c_str(), nullptr);
     wchar_t prefix[MAX_PATH];
     const DWORD length = GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH);
-    const std::wstring target = UnixPath(folder);
+    const WideString target = UnixPath(folder);
     if (length == 0 || length >= MAX_PATH || target.empty()) return;
     wchar_t lower[] = {static_cast<wchar_t>(towlower(letter_[0])), L':', 0};
-    unixLink_ = std::wstring(prefix, length) + L"/dosdevices/" + lower;
+    unixLink_ = WideString(prefix, length) + L"/dosdevices/" + lower;
     RunUnix(L"Z:\\bin\\ln -s \"" + target + L"\" \"" + unixLink_ + L"\"");
     // Wine's handle of a unix program can end before the program has.
     for (int wait = 0; wait < 100 && !Exists(letter_ + L"\\"); ++wait) Sleep(50);
@@ -504,26 +504,26 @@ class DriveMapping {
   }
 
  private:
-  std::wstring letter_;
+  WideString letter_;
   bool defined_ = false;
-  std::wstring unixLink_;
+  WideString unixLink_;
 };
 
 // The portable files unzipped to the root of a drive: every folder of that
 // drive is inside the program's folder, so its temp folders stay, and the log
 // says why once instead of skipping them one by one without a word.
 TEST_F(QlljBatch, SaysOnceThatAProgramAtTheRootOfADriveKeepsThatDrivesTempFolders) {
-  const std::wstring drive = top_ + L"\\盘";
+  const WideString drive = top_ + L"\\盘";
   MakeFolders(drive + L"\\Temp");
   MakeFolders(drive + L"\\Tmp");
   WriteFile(drive + L"\\Temp\\垃圾.tmp");
   WriteFile(drive + L"\\Tmp\\垃圾.tmp");
   wchar_t letter[] = L"Q:";
-  for (; letter[0] >= L'M' && GetFileAttributesW((std::wstring(letter) + L"\\").c_str()) != INVALID_FILE_ATTRIBUTES;
+  for (; letter[0] >= L'M' && GetFileAttributesW((WideString(letter) + L"\\").c_str()) != INVALID_FILE_ATTRIBUTES;
        --letter[0]) {
   }
   ASSERT_GE(letter[0], L'M') << "no free drive letter";
-  const std::wstring root = std::wstring(letter) + L"\\";
+  const WideString root = WideString(letter) + L"\\";
   const DriveMapping mapping(letter, drive);
   ASSERT_TRUE(Exists(root + L"Temp\\垃圾.tmp")) << "the drive maps the folder";
   ASSERT_TRUE(CopyFileW((TestExeFolder() + L"QLLJ.bat").c_str(), (root + L"QLLJ.bat").c_str(), FALSE));
@@ -547,7 +547,7 @@ TEST_F(QlljBatch, SaysOnceThatAProgramAtTheRootOfADriveKeepsThatDrivesTempFolder
     EXPECT_TRUE(Exists(root + folder + L"\\垃圾.tmp"));
     const Entry* skipped = cleanup.Find(Said::Skipped, root + folder);
     ASSERT_TRUE(skipped) << Path(folder);
-    EXPECT_NE(skipped->reason.find(L"见上面的说明"), std::wstring::npos);
+    EXPECT_NE(skipped->reason.find(L"见上面的说明"), WideString::npos);
   }
   EXPECT_EQ(cleanup.Lines(L"是本程序所在的文件夹或其中的文件夹"), 0);
 }

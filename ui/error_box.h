@@ -5,7 +5,7 @@
 #include <new>
 #include <string>
 
-#include "platform/error.h"
+#include "base/error.h"
 #include "platform/shell.h"
 
 namespace velmaro {

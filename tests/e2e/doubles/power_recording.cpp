@@ -1,4 +1,4 @@
-#include "platform/power_recording.h"
+#include "tests/e2e/doubles/power_recording.h"
 
 #include <cstdio>
 #include <utility>

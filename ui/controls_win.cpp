@@ -1,4 +1,4 @@
-#include "platform/controls_win.h"
+#include "ui/controls_win.h"
 
 #include <commctrl.h>
 
@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/text_win.h"
 #include "platform/system_library_win.h"
-#include "platform/text_win.h"
 
 namespace velmaro {
 
@@ -30,7 +30,7 @@ bool SameFont(const FontSpec& a, const FontSpec& b) { return a.height96 == b.hei
 
 SIZE TextSize(HWND control) {
   int length = GetWindowTextLengthW(control);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  WideString text(static_cast<std::size_t>(length) + 1, L'\0');
   GetWindowTextW(control, &text[0], length + 1);
   HDC dc = GetDC(control);
   HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
@@ -141,7 +141,7 @@ RECT CenteredWindowRectForClient(int width96, int height96, DWORD style, DWORD e
 std::string ControlText(HWND parent, int id) {
   HWND control = GetDlgItem(parent, id);
   const int length = GetWindowTextLengthW(control);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  WideString text(static_cast<std::size_t>(length) + 1, L'\0');
   const int read = GetWindowTextW(control, &text[0], length + 1);
   return FromWide(text.data(), static_cast<std::size_t>(read > 0 ? read : 0));
 }
@@ -153,7 +153,7 @@ void SetControlText(HWND parent, int id, const std::string& text) {
 std::optional<std::string> StorableControlText(HWND parent, int id, bool isPath) {
   HWND control = GetDlgItem(parent, id);
   const int length = GetWindowTextLengthW(control);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  WideString text(static_cast<std::size_t>(length) + 1, L'\0');
   text.resize(static_cast<std::size_t>(std::max(GetWindowTextW(control, &text[0], length + 1), 0)));
   return isPath ? StorablePath(text) : FromWideExact(text.data(), text.size());
 }
@@ -166,8 +166,8 @@ const wchar_t kDialogKeysProp[] = L"Velmaro.DialogKeys";
 
 using Accepts = bool (*)(char32_t);
 
-std::wstring FilteredClipboardText(Accepts accepts) {
-  std::wstring kept;
+WideString FilteredClipboardText(Accepts accepts) {
+  WideString kept;
   if (!OpenClipboard(nullptr)) return kept;
   if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
     if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
@@ -193,7 +193,7 @@ LRESULT CALLBACK FilteringEditProc(HWND edit, UINT message, WPARAM wParam, LPARA
       if (!accepts(static_cast<char32_t>(wParam))) return 0;
       break;
     case WM_PASTE: {
-      const std::wstring text = FilteredClipboardText(accepts);
+      const WideString text = FilteredClipboardText(accepts);
       SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
       return 0;
     }
@@ -221,7 +221,7 @@ HWND CreateTooltip(HWND owner) {
 }
 
 void SetTooltip(HWND tooltip, HWND control, const std::string& text) {
-  std::wstring wide = ToWide(text);
+  WideString wide = ToWide(text);
   TOOLINFOW tool = {};
   tool.cbSize = TTTOOLINFOW_V2_SIZE;  // the layout every version of the control reads
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;

@@ -1,4 +1,4 @@
-#include "platform/text_win.h"
+#include "base/text_win.h"
 
 #include <windows.h>
 
@@ -12,11 +12,11 @@ namespace velmaro {
 // paths and numbers are mostly ASCII, and the evaluation tick converts a
 // value name for every slot every ten seconds.
 
-std::wstring ToWide(const std::string& text) {
+WideString ToWide(const std::string& text) {
   if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-    return std::wstring(text.begin(), text.end());
+    return WideString(text.begin(), text.end());
   }
-  std::wstring wide(text.size(), L'\0');
+  WideString wide(text.size(), L'\0');
   int length = MultiByteToWideChar(kCodePage936, 0, text.data(), static_cast<int>(text.size()), &wide[0],
                                    static_cast<int>(wide.size()));
   wide.resize(static_cast<std::size_t>(length));
@@ -32,7 +32,7 @@ std::string FromWide(const wchar_t* text, std::size_t size) {
   return narrow;
 }
 
-std::string FromWide(const std::wstring& text) { return FromWide(text.data(), text.size()); }
+std::string FromWide(const WideString& text) { return FromWide(text.data(), text.size()); }
 
 std::optional<std::string> FromWideExact(const wchar_t* text, std::size_t size) {
   if (std::all_of(text, text + size, [](wchar_t c) { return c < 0x80; })) return std::string(text, text + size);
@@ -45,15 +45,15 @@ std::optional<std::string> FromWideExact(const wchar_t* text, std::size_t size) 
   narrow.resize(static_cast<std::size_t>(length));
   // A lone surrogate or a character the code page folds into another one
   // would come back different.
-  if (ToWide(narrow) != std::wstring(text, size)) return std::nullopt;
+  if (ToWide(narrow) != WideString(text, size)) return std::nullopt;
   return narrow;
 }
 
-std::optional<std::string> StorablePath(const std::wstring& path) {
+std::optional<std::string> StorablePath(const WideString& path) {
   if (auto exact = FromWideExact(path.data(), path.size())) return exact;
   const DWORD needed = GetShortPathNameW(path.c_str(), nullptr, 0);
   if (needed == 0) return std::nullopt;  // no such file, or a path too long
-  std::wstring shortPath(needed, L'\0');
+  WideString shortPath(needed, L'\0');
   const DWORD length = GetShortPathNameW(path.c_str(), &shortPath[0], needed);
   if (length == 0 || length >= needed) return std::nullopt;
   return FromWideExact(shortPath.data(), length);

@@ -1,4 +1,4 @@
-#include "platform/gbk.h"
+#include "base/gbk.h"
 
 namespace velmaro {
 

@@ -1,6 +1,6 @@
-#include "platform/error_box.h"
+#include "ui/error_box.h"
 
-#include "platform/gbk.h"
+#include "base/gbk.h"
 
 namespace velmaro {
 

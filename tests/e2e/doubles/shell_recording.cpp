@@ -1,4 +1,4 @@
-#include "platform/shell_recording.h"
+#include "tests/e2e/doubles/shell_recording.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "platform/button_glyph.h"
+#include "ui/button_glyph.h"
 
 #include <algorithm>
 #include <cmath>

@@ -23,7 +23,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/controls_win.h"
+#include "base/text_win.h"
+#include "ui/controls_win.h"
 
 namespace velmaro {
 
@@ -46,7 +47,7 @@ class BaseWindow {
 
  protected:
   // Registers the class once per process (icon: MAINICON) and creates the window.
-  bool CreateWindowOf(const wchar_t* className, const std::wstring& caption, DWORD style, DWORD exStyle, int x,
+  bool CreateWindowOf(const wchar_t* className, const WideString& caption, DWORD style, DWORD exStyle, int x,
                       int y, int width, int height, HWND owner, WindowKind kind = WindowKind::Plain) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     kind_ = kind;

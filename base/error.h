@@ -5,7 +5,7 @@
 #include <exception>
 #include <string>
 
-#include "platform/gbk.h"
+#include "base/gbk.h"
 
 namespace velmaro {
 
