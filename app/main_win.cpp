@@ -8,12 +8,15 @@
 #include "app/form1_win.h"
 #include "base/gbk.h"
 #include "dialogs/dialog_windows_win.h"
-#include "platform/autostart_win.h"
+#include "platform/autostart.h"
+#include "platform/clock.h"
 #include "platform/dialup.h"
-#include "platform/file_dialog_win.h"
-#include "platform/registry_win.h"
-#include "platform/session_win.h"
-#include "platform/shell_win.h"
+#include "platform/file_dialog.h"
+#include "platform/power.h"
+#include "platform/processes.h"
+#include "platform/registry.h"
+#include "platform/session.h"
+#include "platform/shell.h"
 #include "platform/sound.h"
 #include "platform/system_library_win.h"
 #include "tests/e2e/doubles/power_recording.h"
@@ -47,17 +50,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return 0;
   }
 
-  velmaro::Win32Registry registry;
-  velmaro::Win32Shell systemShell;
-  velmaro::Win32Session session;
+  std::unique_ptr<velmaro::RegistryService> registry = velmaro::MakeSystemRegistry();
+  std::unique_ptr<velmaro::ShellService> systemShell = velmaro::MakeSystemShell();
+  std::unique_ptr<velmaro::SessionService> session = velmaro::MakeSystemSession();
 #ifdef VELMARO_RECORDING_POWER
   // The end-to-end build: power calls are written to a log beside the exe
   // instead of made, and so are the tray icon's changes, which are made too.
-  const std::string folder = velmaro::DirectoryPart(session.ExecutablePath());
+  const std::string folder = velmaro::DirectoryPart(session->ExecutablePath());
   velmaro::RecordingPower power(folder + "power-calls.log");
-  velmaro::RecordingTrayShell shell(systemShell, folder + "tray-calls.log");
+  velmaro::RecordingTrayShell shell(*systemShell, folder + "tray-calls.log");
 #else
-  velmaro::ShellService& shell = systemShell;
+  velmaro::ShellService& shell = *systemShell;
   std::unique_ptr<velmaro::PowerService> systemPower = velmaro::MakeSystemPower();
   velmaro::PowerService& power = *systemPower;
 #endif
@@ -65,16 +68,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   std::unique_ptr<velmaro::ClockService> clock = velmaro::MakeSystemClock();
   std::unique_ptr<velmaro::DialUpService> dialUp = velmaro::MakeSystemDialUp();
   std::unique_ptr<velmaro::SoundService> sound = velmaro::MakeSystemSound();
-  velmaro::Win32FileDialog files;
-  velmaro::Win32AutoStart autoStart;
+  std::unique_ptr<velmaro::FileDialogService> files = velmaro::MakeSystemFileDialog();
+  std::unique_ptr<velmaro::AutoStartService> autoStart = velmaro::MakeSystemAutoStart();
   velmaro::Win32DialogWindows dialogWindows;
 
   velmaro::TApplication application;
   if (!application.Create()) return 1;
   velmaro::ReminderWindows reminders(application.Handle());
   velmaro::AboutWindows about(application.Handle());
-  velmaro::TForm1 form1(velmaro::AppServices{registry, shell, session, power, *processes, *clock, *dialUp, reminders,
-                                             *sound, files, autoStart, dialogWindows, about},
+  velmaro::TForm1 form1(velmaro::AppServices{*registry, shell, *session, power, *processes, *clock, *dialUp, reminders,
+                                             *sound, *files, *autoStart, dialogWindows, about},
                         application);
   if (!form1.Create()) return 1;
 

@@ -4,6 +4,7 @@
 // it there instead.
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace velmaro {
@@ -27,5 +28,8 @@ class AutoStartService {
   // AppError when it cannot.
   virtual void DeleteLogonTask() = 0;
 };
+
+// The running system's autostart (Windows builds only).
+std::unique_ptr<AutoStartService> MakeSystemAutoStart();
 
 }  // namespace velmaro

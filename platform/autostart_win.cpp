@@ -97,4 +97,6 @@ void Win32AutoStart::DeleteLogonTask() {
   }
 }
 
+std::unique_ptr<AutoStartService> MakeSystemAutoStart() { return std::make_unique<Win32AutoStart>(); }
+
 }  // namespace velmaro

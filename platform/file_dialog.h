@@ -1,6 +1,7 @@
 // The common file-open dialog.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -29,5 +30,8 @@ class FileDialogService {
   // Shows the modal dialog; the chosen file, or nothing when the user cancels.
   virtual std::optional<ChosenFile> OpenFile(WindowHandle owner, const OpenFileRequest& request) = 0;
 };
+
+// The running system's file dialog (Windows builds only).
+std::unique_ptr<FileDialogService> MakeSystemFileDialog();
 
 }  // namespace velmaro

@@ -41,4 +41,6 @@ std::optional<ChosenFile> Win32FileDialog::OpenFile(WindowHandle owner, const Op
   return ChosenFile{*path, true};
 }
 
+std::unique_ptr<FileDialogService> MakeSystemFileDialog() { return std::make_unique<Win32FileDialog>(); }
+
 }  // namespace velmaro

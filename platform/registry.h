@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -60,5 +61,8 @@ class RegistryService {
   // unchanged) when the key cannot be queried.
   virtual bool ValueCount(RegKeyHandle key, std::uint32_t* count) = 0;
 };
+
+// The running system's registry (Windows builds only).
+std::unique_ptr<RegistryService> MakeSystemRegistry();
 
 }  // namespace velmaro

@@ -118,4 +118,6 @@ bool Win32Registry::ValueCount(RegKeyHandle key, std::uint32_t* count) {
   return true;
 }
 
+std::unique_ptr<RegistryService> MakeSystemRegistry() { return std::make_unique<Win32Registry>(); }
+
 }  // namespace velmaro

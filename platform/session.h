@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/file_security.h"
@@ -28,5 +29,8 @@ class SessionService {
   // The owner and access list of the file or folder at `path` (code page 936).
   virtual FileSecurity SecurityOf(const std::string& path) = 0;
 };
+
+// The running system's session (Windows builds only).
+std::unique_ptr<SessionService> MakeSystemSession();
 
 }  // namespace velmaro

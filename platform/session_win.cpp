@@ -105,4 +105,6 @@ FileSecurity Win32Session::SecurityOf(const std::string& path) {
   return security;
 }
 
+std::unique_ptr<SessionService> MakeSystemSession() { return std::make_unique<Win32Session>(); }
+
 }  // namespace velmaro

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace velmaro {
@@ -62,5 +63,8 @@ class ShellService {
   // A modal message box owned by no window.
   virtual void ShowMessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) = 0;
 };
+
+// The running system's shell (Windows builds only).
+std::unique_ptr<ShellService> MakeSystemShell();
 
 }  // namespace velmaro

@@ -159,4 +159,6 @@ void Win32Shell::ShowMessageBox(const std::string& text, const std::string& capt
   ::MessageBoxW(nullptr, ToWide(text).c_str(), ToWide(caption).c_str(), flags | MB_TASKMODAL | MB_SETFOREGROUND);
 }
 
+std::unique_ptr<ShellService> MakeSystemShell() { return std::make_unique<Win32Shell>(); }
+
 }  // namespace velmaro
