@@ -198,6 +198,7 @@ void MainUnit::EndInterruptedCountdown() {
   view_.SetTimer(TimerId::Timer2, false);
   countdown_.End();
   interruptedVerb_ = pendingAction_;
+  Record(countdownTask_, RecordOutcome::NotDoneAsleep);
 }
 
 bool MainUnit::EvaluationRuns() const {
@@ -239,37 +240,46 @@ void MainUnit::Timer1Timer() {
   std::optional<std::string> failure;
   {
     FlagScope ticking(inTick_);
-    failure = evaluator_.Tick(*tickStore_, services_.clock, [this](std::int32_t slot, const std::string& action) {
-      RunDueTask(slot, action);
+    failure = evaluator_.Tick(*tickStore_, services_.clock, [this](const DueTask& task) {
+      RunDueTask(task);
       return !closed_;
     });
   }
   if (failure && !closed_) ShowTickFailure(*failure);
 }
 
-void MainUnit::RunDueTask(std::int32_t slot, const std::string& action) {
-  const ActionRow* row = FindAction(action);
+void MainUnit::RunDueTask(const DueTask& task) {
+  const ActionRow* row = FindAction(task.action);
   if (!row) return;
   switch (row->actionClass) {
     case ActionClass::Immediate:
       // The pause follows an action that failed (a file that would not
       // open) as it follows one that ran; the failure is the tick's to show.
       try {
-        RunImmediateAction(row->id, slot);
+        RunImmediateAction(row->id, task.slot);
       } catch (const AppError&) {
         if (!closed_) StartPause();
         throw;
       }
+      Record(task, RecordOutcome::Ran);
       if (!closed_) StartPause();
       break;
     case ActionClass::Countdown:
+      countdownTask_ = task;
       HandOver(row->verb);
       break;
     case ActionClass::JunkCleanup:
+      Record(task, RecordOutcome::Ran);
       RunJunkCleanup(0, view_.ApplicationHandle(), services_.clock, services_.session, services_.processes,
                      services_.shell);
       break;
   }
+}
+
+void MainUnit::Record(const DueTask& task, RecordOutcome outcome) {
+  // A task caught up after a gap ran late; one that did not run says so itself.
+  if (outcome == RecordOutcome::Ran && task.lateMinutes > 0) outcome = RecordOutcome::RanLate;
+  record_.Write(RecordEntry{task.slot, task.trigger, task.action, outcome, task.lateMinutes});
 }
 
 void MainUnit::RunImmediateAction(ActionId action, std::int32_t slot) {
@@ -339,6 +349,8 @@ void MainUnit::EndCountdownAndRun() {
   // Off before the action runs: stand-by returns only after the computer
   // resumes, and the hang-up shows a window.
   view_.SetTimer(TimerId::Timer2, false);
+  // Written first: a power action may end the program with the session.
+  Record(countdownTask_, RecordOutcome::Ran);
   RunPendingAction(pendingAction_, services_.power, services_.dialUp, services_.reminders);
 }
 
@@ -346,6 +358,7 @@ void MainUnit::BitBtn2Click() {
   if (closed_ || !countdown_.Showing()) return;
   view_.SetTimer(TimerId::Timer2, false);
   countdown_.End();
+  Record(countdownTask_, RecordOutcome::Cancelled);
   // Whatever the menu showed before, a cancelled countdown leaves monitoring off.
   SetMonitoring(false);
 }

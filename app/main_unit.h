@@ -30,10 +30,12 @@
 #include "platform/file_dialog.h"
 #include "platform/power.h"
 #include "platform/processes.h"
+#include "platform/record_file.h"
 #include "platform/registry.h"
 #include "platform/session.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
+#include "scheduler/run_record.h"
 #include "scheduler/task_evaluator.h"
 #include "store/registry_object.h"
 #include "store/task_store.h"
@@ -83,6 +85,7 @@ struct AppServices {
   AutoStartService& autoStart;
   DialogWindows& dialogWindows;
   AboutService& about;
+  RecordFileService& records;
 };
 
 // `text` as a menu caption shows it: every "&" doubled, so that a user name
@@ -101,7 +104,7 @@ struct MenuEntry {
 class MainUnit : public MainWindowLink {
  public:
   MainUnit(const AppServices& services, Form1View& view)
-      : services_(services), view_(view), countdown_(view, services.sound) {}
+      : services_(services), view_(view), countdown_(view, services.sound), record_(services.records, services.clock) {}
 
   void FormCreate();
   void FormClose();
@@ -170,7 +173,9 @@ class MainUnit : public MainWindowLink {
 
  private:
   void SetMonitoring(bool on);
-  void RunDueTask(std::int32_t slot, const std::string& action);
+  void RunDueTask(const DueTask& task);
+  // One line in the record of what ran.
+  void Record(const DueTask& task, RecordOutcome outcome);
   void RunImmediateAction(ActionId action, std::int32_t slot);
   void StartPause();
   bool EvaluationRuns() const;
@@ -200,6 +205,9 @@ class MainUnit : public MainWindowLink {
   int openDialogs_ = 0;
   // The verb of a countdown that a suspend ended, reported on waking.
   std::string interruptedVerb_;
+  // The task whose countdown shows, or showed last.
+  DueTask countdownTask_;
+  RunRecord record_;
   // The tick's own view of the store: a handler that runs inside an action's
   // message loop (a settings dialog reading the Run key) cannot close it.
   std::unique_ptr<RegistryObject> tickReg_;

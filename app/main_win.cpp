@@ -14,6 +14,7 @@
 #include "platform/file_dialog.h"
 #include "platform/power.h"
 #include "platform/processes.h"
+#include "platform/record_file.h"
 #include "platform/registry.h"
 #include "platform/session.h"
 #include "platform/shell.h"
@@ -70,6 +71,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   std::unique_ptr<velmaro::SoundService> sound = velmaro::MakeSystemSound();
   std::unique_ptr<velmaro::FileDialogService> files = velmaro::MakeSystemFileDialog();
   std::unique_ptr<velmaro::AutoStartService> autoStart = velmaro::MakeSystemAutoStart();
+  std::unique_ptr<velmaro::RecordFileService> records = velmaro::MakeSystemRecordFiles();
   velmaro::Win32DialogWindows dialogWindows;
 
   velmaro::TApplication application;
@@ -77,7 +79,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   velmaro::ReminderWindows reminders(application.Handle());
   velmaro::AboutWindows about(application.Handle());
   velmaro::TForm1 form1(velmaro::AppServices{*registry, shell, *session, power, *processes, *clock, *dialUp, reminders,
-                                             *sound, *files, *autoStart, dialogWindows, about},
+                                             *sound, *files, *autoStart, dialogWindows, about, *records},
                         application);
   if (!form1.Create()) return 1;
 

@@ -39,6 +39,26 @@ void TaskEvaluator::Forget(const std::vector<Run>& idleDueNow, std::uint32_t tic
              ran_.end());
 }
 
+namespace {
+
+// How far the minute now is past the occurrence, on the clock the
+// occurrence counts by; an idle stretch is never late.
+std::int32_t LateMinutes(TriggerKind kind, std::uint64_t occurrence, const TickWindow& window) {
+  std::int64_t now = 0;
+  if (kind == TriggerKind::Idle) return 0;
+  if (kind == TriggerKind::Boot) {
+    if (window.uptimeMinutes.empty()) return 0;
+    now = window.uptimeMinutes.back();
+  } else {
+    if (window.localKeys.empty()) return 0;
+    now = window.localKeys.back();
+  }
+  const std::int64_t late = now - static_cast<std::int64_t>(occurrence);
+  return late > 0 && late <= kCatchUpMinutes ? static_cast<std::int32_t>(late) : 0;
+}
+
+}  // namespace
+
 std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindow& window, ClockService& clock,
                                                const RunTask& run) {
   std::vector<Failure> failing;
@@ -63,7 +83,7 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
         if (task.idle) idleDueNow.push_back(task);
         if (HasRun(task)) continue;
         ran_.push_back(task);
-        if (!run(slot, action)) {
+        if (!run(DueTask{slot, trigger, action, LateMinutes(parsed->kind, occurrence, window)})) {
           closed = true;
           return false;
         }

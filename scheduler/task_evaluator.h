@@ -22,12 +22,22 @@ namespace velmaro {
 // does not run the task again, plus the two hours a time change may take.
 constexpr std::uint32_t kRememberRunsMs = 26u * 60 * 60 * 1000;
 
+// One task that is due, as the tick hands it over.
+struct DueTask {
+  std::int32_t slot = 0;
+  std::string trigger;
+  std::string action;
+  // Whole minutes since the minute it was due: more than 0 for a minute that
+  // the tick catches up.
+  std::int32_t lateMinutes = 0;
+};
+
 class TaskEvaluator {
  public:
   // Runs one due task; returns false when the program closed meanwhile (a
   // nested message loop can close it), which ends the tick without another
   // look at the store.
-  using RunTask = std::function<bool(std::int32_t slot, const std::string& action)>;
+  using RunTask = std::function<bool(const DueTask& task)>;
 
   // The window of a tick now, from the previous tick to this one; the next
   // window starts here.

@@ -77,7 +77,7 @@ int main() {
     StillClock clock;
     TaskEvaluator evaluator;
     int ran = 0;
-    auto tick = [&] { evaluator.Tick(store, clock, [&](std::int32_t, const std::string&) { return ++ran, true; }); };
+    auto tick = [&] { evaluator.Tick(store, clock, [&](const DueTask&) { return ++ran, true; }); };
     auto floor = [&] { BareReads(registry, tasks); };
 
     double bestTick = 1e9, bestFloor = 1e9;
@@ -92,7 +92,7 @@ int main() {
       const TickMoment before{now.localMs - 9 * 60000 - 30000, now.tickCount - 9 * 60000 - 30000};
       const TickWindow wide = WindowBetween(before, now);
       const TickWindow narrow = WindowBetween(std::nullopt, now);
-      auto run = [&](std::int32_t, const std::string&) { return ++ran, true; };
+      auto run = [&](const DueTask&) { return ++ran, true; };
       double bestWide = 1e9, bestNarrow = 1e9;
       for (int round = 0; round < 15; ++round) {
         bestWide = std::min(bestWide, SecondsPerCall([&] { evaluator.Tick(store, wide, clock, run); }));

@@ -10,6 +10,7 @@
 #include "tests/fakes/fake_file_dialog.h"
 #include "tests/fakes/fake_form1.h"
 #include "tests/fakes/fake_processes.h"
+#include "tests/fakes/fake_record_file.h"
 #include "tests/fakes/fake_reminders.h"
 #include "tests/fakes/fake_session.h"
 #include "tests/fakes/fake_shell.h"
@@ -40,8 +41,9 @@ struct FakeApp {
   FakeAutoStart autoStart;
   FakeDialogWindows dialogWindows;
   FakeAbout about;
+  FakeRecordFiles records;
   MainUnit unit{AppServices{registry, shell, session, power, processes, clock, dialUp, reminders, sound, files,
-                            autoStart, dialogWindows, about},
+                            autoStart, dialogWindows, about, records},
                 view};
 
   FakeApp() { view.Attach(unit); }
