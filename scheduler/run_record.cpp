@@ -1,7 +1,5 @@
 #include "scheduler/run_record.h"
 
-#include <cstdio>
-
 #include "base/gbk.h"
 
 namespace velmaro {
@@ -38,10 +36,14 @@ std::string OutcomeText(const RecordEntry& entry) {
 }  // namespace
 
 std::string RecordLine(const ClockSnapshot& at, const RecordEntry& entry) {
-  char time[48];  // room for any 16-bit field
-  std::snprintf(time, sizeof time, "%04u-%02u-%02u %02u:%02u:%02u", unsigned{at.wYear}, unsigned{at.wMonth},
-                unsigned{at.wDay}, unsigned{at.wHour}, unsigned{at.wMinute}, unsigned{at.wSecond});
-  return std::string(time) + "\t任务 " + std::to_string(entry.slot) + "\t" + Field(entry.trigger) + "\t" +
+  // Written out by hand: the C library's formatted printing would bring
+  // some 30 KB into the exe for one line.
+  auto two = [](unsigned value) {
+    return std::string{static_cast<char>('0' + value / 10 % 10), static_cast<char>('0' + value % 10)};
+  };
+  const std::string time = std::to_string(at.wYear) + "-" + two(at.wMonth) + "-" + two(at.wDay) + " " + two(at.wHour) +
+                           ":" + two(at.wMinute) + ":" + two(at.wSecond);
+  return time + "\t任务 " + std::to_string(entry.slot) + "\t" + Field(entry.trigger) + "\t" +
          Field(entry.action) + "\t" + OutcomeText(entry) + "\r\n";
 }
 
