@@ -10,9 +10,9 @@ namespace {
 constexpr wchar_t kClassName[] = L"TForm2";
 constexpr int kWidth96 = 327;
 constexpr int kHeight96 = 292;
-constexpr FontSpec kLabelFont = {kFormFont.face, -15};
+constexpr FontStyle kLabelFont = {kFormFont.face, -15};
 
-const ControlSpec kControls[] = {
+const ControlRow kControls[] = {
     {TForm2::IDC_LABEL1, L"STATIC", kForm2Label1, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 82, 64, 0, 0, kLabelFont},
     {TForm2::IDC_LABEL2, L"STATIC", kForm2Label2, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 82, 96, 0, 0, kLabelFont},
     {TForm2::IDC_LABEL5, L"STATIC", kForm2Label5, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 81, 126, 0, 0, kLabelFont},

@@ -19,7 +19,7 @@ constexpr int kHeight96 = 174;
 constexpr int kGlyphSize96 = 16;
 
 // Creation order is tab order: the cancel button comes first.
-const ControlSpec kControls[] = {
+const ControlRow kControls[] = {
     {TForm1::IDC_LABEL1, L"STATIC", "要想取消关机，请按下<取消关机>按钮:剩余", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 16, 16, 0, 0},
     {TForm1::IDC_LABEL2, L"STATIC", "", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 336, 16, 0, 0},
     {TForm1::IDC_BITBTN2, L"BUTTON", "取消关机", BS_DEFPUSHBUTTON | WS_TABSTOP, 232, 94, 101, 25},

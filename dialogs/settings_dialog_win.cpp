@@ -21,7 +21,7 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBO
 constexpr DWORD kLabel = SS_LEFTNOWORDWRAP | SS_NOPREFIX;  // one line, as wide as its text
 constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
 
-const ControlSpec kControls[] = {
+const ControlRow kControls[] = {
     {IDC_LISTVIEW1, WC_LISTVIEWW, "", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA, 0, 0,
      457, 201},
     {IDC_BUTTON4, L"BUTTON", "添加(&A)", kButton, 56, 218, 75, 25},

@@ -29,7 +29,7 @@ constexpr DWORD kTime = WS_TABSTOP | DTS_TIMEFORMAT;
 constexpr DWORD kLabel = SS_LEFTNOWORDWRAP | SS_NOPREFIX;  // one line, as wide as its text
 
 // The radio buttons come first so that they form one group on their own.
-const ControlSpec kControls[] = {
+const ControlRow kControls[] = {
     {IDC_RADIOBUTTON1, L"BUTTON", "空闲", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 32, 14, 48, 17},
     {IDC_RADIOBUTTON2, L"BUTTON", "一次", BS_AUTORADIOBUTTON, 32, 36, 57, 17},
     {IDC_RADIOBUTTON3, L"BUTTON", "每天", BS_AUTORADIOBUTTON, 32, 59, 49, 17},

@@ -69,8 +69,8 @@ class BaseWindow {
 
   // Creates the table's controls at the window's dpi and places them.
   template <std::size_t N>
-  void CreateControls(const ControlSpec (&specs)[N]) {
-    controls_.Create(hwnd_, specs, N, WindowDpi(hwnd_));
+  void CreateControls(const ControlRow (&rows)[N]) {
+    controls_.Create(hwnd_, rows, N, WindowDpi(hwnd_));
     LayOut();
   }
   bool HasControls() const { return controls_.Created(); }

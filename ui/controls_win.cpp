@@ -26,7 +26,7 @@ int WindowDpi(HWND window) {
 
 namespace {
 
-bool SameFont(const FontSpec& a, const FontSpec& b) { return a.height96 == b.height96 && lstrcmpW(a.face, b.face) == 0; }
+bool SameFont(const FontStyle& a, const FontStyle& b) { return a.height96 == b.height96 && lstrcmpW(a.face, b.face) == 0; }
 
 SIZE TextSize(HWND control) {
   int length = GetWindowTextLengthW(control);
@@ -50,16 +50,16 @@ SIZE TextSize(HWND control) {
 
 ControlTable::~ControlTable() { DeleteFonts(); }
 
-void ControlTable::Create(HWND parent, const ControlSpec* specs, std::size_t count, int dpi) {
+void ControlTable::Create(HWND parent, const ControlRow* rows, std::size_t count, int dpi) {
   CommonControls();  // loads and sets up the library once
   parent_ = parent;
-  specs_ = specs;
+  rows_ = rows;
   count_ = count;
   dpi_ = dpi;
   CreateFonts();
   HINSTANCE instance = GetModuleHandleW(nullptr);
   for (std::size_t i = 0; i < count; ++i) {
-    const ControlSpec& entry = specs[i];
+    const ControlRow& entry = rows[i];
     HWND control = CreateWindowExW(0, entry.className, ToWide(entry.text).c_str(), WS_CHILD | WS_VISIBLE | entry.style,
                                    0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)),
                                    instance, nullptr);
@@ -75,14 +75,14 @@ void ControlTable::SetDpi(int dpi) {
   old.swap(fonts_);
   CreateFonts();
   for (std::size_t i = 0; i < count_; ++i) {
-    SendDlgItemMessageW(parent_, specs_[i].id, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(specs_[i])), TRUE);
+    SendDlgItemMessageW(parent_, rows_[i].id, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(rows_[i])), TRUE);
   }
   for (const Font& font : old) DeleteObject(font.font);
 }
 
 void ControlTable::LayOut() const {
   for (std::size_t i = 0; i < count_; ++i) {
-    const ControlSpec& entry = specs_[i];
+    const ControlRow& entry = rows_[i];
     HWND control = GetDlgItem(parent_, entry.id);
     if (!control) continue;
     int width = ScaleForDpi(entry.w96, dpi_);
@@ -97,21 +97,21 @@ void ControlTable::LayOut() const {
   }
 }
 
-HFONT ControlTable::FontOf(const ControlSpec& control) const {
+HFONT ControlTable::FontOf(const ControlRow& control) const {
   for (const Font& font : fonts_) {
-    if (SameFont(font.spec, control.font)) return font.font;
+    if (SameFont(font.style, control.font)) return font.font;
   }
   return nullptr;
 }
 
 void ControlTable::CreateFonts() {
   for (std::size_t i = 0; i < count_; ++i) {
-    const FontSpec& spec = specs_[i].font;
-    if (FontOf(specs_[i])) continue;
-    HFONT font = CreateFontW(ScaleForDpi(spec.height96, dpi_), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    const FontStyle& style = rows_[i].font;
+    if (FontOf(rows_[i])) continue;
+    HFONT font = CreateFontW(ScaleForDpi(style.height96, dpi_), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                             spec.face);
-    fonts_.push_back({spec, font});
+                             style.face);
+    fonts_.push_back({style, font});
   }
 }
 

@@ -13,20 +13,20 @@ namespace velmaro {
 
 // A font as a form layout gives it: face and height at 96 dpi (negative:
 // character height).
-struct FontSpec {
+struct FontStyle {
   const wchar_t* face;
   int height96;
 };
 // The forms' font: every control's unless its table row names another.
-constexpr FontSpec kFormFont = {L"宋体", -13};
+constexpr FontStyle kFormFont = {L"宋体", -13};
 
-struct ControlSpec {
+struct ControlRow {
   int id;
   const wchar_t* className;  // L"BUTTON", L"STATIC", PROGRESS_CLASSW, ...
   const char* text;          // code page 936
   DWORD style;               // added to WS_CHILD | WS_VISIBLE
   int x96, y96, w96, h96;    // w96 == 0: as wide and high as the text (a label)
-  FontSpec font = kFormFont;
+  FontStyle font = kFormFont;
 };
 
 int ScaleForDpi(int value96, int dpi);
@@ -43,7 +43,7 @@ class ControlTable {
   ~ControlTable();
 
   // Creates the controls on `parent`, each with its font at `dpi`, unplaced.
-  void Create(HWND parent, const ControlSpec* specs, std::size_t count, int dpi);
+  void Create(HWND parent, const ControlRow* rows, std::size_t count, int dpi);
   bool Created() const { return parent_ != nullptr; }
   // Gives every control its font at `dpi` (after WM_DPICHANGED).
   void SetDpi(int dpi);
@@ -53,16 +53,16 @@ class ControlTable {
   void LayOut() const;
 
  private:
-  HFONT FontOf(const ControlSpec& control) const;
+  HFONT FontOf(const ControlRow& control) const;
   void CreateFonts();
   void DeleteFonts();
 
   HWND parent_ = nullptr;
-  const ControlSpec* specs_ = nullptr;
+  const ControlRow* rows_ = nullptr;
   std::size_t count_ = 0;
   int dpi_ = 96;
   struct Font {
-    FontSpec spec;
+    FontStyle style;
     HFONT font;
   };
   std::vector<Font> fonts_;  // one per face and height in the table
