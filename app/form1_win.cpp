@@ -14,7 +14,8 @@ constexpr wchar_t kClassName[] = L"TForm1";
 constexpr UINT kWmTrayIcon = WM_USER + 1;
 // WM_USER + 2 and up are the dialog manager's (DM_REPOSITION...).
 constexpr UINT kWmEvaluate = WM_APP + 1;  // EvaluateSoon
-constexpr int kWidth96 = 413;
+// Wider than the 413 of the two-button window by the postpone button.
+constexpr int kWidth96 = 441;
 constexpr int kHeight96 = 174;
 constexpr int kGlyphSize96 = 16;
 
@@ -25,6 +26,7 @@ const ControlRow kControls[] = {
     {TForm1::IDC_BITBTN2, L"BUTTON", "取消关机", BS_DEFPUSHBUTTON | WS_TABSTOP, 232, 94, 101, 25},
     {TForm1::IDC_BITBTN1, L"BUTTON", "立即关机", BS_PUSHBUTTON | WS_TABSTOP, 64, 94, 105, 25},
     {TForm1::IDC_PGBAR1, PROGRESS_CLASSW, "", 0, 8, 56, 385, 17},
+    {TForm1::IDC_BITBTN3, L"BUTTON", "推迟(&P)", BS_PUSHBUTTON | WS_TABSTOP, 344, 94, 73, 25},
 };
 
 constexpr std::uint32_t kTimerIntervals[4] = {0, kTimer1Interval, kTimer2Interval, kTimer3Interval};
@@ -187,6 +189,27 @@ void TForm1::EvaluateSoon() { PostMessageW(BaseWindow::Handle(), kWmEvaluate, 0,
 
 void TForm1::Close() { SendMessageW(BaseWindow::Handle(), WM_CLOSE, 0, 0); }
 
+void TForm1::SetMenuEnabled(MenuItem item, bool enabled) {
+  EnableMenuItem(PopupMenu1, static_cast<UINT>(item), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+std::int32_t TForm1::ChoosePostponement() {
+  HWND hwnd = BaseWindow::Handle();
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return 0;
+  for (const PostponeChoice& choice : kPostponeChoices) {
+    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(choice.minutes), ToWide(choice.caption).c_str());
+  }
+  // Under the button, as a drop-down, the button itself left uncovered.
+  RECT button = {};
+  GetWindowRect(GetDlgItem(hwnd, IDC_BITBTN3), &button);
+  const TPMPARAMS exclude = {sizeof(TPMPARAMS), button};
+  const int chosen = TrackPopupMenuEx(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_VERTICAL, button.left,
+                                      button.bottom, hwnd, const_cast<TPMPARAMS*>(&exclude));
+  DestroyMenu(menu);
+  return chosen;
+}
+
 void TForm1::SetCountdownText(CountdownText which, const std::string& text) {
   EnsureControls();
   HWND hwnd = BaseWindow::Handle();
@@ -239,6 +262,8 @@ void TForm1::OnCommand(WPARAM wParam) {
       unit_.BitBtn1Click();
     } else if (id == IDC_BITBTN2 || id == IDCANCEL) {  // Esc comes as IDCANCEL
       unit_.BitBtn2Click();
+    } else if (id == IDC_BITBTN3) {
+      unit_.BitBtn3Click();
     } else {
       unit_.MenuCommand(static_cast<MenuItem>(id));
     }

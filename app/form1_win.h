@@ -14,7 +14,7 @@ namespace velmaro {
 class TForm1 : public BaseWindow<TForm1>, public Form1View {
  public:
   // The countdown's controls.
-  enum ControlId : int { IDC_LABEL1 = 1001, IDC_LABEL2, IDC_PGBAR1, IDC_BITBTN1, IDC_BITBTN2 };
+  enum ControlId : int { IDC_LABEL1 = 1001, IDC_LABEL2, IDC_PGBAR1, IDC_BITBTN1, IDC_BITBTN2, IDC_BITBTN3 };
 
   TForm1(const AppServices& services, TApplication& application)
       : shell_(services.shell), application_(application), unit_(services, *this) {}
@@ -36,6 +36,8 @@ class TForm1 : public BaseWindow<TForm1>, public Form1View {
   void MakeTopmost() override;
   void EvaluateSoon() override;
   void Close() override;
+  void SetMenuEnabled(MenuItem item, bool enabled) override;
+  std::int32_t ChoosePostponement() override;
   void SetCountdownText(CountdownText which, const std::string& text) override;
   void SetProgress(std::int32_t position) override;
   void ShowCountdown() override;

@@ -9,12 +9,16 @@
 #include "actions/task_actions.h"
 #include "app/help.h"
 #include "base/gbk.h"
+#include "scheduler/tick_window.h"
 #include "ui/error_box.h"
 
 namespace velmaro {
 
 const char kTipEnabled[] = "Velmaro-启用";
 const char kTipDisabled[] = "Velmaro-禁用";
+
+const PostponeChoice kPostponeChoices[4] = {
+    {5, "推迟 &5 分钟"}, {10, "推迟 &10 分钟"}, {30, "推迟 &30 分钟"}, {60, "推迟 &60 分钟"}};
 
 namespace {
 
@@ -47,8 +51,10 @@ std::string MenuText(const std::string& text) {
 
 const MenuEntry MainUnit::kPopupMenu[] = {
     {MenuItem::n1, "启用监控(&E)", &MainUnit::N1Click, true},
+    {MenuItem::N21, "取消推迟(&D)", &MainUnit::N21Click, false},
     {MenuItem::Separator, "", nullptr, false},  // N2
     {MenuItem::n4, "设置(&S)", &MainUnit::n4Click, false},
+    {MenuItem::N22, "运行记录(&L)", &MainUnit::N22Click, false},
     {MenuItem::Separator, "", nullptr, false},  // N5
     {MenuItem::n6, kLogOffCaption, &MainUnit::n6Click, false},
     {MenuItem::n7, "待机(&W)", &MainUnit::n7Click, false},
@@ -99,6 +105,20 @@ void MainUnit::N20Click() { OpenDownloadPage(services_.shell); }
 void MainUnit::n15Click() { services_.about.ShowAbout(); }
 void MainUnit::n16Click() { OpenHelpFile(services_.shell, services_.session, view_.ApplicationHandle()); }
 
+void MainUnit::N21Click() {
+  postponed_.clear();
+  ShowTrayState();
+}
+
+void MainUnit::N22Click() {
+  const std::string path = record_.Path();
+  if (path.empty() || services_.records.Size(path) < 0) {
+    services_.shell.ShowMessageBox("还没有运行记录。", "Velmaro", kMbOk | kMbIconInformation);
+    return;
+  }
+  services_.shell.ExecuteAsUser(view_.ApplicationHandle(), "open", path, "", "", kSwShowNormal);
+}
+
 void MainUnit::FormCreate() {
   FlagScope starting(starting_);
   const OsVersion version = services_.session.Version();
@@ -132,6 +152,7 @@ void MainUnit::FormCreate() {
   notifyData_.hIcon = AppIcon::MAINICON;
   SetTip(notifyData_, kTipEnabled);
   services_.shell.NotifyIcon(NotifyOp::Add, notifyData_);
+  view_.SetMenuEnabled(MenuItem::N21, false);
 
   // A negative stored countdown length is no valid progress range.
   view_.SetProgressMax(std::max<std::int32_t>(settings.Tishi, 0));
@@ -183,6 +204,20 @@ void MainUnit::Resumed() {
   suspended_ = false;
   // Also a countdown that a sleep without notice interrupted.
   EndInterruptedCountdown();
+  // A postponed countdown whose time came while the computer slept is not
+  // run on waking, as a task due in a minute slept through is not.
+  const std::uint32_t now = services_.clock.TickCount();
+  const std::size_t before = postponed_.size();
+  for (auto task = postponed_.begin(); task != postponed_.end();) {
+    if (!task->Due(now)) {
+      ++task;
+      continue;
+    }
+    Record(task->task, RecordOutcome::NotDoneAsleep);
+    interruptedVerb_ = task->verb;
+    task = postponed_.erase(task);
+  }
+  if (postponed_.size() != before) ShowTrayState();
   held_ = false;
   evaluator_.ForgetGap();
   if (!interruptedVerb_.empty()) {
@@ -214,8 +249,24 @@ void MainUnit::SetMonitoring(bool on) {
   held_ = false;
   UpdateEvaluation();
   view_.SetMenuChecked(MenuItem::n1, on);
+  // Monitoring off drops what was postponed: nothing runs while it is off.
+  if (!on) postponed_.clear();
   notifyData_.hIcon = on ? AppIcon::ENASHUT : AppIcon::DISSHUT;
-  SetTip(notifyData_, on ? kTipEnabled : kTipDisabled);
+  ShowTrayState();
+}
+
+void MainUnit::ShowTrayState() {
+  std::string tip = monitoring_ ? kTipEnabled : kTipDisabled;
+  const std::uint32_t now = services_.clock.TickCount();
+  const auto next = std::min_element(postponed_.begin(), postponed_.end(), [now](const auto& a, const auto& b) {
+    return a.Left(now) < b.Left(now);
+  });
+  // "Velmaro-启用：23:10 关机"
+  if (next != postponed_.end()) {
+    tip += "：" + TwoDigits(next->at.wHour) + ":" + TwoDigits(next->at.wMinute) + " " + next->verb;
+  }
+  SetTip(notifyData_, tip);
+  view_.SetMenuEnabled(MenuItem::N21, !postponed_.empty());
   services_.shell.NotifyIcon(NotifyOp::Modify, notifyData_);
 }
 
@@ -237,6 +288,8 @@ void MainUnit::Timer1Timer() {
   // A nested message loop inside an action (the shell opening a file, the
   // system dialling) may deliver the next tick before this one is through.
   if (inTick_ || !EvaluationRuns()) return;
+  // A postponed countdown first; the minutes it holds the tick are caught up after it.
+  if (RunPostponed()) return;
   std::optional<std::string> failure;
   {
     FlagScope ticking(inTick_);
@@ -361,6 +414,51 @@ void MainUnit::BitBtn2Click() {
   Record(countdownTask_, RecordOutcome::Cancelled);
   // Whatever the menu showed before, a cancelled countdown leaves monitoring off.
   SetMonitoring(false);
+}
+
+void MainUnit::BitBtn3Click() {
+  if (closed_ || !countdown_.Showing()) return;
+  // The count waits while the user chooses: the action must not run under the open menu.
+  view_.SetTimer(TimerId::Timer2, false);
+  const std::int32_t minutes = view_.ChoosePostponement();
+  if (closed_ || !countdown_.Showing()) return;  // the computer slept or the program closed meanwhile
+  if (minutes > 0) {
+    Postpone(minutes);
+  } else {
+    view_.SetTimer(TimerId::Timer2, true);
+  }
+}
+
+void MainUnit::Postpone(std::int32_t minutes) {
+  if (closed_ || !countdown_.Showing() || minutes <= 0) return;
+  view_.SetTimer(TimerId::Timer2, false);
+  countdown_.End();
+  DueTask task = countdownTask_;
+  task.lateMinutes = 0;  // when it comes back, it comes when asked
+  RecordEntry entry{task.slot, task.trigger, task.action, RecordOutcome::Postponed, minutes};
+  record_.Write(entry);
+  const ClockSnapshot now = services_.clock.LocalTime();
+  postponed_.push_back(PostponedTask{task, pendingAction_, services_.clock.TickCount(),
+                                     static_cast<std::uint32_t>(minutes) * postponeMinuteMs_,
+                                     LocalMinuteAt(LocalMinuteOf(now) + minutes)});
+  held_ = false;
+  UpdateEvaluation();
+  ShowTrayState();
+}
+
+bool MainUnit::RunPostponed() {
+  if (countdown_.Showing()) return false;
+  const std::uint32_t now = services_.clock.TickCount();
+  for (auto task = postponed_.begin(); task != postponed_.end(); ++task) {
+    if (!task->Due(now)) continue;
+    countdownTask_ = task->task;
+    const std::string verb = task->verb;
+    postponed_.erase(task);
+    ShowTrayState();
+    HandOver(verb);
+    return true;
+  }
+  return false;
 }
 
 void MainUnit::ShowTickFailure(const std::string& failure) {

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "actions/action_table.h"
 #include "actions/countdown.h"
@@ -69,7 +70,20 @@ class Form1View : public CountdownView {
   virtual void EvaluateSoon() = 0;
   // Closes the window; its close handler runs before this returns.
   virtual void Close() = 0;
+  virtual void SetMenuEnabled(MenuItem item, bool enabled) = 0;
+  // The countdown's postpone menu, under its button: the minutes chosen, or
+  // 0 when the menu was left without a choice. Returns once the menu closes.
+  virtual std::int32_t ChoosePostponement() = 0;
 };
+
+// The countdown's postpone menu, top to bottom.
+struct PostponeChoice {
+  std::int32_t minutes;
+  const char* caption;  // code page 936; "&" marks the access key
+};
+extern const PostponeChoice kPostponeChoices[4];  // 5, 10, 30 and 60 minutes
+
+
 
 struct AppServices {
   RegistryService& registry;
@@ -129,9 +143,18 @@ class MainUnit : public MainWindowLink {
   void Timer1Timer();
   void Timer2Timer();
   void Timer3Timer();
-  // The countdown window's buttons: execute now and cancel (also Esc).
+  // The countdown window's buttons: execute now, cancel (also Esc), and
+  // postpone, which offers kPostponeChoices.
   void BitBtn1Click();
   void BitBtn2Click();
+  void BitBtn3Click();
+  // Ends the countdown without running its action; the same task is counted
+  // down again once `minutes` are over. Kept in memory only.
+  void Postpone(std::int32_t minutes);
+  std::size_t Postponed() const { return postponed_.size(); }
+  // How long a minute of a postponement lasts: the end-to-end build shortens
+  // it so that its tests need not wait minutes.
+  void SetPostponeMinute(std::uint32_t ms) { postponeMinuteMs_ = ms; }
 
   // The tray menu, top to bottom, and its commands. The power, drive and
   // display commands act at once: no countdown, no closing of programs.
@@ -155,6 +178,8 @@ class MainUnit : public MainWindowLink {
   void n16Click();
   void n17Click() { view_.Close(); }
   void n4Click();
+  void N21Click();
+  void N22Click();
 
   // MainWindowLink, for the settings dialogs: the evaluation stops while any
   // is open, once per dialog opened and closed.
@@ -185,6 +210,11 @@ class MainUnit : public MainWindowLink {
   void HandOver(const std::string& verb);
   void EndCountdownAndRun();
   void ShowTickFailure(const std::string& failure);
+  // The tip and the postpone item as monitoring and the postponed countdowns
+  // stand, given to the shell with the icon.
+  void ShowTrayState();
+  // Starts the countdown of the first postponed task whose time has come.
+  bool RunPostponed();
 
   AppServices services_;
   Form1View& view_;
@@ -207,6 +237,20 @@ class MainUnit : public MainWindowLink {
   std::string interruptedVerb_;
   // The task whose countdown shows, or showed last.
   DueTask countdownTask_;
+  // A countdown put off from its window: counted down again, with the same
+  // verb, once `delayMs` have passed since `since` (the millisecond counter).
+  struct PostponedTask {
+    DueTask task;
+    std::string verb;
+    std::uint32_t since;
+    std::uint32_t delayMs;
+    ClockSnapshot at;  // the local time it comes back, for the tip
+    // Unsigned differences: right across the wrap of the counter.
+    bool Due(std::uint32_t now) const { return now - since >= delayMs; }
+    std::uint32_t Left(std::uint32_t now) const { return Due(now) ? 0 : delayMs - (now - since); }
+  };
+  std::vector<PostponedTask> postponed_;
+  std::uint32_t postponeMinuteMs_ = 60000;
   RunRecord record_;
   // The tick's own view of the store: a handler that runs inside an action's
   // message loop (a settings dialog reading the Run key) cannot close it.

@@ -81,6 +81,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   velmaro::TForm1 form1(velmaro::AppServices{*registry, shell, *session, power, *processes, *clock, *dialUp, reminders,
                                              *sound, *files, *autoStart, dialogWindows, about, *records},
                         application);
+#ifdef VELMARO_RECORDING_POWER
+  form1.Unit().SetPostponeMinute(1000);  // a postponement's minute is a second
+#endif
   if (!form1.Create()) return 1;
 
   MSG msg;

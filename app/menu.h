@@ -23,6 +23,8 @@ enum class MenuItem : unsigned {
   n19 = 119,  // fast power off
   L1 = 120,   // clean system junk
   N20 = 121,  // the download page
+  N21 = 122,  // drop the postponed countdowns, enabled while there are any
+  N22 = 123,  // the record of what ran
 };
 
 extern const char kLogOffCaption[];  // n6's caption before the user name is added

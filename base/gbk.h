@@ -32,4 +32,9 @@ std::string FileNamePart(const std::string& path);
 // The text up to and including the last delimiter ("" when there is none).
 std::string DirectoryPart(const std::string& path);
 
+// The last two decimal digits of `value`, with a leading zero: "05".
+inline std::string TwoDigits(unsigned value) {
+  return std::string{static_cast<char>('0' + value / 10 % 10), static_cast<char>('0' + value % 10)};
+}
+
 }  // namespace velmaro

@@ -38,9 +38,7 @@ std::string OutcomeText(const RecordEntry& entry) {
 std::string RecordLine(const ClockSnapshot& at, const RecordEntry& entry) {
   // Written out by hand: the C library's formatted printing would bring
   // some 30 KB into the exe for one line.
-  auto two = [](unsigned value) {
-    return std::string{static_cast<char>('0' + value / 10 % 10), static_cast<char>('0' + value % 10)};
-  };
+  const auto two = TwoDigits;
   const std::string time = std::to_string(at.wYear) + "-" + two(at.wMonth) + "-" + two(at.wDay) + " " + two(at.wHour) +
                            ":" + two(at.wMinute) + ":" + two(at.wSecond);
   return time + "\t任务 " + std::to_string(entry.slot) + "\t" + Field(entry.trigger) + "\t" +

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -46,6 +47,14 @@ class FakeForm1 : public Form1View {
     if (which == CountdownText::Caption) log.push_back("caption " + text);
   }
   void SetProgress(std::int32_t position) override { progress = position; }
+  void SetMenuEnabled(MenuItem item, bool enabled) override { menuEnabled[item] = enabled; }
+  // The menu's modal loop: `whileChoosing` runs inside it (a timer, a
+  // suspend), then the scripted choice is returned.
+  std::int32_t ChoosePostponement() override {
+    log.push_back("postpone menu");
+    if (whileChoosing) whileChoosing();
+    return postponeChoice;
+  }
   void ShowCountdown() override {
     shown = true;
     log.push_back("show");
@@ -92,6 +101,9 @@ class FakeForm1 : public Form1View {
   std::vector<std::string> label2History;
   std::vector<std::string> log;
   std::string caption;
+  std::map<MenuItem, bool> menuEnabled;
+  std::int32_t postponeChoice = 0;
+  std::function<void()> whileChoosing;
 
  private:
   static std::uint64_t Interval(unsigned id) {

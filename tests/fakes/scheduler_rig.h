@@ -57,6 +57,18 @@ struct Rig : FakeApp {
     return *dialogWindows.settingsModels.back();
   }
 
+  // The record of what ran, one entry per line.
+  std::vector<std::string> RecordedLines() const {
+    std::vector<std::string> lines;
+    auto found = records.files.find(records.commonData + "Velmaro\\运行记录.log");
+    if (found == records.files.end()) return lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = found->second.find("\r\n", start)) != std::string::npos; start = end + 2) {
+      lines.push_back(found->second.substr(start, end - start));
+    }
+    return lines;
+  }
+
   std::string Tip() const { return std::string(unit.NotifyData().szTip, strnlen(unit.NotifyData().szTip, 64)); }
   // Monitoring off as the user sees it: unchecked, no evaluation, the
   // disabled icon and tip shown.

@@ -167,8 +167,10 @@ TEST(Captions, EveryCaptionOfTheMenuAndTheAboutWindowByteForByte) {
     const char* caption;
   } const menu[] = {
       {MenuItem::n1, "\xC6\xF4\xD3\xC3\xBC\xE0\xBF\xD8(&E)"},                 // 启用监控(&E)
+      {MenuItem::N21, "\xC8\xA1\xCF\xFB\xCD\xC6\xB3\xD9(&D)"},  // 取消推迟(&D)
       {MenuItem::Separator, ""},                                                   // N2
       {MenuItem::n4, "\xC9\xE8\xD6\xC3(&S)"},                                     // 设置(&S)
+      {MenuItem::N22, "\xD4\xCB\xD0\xD0\xBC\xC7\xC2\xBC(&L)"},  // 运行记录(&L)
       {MenuItem::Separator, ""},                                                   // N5
       {MenuItem::n6, "\xD7\xA2\xCF\xFA(&L)"},                                     // 注销(&L)
       {MenuItem::n7, "\xB4\xFD\xBB\xFA(&W)"},                                     // 待机(&W)

@@ -107,18 +107,6 @@ TEST(RunRecord, ARecordThatCannotBeWrittenIsLeftAlone) {
 namespace velmaro {
 namespace {
 
-// The record as the program writes it, one line per outcome.
-std::vector<std::string> RecordedLines(const FakeRecordFiles& files) {
-  std::vector<std::string> lines;
-  auto found = files.files.find(kPath);
-  if (found == files.files.end()) return lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = found->second.find("\r\n", start)) != std::string::npos; start = end + 2) {
-    lines.push_back(found->second.substr(start, end - start));
-  }
-  return lines;
-}
-
 TEST(RunRecordOfTheProgram, EachOutcomeOfATaskIsOneLine) {
   Rig rig;
   rig.Start({{"每天8时2分", "提醒", "late"}, {"每天8时6分", "关闭计算机", ""}}, 60);
@@ -131,7 +119,7 @@ TEST(RunRecordOfTheProgram, EachOutcomeOfATaskIsOneLine) {
   ASSERT_EQ(rig.reminders.shown, std::vector<std::string>{"late"});
   ASSERT_TRUE(rig.view.shown);
   rig.unit.BitBtn2Click();
-  std::vector<std::string> lines = RecordedLines(rig.records);
+  std::vector<std::string> lines = rig.RecordedLines();
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].substr(20), "任务 1\t每天8时2分\t提醒\t迟了 2 分钟执行");
   EXPECT_EQ(lines[1].substr(20), "任务 2\t每天8时6分\t关闭计算机\t已取消");
@@ -140,13 +128,13 @@ TEST(RunRecordOfTheProgram, EachOutcomeOfATaskIsOneLine) {
   ran.Start({{"每天8时0分", "关闭计算机", ""}}, 5);
   ran.view.RunFor(20 * kSecond);
   ASSERT_EQ(ran.power.calls.size(), 1u);
-  EXPECT_EQ(RecordedLines(ran.records), std::vector<std::string>{"2026-12-07 08:00:10\t任务 1\t每天8时0分\t关闭计算机\t已执行"});
+  EXPECT_EQ(ran.RecordedLines(), std::vector<std::string>{"2026-12-07 08:00:10\t任务 1\t每天8时0分\t关闭计算机\t已执行"});
 
   Rig slept;
   slept.Start({{"每天8时0分", "待机计算机", ""}}, 60);
   slept.view.RunFor(20 * kSecond);
   slept.unit.Suspending();
-  lines = RecordedLines(slept.records);
+  lines = slept.RecordedLines();
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].substr(20), "任务 1\t每天8时0分\t待机计算机\t电脑睡眠，未执行");
 
