@@ -86,24 +86,6 @@ WideString StoreText(const wchar_t* name) {
   return WideString(reinterpret_cast<const wchar_t*>(value.data.data()), value.data.size() / 2 - 1);
 }
 
-// Real input, as the user gives it: SendInput goes to the window that has
-// the keyboard focus, through the program's message loop.
-void SendKey(WORD key, DWORD flags = 0) {
-  INPUT input = {};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = key;
-  input.ki.dwFlags = flags;
-  SendInput(1, &input, sizeof input);
-}
-
-void Press(WORD key, WORD modifier = 0) {
-  if (modifier) SendKey(modifier);
-  SendKey(key);
-  SendKey(key, KEYEVENTF_KEYUP);
-  if (modifier) SendKey(modifier, KEYEVENTF_KEYUP);
-  Sleep(60);
-}
-
 void Type(const WideString& text) {
   for (wchar_t c : text) {
     INPUT input[2] = {};

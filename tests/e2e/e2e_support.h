@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -186,6 +187,24 @@ class StoreWriter {
   HKEY key_ = nullptr;
 };
 
+// Real input, as the user gives it: SendInput goes to the window that has
+// the keyboard focus, through the program's message loop.
+inline void SendKey(WORD key, DWORD flags = 0) {
+  INPUT input = {};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.dwFlags = flags;
+  SendInput(1, &input, sizeof input);
+}
+
+inline void Press(WORD key, WORD modifier = 0) {
+  if (modifier) SendKey(modifier);
+  SendKey(key);
+  SendKey(key, KEYEVENTF_KEYUP);
+  if (modifier) SendKey(modifier, KEYEVENTF_KEYUP);
+  Sleep(60);
+}
+
 // A log the recording build writes beside itself, in code page 936 with
 // CRLF line ends turned into "\n".
 inline std::string RecordedLog(const wchar_t* name) {
@@ -198,6 +217,24 @@ inline std::string RecordedLog(const wchar_t* name) {
 }
 inline std::string PowerLog() { return RecordedLog(L"power-calls.log"); }
 inline std::string TrayLog() { return RecordedLog(L"tray-calls.log"); }
+
+// The program's record of what ran, under the common application data
+// folder, as UTF-8 after its byte-order mark; empty when there is none.
+inline WideString RunRecordText() {
+  wchar_t folder[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, folder))) return WideString();
+  std::ifstream file((WideString(folder) + L"\\Velmaro\\运行记录.log").c_str(), std::ios::binary);
+  std::stringstream bytes;
+  bytes << file.rdbuf();
+  std::string utf8 = bytes.str();
+  if (utf8.compare(0, 3, "\xEF\xBB\xBF") == 0) utf8.erase(0, 3);
+  if (utf8.empty()) return WideString();
+  WideString text(static_cast<std::size_t>(utf8.size()), L'\0');
+  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &text[0],
+                                         static_cast<int>(text.size()));
+  text.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+  return text;
+}
 
 // Every test starts with no program of ours running, no task store and no logs.
 class E2eTest : public ::testing::Test {

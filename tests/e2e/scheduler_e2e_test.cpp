@@ -24,6 +24,7 @@ constexpr int kLabel1 = velmaro::TForm1::IDC_LABEL1;
 constexpr int kLabel2 = velmaro::TForm1::IDC_LABEL2;
 constexpr int kBitBtn1 = velmaro::TForm1::IDC_BITBTN1;
 constexpr int kBitBtn2 = velmaro::TForm1::IDC_BITBTN2;
+constexpr int kBitBtn3 = velmaro::TForm1::IDC_BITBTN3;
 constexpr int kReminderText = velmaro::TForm6::IDC_LABEL1;
 constexpr DWORD kTickMs = 10000;
 constexpr DWORD kFirstTickMs = kTickMs;  // the first tick comes one period after start-up
@@ -193,6 +194,43 @@ TEST_F(SchedulerTest, TabThenEnterExecutesNowAndTheNextCountdownOpensOnCancel) {
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(main); }, 5000));
   Sleep(1000);
   EXPECT_EQ(PowerLog(), "ExitWindowsEx(6, 0)\n");
+
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.ExitCode(10000), 0u);
+}
+
+// P opens the postpone menu and 5 picks five minutes (seconds in this build):
+// nothing runs now, the tip says when it comes back, and then the same
+// countdown runs once.
+TEST_F(SchedulerTest, PostponedByKeyboardTheTaskCountsDownOnceMoreLater) {
+  WriteStore(5, {{DailyAt(FirstTickMinute(0)), "关闭计算机", ""}});
+  Program program;
+  HWND main = program.Launch();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, kFirstTickMs + 10000));
+  EXPECT_EQ(WindowText(GetDlgItem(main, kBitBtn3)), L"推迟(&P)");
+  ASSERT_TRUE(WaitFor([&] { return CancelHoldsTheKeys(program, main); }, 3000));
+
+  Press('P');
+  ASSERT_TRUE(WaitFor([] { return VisibleMenu() != nullptr; }, 3000)) << "the postpone menu";
+  Press('5');
+  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(main); }, 3000));
+  const std::string tip = LastLine(TrayLog());
+  const std::string shown = "Modify MAINICON Velmaro-启用：";
+  EXPECT_EQ(tip.compare(0, shown.size(), shown), 0) << tip;
+  EXPECT_EQ(tip.substr(tip.size() < 5 ? 0 : tip.size() - 5), " 关机") << tip;
+  EXPECT_EQ(PowerLog(), "");
+
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 5000 + kTickMs + 5000)) << "back after 5";
+  EXPECT_EQ(LastLine(TrayLog()), "Modify MAINICON Velmaro-启用");
+  EXPECT_TRUE(WaitFor([&] { return PowerLog() == "ExitWindowsEx(12, 0)\n"; }, 15000)) << PowerLog();
+  Sleep(kTickMs + 2000);
+  EXPECT_EQ(PowerLog(), "ExitWindowsEx(12, 0)\n") << "postponed once, run once";
+
+  const WideString record = RunRecordText();
+  const std::size_t postponed = record.rfind(L"\t关闭计算机\t推迟 5 分钟\r\n");
+  ASSERT_NE(postponed, WideString::npos) << "record: " << record.size() << " characters";
+  EXPECT_NE(record.find(L"\t关闭计算机\t已执行\r\n", postponed), WideString::npos);
 
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.ExitCode(10000), 0u);
