@@ -10,8 +10,9 @@ Writes into OUTPUT_DIR:
 
 MAINICON shows the ENASHUT picture; its group names the same images as
 ENASHUT's instead of carrying a copy of them, which keeps the exe small.
-The 128 px images are PNG-compressed: Windows XP never asks for them, and
-Vista and later read PNG images in icons.
+The 64 and 128 px images are PNG-compressed: Windows XP, whose largest
+icons are 48 px, never asks for them, and Vista and later read PNG images in
+icons.
 
 usage: make-icons.py OUTPUT_DIR"""
 import math
@@ -72,7 +73,7 @@ def render(size, off):
     return rows
 
 
-PNG_FROM = 128  # images this large and larger are stored as PNG
+PNG_FROM = 64  # images this large and larger are stored as PNG
 
 
 def bmp_image(rows):
