@@ -12,6 +12,7 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"TForm1";
 constexpr UINT kWmTrayIcon = WM_USER + 1;
+constexpr LPARAM kBalloonUserClick = WM_USER + 5;  // NIN_BALLOONUSERCLICK, from Windows 2000 on
 // WM_USER + 2 and up are the dialog manager's (DM_REPOSITION...).
 constexpr UINT kWmEvaluate = WM_APP + 1;  // EvaluateSoon
 // Wider than the 413 of the two-button window by the postpone button.
@@ -194,20 +195,12 @@ void TForm1::SetMenuEnabled(MenuItem item, bool enabled) {
 }
 
 std::int32_t TForm1::ChoosePostponement() {
-  HWND hwnd = BaseWindow::Handle();
-  HMENU menu = CreatePopupMenu();
-  if (!menu) return 0;
-  for (const PostponeChoice& choice : kPostponeChoices) {
-    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(choice.minutes), ToWide(choice.caption).c_str());
-  }
-  // Under the button, as a drop-down, the button itself left uncovered.
-  RECT button = {};
-  GetWindowRect(GetDlgItem(hwnd, IDC_BITBTN3), &button);
-  const TPMPARAMS exclude = {sizeof(TPMPARAMS), button};
-  const int chosen = TrackPopupMenuEx(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_VERTICAL, button.left,
-                                      button.bottom, hwnd, const_cast<TPMPARAMS*>(&exclude));
-  DestroyMenu(menu);
-  return chosen;
+  return ChoosePostponementUnder(BaseWindow::Handle(), GetDlgItem(BaseWindow::Handle(), IDC_BITBTN3));
+}
+
+void TForm1::ShowWarning(const std::string& text) {
+  if (!warning_) warning_ = std::make_unique<TForm4>(application_.Handle(), unit_, shell_);
+  warning_->Show(text);
 }
 
 void TForm1::SetCountdownText(CountdownText which, const std::string& text) {
@@ -242,6 +235,10 @@ void TForm1::HideCountdown() {
 }
 
 void TForm1::OnTrayIcon(LPARAM mouseMessage) {
+  if (mouseMessage == kBalloonUserClick) {
+    Guarded(shell_, [&] { unit_.BalloonClicked(); });
+    return;
+  }
   if (mouseMessage != WM_LBUTTONDOWN && mouseMessage != WM_RBUTTONDOWN) return;
   HWND hwnd = BaseWindow::Handle();
   SetForegroundWindow(hwnd);

@@ -5,8 +5,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
+
 #include "app/application_win.h"
 #include "app/main_unit.h"
+#include "app/warning_window_win.h"
 #include "ui/base_window_win.h"
 
 namespace velmaro {
@@ -38,6 +41,7 @@ class TForm1 : public BaseWindow<TForm1>, public Form1View {
   void Close() override;
   void SetMenuEnabled(MenuItem item, bool enabled) override;
   std::int32_t ChoosePostponement() override;
+  void ShowWarning(const std::string& text) override;
   void SetCountdownText(CountdownText which, const std::string& text) override;
   void SetProgress(std::int32_t position) override;
   void ShowCountdown() override;
@@ -59,6 +63,7 @@ class TForm1 : public BaseWindow<TForm1>, public Form1View {
   HMENU PopupMenu1 = nullptr;
   std::int32_t progressMax_ = 100;
   HIMAGELIST glyphs_[2] = {};
+  std::unique_ptr<TForm4> warning_;  // from the first warning on
   bool timerOn_[4] = {};
 };
 

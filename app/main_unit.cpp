@@ -293,10 +293,20 @@ void MainUnit::Timer1Timer() {
   std::optional<std::string> failure;
   {
     FlagScope ticking(inTick_);
-    failure = evaluator_.Tick(*tickStore_, services_.clock, [this](const DueTask& task) {
+    const TickWindow window = evaluator_.NextWindow(services_.clock);
+    // The tick comes six times a minute; the warnings are looked for once.
+    TaskEvaluator::LookAhead ahead;
+    const bool lookAhead = settings.Tiqian > 0 && !window.localKeys.empty() && warnedMinute_ != window.localKeys.back();
+    if (lookAhead) {
+      warnedMinute_ = window.localKeys.back();
+      ahead.minutes = {settings.Tiqian};
+      if (settings.Tiqian != 1) ahead.minutes.push_back(1);
+    }
+    failure = evaluator_.Tick(*tickStore_, window, services_.clock, [this](const DueTask& task) {
       RunDueTask(task);
       return !closed_;
-    });
+    }, lookAhead ? &ahead : nullptr);
+    if (!closed_) WarnAhead(ahead.coming);
   }
   if (failure && !closed_) ShowTickFailure(*failure);
 }
@@ -433,17 +443,66 @@ void MainUnit::Postpone(std::int32_t minutes) {
   if (closed_ || !countdown_.Showing() || minutes <= 0) return;
   view_.SetTimer(TimerId::Timer2, false);
   countdown_.End();
-  DueTask task = countdownTask_;
-  task.lateMinutes = 0;  // when it comes back, it comes when asked
-  RecordEntry entry{task.slot, task.trigger, task.action, RecordOutcome::Postponed, minutes};
-  record_.Write(entry);
-  const ClockSnapshot now = services_.clock.LocalTime();
-  postponed_.push_back(PostponedTask{task, pendingAction_, services_.clock.TickCount(),
-                                     static_cast<std::uint32_t>(minutes) * postponeMinuteMs_,
-                                     LocalMinuteAt(LocalMinuteOf(now) + minutes)});
+  PostponeTask(countdownTask_, pendingAction_, 0, minutes);
   held_ = false;
   UpdateEvaluation();
+}
+
+void MainUnit::PostponeTask(const DueTask& due, const std::string& verb, std::int32_t fromNow,
+                            std::int32_t minutes) {
+  DueTask task = due;
+  task.lateMinutes = 0;  // when it comes back, it comes when asked
+  record_.Write(RecordEntry{task.slot, task.trigger, task.action, RecordOutcome::Postponed, minutes});
+  const std::int32_t delay = fromNow + minutes;
+  postponed_.push_back(PostponedTask{task, verb, services_.clock.TickCount(),
+                                     static_cast<std::uint32_t>(delay) * postponeMinuteMs_,
+                                     LocalMinuteAt(LocalMinuteOf(services_.clock.LocalTime()) + delay)});
   ShowTrayState();
+}
+
+void MainUnit::WarnAhead(const std::vector<ComingTask>& coming) {
+  // One balloon a tick: the first countdown task, a minute ahead before five.
+  const ComingTask* first = nullptr;
+  for (const ComingTask& task : coming) {
+    const ActionRow* row = FindAction(task.task.action);
+    if (!row || row->actionClass != ActionClass::Countdown) continue;
+    if (!first || task.minutesAhead < first->minutesAhead) first = &task;
+  }
+  if (!first) return;
+  warning_ = *first;
+  warningText_ = std::to_string(first->minutesAhead) + " 分钟后将" + first->task.action;  // "5 分钟后将关闭计算机"
+  services_.shell.ShowBalloon(notifyData_, warningText_);
+}
+
+void MainUnit::BalloonClicked() {
+  if (closed_ || !warning_ || evaluator_.Done(*warning_)) return;
+  view_.ShowWarning(warningText_);
+}
+
+std::optional<ComingTask> MainUnit::TakeWarning() {
+  std::optional<ComingTask> coming;
+  coming.swap(warning_);
+  if (closed_ || !coming || evaluator_.Done(*coming)) return std::nullopt;
+  evaluator_.MarkDone(*coming, services_.clock.TickCount());
+  return coming;
+}
+
+void MainUnit::WarningRunNow() {
+  const std::optional<ComingTask> coming = TakeWarning();
+  if (!coming) return;
+  Record(coming->task, RecordOutcome::Ran);
+  RunPendingAction(FindAction(coming->task.action)->verb, services_.power, services_.dialUp, services_.reminders);
+}
+
+void MainUnit::WarningPostpone(std::int32_t minutes) {
+  if (minutes <= 0) return;
+  const std::optional<ComingTask> coming = TakeWarning();
+  if (coming) PostponeTask(coming->task, FindAction(coming->task.action)->verb, coming->minutesAhead, minutes);
+}
+
+void MainUnit::WarningSkip() {
+  const std::optional<ComingTask> coming = TakeWarning();
+  if (coming) Record(coming->task, RecordOutcome::Skipped);
 }
 
 bool MainUnit::RunPostponed() {

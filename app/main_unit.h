@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,9 @@ class Form1View : public CountdownView {
   // The countdown's postpone menu, under its button: the minutes chosen, or
   // 0 when the menu was left without a choice. Returns once the menu closes.
   virtual std::int32_t ChoosePostponement() = 0;
+  // The small window a click on a warning balloon opens, with `text`; its
+  // buttons come back as WarningRunNow, WarningPostpone and WarningSkip.
+  virtual void ShowWarning(const std::string& text) = 0;
 };
 
 // The countdown's postpone menu, top to bottom.
@@ -152,6 +156,15 @@ class MainUnit : public MainWindowLink {
   // down again once `minutes` are over. Kept in memory only.
   void Postpone(std::int32_t minutes);
   std::size_t Postponed() const { return postponed_.size(); }
+
+  // The warning balloon of a coming countdown task was clicked.
+  void BalloonClicked();
+  // The warning window's buttons, for the task last warned of, until its
+  // minute: run it now without a countdown, postpone it from its minute, or
+  // skip this occurrence only.
+  void WarningRunNow();
+  void WarningPostpone(std::int32_t minutes);
+  void WarningSkip();
   // How long a minute of a postponement lasts: the end-to-end build shortens
   // it so that its tests need not wait minutes.
   void SetPostponeMinute(std::uint32_t ms) { postponeMinuteMs_ = ms; }
@@ -215,6 +228,13 @@ class MainUnit : public MainWindowLink {
   void ShowTrayState();
   // Starts the countdown of the first postponed task whose time has come.
   bool RunPostponed();
+  // Puts `task` off to `minutes` after `fromNow` minutes from now.
+  void PostponeTask(const DueTask& task, const std::string& verb, std::int32_t fromNow, std::int32_t minutes);
+  // The balloon ahead of the first of the coming countdown tasks.
+  void WarnAhead(const std::vector<ComingTask>& coming);
+  // The task last warned of, taken for a choice in its window: nothing when
+  // its minute came meanwhile.
+  std::optional<ComingTask> TakeWarning();
 
   AppServices services_;
   Form1View& view_;
@@ -251,6 +271,9 @@ class MainUnit : public MainWindowLink {
   };
   std::vector<PostponedTask> postponed_;
   std::uint32_t postponeMinuteMs_ = 60000;
+  std::optional<ComingTask> warning_;
+  std::string warningText_;
+  std::optional<std::int64_t> warnedMinute_;  // the local minute of the last look ahead
   RunRecord record_;
   // The tick's own view of the store: a handler that runs inside an action's
   // message loop (a settings dialog reading the Run key) cannot close it.

@@ -20,6 +20,8 @@ enum ControlId : int {
   IDC_BUTTON3,  // choose the sound
   IDC_BUTTON1,  // OK
   IDC_BUTTON2,  // cancel
+  IDC_LABEL11,
+  IDC_COMBOBOX1,  // minutes of warning ahead
 };
 }  // namespace form3
 

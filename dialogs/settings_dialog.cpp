@@ -114,6 +114,12 @@ std::int32_t CountdownSeconds(const std::string& text, const std::string& decima
 
 bool CountdownFieldAccepts(char32_t character) { return DigitFieldAccepts(character) || character == U'.'; }
 
+const std::int32_t kTiqianChoices[5] = {0, 1, 5, 10, 15};
+
+std::string TiqianText(std::int32_t minutes) {
+  return minutes <= 0 ? "不提醒" : "提前 " + std::to_string(minutes) + " 分钟";
+}
+
 void SettingsDialog::Fill() {
   TaskStore& store = dialogs_.store;
   rows.clear();
@@ -126,6 +132,7 @@ void SettingsDialog::Fill() {
                       dialogs_.services.clock.DecimalSeparator());
   CheckBox5 = store.ReadShutApp() != 0;
   Edit8 = dialogs_.settings.SoundPath;
+  ComboBox1 = dialogs_.settings.Tiqian;
   CheckBox2 = store.StartWithWindows(dialogs_.services.autoStart.ExecutablePath());
 }
 
@@ -145,6 +152,10 @@ void SettingsDialog::Button1Click() {
   }
   settings.ShutApp = CheckBox5 ? 1 : 0;
   store.WriteShutApp(settings.ShutApp);
+  if (ComboBox1 >= 0 && ComboBox1 <= Settings::kMaxTiqian) {
+    settings.Tiqian = ComboBox1;
+    store.WriteTiqian(settings.Tiqian);
+  }
 
   // Windows Vista and later skip the Run value of a program that asks for
   // administrator rights; the logon task starts it there.

@@ -29,6 +29,11 @@ std::int32_t CountdownSeconds(const std::string& text, const std::string& decima
 // and backspace.
 bool CountdownFieldAccepts(char32_t character);
 
+// The choices of the warning ahead, in minutes; 0 is no warning.
+extern const std::int32_t kTiqianChoices[5];  // 0, 1, 5, 10, 15
+// "不提醒", "提前 5 分钟": how ComboBox1 shows a number of minutes.
+std::string TiqianText(std::int32_t minutes);
+
 // One row of ListView1; its first column shows the slot number.
 struct TaskRow {
   SlotRef slot;
@@ -52,6 +57,7 @@ class SettingsDialog {
   std::string Edit8;                     // warning sound file
   bool CheckBox2 = false;                // start with Windows
   bool CheckBox5 = false;                // close all programs before stand-by
+  std::int32_t ComboBox1 = 5;            // minutes of warning ahead
   bool visible = false;
   // The text fields whose text has no code page 936 form (set by the window,
   // which keeps the text as typed): OK refuses to store them.

@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
+#include <vector>
 #include <string>
 
 #include "base/text_win.h"
@@ -35,8 +38,10 @@ const ControlRow kControls[] = {
     {IDC_CHECKBOX5, L"BUTTON", "待机前关闭所有程序(&P)", BS_AUTOCHECKBOX | WS_TABSTOP, 13, 279, 157, 18},
     {IDC_EDIT8, L"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, 170, 276, 230, 21},
     {IDC_BUTTON3, L"BUTTON", ".....", kButton, 407, 275, 41, 22, {L"MS Serif", kFormFont.height96}},
-    {IDC_BUTTON1, L"BUTTON", "确定(&O)", kButton, 87, 310, 81, 25},
-    {IDC_BUTTON2, L"BUTTON", "取消(&C)", BS_DEFPUSHBUTTON | WS_TABSTOP, 281, 310, 81, 25},
+    {IDC_LABEL11, L"STATIC", "关机前提醒(&W):", SS_LEFTNOWORDWRAP, 13, 308, 0, 0},
+    {IDC_COMBOBOX1, L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 120, 304, 110, 120},
+    {IDC_BUTTON1, L"BUTTON", "确定(&O)", kButton, 87, 336, 81, 25},
+    {IDC_BUTTON2, L"BUTTON", "取消(&C)", BS_DEFPUSHBUTTON | WS_TABSTOP, 281, 336, 81, 25},
 };
 
 struct Column {
@@ -62,7 +67,7 @@ HWND List(HWND window) { return GetDlgItem(window, IDC_LISTVIEW1); }
 
 TForm3::TForm3(SettingsDialog& model) : model_(model) {
   int dpi = WindowDpi(nullptr);
-  const RECT frame = CenteredWindowRectForClient(458, 349, kStyle, 0, dpi);
+  const RECT frame = CenteredWindowRectForClient(458, 375, kStyle, 0, dpi);
   CreateWindowOf(kClassName, ToWide("设置"), kStyle, 0, frame.left, frame.top, frame.right - frame.left,
                  frame.bottom - frame.top, nullptr, WindowKind::DialogLike);
   HWND window = BaseWindow::Handle();
@@ -103,6 +108,16 @@ void TForm3::Refresh() {
   SetControlText(window, IDC_EDIT8, model_.Edit8);
   CheckDlgButton(window, IDC_CHECKBOX2, model_.CheckBox2 ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(window, IDC_CHECKBOX5, model_.CheckBox5 ? BST_CHECKED : BST_UNCHECKED);
+  // The choices, and a stored number of minutes that is none of them.
+  HWND warn = GetDlgItem(window, IDC_COMBOBOX1);
+  SendMessageW(warn, CB_RESETCONTENT, 0, 0);
+  std::vector<std::int32_t> minutes(std::begin(kTiqianChoices), std::end(kTiqianChoices));
+  if (std::find(minutes.begin(), minutes.end(), model_.ComboBox1) == minutes.end()) minutes.push_back(model_.ComboBox1);
+  for (std::int32_t choice : minutes) {
+    const LRESULT item = SendMessageW(warn, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(TiqianText(choice)).c_str()));
+    SendMessageW(warn, CB_SETITEMDATA, item, choice);
+    if (choice == model_.ComboBox1) SendMessageW(warn, CB_SETCURSEL, item, 0);
+  }
   SetWindowShown(window, model_.visible);
 }
 
@@ -158,6 +173,9 @@ void TForm3::Pull() {
   }
   model_.CheckBox2 = IsDlgButtonChecked(window, IDC_CHECKBOX2) == BST_CHECKED;
   model_.CheckBox5 = IsDlgButtonChecked(window, IDC_CHECKBOX5) == BST_CHECKED;
+  HWND warn = GetDlgItem(window, IDC_COMBOBOX1);
+  const LRESULT item = SendMessageW(warn, CB_GETCURSEL, 0, 0);
+  if (item != CB_ERR) model_.ComboBox1 = static_cast<std::int32_t>(SendMessageW(warn, CB_GETITEMDATA, item, 0));
 }
 
 void TForm3::Run(void (SettingsDialog::*handler)()) {

@@ -57,10 +57,41 @@ std::int32_t LateMinutes(TriggerKind kind, std::uint64_t occurrence, const TickW
   return late > 0 && late <= kCatchUpMinutes ? static_cast<std::int32_t>(late) : 0;
 }
 
+// The kinds whose next occurrence is known minutes ahead: an idle stretch
+// or a condition is known only when it is there.
+bool ComesAtAKnownMinute(TriggerKind kind) {
+  switch (kind) {
+    case TriggerKind::Once:
+    case TriggerKind::Daily:
+    case TriggerKind::Weekly:
+    case TriggerKind::Monthly:
+    case TriggerKind::Yearly:
+    case TriggerKind::Boot: return true;
+    default: return false;
+  }
+}
+
+// The window of a single minute, `minutes` after the window's minute now.
+TickWindow MinuteAhead(const TickWindow& window, std::int32_t minutes) {
+  TickWindow ahead;
+  if (window.localKeys.empty() || window.uptimeMinutes.empty()) return ahead;
+  ahead.localKeys = {window.localKeys.back() + minutes};
+  ahead.localMinutes = {LocalMinuteAt(ahead.localKeys[0])};
+  // Unsigned, as the minutes since start count.
+  ahead.uptimeMinutes = {window.uptimeMinutes.back() + static_cast<std::uint32_t>(minutes)};
+  ahead.tickCount = window.tickCount;
+  return ahead;
+}
+
 }  // namespace
 
 std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindow& window, ClockService& clock,
-                                               const RunTask& run) {
+                                               const RunTask& run, LookAhead* ahead) {
+  std::vector<TickWindow> aheadWindows;
+  if (ahead) {
+    for (std::int32_t minutes : ahead->minutes) aheadWindows.push_back(MinuteAhead(window, minutes));
+  }
+  std::map<std::tuple<std::string, std::string, std::uint64_t>, int> comingSoFar;
   std::vector<Failure> failing;
   std::vector<Run> idleDueNow;
   // How many identical tasks were due in each occurrence so far in this tick.
@@ -74,9 +105,31 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
       if (trigger.empty()) return true;
       const std::optional<ParsedTrigger> parsed = ParseTrigger(trigger);
       if (!parsed) return true;
+      std::string action;
+      bool actionRead = false;
+      auto readAction = [&]() -> const std::string& {
+        if (!actionRead) action = store.ReadAction(slot);
+        actionRead = true;
+        return action;
+      };
+      if (ahead && ComesAtAKnownMinute(parsed->kind)) {
+        // A field that fails in a minute ahead is reported when the tick
+        // reaches that minute, as it always was.
+        try {
+          for (std::size_t i = 0; i < aheadWindows.size(); ++i) {
+            DueOccurrences(*parsed, aheadWindows[i], clock, due);
+            for (std::uint64_t occurrence : due) {
+              ComingTask task{DueTask{slot, trigger, readAction(), 0}, ahead->minutes[i], occurrence,
+                              comingSoFar[{trigger, action, occurrence}]++};
+              if (!Done(task)) ahead->coming.push_back(std::move(task));
+            }
+          }
+        } catch (const AppError&) {
+        }
+      }
       DueOccurrences(*parsed, window, clock, due);
       if (due.empty()) return true;
-      const std::string action = store.ReadAction(slot);
+      readAction();
       for (std::uint64_t occurrence : due) {
         const Run task{trigger, action, dueSoFar[{trigger, action, occurrence}]++, occurrence,
                        parsed->kind == TriggerKind::Idle, window.tickCount};
@@ -116,6 +169,16 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
   }
   reported_.swap(reported);
   return report;
+}
+
+void TaskEvaluator::MarkDone(const ComingTask& coming, std::uint32_t tickCount) {
+  if (!Done(coming)) {
+    ran_.push_back(Run{coming.task.trigger, coming.task.action, coming.duplicate, coming.occurrence, false, tickCount});
+  }
+}
+
+bool TaskEvaluator::Done(const ComingTask& coming) const {
+  return HasRun(Run{coming.task.trigger, coming.task.action, coming.duplicate, coming.occurrence, false, 0});
 }
 
 }  // namespace velmaro

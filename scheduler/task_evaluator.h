@@ -32,6 +32,15 @@ struct DueTask {
   std::int32_t lateMinutes = 0;
 };
 
+// A task whose occurrence comes a few minutes after the minute of a tick, for
+// a warning ahead of it.
+struct ComingTask {
+  DueTask task;  // as the tick will hand it over
+  std::int32_t minutesAhead = 0;
+  std::uint64_t occurrence = 0;
+  int duplicate = 0;  // its place among identical tasks of the same occurrence
+};
+
 class TaskEvaluator {
  public:
   // Runs one due task; returns false when the program closed meanwhile (a
@@ -54,8 +63,22 @@ class TaskEvaluator {
   std::optional<std::string> Tick(TaskStore& store, ClockService& clock, const RunTask& run) {
     return Tick(store, NextWindow(clock), clock, run);
   }
+  // With `ahead`, the same walk also finds the tasks of the kinds that name
+  // a date, a time of day or a time after start whose occurrence is each of
+  // `ahead->minutes` after the window's minute now and has not run, and
+  // appends them to `ahead->coming` in ascending slot order, nearest
+  // minutes first within a slot.
+  struct LookAhead {
+    std::vector<std::int32_t> minutes;
+    std::vector<ComingTask> coming;
+  };
   std::optional<std::string> Tick(TaskStore& store, const TickWindow& window, ClockService& clock,
-                                  const RunTask& run);
+                                  const RunTask& run, LookAhead* ahead = nullptr);
+
+  // The coming occurrence is not to run at its minute: it ran early, or the
+  // user skipped it. Remembered as a run is.
+  void MarkDone(const ComingTask& coming, std::uint32_t tickCount);
+  bool Done(const ComingTask& coming) const;
 
   // How many runs are remembered: bounded by the tasks that ran in the last
   // 26 hours.

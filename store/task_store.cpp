@@ -16,6 +16,7 @@ const char kShutAppValue[] = "shutapp";
 const char kSoundPathValue[] = "soundpath";
 const char kTishiValue[] = "tishi";
 const char kTaskNumValue[] = "TaskNum";
+const char kTiqianValue[] = "tiqian";
 
 const char kSettingsDefaultedHeader[] = "以下设置本次使用默认值：";
 
@@ -81,6 +82,13 @@ std::optional<std::string> TaskStore::LoadSettings() {
   // A countdown cannot last less than nothing; 0x80000000 meant as a long
   // countdown reads as negative too. The stored value stays as it is.
   if (settings_.Tishi < 0) settings_.Tishi = 0;
+  // Added after the others: a store without it is not given one, and a value
+  // out of range warns as a store without it does.
+  load([this] {
+    if (!reg_.ValueExists(kTiqianValue)) return;
+    const std::int32_t minutes = reg_.ReadInteger(kTiqianValue);
+    if (minutes >= 0 && minutes <= Settings::kMaxTiqian) settings_.Tiqian = minutes;
+  });
 
   if (failures.empty()) return std::nullopt;
   std::string report = kSettingsDefaultedHeader;

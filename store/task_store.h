@@ -23,6 +23,7 @@ extern const char kShutAppValue[];    // shutapp
 extern const char kSoundPathValue[];  // soundpath
 extern const char kTishiValue[];      // tishi
 extern const char kTaskNumValue[];    // TaskNum
+extern const char kTiqianValue[];     // tiqian: minutes of warning ahead; older installs never read it
 
 // The process-wide working copies of the settings; after start-up they are
 // authoritative and every change is written through to the store.
@@ -31,6 +32,11 @@ struct Settings {
   std::string SoundPath;
   std::int32_t Tishi = 60;
   std::int32_t LastTaskNum = 0;
+  // Minutes before a countdown task's minute that the tray warns of it, and
+  // again 1 minute before; 0: no warning.
+  std::int32_t Tiqian = kDefaultTiqian;
+  static constexpr std::int32_t kDefaultTiqian = 5;
+  static constexpr std::int32_t kMaxTiqian = 60;
 };
 
 struct TaskSlot {
@@ -122,6 +128,7 @@ class TaskStore {
   std::int32_t ReadShutApp() { return ReadIntegerSetting(kShutAppValue); }
   void WriteTishi(std::int32_t seconds) { WriteIntegerSetting(kTishiValue, seconds); }
   void WriteShutApp(std::int32_t shutApp) { WriteIntegerSetting(kShutAppValue, shutApp); }
+  void WriteTiqian(std::int32_t minutes) { WriteIntegerSetting(kTiqianValue, minutes); }
   void WriteSoundPath(const std::string& path);
 
   // On when the Run value holds exactly `exePath`, character for character.

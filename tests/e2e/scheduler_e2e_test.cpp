@@ -13,6 +13,7 @@
 
 #include "actions/reminder_window_win.h"
 #include "app/form1_win.h"
+#include "app/warning_window_win.h"
 #include "tests/e2e/e2e_support.h"
 
 namespace {
@@ -231,6 +232,40 @@ TEST_F(SchedulerTest, PostponedByKeyboardTheTaskCountsDownOnceMoreLater) {
   const std::size_t postponed = record.rfind(L"\t关闭计算机\t推迟 5 分钟\r\n");
   ASSERT_NE(postponed, WideString::npos) << "record: " << record.size() << " characters";
   EXPECT_NE(record.find(L"\t关闭计算机\t已执行\r\n", postponed), WideString::npos);
+
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.ExitCode(10000), 0u);
+}
+
+// A balloon a minute ahead of a shut-down task, read from the tray; a click
+// on it opens the warning window, whose S skips this occurrence only.
+TEST_F(SchedulerTest, AWarningBalloonComesAheadAndItsWindowSkipsTheOccurrence) {
+  const SYSTEMTIME due = PlusMinutes(FirstTickMinute(0), 1);
+  WriteStore(30, {{DailyAt(due), "关闭计算机", ""}});
+  StoreWriter().Dword(L"tiqian", 1);
+  Program program;
+  HWND main = program.Launch();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitFor([] { return TrayLog().find("Balloon 1 分钟后将关闭计算机\n") != std::string::npos; },
+                      kFirstTickMs + 10000))
+      << TrayLog();
+
+  PostMessageW(main, velmaro_e2e::kWmTrayIcon, 100, WM_USER + 5);  // the shell's NIN_BALLOONUSERCLICK
+  HWND warning = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    const Windows windows = WindowsOf(program.info.dwProcessId, L"TForm4");
+    warning = windows.ofClass.empty() ? nullptr : windows.ofClass[0];
+    return warning && IsWindowVisible(warning);
+  }, 5000));
+  EXPECT_EQ(WindowText(GetDlgItem(warning, velmaro::TForm4::IDC_LABEL1)), L"1 分钟后将关闭计算机");
+  EXPECT_TRUE(WaitFor([&] { return FocusOf(program) == GetDlgItem(warning, velmaro::TForm4::IDC_BUTTON2); }, 3000));
+  Press('S');
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(warning); }, 3000));
+  EXPECT_NE(RunRecordText().find(L"\t关闭计算机\t本次不执行\r\n"), WideString::npos);
+
+  // Its minute comes and goes without a countdown.
+  EXPECT_FALSE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 60000 + kTickMs + 5000));
+  EXPECT_EQ(PowerLog(), "");
 
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.ExitCode(10000), 0u);

@@ -47,6 +47,7 @@ class FakeForm1 : public Form1View {
     if (which == CountdownText::Caption) log.push_back("caption " + text);
   }
   void SetProgress(std::int32_t position) override { progress = position; }
+  void ShowWarning(const std::string& text) override { warnings.push_back(text); }
   void SetMenuEnabled(MenuItem item, bool enabled) override { menuEnabled[item] = enabled; }
   // The menu's modal loop: `whileChoosing` runs inside it (a timer, a
   // suspend), then the scripted choice is returned.
@@ -103,6 +104,7 @@ class FakeForm1 : public Form1View {
   std::string caption;
   std::map<MenuItem, bool> menuEnabled;
   std::int32_t postponeChoice = 0;
+  std::vector<std::string> warnings;  // the warning windows opened
   std::function<void()> whileChoosing;
 
  private:
