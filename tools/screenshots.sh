@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots of the program's windows under Wine, for a look after a window
 # changed: the desktop with the tray icon, the open tray menu, a reminder, and
-# the countdown window, the settings dialog and a task editor at 100 % and at
-# 150 % (144 dpi). The countdown comes from the end-to-end build, which
+# the countdown window, the warning window, the settings dialog and a task
+# editor at 100 % and at 150 % (144 dpi). The countdown comes from the end-to-end build, which
 # records its power call instead of making it.
 # Writes build/screenshots/*.png. Needs the build Wine runs here (make, and
 # tools/wine-build.sh where 32-bit programs cannot run).
@@ -33,23 +33,37 @@ sleep 3
 import -window root "$out/reminder.png"
 wineserver -k 2>/dev/null || true
 
-# A shut-down task due at the first tick, with a long count; Esc cancels it.
-countdown_shot() {
-  local name=$1 reg=$WINEPREFIX/countdown.reg
-  python3 - "$reg" "$(date -d '+12 seconds' +%-H)" "$(date -d '+12 seconds' +%-M)" <<'PY'
+# A store with one shut-down task at the minute of `when`, warned of a minute ahead.
+store_shutdown_at() {
+  local when=$1 reg=$WINEPREFIX/countdown.reg
+  python3 - "$reg" "$(date -d "$when" +%-H)" "$(date -d "$when" +%-M)" <<'PY'
 import sys
 path, hour, minute = sys.argv[1:]
 lines = ["Windows Registry Editor Version 5.00", "", r"[HKEY_LOCAL_MACHINE\Software\Drennik\Velmaro]",
          '"tishi"=dword:0000003c', '"TaskNum"=dword:00000001', '"shutapp"=dword:00000000', '"soundpath"=""',
-         '"A1"="每天%s时%s分"' % (hour, minute), '"B1"="关闭计算机"', '"C1"="关闭计算机"', ""]
+         '"tiqian"=dword:00000001', '"A1"="每天%s时%s分"' % (hour, minute), '"B1"="关闭计算机"', '"C1"="关闭计算机"', ""]
 open(path, "wb").write("\ufeff".encode("utf-16-le") + "\r\n".join(lines).encode("utf-16-le"))
 PY
   wine regedit "$(winepath -w "$reg")" >/dev/null 2>&1
+}
+
+# A shut-down task due at the first tick, with a long count; Esc cancels it.
+# Then one due a minute after the first tick: its warning balloon, clicked.
+countdown_shot() {
+  local name=$1
+  store_shutdown_at '+12 seconds'
   wine VelmaroE2E.exe >/dev/null 2>&1 &
   sleep 15
   import -window root "$out/countdown-$name.png"
   xdotool key Escape
   sleep 1
+  wineserver -k 2>/dev/null || true
+  store_shutdown_at '+72 seconds'
+  wine VelmaroE2E.exe >/dev/null 2>&1 &
+  sleep 15
+  wine velmaro_open_dialogs.exe warning
+  sleep 2
+  import -window root "$out/warning-$name.png"
   wineserver -k 2>/dev/null || true
   wine reg delete 'HKLM\Software\Drennik\Velmaro' /f >/dev/null 2>&1 || true
 }

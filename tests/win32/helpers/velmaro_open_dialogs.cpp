@@ -2,7 +2,7 @@
 // stores three tasks (run it before Velmaro starts), "settings" opens the
 // settings dialog from the tray menu's command and selects its first row,
 // "editor" opens a task editor with the dialog's Add and chooses a kind and
-// an action.
+// an action, "warning" clicks the warning balloon that shows.
 #include <windows.h>
 
 #include <cstring>
@@ -71,11 +71,19 @@ void OpenEditor() {
                reinterpret_cast<LPARAM>(action));
 }
 
+void ClickWarning() {
+  HWND main = FindWindowW(L"TForm1", nullptr);
+  constexpr UINT kTrayIcon = WM_USER + 1;
+  constexpr LPARAM kBalloonUserClick = WM_USER + 5;
+  if (main) PostMessageW(main, kTrayIcon, 100, kBalloonUserClick);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   if (std::strcmp(commandLine, "fill") == 0) Fill();
   if (std::strcmp(commandLine, "settings") == 0) OpenSettings();
   if (std::strcmp(commandLine, "editor") == 0) OpenEditor();
+  if (std::strcmp(commandLine, "warning") == 0) ClickWarning();
   return 0;
 }
