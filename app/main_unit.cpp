@@ -461,7 +461,7 @@ void MainUnit::PostponeTask(const DueTask& due, const std::string& verb, std::in
 }
 
 void MainUnit::WarnAhead(const std::vector<ComingTask>& coming) {
-  // One balloon a tick: the first countdown task, a minute ahead before five.
+  // One balloon a minute: of the countdown tasks coming, the nearest.
   const ComingTask* first = nullptr;
   for (const ComingTask& task : coming) {
     const ActionRow* row = FindAction(task.task.action);
@@ -483,6 +483,21 @@ std::optional<ComingTask> MainUnit::TakeWarning() {
   std::optional<ComingTask> coming;
   coming.swap(warning_);
   if (closed_ || !coming || evaluator_.Done(*coming)) return std::nullopt;
+  // A task deleted or changed since its balloon is not run, nor recorded.
+  // A store view of its own: the window's buttons may be handled inside the
+  // tick's or a dialog's message loop, whose views must stay as they are.
+  RegistryObject reg(services_.registry);
+  TaskStore store(reg, settings);
+  std::int32_t found = 0;
+  try {
+    store.ForEachTask([&](std::int32_t slot, const std::string& trigger) {
+      if (!found && trigger == coming->task.trigger && store.ReadAction(slot) == coming->task.action) found = slot;
+    });
+  } catch (const AppError&) {
+  }
+  store.CloseStore();
+  if (!found) return std::nullopt;
+  coming->task.slot = found;  // deletions below it move it down
   evaluator_.MarkDone(*coming, services_.clock.TickCount());
   return coming;
 }

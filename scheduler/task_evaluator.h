@@ -66,8 +66,8 @@ class TaskEvaluator {
   // With `ahead`, the same walk also finds the tasks of the kinds that name
   // a date, a time of day or a time after start whose occurrence is each of
   // `ahead->minutes` after the window's minute now and has not run, and
-  // appends them to `ahead->coming` in ascending slot order, nearest
-  // minutes first within a slot.
+  // appends them to `ahead->coming` in ascending slot order and, within a
+  // slot, in the order of `ahead->minutes`.
   struct LookAhead {
     std::vector<std::int32_t> minutes;
     std::vector<ComingTask> coming;

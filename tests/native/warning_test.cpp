@@ -128,6 +128,16 @@ TEST(Warning, ItsWindowRunsNowPostponesOrSkipsThisOccurrenceOnly) {
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines[0].substr(20), "任务 1\t每天8时10分\t关闭计算机\t本次不执行");
 
+  Rig deleted;  // a task deleted since its balloon is not run from its window
+  ClickTheFirstBalloon(deleted);
+  SettingsDialog& settings = deleted.OpenSettings();
+  settings.selected = 0;
+  settings.Button6Click();
+  settings.Close();
+  deleted.unit.WarningRunNow();
+  EXPECT_TRUE(deleted.power.calls.empty());
+  EXPECT_TRUE(deleted.RecordedLines().empty());
+
   Rig passed;  // a click after the task's minute opens nothing
   passed.Start({{"每天8时10分", "关闭计算机", ""}}, 5);
   passed.view.RunFor(11 * kMinute);
