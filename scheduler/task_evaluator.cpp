@@ -67,6 +67,7 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
   std::map<std::tuple<std::string, std::string, std::uint64_t>, int> dueSoFar;
   std::vector<std::uint64_t> due;
   bool closed = false;
+  if (conditions_) conditions_->BeginTick(window.tickCount);
   auto examine = [&](std::int32_t slot) {
     std::string trigger;
     try {
@@ -74,6 +75,17 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
       if (trigger.empty()) return true;
       const std::optional<ParsedTrigger> parsed = ParseTrigger(trigger);
       if (!parsed) return true;
+      if (IsConditionKind(parsed->kind)) {
+        // A stretch or a program's end fires once, so it needs no record of runs.
+        if (!conditions_) return true;
+        const ConditionTrigger condition = ReadConditionTrigger(trigger, *parsed);
+        const std::string action = store.ReadAction(slot);
+        if (conditions_->Fires(condition, trigger, action) && !run(DueTask{slot, trigger, action, 0})) {
+          closed = true;
+          return false;
+        }
+        return true;
+      }
       DueOccurrences(*parsed, window, clock, due);
       if (due.empty()) return true;
       const std::string action = store.ReadAction(slot);
@@ -103,6 +115,7 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
   if (closed) return failing.empty() ? std::nullopt : std::optional<std::string>(failing.front().Report());
   store.CloseStore();
   Forget(idleDueNow, window.tickCount);
+  if (conditions_) conditions_->EndTick();
 
   std::optional<std::string> report;
   std::vector<Failure> reported;

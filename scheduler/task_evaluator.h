@@ -12,6 +12,9 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/processes.h"
+#include "platform/system_load.h"
+#include "scheduler/condition_watch.h"
 #include "scheduler/tick_window.h"
 #include "store/task_store.h"
 
@@ -39,6 +42,11 @@ class TaskEvaluator {
   // look at the store.
   using RunTask = std::function<bool(const DueTask& task)>;
 
+  // Without the system's counters and process list, condition tasks never
+  // become due.
+  TaskEvaluator() = default;
+  TaskEvaluator(SystemLoadService& load, ProcessService& processes) : conditions_(std::in_place, load, processes) {}
+
   // The window of a tick now, from the previous tick to this one; the next
   // window starts here.
   TickWindow NextWindow(ClockService& clock);
@@ -60,6 +68,8 @@ class TaskEvaluator {
   // How many runs are remembered: bounded by the tasks that ran in the last
   // 26 hours.
   std::size_t Remembered() const { return ran_.size(); }
+  // How many condition tasks have a stretch or a program watched.
+  std::size_t Watched() const { return conditions_ ? conditions_->Watched() : 0; }
 
  private:
   // A task that ran: known by its trigger and action name, and by its place
@@ -94,6 +104,7 @@ class TaskEvaluator {
   std::optional<TickMoment> previous_;
   std::vector<Run> ran_;
   std::vector<Failure> reported_;  // failing still at the last tick, and reported
+  std::optional<ConditionWatch> conditions_;
 };
 
 }  // namespace velmaro

@@ -33,7 +33,11 @@ class FakeProcesses : public ProcessService {
   std::vector<Run> runs;
   std::vector<std::string> unicodeTexts;  // StartUnicodeText, in order
 
-  std::vector<ProcessEntry> Processes() override { return processes; }
+  int snapshots = 0;  // calls of Processes
+  std::vector<ProcessEntry> Processes() override {
+    ++snapshots;
+    return processes;
+  }
   void Terminate(std::uint32_t processId) override {
     terminated.push_back(processId);
     processes.erase(std::remove_if(processes.begin(), processes.end(),
