@@ -15,6 +15,7 @@
 #include <string>
 #include <tuple>
 #include <utility>
+#include <functional>
 #include <vector>
 
 #include "platform/processes.h"
@@ -31,9 +32,11 @@ class ConditionWatch {
   // A tick at `tickMs`: nothing is read until a task of a kind needs it.
   void BeginTick(std::uint32_t tickMs);
   // Whether the task fires at this tick: once when its stretch has lasted
-  // its minutes, once when the last copy of its program has gone. Throws
-  // AppError for a program name the system has no form for.
-  bool Fires(const ConditionTrigger& condition, const std::string& trigger, const std::string& action);
+  // its minutes, once when the last copy of its program has gone. A task
+  // new to the watch has its text read first (ReadConditionTrigger), which
+  // throws AppError as it does; so does a program name the system has no
+  // form for.
+  bool Fires(const std::string& trigger, const ParsedTrigger& parsed, const std::string& action);
   // Forgets the tasks this tick did not see.
   void EndTick();
 
@@ -42,13 +45,14 @@ class ConditionWatch {
  private:
   using Key = std::tuple<std::string, std::string, int>;
   struct State {
+    ConditionTrigger condition;
     QuietStretch stretch;
     ProgramWatch program;
-    std::u16string name;  // the program's name as the system spells it
-    bool seen = true;
+    std::u16string name;  // the program's name as the system spells it, ASCII letters folded
+    bool seen = true;     // by the tick under way
   };
 
-  State& StateOf(const ConditionTrigger& condition, const std::string& trigger, const std::string& action);
+  State& StateOf(const std::string& trigger, const ParsedTrigger& parsed, const std::string& action);
   const LoadRates& Network();
   const LoadRates& Processor();
   std::optional<std::size_t> Running(const std::u16string& name);
@@ -56,14 +60,16 @@ class ConditionWatch {
   SystemLoadService& load_;
   ProcessService& processes_;
   LoadMeter meter_;
-  std::map<Key, State> states_;
+  std::map<Key, State, std::less<>> states_;
 
   // This tick's readings, each taken at most once.
   std::uint32_t tickMs_ = 0;
-  std::map<std::pair<std::string, std::string>, int> seenThisTick_;
   std::optional<LoadRates> network_;
   std::optional<LoadRates> processor_;
-  std::optional<std::vector<ProcessEntry>> snapshot_;
+  // The file names of the running processes, ASCII letters folded; none
+  // when the system gave no snapshot.
+  bool haveSnapshot_ = false;
+  std::optional<std::vector<std::u16string>> running_;
   std::vector<InterfaceBytes> interfaces_;  // kept for its buffer
 };
 

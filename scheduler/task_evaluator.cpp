@@ -78,9 +78,8 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
       if (IsConditionKind(parsed->kind)) {
         // A stretch or a program's end fires once, so it needs no record of runs.
         if (!conditions_) return true;
-        const ConditionTrigger condition = ReadConditionTrigger(trigger, *parsed);
         const std::string action = store.ReadAction(slot);
-        if (conditions_->Fires(condition, trigger, action) && !run(DueTask{slot, trigger, action, 0})) {
+        if (conditions_->Fires(trigger, *parsed, action) && !run(DueTask{slot, trigger, action, 0})) {
           closed = true;
           return false;
         }
