@@ -2,7 +2,9 @@
 // trigger matched against the minutes of the tick's window (tick_window.h),
 // and each occurrence that is due and has not run yet is handed to the
 // caller, so a task runs once per occurrence, and at once when it was due in
-// a minute the program let pass without a tick.
+// a minute the program let pass without a tick. A condition task (network,
+// processor, a program's end) is due when its ConditionWatch says so: once
+// per quiet stretch or per end, never caught up.
 #pragma once
 
 #include <cstdint>
