@@ -318,8 +318,9 @@ void MainUnit::HandOver(const std::string& verb) {
 
 void MainUnit::n4Click() {
   if (!dialogs_) {
-    const DialogServices services{services_.shell,     services_.clock,         services_.session,  services_.files,
-                                  services_.autoStart, services_.dialogWindows, services_.processes};
+    const DialogServices services{services_.shell, services_.clock,     services_.session,
+                                  services_.files, services_.autoStart, services_.dialogWindows,
+                                  services_.processes};
     dialogs_ = std::make_unique<Dialogs>(services, *store_, settings, *this);
   }
   dialogs_->OpenSettings();
