@@ -66,10 +66,10 @@ class ConditionWatch {
   std::uint32_t tickMs_ = 0;
   std::optional<LoadRates> network_;
   std::optional<LoadRates> processor_;
-  // The file names of the running processes, ASCII letters folded; none
-  // when the system gave no snapshot.
-  bool haveSnapshot_ = false;
+  // The file names in this tick's snapshot, ASCII letters folded, once it
+  // is taken; `haveSnapshot_` is false when the system gave none.
   std::optional<std::vector<std::u16string>> running_;
+  bool haveSnapshot_ = false;
   std::vector<InterfaceBytes> interfaces_;  // kept for its buffer
 };
 
