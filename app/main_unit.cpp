@@ -209,7 +209,10 @@ void MainUnit::UpdateEvaluation() { view_.SetTimer(TimerId::Timer1, EvaluationRu
 
 void MainUnit::SetMonitoring(bool on) {
   // Minutes while monitoring was off are the user's choice, not a gap to catch up.
-  if (on && !monitoring_) evaluator_.ForgetGap();
+  if (on && !monitoring_) {
+    evaluator_.ForgetGap();
+    evaluator_.ForgetConditions();
+  }
   monitoring_ = on;
   held_ = false;
   UpdateEvaluation();

@@ -39,6 +39,9 @@ class ConditionWatch {
   bool Fires(const std::string& trigger, const ParsedTrigger& parsed, const std::string& action);
   // Forgets the tasks this tick did not see.
   void EndTick();
+  // Forgets every task: stretches start again, and a program counts as
+  // ended only once it has been seen again.
+  void Forget() { states_.clear(); }
 
   std::size_t Watched() const { return states_.size(); }
 

@@ -55,6 +55,11 @@ class TaskEvaluator {
   // The minutes until now are not caught up by the next tick: it looks at its
   // own minute only (after the computer slept).
   void ForgetGap() { previous_.reset(); }
+  // Monitoring starts again: what the condition tasks saw before is no
+  // longer theirs (a program that ended meanwhile was the user's to let end).
+  void ForgetConditions() {
+    if (conditions_) conditions_->Forget();
+  }
 
   // Examines the slots 1 to LastTaskNum that hold a trigger, in ascending
   // order, and runs the due tasks in that order. A slot that cannot be read or whose trigger does not

@@ -211,6 +211,17 @@ TEST(ConditionTasks, TheProgramRunsAReminderWhenTheWatchedProgramEnds) {
   rig.processes.processes = {{4, u"System"}};
   rig.view.RunFor(5 * kMinute);
   EXPECT_EQ(rig.reminders.shown, std::vector<std::string>{"下载完了。"});
+
+  // Seen, then monitoring goes off and the program ends meanwhile: it was
+  // not seen since monitoring started again.
+  rig.processes.processes = {{4, u"System"}, {8, u"downloader.exe"}};
+  rig.view.RunFor(30 * kSecond);
+  rig.unit.N1Click();
+  rig.processes.processes = {{4, u"System"}};
+  rig.view.RunFor(kMinute);
+  rig.unit.N1Click();
+  rig.view.RunFor(5 * kMinute);
+  EXPECT_EQ(rig.reminders.shown.size(), 1u);
 }
 
 }  // namespace
