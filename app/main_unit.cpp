@@ -244,7 +244,10 @@ void MainUnit::UpdateEvaluation() { view_.SetTimer(TimerId::Timer1, EvaluationRu
 
 void MainUnit::SetMonitoring(bool on) {
   // Minutes while monitoring was off are the user's choice, not a gap to catch up.
-  if (on && !monitoring_) evaluator_.ForgetGap();
+  if (on && !monitoring_) {
+    evaluator_.ForgetGap();
+    evaluator_.ForgetConditions();
+  }
   monitoring_ = on;
   held_ = false;
   UpdateEvaluation();
@@ -382,7 +385,8 @@ void MainUnit::HandOver(const std::string& verb) {
 void MainUnit::n4Click() {
   if (!dialogs_) {
     const DialogServices services{services_.shell, services_.clock,     services_.session,
-                                  services_.files, services_.autoStart, services_.dialogWindows};
+                                  services_.files, services_.autoStart, services_.dialogWindows,
+                                  services_.processes};
     dialogs_ = std::make_unique<Dialogs>(services, *store_, settings, *this);
   }
   dialogs_->OpenSettings();

@@ -37,6 +37,7 @@
 #include "platform/session.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
+#include "platform/system_load.h"
 #include "scheduler/run_record.h"
 #include "scheduler/task_evaluator.h"
 #include "store/registry_object.h"
@@ -104,6 +105,7 @@ struct AppServices {
   DialogWindows& dialogWindows;
   AboutService& about;
   RecordFileService& records;
+  SystemLoadService& load;  // for the condition tasks, with `processes`
 };
 
 // `text` as a menu caption shows it: every "&" doubled, so that a user name
@@ -122,7 +124,11 @@ struct MenuEntry {
 class MainUnit : public MainWindowLink {
  public:
   MainUnit(const AppServices& services, Form1View& view)
-      : services_(services), view_(view), countdown_(view, services.sound), record_(services.records, services.clock) {}
+      : services_(services),
+        view_(view),
+        countdown_(view, services.sound),
+        evaluator_(services.load, services.processes),
+        record_(services.records, services.clock) {}
 
   void FormCreate();
   void FormClose();

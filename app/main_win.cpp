@@ -19,6 +19,7 @@
 #include "platform/session.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
+#include "platform/system_load.h"
 #include "platform/system_library_win.h"
 #include "tests/e2e/doubles/power_recording.h"
 #include "tests/e2e/doubles/shell_recording.h"
@@ -72,6 +73,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   std::unique_ptr<velmaro::FileDialogService> files = velmaro::MakeSystemFileDialog();
   std::unique_ptr<velmaro::AutoStartService> autoStart = velmaro::MakeSystemAutoStart();
   std::unique_ptr<velmaro::RecordFileService> records = velmaro::MakeSystemRecordFiles();
+  std::unique_ptr<velmaro::SystemLoadService> load = velmaro::MakeSystemLoad();
   velmaro::Win32DialogWindows dialogWindows;
 
   velmaro::TApplication application;
@@ -79,7 +81,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   velmaro::ReminderWindows reminders(application.Handle());
   velmaro::AboutWindows about(application.Handle());
   velmaro::TForm1 form1(velmaro::AppServices{*registry, shell, *session, power, *processes, *clock, *dialUp, reminders,
-                                             *sound, *files, *autoStart, dialogWindows, about, *records},
+                                             *sound, *files, *autoStart, dialogWindows, about, *records, *load},
                         application);
 #ifdef VELMARO_RECORDING_POWER
   form1.Unit().SetPostponeMinute(1000);  // a postponement's minute is a second

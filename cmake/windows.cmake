@@ -166,7 +166,7 @@ file(GLOB E2E_SOURCES CONFIGURE_DEPENDS tests/e2e/*_test.cpp)
 if(E2E_SOURCES)
   add_executable(velmaro_e2e_tests ${E2E_SOURCES})
   target_link_libraries(velmaro_e2e_tests PRIVATE gtest_win ${XP_LINK_FLAGS} ${SYSTEM_LIBS})
-  add_dependencies(velmaro_e2e_tests Velmaro VelmaroE2E)
+  add_dependencies(velmaro_e2e_tests Velmaro VelmaroE2E velmaro_sleeper)
 endif()
 
 # Benchmarks under Wine against the real registry (make bench).

@@ -27,13 +27,16 @@ enum ControlId : int {
 
 namespace form5 {
 enum ControlId : int {
-  IDC_RADIOBUTTON1 = 1001,  // RadioButton1..7 follow in order
+  IDC_RADIOBUTTON1 = 1001,  // RadioButton1..10 follow in order
   IDC_RADIOBUTTON2,
   IDC_RADIOBUTTON3,
   IDC_RADIOBUTTON4,
   IDC_RADIOBUTTON5,
   IDC_RADIOBUTTON6,
   IDC_RADIOBUTTON7,
+  IDC_RADIOBUTTON8,   // network quiet
+  IDC_RADIOBUTTON9,   // processor quiet
+  IDC_RADIOBUTTON10,  // program ended
   IDC_EDIT1,
   IDC_DATETIMEPICKER1,
   IDC_DATETIMEPICKER2,
@@ -61,6 +64,15 @@ enum ControlId : int {
   IDC_BUTTON1,  // browse
   IDC_BUTTON2,  // OK
   IDC_BUTTON3,  // cancel
+  IDC_EDIT5,    // network minutes
+  IDC_LABEL10,
+  IDC_EDIT6,  // KB/s
+  IDC_LABEL11,
+  IDC_EDIT7,  // processor minutes
+  IDC_LABEL12,
+  IDC_EDIT8,  // percent
+  IDC_LABEL13,
+  IDC_COMBOBOX7,  // program name, with the running programs as its list
 };
 }  // namespace form5
 

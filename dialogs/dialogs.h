@@ -16,6 +16,7 @@
 #include "platform/autostart.h"
 #include "platform/clock.h"
 #include "platform/file_dialog.h"
+#include "platform/processes.h"
 #include "platform/session.h"
 #include "platform/shell.h"
 #include "store/task_store.h"
@@ -35,6 +36,7 @@ struct DialogServices {
   FileDialogService& files;
   AutoStartService& autoStart;
   DialogWindows& windows;
+  ProcessService& processes;  // the running programs the editor offers
 };
 
 class Dialogs {

@@ -32,6 +32,7 @@ const StoredText kStoredTexts[] = {
     {&TaskEditor::ComboBox1, "星期", TriggerKind::Weekly}, {&TaskEditor::ComboBox2, "日期", TriggerKind::Monthly},
     {&TaskEditor::ComboBox3, "月份", TriggerKind::Yearly}, {&TaskEditor::ComboBox4, "日期", TriggerKind::Yearly},
     {&TaskEditor::ComboBox5, "任务类型", std::nullopt},     {&TaskEditor::ComboBox6, nullptr, std::nullopt},
+    {&TaskEditor::ComboBox7, "程序", TriggerKind::ProgramEnded},
 };
 
 // "提醒语：" names its field as "提醒语".
@@ -123,9 +124,45 @@ std::string TaskEditor::Refusal() const {
       if (!Edit3.empty() && !FitsNumberField(Edit3)) return std::string("开机小时数") + kNumberRange;
       if (!Edit4.empty() && !FitsNumberField(Edit4)) return std::string("开机分钟数") + kNumberRange;
       break;
+    case TriggerKind::NetworkQuiet:
+    case TriggerKind::ProcessorQuiet:
+    case TriggerKind::ProgramEnded: {
+      // The tick's own reading decides: a text it would fail on is never stored.
+      const std::string text = ComposeTrigger(*checked, ConditionFields());
+      try {
+        ReadConditionTrigger(text, *ParseTrigger(text));
+      } catch (const AppError& error) {
+        return error.what();
+      }
+      break;
+    }
     default: break;
   }
   return "";
+}
+
+std::vector<std::string> TaskEditor::ConditionFields() const {
+  switch (*checked) {
+    case TriggerKind::NetworkQuiet: return {Edit5, Edit6};
+    case TriggerKind::ProcessorQuiet: return {Edit7, Edit8};
+    default: return {ComboBox7};
+  }
+}
+
+void TaskEditor::ComboBox7DropDown() {
+  std::vector<std::string> names;
+  ProcessService& processes = dialogs_.services.processes;
+  for (const ProcessEntry& entry : processes.Processes()) {
+    if (entry.id == 0) continue;  // the system's idle process is no program
+    const std::size_t delimiter = entry.exeFile.find_last_of(u"\\:");
+    const std::u16string file = delimiter == std::u16string::npos ? entry.exeFile : entry.exeFile.substr(delimiter + 1);
+    std::string name = processes.CodePageName(file);
+    // Only a name the tick can watch.
+    if (!name.empty() && ProgramNameFault(name).empty()) names.push_back(std::move(name));
+  }
+  std::sort(names.begin(), names.end());
+  names.erase(std::unique(names.begin(), names.end()), names.end());
+  ComboBox7Items = std::move(names);
 }
 
 std::string TaskEditor::ComposeTriggerText() {
@@ -152,6 +189,9 @@ std::string TaskEditor::ComposeTriggerText() {
       if (Edit4.empty()) Edit4 = "0";
       fields = {Edit3, Edit4};
       break;
+    case TriggerKind::NetworkQuiet:
+    case TriggerKind::ProcessorQuiet:
+    case TriggerKind::ProgramEnded: fields = ConditionFields(); break;
   }
   return ComposeTrigger(*checked, fields);
 }
@@ -190,6 +230,11 @@ void TaskEditor::ResetTriggerFields() {
   ComboBox4 = fresh.ComboBox4;
   Edit3 = fresh.Edit3;
   Edit4 = fresh.Edit4;
+  Edit5 = fresh.Edit5;
+  Edit6 = fresh.Edit6;
+  Edit7 = fresh.Edit7;
+  Edit8 = fresh.Edit8;
+  ComboBox7 = fresh.ComboBox7;
 }
 
 void TaskEditor::FillFrom(const TaskSlot& task) {
@@ -198,7 +243,7 @@ void TaskEditor::FillFrom(const TaskSlot& task) {
   const std::optional<ParsedTrigger> trigger = ParseTrigger(task.trigger);
   if (!trigger) return;
   try {
-    FillTrigger(*trigger);
+    FillTrigger(task.trigger, *trigger);
   } catch (...) {
     // Half a broken text would look like a task that works.
     ResetTriggerFields();
@@ -206,7 +251,25 @@ void TaskEditor::FillFrom(const TaskSlot& task) {
   }
 }
 
-void TaskEditor::FillTrigger(const ParsedTrigger& trigger) {
+void TaskEditor::FillTrigger(const std::string& text, const ParsedTrigger& trigger) {
+  if (IsConditionKind(trigger.kind)) {
+    // Read as the tick reads it; the fields keep their texts as stored.
+    ReadConditionTrigger(text, trigger);
+    checked = trigger.kind;
+    const std::vector<std::string>& f = trigger.fields;
+    switch (trigger.kind) {
+      case TriggerKind::NetworkQuiet:
+        Edit5 = f[0];
+        Edit6 = f[1];
+        break;
+      case TriggerKind::ProcessorQuiet:
+        Edit7 = f[0];
+        Edit8 = f[1];
+        break;
+      default: ComboBox7 = f[0]; break;
+    }
+    return;
+  }
   ClockService& clock = dialogs_.services.clock;
   const std::vector<std::string>& f = trigger.fields;
   // Every field converts, in the order written, as the tick converts it: a
@@ -247,6 +310,7 @@ void TaskEditor::FillTrigger(const ParsedTrigger& trigger) {
       Edit3 = f[0];
       Edit4 = f[1];
       break;
+    default: break;
   }
 }
 

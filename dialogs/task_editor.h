@@ -61,6 +61,12 @@ class TaskEditor {
   std::string ComboBox3 = "1";  // month
   std::string ComboBox4 = "1";  // day
   std::string Edit3, Edit4;     // hours and minutes after start-up
+  // The condition kinds: minutes and KB/s of a quiet network, minutes and
+  // percent of a quiet processor, the name of the program that is to end.
+  std::string Edit5 = "10", Edit6 = "50";
+  std::string Edit7 = "10", Edit8 = "10";
+  std::string ComboBox7;
+  std::vector<std::string> ComboBox7Items;  // the running programs, when its list opens
   std::string Label9;           // the uptime
   std::string ComboBox5;        // action name
   std::string Label6 = "提醒语:";
@@ -77,6 +83,9 @@ class TaskEditor {
   void Button1Click();  // browse for the argument
   void Button2Click();  // OK
   void Button3Click();  // cancel
+  // The program list opens: the names of the programs running now, each
+  // once, sorted; names without a code page 936 form are left out.
+  void ComboBox7DropDown();
   void FormClose() { visible = false; }
 
   // Fills the controls from a stored task. A field that does not convert
@@ -95,7 +104,9 @@ class TaskEditor {
   std::string ComposeTriggerText();
   // What OK cannot store as the fields stand, or "" when it can.
   std::string Refusal() const;
-  void FillTrigger(const ParsedTrigger& trigger);
+  void FillTrigger(const std::string& text, const ParsedTrigger& trigger);
+  // The condition kind's fields as the controls hold them.
+  std::vector<std::string> ConditionFields() const;
   void ResetTriggerFields();
 
   Dialogs& dialogs_;

@@ -27,6 +27,10 @@ constexpr DWORD kEdit = WS_TABSTOP | ES_AUTOHSCROLL;
 constexpr DWORD kCombo = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
 constexpr DWORD kTime = WS_TABSTOP | DTS_TIMEFORMAT;
 constexpr DWORD kLabel = SS_LEFTNOWORDWRAP | SS_NOPREFIX;  // one line, as wide as its text
+// The three condition kinds' rows below the seven: the action fields and the
+// buttons move down by as much, and the window grows by it.
+constexpr int kConditionRows96 = 72;
+constexpr int kKindCount = 10;
 
 // The radio buttons come first so that they form one group on their own.
 const ControlRow kControls[] = {
@@ -37,6 +41,9 @@ const ControlRow kControls[] = {
     {IDC_RADIOBUTTON5, L"BUTTON", "每月", BS_AUTORADIOBUTTON, 32, 108, 49, 17},
     {IDC_RADIOBUTTON6, L"BUTTON", "每年", BS_AUTORADIOBUTTON, 32, 133, 49, 17},
     {IDC_RADIOBUTTON7, L"BUTTON", "开机", BS_AUTORADIOBUTTON, 32, 160, 73, 17},
+    {IDC_RADIOBUTTON8, L"BUTTON", "网络空闲", BS_AUTORADIOBUTTON, 32, 186, 84, 17},
+    {IDC_RADIOBUTTON9, L"BUTTON", "处理器空闲", BS_AUTORADIOBUTTON, 32, 210, 92, 17},
+    {IDC_RADIOBUTTON10, L"BUTTON", "程序结束", BS_AUTORADIOBUTTON, 32, 234, 84, 17},
     {IDC_EDIT1, L"EDIT", "", kEdit | WS_GROUP, 88, 10, 73, 21},
     {IDC_LABEL1, L"STATIC", "分钟", kLabel, 166, 14, 0, 0},
     {IDC_DATETIMEPICKER1, DATETIMEPICK_CLASSW, "", WS_TABSTOP | DTS_SHORTDATEFORMAT, 88, 34, 105, 21},
@@ -57,17 +64,29 @@ const ControlRow kControls[] = {
     {IDC_EDIT4, L"EDIT", "", kEdit, 166, 158, 45, 21},
     {IDC_LABEL8, L"STATIC", "分", kLabel, 219, 164, 0, 0},
     {IDC_LABEL9, L"STATIC", "", kLabel, 264, 163, 0, 0},
-    {IDC_LABEL5, L"STATIC", "任务类型:", kLabel, 24, 192, 0, 0},
-    {IDC_COMBOBOX5, L"COMBOBOX", "", kCombo, 88, 190, 121, kDropDown96 + 60},
-    {IDC_LABEL6, L"STATIC", "", kLabel, 24, 232, 0, 0},
-    {IDC_COMBOBOX6, L"COMBOBOX", "", kCombo, 87, 229, 225, kDropDown96},
-    {IDC_BUTTON1, L"BUTTON", "浏览", BS_PUSHBUTTON | WS_TABSTOP, 327, 228, 57, 25},
-    {IDC_BUTTON2, L"BUTTON", "确定(&O)", BS_PUSHBUTTON | WS_TABSTOP, 96, 264, 75, 25},
-    {IDC_BUTTON3, L"BUTTON", "取消(&C)", BS_PUSHBUTTON | WS_TABSTOP, 256, 264, 75, 25},
+    // The condition kinds' rows; what follows them is kConditionRows96 lower.
+    {IDC_EDIT5, L"EDIT", "", kEdit, 128, 184, 45, 21},
+    {IDC_LABEL10, L"STATIC", "分钟内上下行都低于", kLabel, 178, 188, 0, 0},
+    {IDC_EDIT6, L"EDIT", "", kEdit, 300, 184, 60, 21},
+    {IDC_LABEL11, L"STATIC", "KB/秒", kLabel, 365, 188, 0, 0},
+    {IDC_EDIT7, L"EDIT", "", kEdit, 128, 208, 45, 21},
+    {IDC_LABEL12, L"STATIC", "分钟内占用低于", kLabel, 178, 212, 0, 0},
+    {IDC_EDIT8, L"EDIT", "", kEdit, 274, 208, 45, 21},
+    {IDC_LABEL13, L"STATIC", "%", kLabel, 324, 212, 0, 0},
+    {IDC_COMBOBOX7, L"COMBOBOX", "", kCombo, 128, 232, 190, kDropDown96},
+    {IDC_LABEL5, L"STATIC", "任务类型:", kLabel, 24, 192 + kConditionRows96, 0, 0},
+    {IDC_COMBOBOX5, L"COMBOBOX", "", kCombo, 88, 190 + kConditionRows96, 121, kDropDown96 + 60},
+    {IDC_LABEL6, L"STATIC", "", kLabel, 24, 232 + kConditionRows96, 0, 0},
+    {IDC_COMBOBOX6, L"COMBOBOX", "", kCombo, 87, 229 + kConditionRows96, 225, kDropDown96},
+    {IDC_BUTTON1, L"BUTTON", "浏览", BS_PUSHBUTTON | WS_TABSTOP, 327, 228 + kConditionRows96, 57, 25},
+    {IDC_BUTTON2, L"BUTTON", "确定(&O)", BS_PUSHBUTTON | WS_TABSTOP, 96, 264 + kConditionRows96, 75, 25},
+    {IDC_BUTTON3, L"BUTTON", "取消(&C)", BS_PUSHBUTTON | WS_TABSTOP, 256, 264 + kConditionRows96, 75, 25},
 };
 
-const TriggerKind kKinds[7] = {TriggerKind::Idle,    TriggerKind::Once,   TriggerKind::Daily, TriggerKind::Weekly,
-                               TriggerKind::Monthly, TriggerKind::Yearly, TriggerKind::Boot};
+const TriggerKind kKinds[kKindCount] = {
+    TriggerKind::Idle, TriggerKind::Once,         TriggerKind::Daily,          TriggerKind::Weekly,
+    TriggerKind::Monthly, TriggerKind::Yearly,    TriggerKind::Boot,           TriggerKind::NetworkQuiet,
+    TriggerKind::ProcessorQuiet, TriggerKind::ProgramEnded};
 
 struct TimePicker {
   int id;
@@ -87,7 +106,9 @@ const TextControl kTexts[] = {{IDC_EDIT1, &TaskEditor::Edit1},         {IDC_EDIT
                               {IDC_EDIT4, &TaskEditor::Edit4},         {IDC_COMBOBOX1, &TaskEditor::ComboBox1},
                               {IDC_COMBOBOX2, &TaskEditor::ComboBox2}, {IDC_COMBOBOX3, &TaskEditor::ComboBox3},
                               {IDC_COMBOBOX4, &TaskEditor::ComboBox4}, {IDC_COMBOBOX5, &TaskEditor::ComboBox5},
-                              {IDC_COMBOBOX6, &TaskEditor::ComboBox6}};
+                              {IDC_COMBOBOX6, &TaskEditor::ComboBox6}, {IDC_EDIT5, &TaskEditor::Edit5},
+                              {IDC_EDIT6, &TaskEditor::Edit6},         {IDC_EDIT7, &TaskEditor::Edit7},
+                              {IDC_EDIT8, &TaskEditor::Edit8},         {IDC_COMBOBOX7, &TaskEditor::ComboBox7}};
 
 void AddItems(HWND window, int id, const std::vector<std::string>& items) {
   for (const std::string& item : items) {
@@ -133,13 +154,13 @@ HWND ComboEdit(HWND combo) { return FindWindowExW(combo, nullptr, L"EDIT", nullp
 
 TForm5::TForm5(TaskEditor& model) : model_(model) {
   int dpi = WindowDpi(nullptr);
-  const RECT frame = CenteredWindowRect(438, 335, dpi);
+  const RECT frame = CenteredWindowRect(438, 335 + kConditionRows96, dpi);
   CreateWindowOf(kClassName, ToWide("任务"), kStyle, 0, frame.left, frame.top, frame.right - frame.left,
                  frame.bottom - frame.top, nullptr, WindowKind::DialogLike);
   HWND window = BaseWindow::Handle();
   if (!window) return;
   CreateControls(kControls);
-  for (int id : {IDC_EDIT1, IDC_EDIT3, IDC_EDIT4}) {
+  for (int id : {IDC_EDIT1, IDC_EDIT3, IDC_EDIT4, IDC_EDIT5, IDC_EDIT6, IDC_EDIT7, IDC_EDIT8}) {
     HWND edit = GetDlgItem(window, id);
     AddClientEdge(edit);
     FilterEditInput(edit, &DigitFieldAccepts);
@@ -169,7 +190,7 @@ void TForm5::Refresh() { Push(); }
 void TForm5::Pull() {
   HWND window = BaseWindow::Handle();
   model_.checked.reset();
-  for (int i = 0; i < 7; ++i) {
+  for (int i = 0; i < kKindCount; ++i) {
     if (IsDlgButtonChecked(window, IDC_RADIOBUTTON1 + i) == BST_CHECKED) model_.checked = kKinds[i];
   }
   model_.unstorable.clear();
@@ -195,7 +216,7 @@ void TForm5::Pull() {
 void TForm5::Push() {
   HWND window = BaseWindow::Handle();
   if (!window) return;
-  for (int i = 0; i < 7; ++i) {
+  for (int i = 0; i < kKindCount; ++i) {
     const UINT state = model_.checked == kKinds[i] ? BST_CHECKED : BST_UNCHECKED;
     if (IsDlgButtonChecked(window, IDC_RADIOBUTTON1 + i) != state) CheckDlgButton(window, IDC_RADIOBUTTON1 + i, state);
   }
@@ -204,10 +225,16 @@ void TForm5::Push() {
   // Modify checks another one: it belongs on the checked one.
   HWND focus = GetFocus();
   if (model_.checked && focus && GetParent(focus) == window && GetDlgCtrlID(focus) >= IDC_RADIOBUTTON1 &&
-      GetDlgCtrlID(focus) <= IDC_RADIOBUTTON7 && IsDlgButtonChecked(window, GetDlgCtrlID(focus)) != BST_CHECKED) {
-    for (int i = 0; i < 7; ++i) {
+      GetDlgCtrlID(focus) <= IDC_RADIOBUTTON10 && IsDlgButtonChecked(window, GetDlgCtrlID(focus)) != BST_CHECKED) {
+    for (int i = 0; i < kKindCount; ++i) {
       if (model_.checked == kKinds[i]) FocusKeepingChecks(GetDlgItem(window, IDC_RADIOBUTTON1 + i));
     }
+  }
+  if (model_.ComboBox7Items != shownPrograms_) {
+    // The list goes and comes with the box's text kept, as for ComboBox6.
+    SendDlgItemMessageW(window, IDC_COMBOBOX7, CB_RESETCONTENT, 0, 0);
+    AddItems(window, IDC_COMBOBOX7, model_.ComboBox7Items);
+    shownPrograms_ = model_.ComboBox7Items;
   }
   if (model_.ComboBox6Items != shownItems_) {
     // Emptying the list empties the box's text too; the text is put back below.
@@ -235,10 +262,10 @@ void TForm5::Push() {
 void TForm5::SyncRadioTabStops() {
   HWND window = BaseWindow::Handle();
   int stop = 0;
-  for (int i = 0; i < 7; ++i) {
+  for (int i = 0; i < kKindCount; ++i) {
     if (IsDlgButtonChecked(window, IDC_RADIOBUTTON1 + i) == BST_CHECKED) stop = i;
   }
-  for (int i = 0; i < 7; ++i) {
+  for (int i = 0; i < kKindCount; ++i) {
     HWND radio = GetDlgItem(window, IDC_RADIOBUTTON1 + i);
     const LONG style = GetWindowLongW(radio, GWL_STYLE);
     const LONG wanted = i == stop ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
@@ -273,6 +300,9 @@ void TForm5::OnCommand(int id, int code) {
         Push();
       }
       break;
+    case IDC_COMBOBOX7:
+      if (code == CBN_DROPDOWN) Run(&TaskEditor::ComboBox7DropDown);
+      break;
     case IDC_BUTTON1:
       if (code == BN_CLICKED) Run(&TaskEditor::Button1Click);
       break;
@@ -285,7 +315,7 @@ void TForm5::OnCommand(int id, int code) {
       break;
     default:
       // A kind checked by click, Space or arrow key moves the group's tab stop.
-      if (id >= IDC_RADIOBUTTON1 && id <= IDC_RADIOBUTTON7 && code == BN_CLICKED) SyncRadioTabStops();
+      if (id >= IDC_RADIOBUTTON1 && id <= IDC_RADIOBUTTON10 && code == BN_CLICKED) SyncRadioTabStops();
       break;
   }
 }

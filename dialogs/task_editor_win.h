@@ -38,7 +38,8 @@ class TForm5 : public BaseWindow<TForm5>, public DialogView {
   TaskEditor& model_;
   DialogFocus focus_;
   HWND tooltip_ = nullptr;
-  std::vector<std::string> shownItems_;  // ComboBox6's items as last put in
+  std::vector<std::string> shownItems_;     // ComboBox6's items as last put in
+  std::vector<std::string> shownPrograms_;  // ComboBox7's
   std::string shownHint_;
 };
 

@@ -41,6 +41,8 @@ class ProcessService {
   // A code page 936 text as the system spells names, in UTF-16; empty when
   // `text` is no valid code page 936.
   virtual std::u16string SystemName(const std::string& text) = 0;
+  // A system name in code page 936; empty when it has no exact form there.
+  virtual std::string CodePageName(const std::u16string& name) = 0;
   // Full path of cmd.exe in the system folder. The program runs elevated, so
   // the interpreter must never be found first in its own folder or the current one.
   virtual std::string CommandInterpreterPath() = 0;

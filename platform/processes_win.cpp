@@ -69,6 +69,12 @@ class SystemProcesses : public ProcessService {
     return name;
   }
 
+  std::string CodePageName(const std::u16string& name) override {
+    const std::optional<std::string> text =
+        FromWideExact(reinterpret_cast<const wchar_t*>(name.data()), name.size());
+    return text ? *text : std::string();
+  }
+
   std::string CommandInterpreterPath() override {
     wchar_t folder[MAX_PATH];
     UINT length = GetSystemDirectoryW(folder, MAX_PATH);

@@ -18,37 +18,54 @@ const InterfaceBytes* FindInterface(const std::vector<InterfaceBytes>& interface
 
 }  // namespace
 
+std::uint32_t LoadMeter::Previous::Advance(std::uint32_t tickMs, bool haveNow) {
+  const std::uint32_t interval = Moved(tickMs, tick);
+  const bool counts = started && interval > 0 && interval <= kLongestSampleGapMs;
+  started = true;
+  tick = tickMs;
+  have = haveNow;
+  return counts ? interval : 0;
+}
+
+LoadRates LoadMeter::SampleNetwork(std::uint32_t tickMs, bool haveInterfaces,
+                                   const std::vector<InterfaceBytes>& interfaces) {
+  LoadRates rates;
+  const bool hadInterfaces = network_.have;
+  rates.intervalMs = network_.Advance(tickMs, haveInterfaces);
+  if (rates.intervalMs > 0 && haveInterfaces && hadInterfaces) {
+    std::uint64_t received = 0, sent = 0;
+    for (const InterfaceBytes& now : interfaces) {
+      if (const InterfaceBytes* before = FindInterface(lastInterfaces_, now.index)) {
+        received += Moved(now.received, before->received);
+        sent += Moved(now.sent, before->sent);
+      }
+    }
+    rates.receivedPerSecond = received * 1000 / rates.intervalMs;
+    rates.sentPerSecond = sent * 1000 / rates.intervalMs;
+  }
+  lastInterfaces_ = interfaces;
+  return rates;
+}
+
+LoadRates LoadMeter::SampleProcessor(std::uint32_t tickMs, bool haveProcessor, const ProcessorTimes& processor) {
+  LoadRates rates;
+  const bool hadProcessor = processor_.have;
+  rates.intervalMs = processor_.Advance(tickMs, haveProcessor);
+  // The times only grow; one that went back is no reading to trust.
+  if (rates.intervalMs > 0 && haveProcessor && hadProcessor && processor.idle >= lastProcessor_.idle &&
+      processor.kernel >= lastProcessor_.kernel && processor.user >= lastProcessor_.user) {
+    const std::uint64_t total = (processor.kernel - lastProcessor_.kernel) + (processor.user - lastProcessor_.user);
+    const std::uint64_t idle = std::min(processor.idle - lastProcessor_.idle, total);
+    if (total > 0) rates.busyPerMille = static_cast<std::uint32_t>((total - idle) * 1000 / total);
+  }
+  lastProcessor_ = processor;
+  return rates;
+}
+
 LoadRates LoadMeter::Sample(std::uint32_t tickMs, bool haveInterfaces, const std::vector<InterfaceBytes>& interfaces,
                             bool haveProcessor, const ProcessorTimes& processor) {
-  LoadRates rates;
-  const std::uint32_t interval = Moved(tickMs, lastTick_);
-  if (started_ && interval > 0 && interval <= kLongestSampleGapMs) {
-    rates.intervalMs = interval;
-    if (haveInterfaces && lastHaveInterfaces_) {
-      std::uint64_t received = 0, sent = 0;
-      for (const InterfaceBytes& now : interfaces) {
-        if (const InterfaceBytes* before = FindInterface(lastInterfaces_, now.index)) {
-          received += Moved(now.received, before->received);
-          sent += Moved(now.sent, before->sent);
-        }
-      }
-      rates.receivedPerSecond = received * 1000 / interval;
-      rates.sentPerSecond = sent * 1000 / interval;
-    }
-    // The times only grow; one that went back is no reading to trust.
-    if (haveProcessor && lastHaveProcessor_ && processor.idle >= lastProcessor_.idle &&
-        processor.kernel >= lastProcessor_.kernel && processor.user >= lastProcessor_.user) {
-      const std::uint64_t total = (processor.kernel - lastProcessor_.kernel) + (processor.user - lastProcessor_.user);
-      const std::uint64_t idle = std::min(processor.idle - lastProcessor_.idle, total);
-      if (total > 0) rates.busyPerMille = static_cast<std::uint32_t>((total - idle) * 1000 / total);
-    }
-  }
-  started_ = true;
-  lastTick_ = tickMs;
-  lastHaveInterfaces_ = haveInterfaces;
-  lastInterfaces_ = interfaces;
-  lastHaveProcessor_ = haveProcessor;
-  lastProcessor_ = processor;
+  LoadRates rates = SampleNetwork(tickMs, haveInterfaces, interfaces);
+  rates.busyPerMille = SampleProcessor(tickMs, haveProcessor, processor).busyPerMille;
   return rates;
 }
 

@@ -40,13 +40,23 @@ class LoadMeter {
   // millisecond counter) later; nothing for the first reading or after a gap.
   LoadRates Sample(std::uint32_t tickMs, bool haveInterfaces, const std::vector<InterfaceBytes>& interfaces,
                    bool haveProcessor, const ProcessorTimes& processor);
+  // One measure alone, so that a tick reads only what its tasks need. Each
+  // keeps its own previous reading.
+  LoadRates SampleNetwork(std::uint32_t tickMs, bool haveInterfaces, const std::vector<InterfaceBytes>& interfaces);
+  LoadRates SampleProcessor(std::uint32_t tickMs, bool haveProcessor, const ProcessorTimes& processor);
 
  private:
-  bool started_ = false;
-  std::uint32_t lastTick_ = 0;
-  bool lastHaveInterfaces_ = false;
+  struct Previous {
+    bool started = false;
+    std::uint32_t tick = 0;
+    bool have = false;
+    // The interval since the previous reading, 0 when none counts; this
+    // reading becomes the previous one.
+    std::uint32_t Advance(std::uint32_t tickMs, bool haveNow);
+  };
+  Previous network_;
   std::vector<InterfaceBytes> lastInterfaces_;
-  bool lastHaveProcessor_ = false;
+  Previous processor_;
   ProcessorTimes lastProcessor_;
 };
 

@@ -57,20 +57,6 @@ std::int32_t LateMinutes(TriggerKind kind, std::uint64_t occurrence, const TickW
   return late > 0 && late <= kCatchUpMinutes ? static_cast<std::int32_t>(late) : 0;
 }
 
-// The kinds whose next occurrence is known minutes ahead: an idle stretch
-// or a condition is known only when it is there.
-bool ComesAtAKnownMinute(TriggerKind kind) {
-  switch (kind) {
-    case TriggerKind::Once:
-    case TriggerKind::Daily:
-    case TriggerKind::Weekly:
-    case TriggerKind::Monthly:
-    case TriggerKind::Yearly:
-    case TriggerKind::Boot: return true;
-    default: return false;
-  }
-}
-
 // The window of a single minute, `minutes` after the window's minute now.
 TickWindow MinuteAhead(const TickWindow& window, std::int32_t minutes) {
   TickWindow ahead;
@@ -98,6 +84,7 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
   std::map<std::tuple<std::string, std::string, std::uint64_t>, int> dueSoFar;
   std::vector<std::uint64_t> due;
   bool closed = false;
+  if (conditions_) conditions_->BeginTick(window.tickCount);
   auto examine = [&](std::int32_t slot) {
     std::string trigger;
     try {
@@ -105,6 +92,16 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
       if (trigger.empty()) return true;
       const std::optional<ParsedTrigger> parsed = ParseTrigger(trigger);
       if (!parsed) return true;
+      if (IsConditionKind(parsed->kind)) {
+        // A stretch or a program's end fires once, so it needs no record of runs.
+        if (!conditions_) return true;
+        const std::string action = store.ReadAction(slot);
+        if (conditions_->Fires(trigger, *parsed, action) && !run(DueTask{slot, trigger, action, 0})) {
+          closed = true;
+          return false;
+        }
+        return true;
+      }
       std::string action;
       bool actionRead = false;
       auto readAction = [&]() -> const std::string& {
@@ -112,9 +109,10 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
         actionRead = true;
         return action;
       };
-      if (ahead && ComesAtAKnownMinute(parsed->kind)) {
-        // A field that fails in a minute ahead is reported when the tick
-        // reaches that minute, as it always was.
+      // The kinds left name a date, a time of day or a time after start, all
+      // known minutes ahead, but for an idle stretch. A field that fails in a
+      // minute ahead is reported when the tick reaches that minute.
+      if (ahead && parsed->kind != TriggerKind::Idle) {
         try {
           for (std::size_t i = 0; i < aheadWindows.size(); ++i) {
             DueOccurrences(*parsed, aheadWindows[i], clock, due);
@@ -156,6 +154,7 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
   if (closed) return failing.empty() ? std::nullopt : std::optional<std::string>(failing.front().Report());
   store.CloseStore();
   Forget(idleDueNow, window.tickCount);
+  if (conditions_) conditions_->EndTick();
 
   std::optional<std::string> report;
   std::vector<Failure> reported;

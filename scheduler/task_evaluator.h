@@ -2,7 +2,9 @@
 // trigger matched against the minutes of the tick's window (tick_window.h),
 // and each occurrence that is due and has not run yet is handed to the
 // caller, so a task runs once per occurrence, and at once when it was due in
-// a minute the program let pass without a tick.
+// a minute the program let pass without a tick. A condition task (network,
+// processor, a program's end) is due when its ConditionWatch says so: once
+// per quiet stretch or per end, never caught up.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +14,9 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/processes.h"
+#include "platform/system_load.h"
+#include "scheduler/condition_watch.h"
 #include "scheduler/tick_window.h"
 #include "store/task_store.h"
 
@@ -48,12 +53,22 @@ class TaskEvaluator {
   // look at the store.
   using RunTask = std::function<bool(const DueTask& task)>;
 
+  // Without the system's counters and process list, condition tasks never
+  // become due.
+  TaskEvaluator() = default;
+  TaskEvaluator(SystemLoadService& load, ProcessService& processes) : conditions_(std::in_place, load, processes) {}
+
   // The window of a tick now, from the previous tick to this one; the next
   // window starts here.
   TickWindow NextWindow(ClockService& clock);
   // The minutes until now are not caught up by the next tick: it looks at its
   // own minute only (after the computer slept).
   void ForgetGap() { previous_.reset(); }
+  // Monitoring starts again: what the condition tasks saw before is no
+  // longer theirs (a program that ended meanwhile was the user's to let end).
+  void ForgetConditions() {
+    if (conditions_) conditions_->Forget();
+  }
 
   // Examines the slots 1 to LastTaskNum that hold a trigger, in ascending
   // order, and runs the due tasks in that order. A slot that cannot be read or whose trigger does not
@@ -83,6 +98,8 @@ class TaskEvaluator {
   // How many runs are remembered: bounded by the tasks that ran in the last
   // 26 hours.
   std::size_t Remembered() const { return ran_.size(); }
+  // How many condition tasks have a stretch or a program watched.
+  std::size_t Watched() const { return conditions_ ? conditions_->Watched() : 0; }
 
  private:
   // A task that ran: known by its trigger and action name, and by its place
@@ -117,6 +134,7 @@ class TaskEvaluator {
   std::optional<TickMoment> previous_;
   std::vector<Run> ran_;
   std::vector<Failure> reported_;  // failing still at the last tick, and reported
+  std::optional<ConditionWatch> conditions_;
 };
 
 }  // namespace velmaro

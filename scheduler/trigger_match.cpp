@@ -47,7 +47,10 @@ bool DueAt(TriggerKind kind, Fields& fields, const ClockSnapshot& at, const Date
     case TriggerKind::Yearly:
       return fields.Is(0, at.wMonth) && fields.Is(1, at.wDay) && fields.Is(2, at.wHour) && fields.Is(3, at.wMinute);
     case TriggerKind::Idle:
-    case TriggerKind::Boot: break;
+    case TriggerKind::Boot:
+    case TriggerKind::NetworkQuiet:
+    case TriggerKind::ProcessorQuiet:
+    case TriggerKind::ProgramEnded: break;
   }
   return false;
 }
@@ -94,6 +97,8 @@ std::uint32_t MinutesSinceStart(std::uint32_t tickCount) { return tickCount / 10
 
 TriggerMatch MatchTrigger(const ParsedTrigger& trigger, const ClockSnapshot& now, ClockService& clock) {
   TriggerMatch match;
+  // What the computer does, not the clock, makes a condition due: ConditionWatch.
+  if (IsConditionKind(trigger.kind)) return match;
   Fields fields(trigger.fields);
   switch (trigger.kind) {
     case TriggerKind::Idle: return MatchIdle(fields, clock);
@@ -120,6 +125,7 @@ TriggerMatch MatchTrigger(const ParsedTrigger& trigger, const ClockSnapshot& now
 void DueOccurrences(const ParsedTrigger& trigger, const TickWindow& window, ClockService& clock,
                     std::vector<std::uint64_t>& due) {
   due.clear();
+  if (IsConditionKind(trigger.kind)) return;
   switch (trigger.kind) {
     case TriggerKind::Idle: {
       Fields fields(trigger.fields);

@@ -33,6 +33,8 @@ std::uint32_t MinutesSinceStart(std::uint32_t tickCount);
 // fields name; the boot kind's two fields always both convert, hours first.
 // The idle time, the counter and the date format are read from `clock` only
 // for the kinds that need them, at this moment.
+// A condition kind is never due here: it needs what the computer did between
+// ticks, which ConditionWatch (condition_watch.h) keeps.
 TriggerMatch MatchTrigger(const ParsedTrigger& trigger, const ClockSnapshot& now, ClockService& clock);
 
 // The occurrences of the trigger that are due in the window, oldest first, in

@@ -9,6 +9,7 @@
 // Prints one line per figure, last: "bench <name> <value> <unit>".
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@
 #include "tests/fakes/fake_file_dialog.h"
 #include "tests/fakes/fake_session.h"
 #include "tests/fakes/fake_shell.h"
+#ifndef _WIN32
+#include "tests/fakes/fake_processes.h"
+#endif
 
 #ifdef _WIN32
 #include "dialogs/dialog_windows_win.h"
@@ -72,7 +76,13 @@ int main() {
     FakeAutoStart autoStart;
     Windows windows;
     NoLink link;
-    Dialogs dialogs{DialogServices{shell, clock, session, files, autoStart, windows}, store, settings, link};
+#ifdef _WIN32
+    std::unique_ptr<ProcessService> processes = MakeSystemProcesses();
+#else
+    std::unique_ptr<ProcessService> processes = std::make_unique<FakeProcesses>();
+#endif
+    Dialogs dialogs{DialogServices{shell, clock, session, files, autoStart, windows, *processes}, store, settings,
+                    link};
     // A second dialog, opened and closed before, as a user who opens the
     // settings twice leaves behind.
     dialogs.OpenSettings();

@@ -343,7 +343,7 @@ TEST_F(DialogsTest, EveryStepByKeyboardFromThePressOnTheTrayIcon) {
   HWND editor = WaitForVisible(pid, L"TForm5");
   ASSERT_NE(editor, nullptr);
   ASSERT_TRUE(WaitFor([&] { return FocusedId(editor) == f5::IDC_RADIOBUTTON1; }));
-  for (int id = f5::IDC_RADIOBUTTON1; id <= f5::IDC_RADIOBUTTON7; ++id) EXPECT_FALSE(Checked(editor, id)) << id;
+  for (int id = f5::IDC_RADIOBUTTON1; id <= f5::IDC_RADIOBUTTON10; ++id) EXPECT_FALSE(Checked(editor, id)) << id;
   Press(VK_DOWN);
   EXPECT_TRUE(WaitFor([&] { return Checked(editor, f5::IDC_RADIOBUTTON2); }));
   EXPECT_EQ(FocusedId(editor), f5::IDC_RADIOBUTTON2);

@@ -313,4 +313,41 @@ TEST_F(SchedulerTest, MinutesInAPauseAreCaughtUpAndASuspendEndsTheCountdown) {
   EXPECT_EQ(program.ExitCode(10000), 0u);
 }
 
+// A watched program, a copy of a test helper under a name of its own, runs
+// when the program starts and is ended by the test: its reminder shows once,
+// and never while the helper still runs.
+TEST_F(SchedulerTest, AReminderOnAProgramsEndShowsOnceWhenItsLastCopyEnds) {
+  const WideString helper = BesideThisExe(L"velmaro_watched.exe");
+  ASSERT_TRUE(CopyFileW(BesideThisExe(L"velmaro_sleeper.exe").c_str(), helper.c_str(), FALSE));
+  WideString command = L"\"" + helper + L"\" 600000";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION watched = {};
+  ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &watched));
+  WriteStore(60, {{"程序结束velmaro_watched.exe", "提醒", "下载完了。"}});
+  Program program;
+  HWND main = program.Launch();
+  ASSERT_NE(main, nullptr);
+
+  // Two ticks see the helper running.
+  Sleep(kFirstTickMs + kTickMs + 2000);
+  EXPECT_TRUE(WindowsOf(program.info.dwProcessId, L"TForm6").ofClass.empty()) << "the program still runs";
+  TerminateProcess(watched.hProcess, 0);
+  WaitForSingleObject(watched.hProcess, 10000);
+  CloseHandle(watched.hThread);
+  CloseHandle(watched.hProcess);
+
+  EXPECT_TRUE(WaitFor([&] { return !WindowsOf(program.info.dwProcessId, L"TForm6").ofClass.empty(); },
+                      kTickMs + 10000));
+  // The pause after the reminder, and two ticks after it.
+  Sleep(60000 + 2 * kTickMs + 2000);
+  const Windows reminders = WindowsOf(program.info.dwProcessId, L"TForm6");
+  ASSERT_EQ(reminders.ofClass.size(), 1u) << "once";
+  EXPECT_EQ(WindowText(GetDlgItem(reminders.ofClass[0], kReminderText)), L"下载完了。");
+
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.ExitCode(10000), 0u);
+  DeleteFileW(helper.c_str());
+}
+
 }  // namespace

@@ -15,6 +15,7 @@
 #include "tests/fakes/fake_session.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_sound.h"
+#include "tests/fakes/fake_system_load.h"
 #include "tests/fakes/memory_registry.h"
 
 namespace velmaro {
@@ -42,8 +43,9 @@ struct FakeApp {
   FakeDialogWindows dialogWindows;
   FakeAbout about;
   FakeRecordFiles records;
+  FakeSystemLoad load;
   MainUnit unit{AppServices{registry, shell, session, power, processes, clock, dialUp, reminders, sound, files,
-                            autoStart, dialogWindows, about, records},
+                            autoStart, dialogWindows, about, records, load},
                 view};
 
   FakeApp() { view.Attach(unit); }

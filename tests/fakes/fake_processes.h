@@ -33,7 +33,11 @@ class FakeProcesses : public ProcessService {
   std::vector<Run> runs;
   std::vector<std::string> unicodeTexts;  // StartUnicodeText, in order
 
-  std::vector<ProcessEntry> Processes() override { return processes; }
+  int snapshots = 0;  // calls of Processes
+  std::vector<ProcessEntry> Processes() override {
+    ++snapshots;
+    return processes;
+  }
   void Terminate(std::uint32_t processId) override {
     terminated.push_back(processId);
     processes.erase(std::remove_if(processes.begin(), processes.end(),
@@ -58,6 +62,24 @@ class FakeProcesses : public ProcessService {
                                            static_cast<unsigned char>(out[i + 1]) << 8));
     }
     return name;
+  }
+  std::string CodePageName(const std::u16string& name) override {
+    iconv_t converter = iconv_open("CP936", "UTF-16LE");
+    if (converter == reinterpret_cast<iconv_t>(-1)) return std::string();
+    std::string in;
+    for (char16_t c : name) {
+      in.push_back(static_cast<char>(c & 0xFF));
+      in.push_back(static_cast<char>(c >> 8));
+    }
+    std::string out(name.size() * 2 + 4, '\0');
+    char* inPos = &in[0];
+    char* outPos = &out[0];
+    std::size_t inLeft = in.size();
+    std::size_t outLeft = out.size();
+    const bool converted =
+        in.empty() || iconv(converter, &inPos, &inLeft, &outPos, &outLeft) != static_cast<std::size_t>(-1);
+    iconv_close(converter);
+    return converted ? out.substr(0, out.size() - outLeft) : std::string();
   }
   std::string CommandInterpreterPath() override { return interpreter; }
   RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) override {

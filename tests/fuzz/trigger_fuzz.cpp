@@ -16,8 +16,10 @@ using namespace velmaro;
 
 namespace {
 
-constexpr TriggerKind kKinds[] = {TriggerKind::Idle,    TriggerKind::Once,   TriggerKind::Daily, TriggerKind::Weekly,
-                                  TriggerKind::Monthly, TriggerKind::Yearly, TriggerKind::Boot};
+constexpr TriggerKind kKinds[] = {TriggerKind::Idle,         TriggerKind::Once,           TriggerKind::Daily,
+                                  TriggerKind::Weekly,       TriggerKind::Monthly,        TriggerKind::Yearly,
+                                  TriggerKind::Boot,         TriggerKind::NetworkQuiet,   TriggerKind::ProcessorQuiet,
+                                  TriggerKind::ProgramEnded};
 
 void Check(bool holds) {
   if (!holds) __builtin_trap();
@@ -72,8 +74,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       MatchTrigger(ParsedTrigger{kind, fields}, clock.now, clock);
     } catch (const AppError&) {
     }
+    if (IsConditionKind(kind)) {
+      // A condition reads only from its one written form, and that form
+      // scans back to the fields it read.
+      const std::string composed = ComposeTrigger(kind, fields);
+      for (const std::string& candidate : {text, composed}) {
+        const std::optional<ParsedTrigger> parsed = ParseTrigger(candidate);
+        if (!parsed || parsed->kind != kind) continue;
+        try {
+          const ConditionTrigger condition = ReadConditionTrigger(candidate, *parsed);
+          Check(ComposeTrigger(kind, parsed->fields) == candidate);
+          Check(condition.kind == kind);
+          if (kind == TriggerKind::ProgramEnded) Check(ProgramNameFault(condition.program).empty());
+        } catch (const AppError&) {
+        }
+      }
+    }
   }
-  // A kind needs the whole four-byte prefix, and the parse step takes the
+  // A kind needs at least a four-byte prefix, and the parse step takes the
   // text apart as the scanner does for its kind.
   if (const std::optional<ParsedTrigger> trigger = ParseTrigger(text)) {
     Check(text.size() >= 4);

@@ -19,6 +19,7 @@
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_dialog_windows.h"
 #include "tests/fakes/fake_file_dialog.h"
+#include "tests/fakes/fake_processes.h"
 #include "tests/fakes/fake_session.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/fakes/memory_registry.h"
@@ -52,7 +53,8 @@ class DialogsTest : public ::testing::Test {
   FakeAutoStart autoStart;
   FakeDialogWindows windows;
   FakeLink link;
-  Dialogs dialogs{DialogServices{shell, clock, session, files, autoStart, windows}, store, settings, link};
+  FakeProcesses processes;
+  Dialogs dialogs{DialogServices{shell, clock, session, files, autoStart, windows, processes}, store, settings, link};
   StoreArranger stored{registry};
 
   // Tasks "t1".."tN", each with its action "a<n>" and argument "c<n>".

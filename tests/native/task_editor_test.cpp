@@ -271,6 +271,104 @@ TEST_F(TaskEditorTest, ModifyOfAnUnknownOrBrokenTriggerText) {
   EXPECT_EQ(Rows(dialog).back(), "5|每天7时30分|提醒");
 }
 
+TEST_F(TaskEditorTest, TheConditionKindsStoreReadBackAndRefuseBadFields) {
+  SettingsDialog& dialog = Open();
+  struct Stores {
+    TriggerKind kind;
+    std::function<void(TaskEditor&)> arrange;
+    const char* trigger;
+  };
+  const Stores stores[] = {
+      {TriggerKind::NetworkQuiet, [](TaskEditor&) {}, "网络空闲10分钟50KB"},  // as a fresh editor offers
+      {TriggerKind::NetworkQuiet, [](TaskEditor& e) { e.Edit5 = "1440"; e.Edit6 = "1048576"; },
+       "网络空闲1440分钟1048576KB"},
+      {TriggerKind::ProcessorQuiet, [](TaskEditor& e) { e.Edit7 = "5"; e.Edit8 = "99"; }, "处理器空闲5分钟99%"},
+      {TriggerKind::ProgramEnded, [](TaskEditor& e) { e.ComboBox7 = "下载工具.exe"; }, "程序结束下载工具.exe"},
+  };
+  for (const Stores& c : stores) {
+    dialog.Button4Click();
+    TaskEditor& editor = *dialogs.Form5();
+    editor.checked = c.kind;
+    editor.ComboBox5 = "提醒";
+    c.arrange(editor);
+    editor.Button2Click();
+    EXPECT_EQ(Stored(SlotValueName('A', settings.LastTaskNum)), c.trigger);
+    EXPECT_FALSE(editor.visible) << c.trigger;
+  }
+  // The settings list shows the texts as stored.
+  EXPECT_EQ(Rows(dialog), (std::vector<std::string>{"1|网络空闲10分钟50KB|提醒", "2|网络空闲1440分钟1048576KB|提醒",
+                                                    "3|处理器空闲5分钟99%|提醒", "4|程序结束下载工具.exe|提醒"}));
+
+  struct Refused {
+    TriggerKind kind;
+    std::function<void(TaskEditor&)> arrange;
+    std::string message;
+  };
+  const Refused refused[] = {
+      {TriggerKind::NetworkQuiet, [](TaskEditor& e) { e.Edit5 = ""; }, "分钟数''应是1到1440之间的整数"},
+      {TriggerKind::NetworkQuiet, [](TaskEditor& e) { e.Edit6 = "0"; }, "网速'0'应是1到1048576之间的整数（KB/秒）"},
+      {TriggerKind::ProcessorQuiet, [](TaskEditor& e) { e.Edit8 = "100"; }, "处理器占用'100'应是1到99之间的整数（%）"},
+      {TriggerKind::ProgramEnded, [](TaskEditor&) {}, "请填写程序的文件名，如downloader.exe"},
+      {TriggerKind::ProgramEnded, [](TaskEditor& e) { e.ComboBox7 = "C:\\a.exe"; },
+       "程序名'C:\\a.exe'应是不带路径的文件名，如downloader.exe"},
+      {TriggerKind::ProgramEnded, [](TaskEditor& e) { e.unstorable = {&TaskEditor::ComboBox7}; },
+       std::string("“程序”") + kUnstorableText},
+  };
+  for (const Refused& c : refused) {
+    dialog.Button4Click();
+    TaskEditor& editor = *dialogs.Form5();
+    editor.checked = c.kind;
+    editor.ComboBox7 = "";
+    c.arrange(editor);
+    shell.boxes.clear();
+    editor.Button2Click();
+    ASSERT_EQ(shell.boxes.size(), 1u) << c.message;
+    EXPECT_EQ(shell.boxes[0].text, c.message);
+    EXPECT_TRUE(editor.visible);
+  }
+  EXPECT_EQ(StoredDword("TaskNum"), 4u);
+
+  // Modify reads each back into its fields; a broken one fills nothing.
+  PutTask(5, "网络空闲10分钟50KB以上", "提醒");
+  stored.PutTaskNum(5);
+  SettingsDialog& again = Open();
+  TaskEditor& network = Modify(again, "2");
+  EXPECT_EQ(network.checked, TriggerKind::NetworkQuiet);
+  EXPECT_EQ(network.Edit5, "1440");
+  EXPECT_EQ(network.Edit6, "1048576");
+  TaskEditor& processor = Modify(again, "3");
+  EXPECT_EQ(processor.checked, TriggerKind::ProcessorQuiet);
+  EXPECT_EQ(processor.Edit7, "5");
+  EXPECT_EQ(processor.Edit8, "99");
+  TaskEditor& program = Modify(again, "4");
+  EXPECT_EQ(program.checked, TriggerKind::ProgramEnded);
+  EXPECT_EQ(program.ComboBox7, "下载工具.exe");
+  Select(again, "5");
+  EXPECT_EQ(Boundary([&] { again.Button5Click(); }),
+            "'网络空闲10分钟50KB以上'不是完整的条件，应写作如网络空闲10分钟50KB.");
+  EXPECT_FALSE(dialogs.Form5()->checked);
+  EXPECT_EQ(dialogs.Form5()->Edit5, "10");
+}
+
+TEST_F(TaskEditorTest, TheProgramListOffersTheRunningProgramsOnceEach) {
+  processes.processes = {{4, u"System"},
+                         {8, u"C:\\Tools\\downloader.exe"},
+                         {9, u"downloader.exe"},
+                         {10, u"explorer.exe"},
+                         {11, u"\u0444\u0430\u0439\u043B.exe"},  // Cyrillic, which code page 936 holds
+                         {12, u"\uD55C.exe"},                      // Hangul, which it does not
+                         {0, u"[System Process]"}};  // the idle process: no program
+  SettingsDialog& dialog = Open();
+  dialog.Button4Click();
+  TaskEditor& editor = *dialogs.Form5();
+  editor.ComboBox7DropDown();
+  ASSERT_EQ(editor.ComboBox7Items.size(), 4u);
+  EXPECT_EQ(editor.ComboBox7Items[0], "System");
+  EXPECT_EQ(editor.ComboBox7Items[1], "downloader.exe");
+  EXPECT_EQ(editor.ComboBox7Items[2], "explorer.exe");
+  EXPECT_EQ(processes.SystemName(editor.ComboBox7Items[3]), u"\u0444\u0430\u0439\u043B.exe");
+}
+
 TEST_F(TaskEditorTest, ChoosingAnActionNamePreparesTheArgumentField) {
   const std::string openHint = "可以打开mp3文件，程序，网址，电影视频等";
   const std::string closeHint = "在此输入程序的文件名或按浏览。";

@@ -13,6 +13,7 @@
 
 #include "base/text_win.h"
 #include "dialogs/dialogs.h"
+#include "platform/processes.h"
 #include "platform/registry_win.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_dialog_windows.h"
@@ -135,7 +136,8 @@ std::string SetOption(AutoStartService& autoStart, bool on) {
   FakeFileDialog files;
   FakeDialogWindows windows;
   NoLink link;
-  Dialogs dialogs{DialogServices{shell, clock, session, files, autoStart, windows}, store, settings, link};
+  std::unique_ptr<ProcessService> processes = MakeSystemProcesses();
+  Dialogs dialogs{DialogServices{shell, clock, session, files, autoStart, windows, *processes}, store, settings, link};
   dialogs.OpenSettings();
   SettingsDialog& dialog = *dialogs.Form3();
   EXPECT_EQ(dialog.CheckBox2, RunValue() == ThisExe());

@@ -2,6 +2,7 @@
 // process: controls at their scaled places, the field filters against typed
 // and pasted text, and the controls filled from a stored task.
 #include "dialogs/dialog_windows_win.h"
+#include "platform/processes.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -73,7 +74,8 @@ class DialogWindowsTest : public ::testing::Test {
   FakeAutoStart autoStart;
   Win32DialogWindows windows;
   NoLink link;
-  Dialogs dialogs{DialogServices{shell, clock, session, files, autoStart, windows}, store, copies, link};
+  std::unique_ptr<ProcessService> processes = MakeSystemProcesses();
+  Dialogs dialogs{DialogServices{shell, clock, session, files, autoStart, windows, *processes}, store, copies, link};
   HWND settings = nullptr;
 };
 

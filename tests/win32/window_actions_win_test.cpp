@@ -75,6 +75,7 @@ class OnlyProcesses : public ProcessService {
   std::vector<ProcessEntry> Processes() override { return system_.Processes(); }
   void Terminate(std::uint32_t processId) override { system_.Terminate(processId); }
   std::u16string SystemName(const std::string& text) override { return system_.SystemName(text); }
+  std::string CodePageName(const std::u16string& name) override { return system_.CodePageName(name); }
   std::string CommandInterpreterPath() override { return system_.CommandInterpreterPath(); }
   RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) override {
     return system_.RunHidden(commandLine, timeoutMs);

@@ -1,0 +1,123 @@
+#include "scheduler/condition_watch.h"
+
+#include <algorithm>
+
+#include "base/error.h"
+
+namespace velmaro {
+
+namespace {
+
+// Process names compare with ASCII letters folded, as closing a program
+// compares them (ProcessNameMatches). A watched name holds no path, so only
+// the file-name part of an entry can equal it.
+std::u16string FoldedFileName(const std::u16string& exeFile) {
+  const std::size_t delimiter = exeFile.find_last_of(u"\\:");
+  std::u16string name = delimiter == std::u16string::npos ? exeFile : exeFile.substr(delimiter + 1);
+  for (char16_t& c : name) {
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+  }
+  return name;
+}
+
+}  // namespace
+
+void ConditionWatch::BeginTick(std::uint32_t tickMs) {
+  tickMs_ = tickMs;
+  network_.reset();
+  processor_.reset();
+  running_.reset();
+}
+
+const LoadRates& ConditionWatch::Network() {
+  if (!network_) {
+    const bool have = load_.Interfaces(&interfaces_);
+    network_ = meter_.SampleNetwork(tickMs_, have, interfaces_);
+  }
+  return *network_;
+}
+
+const LoadRates& ConditionWatch::Processor() {
+  if (!processor_) {
+    ProcessorTimes times;
+    const bool have = load_.Processor(&times);
+    processor_ = meter_.SampleProcessor(tickMs_, have, times);
+  }
+  return *processor_;
+}
+
+std::optional<std::size_t> ConditionWatch::Running(const std::u16string& name) {
+  if (!running_) {
+    running_.emplace();
+    const std::vector<ProcessEntry> snapshot = processes_.Processes();
+    haveSnapshot_ = !snapshot.empty();  // a snapshot holds this program at least
+    running_->reserve(snapshot.size());
+    for (const ProcessEntry& entry : snapshot) running_->push_back(FoldedFileName(entry.exeFile));
+  }
+  if (!haveSnapshot_) return std::nullopt;
+  return static_cast<std::size_t>(std::count(running_->begin(), running_->end(), name));
+}
+
+ConditionWatch::State& ConditionWatch::StateOf(const std::string& trigger, const ParsedTrigger& parsed,
+                                               const std::string& action) {
+  // Identical tasks take the states of their kind in slot order: the first
+  // one this tick has not yet seen.
+  int duplicate = 0;
+  for (;; ++duplicate) {
+    auto found = states_.find(std::forward_as_tuple(trigger, action, duplicate));
+    if (found == states_.end()) break;
+    if (!found->second.seen) {
+      found->second.seen = true;
+      return found->second;
+    }
+  }
+  const ConditionTrigger condition = ReadConditionTrigger(trigger, parsed);
+  // Network thresholds are KB/s against bytes per second; processor ones
+  // percent against per mille.
+  const std::uint64_t threshold = condition.kind == TriggerKind::NetworkQuiet
+                                      ? std::uint64_t{condition.threshold} * 1024
+                                      : std::uint64_t{condition.threshold} * 10;
+  State state{condition, QuietStretch(threshold, condition.minutes), ProgramWatch(), std::u16string(), true};
+  if (condition.kind == TriggerKind::ProgramEnded) {
+    const std::u16string name = processes_.SystemName(condition.program);
+    if (name.empty()) throw AppError(QuotedMessage("程序名", condition.program, "不是有效的文字"));
+    state.name = FoldedFileName(name);
+  }
+  return states_.emplace(Key{trigger, action, duplicate}, std::move(state)).first->second;
+}
+
+bool ConditionWatch::Fires(const std::string& trigger, const ParsedTrigger& parsed, const std::string& action) {
+  State& state = StateOf(trigger, parsed, action);
+  switch (state.condition.kind) {
+    case TriggerKind::NetworkQuiet: {
+      const LoadRates& rates = Network();
+      std::optional<std::uint64_t> busier;
+      // Quiet in both directions: the busier one decides.
+      if (rates.receivedPerSecond && rates.sentPerSecond) {
+        busier = std::max(*rates.receivedPerSecond, *rates.sentPerSecond);
+      }
+      return state.stretch.Update(rates.intervalMs, busier);
+    }
+    case TriggerKind::ProcessorQuiet: {
+      const LoadRates& rates = Processor();
+      std::optional<std::uint64_t> busy;
+      if (rates.busyPerMille) busy = *rates.busyPerMille;
+      return state.stretch.Update(rates.intervalMs, busy);
+    }
+    case TriggerKind::ProgramEnded: return state.program.Update(Running(state.name));
+    default: return false;
+  }
+}
+
+void ConditionWatch::EndTick() {
+  for (auto it = states_.begin(); it != states_.end();) {
+    if (!it->second.seen) {
+      it = states_.erase(it);
+      continue;
+    }
+    it->second.seen = false;
+    ++it;
+  }
+}
+
+}  // namespace velmaro
