@@ -150,7 +150,7 @@ TEST_F(DialogWindowsTest, ControlsSitAtTheLayoutPositionsScaledForTheDpiAndAgain
     int x, y, w, h;
     int fontHeight96;
   } const cases[] = {{form3::IDC_LISTVIEW1, 0, 0, 457, 201, -13},
-                     {form3::IDC_BUTTON2, 281, 310, 81, 25, -13},
+                     {form3::IDC_BUTTON2, 281, 336, 81, 25, -13},
                      {form3::IDC_EDIT8, 170, 276, 230, 21, -13},
                      {form3::IDC_EDIT5, 369, 256, 30, 20, -12}};
   HWND list = GetDlgItem(settings, form3::IDC_LISTVIEW1);
@@ -172,7 +172,7 @@ TEST_F(DialogWindowsTest, ControlsSitAtTheLayoutPositionsScaledForTheDpiAndAgain
   RECT client;
   GetClientRect(settings, &client);
   EXPECT_EQ(client.right, ScaleForDpi(458, dpi));
-  EXPECT_EQ(client.bottom, ScaleForDpi(349, dpi));
+  EXPECT_EQ(client.bottom, ScaleForDpi(375, dpi));
   expectLayout(dpi);
   EXPECT_EQ(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & (LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT),
             LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
