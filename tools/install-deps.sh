@@ -42,14 +42,21 @@ table=(
 # The 32-bit Wine loader only where the kernel runs 32-bit programs; without
 # it the Wine tests run the same sources built for 64-bit Windows.
 if "$root/tools/runs-32bit.sh"; then
-  table+=("wine32:i386                optional")
+  table+=("wine32:i386                optional" "libfaketime:i386           optional")
 fi
+
+# Optional packages the mirror could not deliver are not asked for again for
+# six hours, so that every test run does not wait on the same failure.
+skipped=$root/build/deps-skipped
+recent=""
+[ -n "$(find "$skipped" -mmin -360 2>/dev/null)" ] && recent=" $(cat "$skipped") "
 
 need=()
 declare -A stages_of
 for row in "${table[@]}"; do
   read -r pkg stages <<<"$row"
   stages_of[$pkg]=$stages
+  [ "$stages" = optional ] && [[ "$recent" == *" $pkg "* ]] && continue
   have_pkg "$pkg" || need+=("$pkg")
 done
 [ ${#need[@]} -eq 0 ] && exit 0
@@ -93,8 +100,14 @@ for pkg in "${need[@]}"; do
   for stage in "${s[@]}"; do [[ " ${lost[*]} " == *" $stage "* ]] || lost+=("$stage"); done
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
+optional=()
+for pkg in "${missing[@]}"; do [ "${stages_of[$pkg]}" = optional ] && optional+=("$pkg"); done
+if [ ${#optional[@]} -gt 0 ]; then
+  mkdir -p "$(dirname "$skipped")"
+  echo "${optional[*]}" >"$skipped"
+fi
 if [ ${#lost[@]} -eq 0 ]; then
-  echo "install-deps: could not install ${missing[*]}; the Wine tests run the 64-bit build instead" >&2
+  echo "install-deps: could not install ${missing[*]}; the tests take the path without them (64-bit Wine, waiting for the clock)" >&2
   exit 0
 fi
 echo "install-deps: could not install ${missing[*]}; stages that cannot run: ${lost[*]}" >&2
