@@ -2,6 +2,7 @@
 # Builds the libFuzzer targets with clang (AddressSanitizer and UBSan) and
 # runs each for a bounded time on its kept corpus.
 #   tools/fuzz.sh [SECONDS]      default 60
+#   tools/fuzz.sh --build        builds them only
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
@@ -29,6 +30,7 @@ done <"$listed"
 cmake -S "$src" -B "$out/build" -DVELMARO_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$out/build" -j2 >/dev/null
+[ "$seconds" = --build ] && exit 0
 
 status=0
 for target in "$out"/build/*_fuzz; do

@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
-# Every test of the project, in order of speed: the exe checks, the native
-# core tests, the Win32 tests and the end-to-end tests under Wine (on an X
-# display, a private Xvfb when there is none), and a bounded fuzz run.
-# Ends with one line: "N passed, M failed".
+# Every test of the project, in order of speed: the builds, the exe checks,
+# the native core tests, the Win32 tests and the end-to-end tests under Wine
+# (on private Xvfb displays), and a bounded fuzz run. Each stage's output
+# goes to build/test-logs/STAGE.log; its time is printed at the end, then
+# one line: "N passed, M failed".
+#   tools/test.sh [--fast]   --fast: builds, native and Win32 tests only
+# Set-up (tools/install-deps.sh) is the Makefile's, before this.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+fast=0
+[ "${1:-}" = --fast ] && fast=1
 passed=0
 failed=0
 log=$root/build/test-logs
 mkdir -p "$log"
+times=()
+began=$SECONDS
 
 # Adds the test counts from a ctest or GoogleTest log.
 count() {
@@ -22,34 +29,79 @@ count() {
   failed=$((failed + f))
 }
 
-stage() {
-  local name=$1
-  shift
-  echo "== $name"
-  if "$@" >"$log/$name.log" 2>&1; then
+# report NAME STATUS SECONDS: a stage's outcome, time and test counts.
+report() {
+  local name=$1 status=$2 took=$3
+  if [ "$status" -eq 0 ]; then
     tail -n 3 "$log/$name.log"
   else
     echo "-- $name failed:"
     tail -n 60 "$log/$name.log"
     failed=$((failed + 1))
   fi
+  times+=("$(printf '%-16s %4d s' "$name" "$took")")
   count "$log/$name.log"
+  return "$status"
 }
 
-# The exe we ship, whichever build the Wine tests run: what it is, and within 400 KB.
-stage exe-check bash -c 'tools/check-exe.sh build/windows/Velmaro.exe build/windows/VelmaroE2E.exe && tools/check-size.sh build/windows/Velmaro.exe 400000'
-passed=$((passed + 1))
-stage native bash -c 'cd build/native && ctest --output-on-failure -j2'
-source tools/wine-env.sh
-if [ "$VELMARO_WINE_ARCH" = win64 ]; then
-  echo "== this machine cannot run 32-bit programs: the Wine tests run the same sources built for 64-bit Windows"
-  stage windows64 tools/wine-build.sh
-fi
-stage wine tools/with-display.sh bash -c 'tools/wine-prefix.sh && cd "$VELMARO_WINE_BUILD" && ctest --output-on-failure'
-stage e2e tools/with-display.sh tools/test-e2e.sh
-stage fuzz tools/fuzz.sh "${VELMARO_FUZZ_SECONDS:-60}"
-grep -E 'number_of_executed_units' "$log/fuzz.log" >/dev/null && passed=$((passed + 1))
+# stage NAME COMMAND...: runs COMMAND with its output in NAME.log; false if it failed.
+stage() {
+  local name=$1 start=$SECONDS status=0
+  shift
+  echo "== $name"
+  "$@" >"$log/$name.log" 2>&1 || status=1
+  report "$name" $status $((SECONDS - start))
+}
 
-echo
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+# beside NAME COMMAND...: the same, in the background, until `collect NAME`.
+beside() {
+  local name=$1
+  shift
+  rm -f "$log/$name.status"
+  (start=$SECONDS; status=0; "$@" >"$log/$name.log" 2>&1 || status=1
+   echo "$status $((SECONDS - start))" >"$log/$name.status") &
+  beside_pid=$!
+}
+collect() {
+  local name=$1 status took
+  wait "$beside_pid"
+  read -r status took <"$log/$name.status" || { status=1; took=0; }
+  echo "== $name (beside the stage before)"
+  report "$name" "$status" "$took"
+}
+
+finish() {
+  echo
+  echo "stage times:"
+  printf '  %s\n' "${times[@]}"
+  printf '  %-16s %4d s\n' total $((SECONDS - began))
+  echo
+  echo "$passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+  exit
+}
+
+source tools/wine-env.sh
+built=1
+stage build-native bash -c 'cmake -S . -B build/native -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Release}" >/dev/null &&
+  cmake --build build/native -j"$(nproc)"' || built=0
+stage build-windows tools/build-windows.sh || built=0
+if [ "$VELMARO_WINE_ARCH" = win64 ]; then
+  echo "== this machine runs no 32-bit Wine: the Wine tests run the same sources built for 64-bit Windows"
+  stage build-windows64 tools/wine-build.sh || built=0
+fi
+[ "$built" -eq 1 ] || finish
+
+# The exe we ship, whichever build the Wine tests run: what it is, and within 400 KB.
+stage exe-check bash -c 'tools/check-exe.sh build/windows/Velmaro.exe build/windows/VelmaroE2E.exe &&
+  tools/check-size.sh build/windows/Velmaro.exe 400000' && passed=$((passed + 1))
+stage native bash -c 'cd build/native && ctest --output-on-failure -j2'
+stage wine tools/with-display.sh bash -c 'tools/wine-prefix.sh && cd "$VELMARO_WINE_BUILD" && ctest --output-on-failure -j2'
+[ "$fast" -eq 1 ] && finish
+# The fuzzer keeps one core busy; the end-to-end tests mostly wait on the
+# program's timers, so the two share the machine.
+stage build-fuzz tools/fuzz.sh --build
+beside fuzz tools/fuzz.sh "${VELMARO_FUZZ_SECONDS:-60}"
+stage e2e tools/test-e2e.sh
+collect fuzz && grep -q number_of_executed_units "$log/fuzz.log" && passed=$((passed + 1))
+finish
