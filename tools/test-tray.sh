@@ -3,13 +3,14 @@
 # desktop, 800x600, where the icon sits at 790,590), by xdotool: a left and a
 # right press each open the menu, a middle press does not; Exit from the menu
 # ends the program. Screenshots of the open menu go to build/screenshots.
-# Runs in the caller's Wine prefix and display; NAME tells the screenshots apart.
-#   tools/test-tray.sh NAME
+# Runs in the caller's Wine prefix and display; NAME tells the screenshots
+# apart; FOLDER holds the programs (the Wine build unless given).
+#   tools/test-tray.sh NAME [FOLDER]
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 name=${1:-default}
 source "$root/tools/wine-env.sh"
-cd "$VELMARO_WINE_BUILD"
+cd "${2:-$VELMARO_WINE_BUILD}"
 mkdir -p "$root/build/screenshots"
 probe() { wine velmaro_tray_probe.exe "$1" >/dev/null 2>&1; }
 passed=0

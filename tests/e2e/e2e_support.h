@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -58,6 +59,62 @@ inline SYSTEMTIME LocalTimeIn(ULONGLONG ms) {
   FileTimeToSystemTime(&file, &now);
   return now;
 }
+
+// A time as 100 ns units since 1601.
+inline LONGLONG FileTicks(const SYSTEMTIME& at) {
+  FILETIME file;
+  SystemTimeToFileTime(&at, &file);
+  return (static_cast<LONGLONG>(file.dwHighDateTime) << 32) | file.dwLowDateTime;
+}
+
+// Wine's wall clock, where this run can move it: tools/test-e2e.sh runs the
+// whole Wine world under libfaketime, whose offset from the real clock (in
+// seconds) every Wine process reads from one file at each reading of the
+// clock, named by VELMARO_E2E_CLOCK_FILE. The millisecond counter and the
+// timers stay real. Elsewhere the tests wait for the moment they need.
+class WallClock {
+ public:
+  // Brings the local clock to `at`, when that is still ahead: at once where
+  // the clock moves, else by waiting. A program running meanwhile sees a
+  // step as a change of the clock.
+  static void AdvanceTo(const SYSTEMTIME& at) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const LONGLONG ahead = FileTicks(at) - FileTicks(now);
+    if (ahead <= 0) return;
+    const WideString file = File();
+    if (file.empty() || !Move(file, static_cast<double>(ahead) / 1e7)) Sleep(static_cast<DWORD>(ahead / 10000));
+  }
+  // Brings the local clock to the next moment whose second is `second`.
+  static void AdvanceToSecond(int second) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const int wait = (second - now.wSecond + 59) % 60 + 1;  // 1 to 60 seconds
+    AdvanceTo(LocalTimeIn(static_cast<ULONGLONG>(wait) * 1000 - now.wMilliseconds));
+  }
+
+ private:
+  static WideString File() {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableW(L"VELMARO_E2E_CLOCK_FILE", path, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? WideString(path) : WideString();
+  }
+  // Adds `seconds` to the offset. The new text replaces the file in one
+  // rename, so that no reader ever sees half of it.
+  static bool Move(const WideString& file, double seconds) {
+    double offset = 0;
+    if (FILE* in = _wfopen(file.c_str(), L"rb")) {
+      if (fscanf(in, "%lf", &offset) != 1) offset = 0;
+      fclose(in);
+    }
+    const WideString next = file + L".new";
+    FILE* out = _wfopen(next.c_str(), L"wb");
+    if (!out) return false;
+    fprintf(out, "%+.3f\n", offset + seconds);
+    fclose(out);
+    return MoveFileExW(next.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+  }
+};
 
 // A date as the task editor writes it: in the user's short date format, code page 936.
 inline std::string ShortDate(const SYSTEMTIME& date) {

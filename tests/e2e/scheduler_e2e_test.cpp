@@ -31,13 +31,13 @@ constexpr DWORD kTickMs = 10000;
 constexpr DWORD kFirstTickMs = kTickMs;  // the first tick comes one period after start-up
 
 // The minute in which the first tick of a program started now will fall,
-// with at least `ticksAfter` more ticks of that minute after it; waits for
-// such a moment if the current one is too late in its minute.
+// with at least `ticksAfter` more ticks of that minute after it; the clock is
+// moved (or waited for) to a fitting moment if now is too late in its minute.
 SYSTEMTIME FirstTickMinute(int ticksAfter) {
   for (;;) {
     const SYSTEMTIME tick = LocalTimeIn(kFirstTickMs + 2000);
     if (tick.wSecond >= 2 && tick.wSecond <= 50 - 10 * ticksAfter) return tick;
-    Sleep(1000);
+    WallClock::AdvanceToSecond(52);  // the first tick then comes at about second 4
   }
 }
 
@@ -48,7 +48,7 @@ SYSTEMTIME LateFirstTickMinute() {
   for (;;) {
     const SYSTEMTIME tick = LocalTimeIn(kFirstTickMs + 2000);
     if (tick.wSecond >= 50 && tick.wSecond <= 55) return tick;
-    Sleep(500);
+    WallClock::AdvanceToSecond(40);  // the first tick then comes at about second 52
   }
 }
 
@@ -241,12 +241,15 @@ TEST_F(SchedulerTest, PostponedByKeyboardTheTaskCountsDownOnceMoreLater) {
 DWORD MsUntil(SYSTEMTIME at) {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  FILETIME from, to;
-  SystemTimeToFileTime(&now, &from);
-  SystemTimeToFileTime(&at, &to);
-  const LONGLONG ticks = ((static_cast<LONGLONG>(to.dwHighDateTime) << 32) | to.dwLowDateTime) -
-                         ((static_cast<LONGLONG>(from.dwHighDateTime) << 32) | from.dwLowDateTime);
+  const LONGLONG ticks = FileTicks(at) - FileTicks(now);
   return ticks > 0 ? static_cast<DWORD>(ticks / 10000) : 0;
+}
+
+// `seconds` before `at`, or now if that has passed.
+SYSTEMTIME SecondsBefore(SYSTEMTIME at, int seconds) {
+  const DWORD ms = MsUntil(at);
+  const DWORD before = static_cast<DWORD>(seconds) * 1000;
+  return LocalTimeIn(ms > before ? ms - before : 0);
 }
 
 // A balloon ahead of a shut-down task, read from the tray: two minutes ahead,
@@ -282,8 +285,10 @@ TEST_F(SchedulerTest, AWarningBalloonComesAheadAndItsWindowSkipsTheOccurrence) {
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(warning); }, 3000));
   EXPECT_NE(RunRecordText().find(L"\t关闭计算机\t本次不执行\r\n"), WideString::npos);
 
-  // Its minute comes and goes without a countdown.
-  EXPECT_FALSE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, MsUntil(due) + 2 * kTickMs + 5000));
+  // Its minute comes and goes without a countdown: the clock is put just
+  // before it, and the first tick within it is the one to look at.
+  WallClock::AdvanceTo(SecondsBefore(due, 5));
+  EXPECT_FALSE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, MsUntil(due) + kTickMs + 3000));
   EXPECT_EQ(PowerLog(), "");
 
   PostMessageW(main, WM_CLOSE, 0, 0);
