@@ -11,7 +11,10 @@ add_executable(velmaro_win32_tests ${WIN32_TEST_SOURCES} ${FAKE_SOURCES})
 target_link_libraries(velmaro_win32_tests PRIVATE velmaro_win gtest_win version ${XP_LINK_FLAGS})
 # Some of them read the shipped exe itself.
 add_dependencies(velmaro_win32_tests Velmaro)
-gtest_discover_tests(velmaro_win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+# The Win32 tests share one prefix, its registry and its Run value: one at a
+# time, while the installer's cases, each in a prefix of its own, run beside them.
+gtest_discover_tests(velmaro_win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                     PROPERTIES TIMEOUT 120 RESOURCE_LOCK wine_prefix)
 
 # The junk cleanup batch as the Chinese systems the program serves run it:
 # tests/win32/zh_CN/ run under a zh_CN locale, generated into the build folder
@@ -29,7 +32,8 @@ target_link_libraries(velmaro_zh_tests PRIVATE velmaro_win gtest_win ${XP_LINK_F
 add_dependencies(velmaro_zh_tests velmaro_zh_locale Velmaro)
 set_target_properties(velmaro_zh_tests PROPERTIES CROSSCOMPILING_EMULATOR
   "env;LANG=zh_CN.UTF-8;LC_ALL=zh_CN.UTF-8;LOCPATH=${ZH_LOCALE_DIR};${CMAKE_CROSSCOMPILING_EMULATOR}")
-gtest_discover_tests(velmaro_zh_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+gtest_discover_tests(velmaro_zh_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                     PROPERTIES TIMEOUT 300 RESOURCE_LOCK wine_prefix)
 
 # Small programs the Win32 tests start: tests/win32/helpers/NAME.cpp -> NAME.exe.
 file(GLOB HELPER_SOURCES CONFIGURE_DEPENDS tests/win32/helpers/*.cpp)
