@@ -303,9 +303,9 @@ Function MakeRecordFolder
   ${Else}
     ; Through one handle that does not follow a link, so that nothing can
     ; be swapped in between the checks and the change.
-    ; READ_CONTROL | WRITE_DAC | WRITE_OWNER; OPEN_EXISTING;
+    ; READ_CONTROL | WRITE_DAC | WRITE_OWNER | FILE_READ_ATTRIBUTES; OPEN_EXISTING;
     ; FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT
-    System::Call 'kernel32::CreateFileW(w R0, i 0xE0000, i 7, p 0, i 3, i 0x02200000, p 0) p .R9'
+    System::Call 'kernel32::CreateFileW(w R0, i 0xE0080, i 7, p 0, i 3, i 0x02200000, p 0) p .R9'
     StrCpy $R5 ""
     ${If} $R9 P<> -1
       System::Alloc 52  ; BY_HANDLE_FILE_INFORMATION

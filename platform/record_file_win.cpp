@@ -17,6 +17,7 @@ namespace {
 const wchar_t kClosedFolder[] = L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 
 // What an open handle says: a reparse point, or a file with another name.
+// The handle needs FILE_READ_ATTRIBUTES (Wine does not insist, Windows does).
 bool Redirected(HANDLE handle) {
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(handle, &info)) return true;
@@ -36,9 +37,15 @@ class Win32RecordFiles : public RecordFileService {
     // Others may read the record, or move it aside, while it is open here.
     // A link put in its place since it was checked is opened itself, found
     // out and left unwritten.
-    HANDLE file = CreateFileW(ToWide(path).c_str(), FILE_APPEND_DATA,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+    // A new file is the administrators' (Windows XP would make it the
+    // signed-in administrator's own) with the folder's list.
+    PSECURITY_DESCRIPTOR owner = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"O:BA", SDDL_REVISION_1, &owner, nullptr)) return false;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, owner, FALSE};
+    HANDLE file = CreateFileW(ToWide(path).c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &attributes, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    LocalFree(owner);
     if (file == INVALID_HANDLE_VALUE) return false;
     if (Redirected(file)) {
       CloseHandle(file);
@@ -77,9 +84,9 @@ class Win32RecordFiles : public RecordFileService {
     // Wine shows a Unix link to a folder as a reparse point here only, not
     // through the handle.
     facts.redirected = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    HANDLE handle = CreateFileW(widePath.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                nullptr);
+    HANDLE handle = CreateFileW(widePath.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return facts;
     facts.redirected = facts.redirected || Redirected(handle);
     PSECURITY_DESCRIPTOR descriptor = nullptr;
