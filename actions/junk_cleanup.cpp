@@ -1,6 +1,7 @@
 #include "actions/junk_cleanup.h"
 
 #include "base/gbk.h"
+#include "scheduler/folder_rights.h"
 #include "ui/error_box.h"
 
 namespace velmaro {

@@ -21,6 +21,8 @@
 #include "platform/sound.h"
 #include "platform/system_load.h"
 #include "platform/system_library_win.h"
+#include "scheduler/record_folder.h"
+#include "scheduler/run_record.h"
 #include "tests/e2e/doubles/power_recording.h"
 #include "tests/e2e/doubles/shell_recording.h"
 #include "ui/controls_win.h"
@@ -72,16 +74,19 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   std::unique_ptr<velmaro::SoundService> sound = velmaro::MakeSystemSound();
   std::unique_ptr<velmaro::FileDialogService> files = velmaro::MakeSystemFileDialog();
   std::unique_ptr<velmaro::AutoStartService> autoStart = velmaro::MakeSystemAutoStart();
-  std::unique_ptr<velmaro::RecordFileService> records = velmaro::MakeSystemRecordFiles();
+  std::unique_ptr<velmaro::RecordFileService> systemRecords = velmaro::MakeSystemRecordFiles();
+  velmaro::ClosedRecordFiles records(*systemRecords, shell);
   std::unique_ptr<velmaro::SystemLoadService> load = velmaro::MakeSystemLoad();
   velmaro::Win32DialogWindows dialogWindows;
 
   velmaro::TApplication application;
   if (!application.Create()) return 1;
+  // The record's folder gets its rights before anything could be written.
+  records.Prepare(velmaro::RunRecord(records, *clock).Path());
   velmaro::ReminderWindows reminders(application.Handle());
   velmaro::AboutWindows about(application.Handle());
   velmaro::TForm1 form1(velmaro::AppServices{*registry, shell, *session, power, *processes, *clock, *dialUp, reminders,
-                                             *sound, *files, *autoStart, dialogWindows, about, *records, *load},
+                                             *sound, *files, *autoStart, dialogWindows, about, records, *load},
                         application);
 #ifdef VELMARO_RECORDING_POWER
   form1.Unit().SetPostponeMinute(1000);  // a postponement's minute is a second

@@ -270,6 +270,86 @@ Function SecureFolder
   Delete "$INSTDIR\uninstall.exe"
 FunctionEnd
 
+; The record of what ran, Velmaro\运行记录.log in the common application
+; data folder, is written by the elevated program: its folder is made here,
+; before the program first runs, owned by the administrators, who and SYSTEM
+; alone may change it, users may read it, nothing inherited from the folder
+; above, where users may add folders (the program makes it the same way where
+; it is missing). A folder already there is closed the same way only when it
+; is no link and the administrators or SYSTEM own it, as an earlier version
+; of the program made it; one a standard user made, or a link, is left as it
+; is, and the program refuses to write into it and says so. Expects
+; SetShellVarContext all.
+!define RECORD_FOLDER_SDDL "O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)"
+Function MakeRecordFolder
+  StrCpy $R0 "$APPDATA\Velmaro"
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "${RECORD_FOLDER_SDDL}", i 1, *p .R1, p 0) i .R2'
+  ${If} $R2 == 0
+    Return
+  ${EndIf}
+  System::Call 'kernel32::GetFileAttributesW(w R0) i .R3'
+  ${If} $R3 = -1  ; INVALID_FILE_ATTRIBUTES: none yet
+    ; SECURITY_ATTRIBUTES as the target lays it out.
+!ifdef AMD64
+    System::Call '*(i 24, i 0, p R1, i 0, i 0) p .R4'
+!else
+    System::Call '*(i 12, p R1, i 0) p .R4'
+!endif
+    System::Call 'kernel32::CreateDirectoryW(w R0, p R4) i .R2'
+    System::Free $R4
+    ${If} $R2 == 0
+      DetailPrint "无法建立运行记录文件夹 $R0"
+    ${EndIf}
+  ${Else}
+    ; Through one handle that does not follow a link, so that nothing can
+    ; be swapped in between the checks and the change.
+    ; READ_CONTROL | WRITE_DAC | WRITE_OWNER | FILE_READ_ATTRIBUTES; OPEN_EXISTING;
+    ; FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT
+    System::Call 'kernel32::CreateFileW(w R0, i 0xE0080, i 7, p 0, i 3, i 0x02200000, p 0) p .R9'
+    StrCpy $R5 ""
+    ${If} $R9 P<> -1
+      System::Alloc 52  ; BY_HANDLE_FILE_INFORMATION
+      Pop $R4
+      System::Call 'kernel32::GetFileInformationByHandle(p R9, p R4) i .R2'
+      System::Call '*$R4(i .R3)'
+      System::Free $R4
+      IntOp $R3 $R3 & 0x410  ; FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY
+      ${If} $R2 != 0
+      ${AndIf} $R3 = 16  ; a folder, no link
+        ; SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION
+        System::Call 'advapi32::GetSecurityInfo(p R9, i 1, i 1, *p .R6, p 0, p 0, p 0, *p .R7) i .R2'
+        ${If} $R2 = 0
+          System::Call 'advapi32::ConvertSidToStringSidW(p R6, *p .R8) i .R2'
+          ${If} $R2 != 0
+            System::Call 'kernel32::lstrcpynW(w .R5, p R8, i 64)'
+            System::Call 'kernel32::LocalFree(p R8)'
+          ${EndIf}
+          System::Call 'kernel32::LocalFree(p R7)'
+        ${EndIf}
+      ${EndIf}
+      ${If} $R5 == "S-1-5-32-544"
+      ${OrIf} $R5 == "S-1-5-18"
+        System::Call 'advapi32::GetSecurityDescriptorOwner(p R1, *p .R6, *i .R7) i .R2'
+        System::Call 'advapi32::GetSecurityDescriptorDacl(p R1, *i .R7, *p .R8, *i .R7) i .R3'
+        ${If} $R2 != 0
+        ${AndIf} $R3 != 0
+          ; OWNER_ | DACL_ | PROTECTED_DACL_SECURITY_INFORMATION
+          System::Call 'advapi32::SetSecurityInfo(p R9, i 1, i 0x80000005, p R6, p 0, p R8, p 0) i .R2'
+          ${If} $R2 != 0
+            DetailPrint "无法设置运行记录文件夹 $R0 的权限（错误 $R2）"
+          ${EndIf}
+        ${EndIf}
+      ${EndIf}
+      System::Call 'kernel32::CloseHandle(p R9)'
+    ${EndIf}
+    ${If} $R5 != "S-1-5-32-544"
+    ${AndIf} $R5 != "S-1-5-18"
+      DetailPrint "运行记录文件夹 $R0 不是管理员建立的文件夹，Velmaro 不会写入；请删除它，再启动 Velmaro。"
+    ${EndIf}
+  ${EndIf}
+  System::Call 'kernel32::LocalFree(p R1)'
+FunctionEnd
+
 ; The uninstaller removes the folder only when an installation made it: a
 ; folder that was there before (/D= an existing folder, Program Files
 ; itself) is someone else's.
@@ -367,6 +447,7 @@ Section "Velmaro" SecProgram
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   SetShellVarContext all
+  Call MakeRecordFolder
   CreateShortcut "$SMPROGRAMS\Velmaro.lnk" "$INSTDIR\Velmaro.exe" "" "$INSTDIR\Velmaro.exe" 0 SW_SHOWNORMAL "" \
                  "按时提醒、打开文件、关闭程序或关机"
 

@@ -1,6 +1,6 @@
-// Who may change a file or folder, as its security descriptor says, and
-// whether that leaves it open to standard users: the program runs elevated,
-// so a batch or library it runs from such a place runs whatever they put there.
+// Who may change a file or folder, as its security descriptor says: the
+// facts the system reports. Whether that leaves it open to standard users is
+// decided in scheduler/folder_rights.h.
 #pragma once
 
 #include <cstdint>
@@ -22,12 +22,11 @@ struct FileSecurity {
   bool hasDacl = false;  // no list at all grants everyone everything
   std::string ownerSid;
   std::vector<AccessEntry> entries;
+  // True where the system keeps no owner or list of its own but makes both up
+  // from a Unix file's owner and modes (Wine): every file then reads as the
+  // signed-in user's, with an entry for that user, and only the entries for
+  // everyone else say who else may change it.
+  bool fromUnixModes = false;
 };
-
-// True unless only administrators, SYSTEM and the system's installer own
-// the object and may write to it, add to it, delete in it or change who may.
-// Deny entries are not weighed against allow ones: a place that needs them
-// to keep users out is treated as open.
-bool OpenToStandardUsers(const FileSecurity& security);
 
 }  // namespace velmaro

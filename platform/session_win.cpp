@@ -93,6 +93,11 @@ FileSecurity SecurityFromDescriptor(PSECURITY_DESCRIPTOR descriptor) {
   return security;
 }
 
+bool FilesShowUnixModes() {
+  static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  return wine;
+}
+
 FileSecurity Win32Session::SecurityOf(const std::string& path) {
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   WideString widePath = ToWide(path);
@@ -101,6 +106,7 @@ FileSecurity Win32Session::SecurityOf(const std::string& path) {
     return FileSecurity();
   }
   FileSecurity security = SecurityFromDescriptor(descriptor);
+  security.fromUnixModes = FilesShowUnixModes();
   LocalFree(descriptor);
   return security;
 }

@@ -1,4 +1,4 @@
-#include "platform/file_security.h"
+#include "scheduler/folder_rights.h"
 
 #include <algorithm>
 #include <iterator>
@@ -26,9 +26,11 @@ constexpr std::uint32_t kChangeRights = 0x00000002 | 0x00000004 | 0x00000040 | 0
 
 bool OpenToStandardUsers(const FileSecurity& security) {
   if (!security.known || !security.hasDacl) return true;
-  // The owner may always change the list.
-  if (!Trusted(security.ownerSid)) return true;
-  return std::any_of(security.entries.begin(), security.entries.end(), [](const AccessEntry& entry) {
+  // The owner may always change the list; where the owner is made up it is
+  // always the signed-in user, whom no test could tell from anyone else.
+  if (!security.fromUnixModes && !Trusted(security.ownerSid)) return true;
+  return std::any_of(security.entries.begin(), security.entries.end(), [&](const AccessEntry& entry) {
+    if (security.fromUnixModes && entry.sid == security.ownerSid) return false;
     return entry.allows && !entry.inheritOnly && (entry.mask & kChangeRights) != 0 && !Trusted(entry.sid);
   });
 }
