@@ -220,6 +220,7 @@ void MainUnit::Resumed() {
   if (postponed_.size() != before) ShowTrayState();
   held_ = false;
   evaluator_.ForgetGap();
+  evaluator_.ConditionsSlept();
   if (!interruptedVerb_.empty()) {
     services_.shell.ShowBalloon(notifyData_, std::string("电脑睡眠时") + interruptedVerb_ + "倒计时已取消");
     interruptedVerb_.clear();

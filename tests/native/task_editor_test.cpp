@@ -311,6 +311,10 @@ TEST_F(TaskEditorTest, TheConditionKindsStoreReadBackAndRefuseBadFields) {
       {TriggerKind::ProgramEnded, [](TaskEditor&) {}, "请填写程序的文件名，如downloader.exe"},
       {TriggerKind::ProgramEnded, [](TaskEditor& e) { e.ComboBox7 = "C:\\a.exe"; },
        "程序名'C:\\a.exe'应是不带路径的文件名，如downloader.exe"},
+      {TriggerKind::ProgramEnded, [](TaskEditor& e) { e.ComboBox7 = "downloader"; },
+       "程序名'downloader'应带扩展名，如downloader.exe"},
+      {TriggerKind::ProgramEnded, [](TaskEditor& e) { e.ComboBox7 = "downloader.exe. "; },
+       "程序名'downloader.exe. '不能以点或空格结尾"},
       {TriggerKind::ProgramEnded, [](TaskEditor& e) { e.unstorable = {&TaskEditor::ComboBox7}; },
        std::string("“程序”") + kUnstorableText},
   };
@@ -362,11 +366,11 @@ TEST_F(TaskEditorTest, TheProgramListOffersTheRunningProgramsOnceEach) {
   dialog.Button4Click();
   TaskEditor& editor = *dialogs.Form5();
   editor.ComboBox7DropDown();
-  ASSERT_EQ(editor.ComboBox7Items.size(), 4u);
-  EXPECT_EQ(editor.ComboBox7Items[0], "System");
-  EXPECT_EQ(editor.ComboBox7Items[1], "downloader.exe");
-  EXPECT_EQ(editor.ComboBox7Items[2], "explorer.exe");
-  EXPECT_EQ(processes.SystemName(editor.ComboBox7Items[3]), u"\u0444\u0430\u0439\u043B.exe");
+  // "System" names no program file: it could never be watched.
+  ASSERT_EQ(editor.ComboBox7Items.size(), 3u);
+  EXPECT_EQ(editor.ComboBox7Items[0], "downloader.exe");
+  EXPECT_EQ(editor.ComboBox7Items[1], "explorer.exe");
+  EXPECT_EQ(processes.SystemName(editor.ComboBox7Items[2]), u"\u0444\u0430\u0439\u043B.exe");
 }
 
 TEST_F(TaskEditorTest, ChoosingAnActionNamePreparesTheArgumentField) {
