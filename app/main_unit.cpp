@@ -387,7 +387,7 @@ void MainUnit::n4Click() {
   if (!dialogs_) {
     const DialogServices services{services_.shell, services_.clock,     services_.session,
                                   services_.files, services_.autoStart, services_.dialogWindows,
-                                  services_.processes};
+                                  services_.processes, &services_.load};
     dialogs_ = std::make_unique<Dialogs>(services, *store_, settings, *this);
   }
   dialogs_->OpenSettings();
