@@ -220,6 +220,7 @@ void MainUnit::Resumed() {
   if (postponed_.size() != before) ShowTrayState();
   held_ = false;
   evaluator_.ForgetGap();
+  evaluator_.ConditionsSlept();
   if (!interruptedVerb_.empty()) {
     services_.shell.ShowBalloon(notifyData_, std::string("电脑睡眠时") + interruptedVerb_ + "倒计时已取消");
     interruptedVerb_.clear();
@@ -386,7 +387,7 @@ void MainUnit::n4Click() {
   if (!dialogs_) {
     const DialogServices services{services_.shell, services_.clock,     services_.session,
                                   services_.files, services_.autoStart, services_.dialogWindows,
-                                  services_.processes};
+                                  services_.processes, &services_.load};
     dialogs_ = std::make_unique<Dialogs>(services, *store_, settings, *this);
   }
   dialogs_->OpenSettings();

@@ -73,6 +73,8 @@ enum ControlId : int {
   IDC_EDIT8,  // percent
   IDC_LABEL13,
   IDC_COMBOBOX7,  // program name, with the running programs as its list
+  IDC_LABEL14,    // the network now
+  IDC_LABEL15,    // the processor now
 };
 }  // namespace form5
 

@@ -18,6 +18,7 @@
 #include "platform/file_dialog.h"
 #include "platform/processes.h"
 #include "platform/session.h"
+#include "platform/system_load.h"
 #include "platform/shell.h"
 #include "store/task_store.h"
 #include "ui/error_box.h"
@@ -37,6 +38,7 @@ struct DialogServices {
   AutoStartService& autoStart;
   DialogWindows& windows;
   ProcessService& processes;  // the running programs the editor offers
+  SystemLoadService* load = nullptr;  // what the editor shows the computer doing now; none shows nothing
 };
 
 class Dialogs {

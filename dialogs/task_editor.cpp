@@ -72,7 +72,51 @@ std::string UptimeCaption(std::uint32_t tickCount) {
          std::to_string(seconds % 60u) + "秒";
 }
 
-void TaskEditor::FormCreate() { Label9 = UptimeCaption(dialogs_.services.clock.TickCount()); }
+void TaskEditor::FormCreate() {
+  Label9 = UptimeCaption(dialogs_.services.clock.TickCount());
+  StartReadings();
+}
+
+namespace {
+
+constexpr char kMeasuring[] = "现在：正在测量…";
+
+}  // namespace
+
+std::string NetworkReading(const LoadRates& rates, bool connected) {
+  if (rates.receivedPerSecond && rates.sentPerSecond) {
+    return "现在：下行" + std::to_string(*rates.receivedPerSecond / 1024) + "KB/秒，上行" +
+           std::to_string(*rates.sentPerSecond / 1024) + "KB/秒";
+  }
+  return connected ? "现在：读不到网速" : "现在：没有已连接的网卡，不算空闲";
+}
+
+std::string ProcessorReading(const LoadRates& rates) {
+  if (!rates.busyPerMille) return "现在：读不到处理器占用";
+  // Whole percent, rounded down, as the threshold compares: 9.9 % is below 10 %.
+  return "现在：占用" + std::to_string(*rates.busyPerMille / 10) + "%（所有核心合计）";
+}
+
+void TaskEditor::StartReadings() {
+  readings_.Restart();
+  if (!dialogs_.services.load) return;
+  Label14 = Label15 = kMeasuring;
+  ReadingsTimer();
+}
+
+void TaskEditor::ReadingsTimer() {
+  SystemLoadService* load = dialogs_.services.load;
+  if (!load) return;
+  const std::uint32_t now = dialogs_.services.clock.TickCount();
+  std::vector<InterfaceBytes> interfaces;
+  const bool haveInterfaces = load->Interfaces(&interfaces);
+  const LoadRates network = readings_.SampleNetwork(now, haveInterfaces, interfaces);
+  if (network.intervalMs > 0) Label14 = NetworkReading(network, !haveInterfaces || !interfaces.empty());
+  ProcessorTimes times;
+  const bool haveProcessor = load->Processor(&times);
+  const LoadRates processor = readings_.SampleProcessor(now, haveProcessor, times);
+  if (processor.intervalMs > 0) Label15 = ProcessorReading(processor);
+}
 
 void TaskEditor::ComboBox5Change() {
   ComboBox6Items.clear();

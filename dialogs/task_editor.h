@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dialogs/slot_tracker.h"
+#include "scheduler/conditions.h"
 #include "store/field_convert.h"
 #include "store/task_store.h"
 #include "store/trigger_text.h"
@@ -34,6 +35,13 @@ bool DigitFieldAccepts(char32_t character);
 
 // "开机时间:" + hours "时" minutes "分" seconds "秒" from the millisecond count.
 std::string UptimeCaption(std::uint32_t tickCount);
+
+// How often an open editor reads the network and the processor.
+constexpr std::uint32_t kReadingsMs = 2000;
+
+// The texts of those readings over one interval.
+std::string NetworkReading(const LoadRates& rates, bool connected);
+std::string ProcessorReading(const LoadRates& rates);
 
 // The hint of the idle minutes field (Edit1).
 extern const char kIdleMinutesHint[];
@@ -68,6 +76,9 @@ class TaskEditor {
   std::string ComboBox7;
   std::vector<std::string> ComboBox7Items;  // the running programs, when its list opens
   std::string Label9;           // the uptime
+  // What the computer is doing now, under the network's and the processor's
+  // rows, so that a threshold can be chosen that means something here.
+  std::string Label14, Label15;
   std::string ComboBox5;        // action name
   std::string Label6 = "提醒语:";
   std::string ComboBox6;  // action argument
@@ -87,6 +98,10 @@ class TaskEditor {
   // once, sorted; names without a code page 936 form are left out.
   void ComboBox7DropDown();
   void FormClose() { visible = false; }
+  // The readings start afresh (the window shows), and are taken again every
+  // kReadingsMs while it shows.
+  void StartReadings();
+  void ReadingsTimer();
 
   // Fills the controls from a stored task. A field that does not convert
   // throws and leaves every trigger field as a fresh editor has it, for the
@@ -111,6 +126,7 @@ class TaskEditor {
 
   Dialogs& dialogs_;
   SlotRef target_;
+  LoadMeter readings_;
 };
 
 }  // namespace velmaro

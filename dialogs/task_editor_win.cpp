@@ -27,9 +27,11 @@ constexpr DWORD kEdit = WS_TABSTOP | ES_AUTOHSCROLL;
 constexpr DWORD kCombo = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
 constexpr DWORD kTime = WS_TABSTOP | DTS_TIMEFORMAT;
 constexpr DWORD kLabel = SS_LEFTNOWORDWRAP | SS_NOPREFIX;  // one line, as wide as its text
-// The three condition kinds' rows below the seven: the action fields and the
-// buttons move down by as much, and the window grows by it.
-constexpr int kConditionRows96 = 72;
+// The three condition kinds' rows below the seven, the network's and the
+// processor's each with a line of what they do now: the action fields and
+// the buttons move down by as much, and the window grows by it.
+constexpr int kConditionRows96 = 104;
+constexpr UINT_PTR kReadingsTimer = 1;
 constexpr int kKindCount = 10;
 
 // The radio buttons come first so that they form one group on their own.
@@ -42,8 +44,8 @@ const ControlRow kControls[] = {
     {IDC_RADIOBUTTON6, L"BUTTON", "每年", BS_AUTORADIOBUTTON, 32, 133, 49, 17},
     {IDC_RADIOBUTTON7, L"BUTTON", "开机", BS_AUTORADIOBUTTON, 32, 160, 73, 17},
     {IDC_RADIOBUTTON8, L"BUTTON", "网络空闲", BS_AUTORADIOBUTTON, 32, 186, 84, 17},
-    {IDC_RADIOBUTTON9, L"BUTTON", "处理器空闲", BS_AUTORADIOBUTTON, 32, 210, 92, 17},
-    {IDC_RADIOBUTTON10, L"BUTTON", "程序结束", BS_AUTORADIOBUTTON, 32, 234, 84, 17},
+    {IDC_RADIOBUTTON9, L"BUTTON", "处理器空闲", BS_AUTORADIOBUTTON, 32, 226, 92, 17},
+    {IDC_RADIOBUTTON10, L"BUTTON", "程序结束", BS_AUTORADIOBUTTON, 32, 266, 84, 17},
     {IDC_EDIT1, L"EDIT", "", kEdit | WS_GROUP, 88, 10, 73, 21},
     {IDC_LABEL1, L"STATIC", "分钟", kLabel, 166, 14, 0, 0},
     {IDC_DATETIMEPICKER1, DATETIMEPICK_CLASSW, "", WS_TABSTOP | DTS_SHORTDATEFORMAT, 88, 34, 105, 21},
@@ -69,11 +71,13 @@ const ControlRow kControls[] = {
     {IDC_LABEL10, L"STATIC", "分钟内上下行都低于", kLabel, 178, 188, 0, 0},
     {IDC_EDIT6, L"EDIT", "", kEdit, 300, 184, 60, 21},
     {IDC_LABEL11, L"STATIC", "KB/秒", kLabel, 365, 188, 0, 0},
-    {IDC_EDIT7, L"EDIT", "", kEdit, 128, 208, 45, 21},
-    {IDC_LABEL12, L"STATIC", "分钟内占用低于", kLabel, 178, 212, 0, 0},
-    {IDC_EDIT8, L"EDIT", "", kEdit, 274, 208, 45, 21},
-    {IDC_LABEL13, L"STATIC", "%", kLabel, 324, 212, 0, 0},
-    {IDC_COMBOBOX7, L"COMBOBOX", "", kCombo, 128, 232, 190, kDropDown96},
+    {IDC_LABEL14, L"STATIC", "", kLabel, 128, 208, 0, 0},
+    {IDC_EDIT7, L"EDIT", "", kEdit, 128, 224, 45, 21},
+    {IDC_LABEL12, L"STATIC", "分钟内占用低于", kLabel, 178, 228, 0, 0},
+    {IDC_EDIT8, L"EDIT", "", kEdit, 274, 224, 45, 21},
+    {IDC_LABEL13, L"STATIC", "%", kLabel, 324, 228, 0, 0},
+    {IDC_LABEL15, L"STATIC", "", kLabel, 128, 248, 0, 0},
+    {IDC_COMBOBOX7, L"COMBOBOX", "", kCombo, 128, 264, 190, kDropDown96},
     {IDC_LABEL5, L"STATIC", "任务类型:", kLabel, 24, 192 + kConditionRows96, 0, 0},
     {IDC_COMBOBOX5, L"COMBOBOX", "", kCombo, 88, 190 + kConditionRows96, 121, kDropDown96 + 60},
     {IDC_LABEL6, L"STATIC", "", kLabel, 24, 232 + kConditionRows96, 0, 0},
@@ -249,6 +253,19 @@ void TForm5::Push() {
   }
   SetControlText(window, IDC_LABEL6, model_.Label6);
   SetControlText(window, IDC_LABEL9, model_.Label9);
+  // The readings are taken only while the editor shows: a closed editor
+  // lives on hidden until the program ends.
+  if (model_.visible != reading_) {
+    reading_ = model_.visible;
+    if (reading_) {
+      model_.StartReadings();
+      SetTimer(window, kReadingsTimer, kReadingsMs, nullptr);
+    } else {
+      KillTimer(window, kReadingsTimer);
+    }
+  }
+  SetControlText(window, IDC_LABEL14, model_.Label14);
+  SetControlText(window, IDC_LABEL15, model_.Label15);
   LayOutControls();  // the labels grow with their texts
   if (model_.ComboBox6Hint != shownHint_ || !tooltip_) {
     HWND combo = GetDlgItem(window, IDC_COMBOBOX6);
@@ -334,6 +351,13 @@ LRESULT TForm5::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       break;
+    case WM_TIMER:
+      if (wParam != kReadingsTimer) break;
+      model_.ReadingsTimer();
+      SetControlText(BaseWindow::Handle(), IDC_LABEL14, model_.Label14);
+      SetControlText(BaseWindow::Handle(), IDC_LABEL15, model_.Label15);
+      LayOutControls();
+      return 0;
     case WM_CLOSE:
       // The close box only hides: no handler of the editor's own runs.
       Run(&TaskEditor::FormClose);

@@ -41,6 +41,7 @@ class TForm5 : public BaseWindow<TForm5>, public DialogView {
   std::vector<std::string> shownItems_;     // ComboBox6's items as last put in
   std::vector<std::string> shownPrograms_;  // ComboBox7's
   std::string shownHint_;
+  bool reading_ = false;  // the readings' timer runs
 };
 
 }  // namespace velmaro

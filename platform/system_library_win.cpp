@@ -123,6 +123,8 @@ const FileDialogCalls& FileDialog() {
 const LoadCalls& Load() {
   static const LoadCalls calls = [] {
     LoadCalls found;
+    Find(found.GetIfTable2, L"iphlpapi.dll", "GetIfTable2");
+    Find(found.FreeMibTable, L"iphlpapi.dll", "FreeMibTable");
     Find(found.GetIfTable, L"iphlpapi.dll", "GetIfTable");
     Find(found.GetSystemTimes, L"kernel32.dll", "GetSystemTimes");
     return found;

@@ -19,6 +19,10 @@
 
 #include "platform/dialup_win.h"
 
+// The interface table of Vista and later (netioapi.h), which needs the
+// sockets headers ahead of windows.h; its readers include them.
+struct _MIB_IF_TABLE2;
+
 namespace velmaro {
 
 // The module of `fileName` (for example L"winmm.dll") from the system folder,
@@ -92,8 +96,12 @@ struct FileDialogCalls {
 };
 const FileDialogCalls& FileDialog();
 
-// iphlpapi and kernel32 (XP SP1): the condition triggers' measures.
+// iphlpapi and kernel32 (XP SP1): the condition triggers' measures. The
+// interface table of Vista and later has 64-bit counters and says which rows
+// are cards; Windows XP has only the older table.
 struct LoadCalls {
+  DWORD(WINAPI* GetIfTable2)(_MIB_IF_TABLE2**) = nullptr;
+  void(WINAPI* FreeMibTable)(void*) = nullptr;
   DWORD(WINAPI* GetIfTable)(MIB_IFTABLE*, ULONG*, BOOL) = nullptr;
   BOOL(WINAPI* GetSystemTimes)(FILETIME*, FILETIME*, FILETIME*) = nullptr;
 };

@@ -1,7 +1,6 @@
-#include <windows.h>
+#include "platform/system_load_win.h"
 
-#include "platform/system_library_win.h"
-#include "platform/system_load.h"
+#include <algorithm>
 
 namespace velmaro {
 
@@ -13,17 +12,44 @@ std::uint64_t Units(const FILETIME& time) {
 
 class SystemLoad : public SystemLoadService {
  public:
+  explicit SystemLoad(const LoadCalls& calls) : calls_(calls) {}
+
   bool Interfaces(std::vector<InterfaceBytes>* interfaces) override {
     interfaces->clear();
-    const auto getIfTable = Load().GetIfTable;
-    if (!getIfTable) return false;
+    if (calls_.GetIfTable2 && calls_.FreeMibTable) return ReadTable2(interfaces);
+    return ReadTable(interfaces);
+  }
+
+  bool Processor(ProcessorTimes* times) override {
+    FILETIME idle, kernel, user;
+    if (!calls_.GetSystemTimes || !calls_.GetSystemTimes(&idle, &kernel, &user)) return false;
+    *times = ProcessorTimes{Units(idle), Units(kernel), Units(user)};
+    return true;
+  }
+
+ private:
+  bool ReadTable2(std::vector<InterfaceBytes>* interfaces) {
+    MIB_IF_TABLE2* table = nullptr;
+    if (calls_.GetIfTable2(&table) != NO_ERROR || !table) return false;
+    for (ULONG i = 0; i < table->NumEntries; ++i) {
+      const MIB_IF_ROW2& row = table->Table[i];
+      if (!CountsInterface(RowOf(row))) continue;
+      interfaces->push_back(InterfaceBytes{row.InterfaceIndex, row.InOctets, row.OutOctets, false,
+                                           std::max(row.ReceiveLinkSpeed, row.TransmitLinkSpeed)});
+    }
+    calls_.FreeMibTable(table);
+    return true;
+  }
+
+  bool ReadTable(std::vector<InterfaceBytes>* interfaces) {
+    if (!calls_.GetIfTable) return false;
     // Interfaces come and go between the size query and the read: grow and ask again.
     ULONG size = static_cast<ULONG>(table_.size());
-    DWORD result = getIfTable(Table(), &size, FALSE);
+    DWORD result = calls_.GetIfTable(Table(), &size, FALSE);
     for (int tries = 0; result == ERROR_INSUFFICIENT_BUFFER && tries < 4; ++tries) {
       table_.resize(size);
       size = static_cast<ULONG>(table_.size());
-      result = getIfTable(Table(), &size, FALSE);
+      result = calls_.GetIfTable(Table(), &size, FALSE);
     }
     if (result != NO_ERROR || table_.size() < sizeof(DWORD)) return false;
     const MIB_IFTABLE& table = *Table();
@@ -31,29 +57,40 @@ class SystemLoad : public SystemLoadService {
     const std::size_t room = (table_.size() - sizeof(DWORD)) / sizeof(MIB_IFROW);
     for (DWORD i = 0; i < table.dwNumEntries && i < room; ++i) {
       const MIB_IFROW& row = table.table[i];
-      if (row.dwType == MIB_IF_TYPE_LOOPBACK) continue;
-      interfaces->push_back(InterfaceBytes{row.dwIndex, row.dwInOctets, row.dwOutOctets});
+      if (!CountsInterface(RowOf(row))) continue;
+      interfaces->push_back(InterfaceBytes{row.dwIndex, row.dwInOctets, row.dwOutOctets, true, row.dwSpeed});
     }
     return true;
   }
 
-  bool Processor(ProcessorTimes* times) override {
-    const auto getSystemTimes = Load().GetSystemTimes;
-    FILETIME idle, kernel, user;
-    if (!getSystemTimes || !getSystemTimes(&idle, &kernel, &user)) return false;
-    *times = ProcessorTimes{Units(idle), Units(kernel), Units(user)};
-    return true;
-  }
-
- private:
   MIB_IFTABLE* Table() { return table_.empty() ? nullptr : reinterpret_cast<MIB_IFTABLE*>(table_.data()); }
 
+  LoadCalls calls_;
   // Kept between ticks: the table's size rarely changes.
   std::vector<unsigned char> table_;
 };
 
 }  // namespace
 
-std::unique_ptr<SystemLoadService> MakeSystemLoad() { return std::make_unique<SystemLoad>(); }
+InterfaceRow RowOf(const MIB_IF_ROW2& row) {
+  InterfaceRow counted;
+  counted.type = row.Type;
+  counted.hardware = row.InterfaceAndOperStatusFlags.HardwareInterface;
+  counted.filter = row.InterfaceAndOperStatusFlags.FilterInterface;
+  counted.up = row.OperStatus == IfOperStatusUp && row.MediaConnectState == MediaConnectStateConnected;
+  return counted;
+}
+
+InterfaceRow RowOf(const MIB_IFROW& row) {
+  InterfaceRow counted;
+  counted.type = row.dwType;
+  // Windows XP lists no filter rows and says nothing of hardware: the type decides.
+  counted.up = row.dwOperStatus == MIB_IF_OPER_STATUS_OPERATIONAL || row.dwOperStatus == MIB_IF_OPER_STATUS_CONNECTED;
+  return counted;
+}
+
+std::unique_ptr<SystemLoadService> MakeSystemLoad(const LoadCalls& calls) { return std::make_unique<SystemLoad>(calls); }
+
+std::unique_ptr<SystemLoadService> MakeSystemLoad() { return MakeSystemLoad(Load()); }
 
 }  // namespace velmaro

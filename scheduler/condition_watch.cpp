@@ -104,8 +104,16 @@ bool ConditionWatch::Fires(const std::string& trigger, const ParsedTrigger& pars
       if (rates.busyPerMille) busy = *rates.busyPerMille;
       return state.stretch.Update(rates.intervalMs, busy);
     }
-    case TriggerKind::ProgramEnded: return state.program.Update(Running(state.name));
+    case TriggerKind::ProgramEnded: return state.program.Update(tickMs_, Running(state.name));
     default: return false;
+  }
+}
+
+void ConditionWatch::Slept() {
+  meter_.Restart();
+  for (auto& entry : states_) {
+    entry.second.stretch.Disarm();
+    entry.second.program.RestartAbsence();
   }
 }
 

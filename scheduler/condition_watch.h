@@ -2,6 +2,9 @@
 // processor per tick for all of them, one process snapshot per tick, and each
 // task's quiet stretch or watched program kept in memory.
 //
+// A task's state lives across the ticks the program holds back (a pause, a
+// countdown, an open dialog): the next tick measures the whole interval.
+//
 // A task is known by its trigger text and action name, and by its place
 // among identical tasks, as the evaluator knows a task that ran: a deletion
 // that shifts slots keeps every other task's stretch, while an edited task
@@ -39,9 +42,15 @@ class ConditionWatch {
   bool Fires(const std::string& trigger, const ParsedTrigger& parsed, const std::string& action);
   // Forgets the tasks this tick did not see.
   void EndTick();
-  // Forgets every task: stretches start again, and a program counts as
-  // ended only once it has been seen again.
-  void Forget() { states_.clear(); }
+  // Forgets every task (monitoring switched on): each stretch must be armed
+  // again, and a program counts as ended only once it has been seen again.
+  void Forget() {
+    states_.clear();
+    meter_.Restart();
+  }
+  // The computer woke: nothing is measured across the sleep, every stretch
+  // must be armed again, and a program's absence is counted afresh.
+  void Slept();
 
   std::size_t Watched() const { return states_.size(); }
 

@@ -6,9 +6,7 @@ namespace velmaro {
 
 namespace {
 
-// Counters wrap at 32 bits: the unsigned difference is the distance moved,
-// as long as a counter wraps at most once between two ticks (4 GB in 10 s).
-std::uint32_t Moved(std::uint32_t now, std::uint32_t before) { return static_cast<std::uint32_t>(now - before); }
+constexpr std::uint64_t kCounter32 = std::uint64_t{1} << 32;
 
 const InterfaceBytes* FindInterface(const std::vector<InterfaceBytes>& interfaces, std::uint32_t index) {
   auto found = std::find_if(interfaces.begin(), interfaces.end(),
@@ -16,80 +14,115 @@ const InterfaceBytes* FindInterface(const std::vector<InterfaceBytes>& interface
   return found == interfaces.end() ? nullptr : &*found;
 }
 
-}  // namespace
-
-std::uint32_t LoadMeter::Previous::Advance(std::uint32_t tickMs, bool haveNow) {
-  const std::uint32_t interval = Moved(tickMs, tick);
-  const bool counts = started && interval > 0 && interval <= kLongestSampleGapMs;
-  started = true;
-  tick = tickMs;
-  have = haveNow;
-  return counts ? interval : 0;
+// The bytes a counter moved in `intervalMs`, or nothing when that cannot be
+// known: a 64-bit counter that went back was reset, and a 32-bit one is read
+// modulo 2^32, which holds only while the link cannot move 4 GB in the
+// interval (a link of unknown speed is taken to go round at most once).
+std::optional<std::uint64_t> Moved(std::uint64_t now, std::uint64_t before, const InterfaceBytes& entry,
+                                   std::uint32_t intervalMs) {
+  if (!entry.wraps32) {
+    if (now < before) return std::nullopt;
+    return now - before;
+  }
+  const std::uint64_t bytesPerSecond = entry.linkBitsPerSecond / 8;
+  if (bytesPerSecond > 0 && bytesPerSecond >= (kCounter32 * 1000 + intervalMs - 1) / intervalMs) return std::nullopt;
+  return static_cast<std::uint32_t>(now - before);
 }
+
+// Per second over `intervalMs` (never 0), without overflow for any count.
+std::uint64_t PerSecond(std::uint64_t bytes, std::uint32_t intervalMs) {
+  return bytes / intervalMs * 1000 + bytes % intervalMs * 1000 / intervalMs;
+}
+
+}  // namespace
 
 LoadRates LoadMeter::SampleNetwork(std::uint32_t tickMs, bool haveInterfaces,
                                    const std::vector<InterfaceBytes>& interfaces) {
   LoadRates rates;
-  const bool hadInterfaces = network_.have;
-  rates.intervalMs = network_.Advance(tickMs, haveInterfaces);
-  if (rates.intervalMs > 0 && haveInterfaces && hadInterfaces) {
+  // A second tick in the same millisecond (the one posted after a clock
+  // change) has nothing to add, and must not shorten the next interval.
+  if (network_.started && tickMs == network_.tick) return rates;
+  if (network_.started) rates.intervalMs = static_cast<std::uint32_t>(tickMs - network_.tick);
+  if (rates.intervalMs > 0 && haveInterfaces && network_.have) {
     std::uint64_t received = 0, sent = 0;
+    bool counted = false;
     for (const InterfaceBytes& now : interfaces) {
-      if (const InterfaceBytes* before = FindInterface(lastInterfaces_, now.index)) {
-        received += Moved(now.received, before->received);
-        sent += Moved(now.sent, before->sent);
-      }
+      const InterfaceBytes* before = FindInterface(lastInterfaces_, now.index);
+      if (!before) continue;
+      const std::optional<std::uint64_t> in = Moved(now.received, before->received, now, rates.intervalMs);
+      const std::optional<std::uint64_t> out = Moved(now.sent, before->sent, now, rates.intervalMs);
+      if (!in || !out) continue;
+      received += *in;
+      sent += *out;
+      counted = true;
     }
-    rates.receivedPerSecond = received * 1000 / rates.intervalMs;
-    rates.sentPerSecond = sent * 1000 / rates.intervalMs;
+    // No interface connected at both ends: nothing was measured, which is
+    // not the same as nothing moving.
+    if (counted) {
+      rates.receivedPerSecond = PerSecond(received, rates.intervalMs);
+      rates.sentPerSecond = PerSecond(sent, rates.intervalMs);
+    }
   }
+  network_ = Previous{true, tickMs, haveInterfaces};
   lastInterfaces_ = interfaces;
   return rates;
 }
 
 LoadRates LoadMeter::SampleProcessor(std::uint32_t tickMs, bool haveProcessor, const ProcessorTimes& processor) {
   LoadRates rates;
-  const bool hadProcessor = processor_.have;
-  rates.intervalMs = processor_.Advance(tickMs, haveProcessor);
+  if (processor_.started && tickMs == processor_.tick) return rates;
+  if (processor_.started) rates.intervalMs = static_cast<std::uint32_t>(tickMs - processor_.tick);
   // The times only grow; one that went back is no reading to trust.
-  if (rates.intervalMs > 0 && haveProcessor && hadProcessor && processor.idle >= lastProcessor_.idle &&
+  if (rates.intervalMs > 0 && haveProcessor && processor_.have && processor.idle >= lastProcessor_.idle &&
       processor.kernel >= lastProcessor_.kernel && processor.user >= lastProcessor_.user) {
     const std::uint64_t total = (processor.kernel - lastProcessor_.kernel) + (processor.user - lastProcessor_.user);
     const std::uint64_t idle = std::min(processor.idle - lastProcessor_.idle, total);
     if (total > 0) rates.busyPerMille = static_cast<std::uint32_t>((total - idle) * 1000 / total);
   }
+  processor_ = Previous{true, tickMs, haveProcessor};
   lastProcessor_ = processor;
   return rates;
 }
 
-LoadRates LoadMeter::Sample(std::uint32_t tickMs, bool haveInterfaces, const std::vector<InterfaceBytes>& interfaces,
-                            bool haveProcessor, const ProcessorTimes& processor) {
-  LoadRates rates = SampleNetwork(tickMs, haveInterfaces, interfaces);
-  rates.busyPerMille = SampleProcessor(tickMs, haveProcessor, processor).busyPerMille;
-  return rates;
+void LoadMeter::Restart() {
+  network_ = Previous();
+  processor_ = Previous();
+  lastInterfaces_.clear();
 }
 
 bool QuietStretch::Update(std::uint32_t intervalMs, std::optional<std::uint64_t> value) {
-  if (intervalMs == 0 || !value || *value >= threshold_) {
-    quietMs_ = 0;
-    fired_ = false;
+  if (intervalMs == 0) return false;
+  if (!value) {
+    Disarm();
     return false;
   }
+  if (*value >= threshold_) {
+    armed_ = true;
+    quietMs_ = 0;
+    return false;
+  }
+  if (!armed_) return false;
   quietMs_ += intervalMs;
-  if (fired_ || quietMs_ < std::uint64_t{minutes_} * 60000) return false;
-  fired_ = true;
+  if (quietMs_ < std::uint64_t{minutes_} * 60000) return false;
+  Disarm();
   return true;
 }
 
-bool ProgramWatch::Update(std::optional<std::size_t> running) {
-  if (!running) return false;
-  if (*running > 0) {
-    seen_ = true;
+bool ProgramWatch::Update(std::uint32_t tickMs, std::optional<std::size_t> running) {
+  if (!running || *running > 0) {
+    if (running) seen_ = true;
+    goneSince_.reset();
     return false;
   }
-  const bool ended = seen_;
+  if (!seen_) return false;
+  if (!goneSince_) {
+    goneSince_ = tickMs;
+    return false;
+  }
+  if (static_cast<std::uint32_t>(tickMs - *goneSince_) < kProgramGoneMs) return false;
   seen_ = false;
-  return ended;
+  goneSince_.reset();
+  return true;
 }
 
 }  // namespace velmaro

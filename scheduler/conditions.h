@@ -1,13 +1,13 @@
 // The condition triggers' view of the computer: how fast the network moves
-// bytes and how busy the processor is between two ticks, and for how long a
-// measure has stayed below a threshold, or a program has been gone.
+// bytes and how busy the processor is between two ticks, whether a measure
+// has stayed below a threshold long enough, and whether a program has gone.
 //
-// Each tick takes one sample; two samples make one measured interval. A
-// stretch is broken by any interval at or above the threshold, and also by
-// one the tick did not measure (a missed reading, or a gap longer than
-// kLongestSampleGapMs while the tick was held or the computer slept), since
-// nothing is known of what happened meanwhile. A stretch fires once, when it
-// has lasted its minutes; only a new stretch fires again.
+// Each tick takes one reading; two readings make one measured interval. The
+// counters are cumulative, so an interval is measured however long it is:
+// a tick the program held back (the pause after an action, a countdown, an
+// open dialog, a slow action) leaves a longer interval, not a gap. Only what
+// the counters cannot speak for breaks a stretch: sleep, monitoring off
+// (the watch is then started afresh) and a failed reading.
 #pragma once
 
 #include <cstdint>
@@ -19,40 +19,43 @@
 
 namespace velmaro {
 
-// Three ticks: a longer gap means the tick was not running.
-constexpr std::uint32_t kLongestSampleGapMs = 30000;
+// How long a program must have been gone to count as ended: three ticks,
+// so that an updater handing over to a new copy of itself is not its end.
+constexpr std::uint32_t kProgramGoneMs = 30000;
 
 // Bytes per second in each direction and the processor's busy share, in
 // per mille, over one interval.
 struct LoadRates {
-  std::uint32_t intervalMs = 0;  // 0: no interval was measured
+  // 0: no interval, as for the first reading or one taken in the same
+  // millisecond as the last (which leaves the last one standing).
+  std::uint32_t intervalMs = 0;
+  // Nothing over an interval that was not measured: a failed reading at
+  // either end, no interface connected in both, a counter that may have
+  // gone round unseen.
   std::optional<std::uint64_t> receivedPerSecond;
   std::optional<std::uint64_t> sentPerSecond;
   std::optional<std::uint32_t> busyPerMille;
 };
 
-// Turns successive readings into rates. Counters are 32-bit and wrap; an
-// interface seen in only one of two readings (it appeared or vanished) does
-// not count for that interval.
+// Turns successive readings into rates. An interface seen in only one of two
+// readings (it connected or went down) does not count for that interval.
+// Each measure keeps its own previous reading, so that a tick reads only what
+// its tasks need.
 class LoadMeter {
  public:
   // The rates since the previous reading, taken `tickMs` (the wrapping
-  // millisecond counter) later; nothing for the first reading or after a gap.
-  LoadRates Sample(std::uint32_t tickMs, bool haveInterfaces, const std::vector<InterfaceBytes>& interfaces,
-                   bool haveProcessor, const ProcessorTimes& processor);
-  // One measure alone, so that a tick reads only what its tasks need. Each
-  // keeps its own previous reading.
+  // millisecond counter) later.
   LoadRates SampleNetwork(std::uint32_t tickMs, bool haveInterfaces, const std::vector<InterfaceBytes>& interfaces);
   LoadRates SampleProcessor(std::uint32_t tickMs, bool haveProcessor, const ProcessorTimes& processor);
+  // The next readings are first ones again: nothing is measured across
+  // what came before (sleep, monitoring off).
+  void Restart();
 
  private:
   struct Previous {
     bool started = false;
     std::uint32_t tick = 0;
     bool have = false;
-    // The interval since the previous reading, 0 when none counts; this
-    // reading becomes the previous one.
-    std::uint32_t Advance(std::uint32_t tickMs, bool haveNow);
   };
   Previous network_;
   std::vector<InterfaceBytes> lastInterfaces_;
@@ -60,32 +63,46 @@ class LoadMeter {
   ProcessorTimes lastProcessor_;
 };
 
-// How long one measure has stayed below its threshold.
+// One measure against its threshold. It arms at an interval at or above the
+// threshold (the download or the render has begun), then fires once the
+// measure has stayed below it for its minutes, and is disarmed from then on
+// until the measure reaches the threshold again. A failed reading disarms it:
+// what happened meanwhile is not known.
 class QuietStretch {
  public:
   QuietStretch(std::uint64_t threshold, std::uint32_t minutes) : threshold_(threshold), minutes_(minutes) {}
-  // True once per stretch: at the interval that completes its minutes.
-  // `value` is nothing for an interval that was not measured.
+  // True at the interval that completes the quiet minutes of an armed
+  // stretch. `value` is nothing for an interval that was not measured; an
+  // interval of 0 ms changes nothing.
   bool Update(std::uint32_t intervalMs, std::optional<std::uint64_t> value);
+  void Disarm() {
+    armed_ = false;
+    quietMs_ = 0;
+  }
+  bool Armed() const { return armed_; }
 
  private:
   std::uint64_t threshold_;
   std::uint32_t minutes_;
+  bool armed_ = false;
   std::uint64_t quietMs_ = 0;
-  bool fired_ = false;
 };
 
-// Whether a program has ended: the last process of its name gone, after it
-// was seen running since the watch began. A program never seen never fires;
-// one that starts again makes a new occurrence.
+// Whether a program has ended: after it was seen running since the watch
+// began, no process of its name for kProgramGoneMs. A program never seen
+// never fires; one that starts again makes a new occurrence.
 class ProgramWatch {
  public:
-  // `running`: how many processes of the name the tick's snapshot holds;
-  // nothing when the system gave no snapshot.
-  bool Update(std::optional<std::size_t> running);
+  // `running`: how many processes of the name the snapshot taken at
+  // `tickMs` holds; nothing when the system gave no snapshot, which starts
+  // the count of its absence again.
+  bool Update(std::uint32_t tickMs, std::optional<std::size_t> running);
+  // Its absence is counted again from the next snapshot (after sleep).
+  void RestartAbsence() { goneSince_.reset(); }
 
  private:
   bool seen_ = false;
+  std::optional<std::uint32_t> goneSince_;
 };
 
 }  // namespace velmaro

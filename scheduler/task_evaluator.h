@@ -69,6 +69,10 @@ class TaskEvaluator {
   void ForgetConditions() {
     if (conditions_) conditions_->Forget();
   }
+  // The computer woke: the condition tasks measure nothing across the sleep.
+  void ConditionsSlept() {
+    if (conditions_) conditions_->Slept();
+  }
 
   // Examines the slots 1 to LastTaskNum that hold a trigger, in ascending
   // order, and runs the due tasks in that order. A slot that cannot be read or whose trigger does not

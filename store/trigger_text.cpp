@@ -141,6 +141,16 @@ std::string ProgramNameFault(const std::string& name) {
     }
     ++pos;
   }
+  // Windows drops trailing dots and blanks from a file name, so no process
+  // is ever named with them; and a name without an extension names no
+  // program file (the process list always shows downloader.exe, never
+  // downloader). Neither could ever fire.
+  const char last = name.back();
+  if (last == '.' || last == ' ') return QuotedMessage("程序名", name, "不能以点或空格结尾");
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0) {
+    return QuotedMessage("程序名", name, "应带扩展名，如downloader.exe");
+  }
   return "";
 }
 

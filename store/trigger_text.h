@@ -76,7 +76,8 @@ constexpr std::size_t kProgramNameMax = 128;  // bytes
 ConditionTrigger ReadConditionTrigger(const std::string& text, const ParsedTrigger& parsed);
 
 // Why `name` cannot be a watched program's name, or "" when it can: empty,
-// too long, a path, or a character no file name holds.
+// too long, a path, a character no file name holds, a trailing dot or blank,
+// or no extension.
 std::string ProgramNameFault(const std::string& name);
 
 }  // namespace velmaro

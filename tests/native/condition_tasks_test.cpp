@@ -71,54 +71,128 @@ struct ConditionRig {
   }
 };
 
-TEST(ConditionTasks, ANetworkStretchBelowItsThresholdInBothDirectionsFiresOnce) {
+TEST(ConditionTasks, ANetworkTaskArmsOnlyOnceTheNetworkWasBusyAndFiresOncePerBusySpell) {
   ConditionRig rig;
-  rig.Store({{"网络空闲1分钟50KB", "提醒"}});
+  rig.Store({{"网络空闲1分钟50KB", "关闭计算机"}});
   rig.Tick();  // the first reading: no interval yet
+  // Stored before start, on a computer where nothing was ever downloaded.
+  rig.NetworkTicks(60, 0, 0);
+  EXPECT_TRUE(rig.ran.empty()) << "quiet from the start is no finished download";
+
+  // The download: exactly the threshold one way arms it.
+  rig.NetworkTicks(1, 0, 50 * kKB);
   // Just below 50 KB/s both ways for six intervals: one minute.
   rig.NetworkTicks(5, 50 * kKB - 1, 50 * kKB - 1);
   EXPECT_TRUE(rig.ran.empty());
   rig.NetworkTicks(1, 50 * kKB - 1, 0);
   EXPECT_EQ(rig.ran, std::vector<std::int32_t>{1});
-  rig.NetworkTicks(10, 0, 0);
-  EXPECT_EQ(rig.ran.size(), 1u) << "a stretch fires once";
+  rig.NetworkTicks(60, 0, 0);
+  EXPECT_EQ(rig.ran.size(), 1u) << "fired once, then disarmed";
 
-  // Exactly the threshold, one way only, breaks it; a new stretch fires anew.
-  rig.NetworkTicks(1, 0, 50 * kKB);
+  // A busy tick near the end of the minute starts the minute again.
+  rig.NetworkTicks(2, 200 * kKB, 0);
+  rig.NetworkTicks(5, 0, 0);
+  rig.NetworkTicks(1, 60 * kKB, 0);
   rig.NetworkTicks(5, 0, 0);
   EXPECT_EQ(rig.ran.size(), 1u);
   rig.NetworkTicks(1, 0, 0);
   EXPECT_EQ(rig.ran.size(), 2u);
 }
 
-TEST(ConditionTasks, AProcessorStretchIsBrokenByOneBusySample) {
+TEST(ConditionTasks, AProcessorTaskIsNotFiredByLightUseAlone) {
   ConditionRig rig;
   rig.Store({{"处理器空闲1分钟10%", "提醒"}});
   rig.Tick();
-  rig.ProcessorTicks(5, 99);
-  rig.ProcessorTicks(1, 100);  // 10 % is not below 10 %
+  rig.ProcessorTicks(60, 99);  // light desktop use
+  EXPECT_TRUE(rig.ran.empty());
+  rig.ProcessorTicks(3, 100);  // the render: 10 % is not below 10 %
   rig.ProcessorTicks(5, 0);
   EXPECT_TRUE(rig.ran.empty());
   rig.ProcessorTicks(1, 99);
   EXPECT_EQ(rig.ran, std::vector<std::int32_t>{1});
+  rig.ProcessorTicks(30, 0);
+  EXPECT_EQ(rig.ran.size(), 1u);
+}
 
-  // A reading the system refused, or a tick held for longer than three
-  // periods, measures nothing: the stretch starts again.
-  rig.ProcessorTicks(1, 100);
-  rig.ProcessorTicks(5, 0);
-  rig.load.processorFail = true;
-  rig.ProcessorTicks(1, 0);
-  rig.load.processorFail = false;
-  rig.ProcessorTicks(5, 0);
-  EXPECT_EQ(rig.ran.size(), 1u);
-  rig.clock.Advance(30000);
-  rig.ProcessorTicks(5, 0);
-  EXPECT_EQ(rig.ran.size(), 1u);
-  rig.ProcessorTicks(2, 0);
+TEST(ConditionTasks, TicksHeldBackAreMeasuredAcrossAndKeepTheStretch) {
+  ConditionRig rig;
+  rig.Store({{"网络空闲5分钟50KB", "提醒"}, {"处理器空闲5分钟10%", "提醒"}});
+  rig.Tick();
+  rig.NetworkTicks(1, 100 * kKB, 0);
+  rig.ProcessorTicks(1, 500);
+  // Quiet, the tick held back each time for the minute's pause after
+  // another task's reminder: four whole minutes measured.
+  for (int i = 0; i < 4; ++i) {
+    rig.clock.Advance(60000);
+    rig.load.Run(60000, 0);
+    rig.Tick();
+  }
+  EXPECT_TRUE(rig.ran.empty());
+  rig.NetworkTicks(6, 0, 0);
+  EXPECT_EQ(rig.ran, (std::vector<std::int32_t>{1, 2})) << "the fifth minute completes both";
+
+  // An open dialog for half an hour: fired stays fired.
+  rig.clock.Advance(30 * 60000);
+  rig.load.Run(30 * 60000, 0);
+  rig.NetworkTicks(60, 0, 0);
   EXPECT_EQ(rig.ran.size(), 2u);
 }
 
-TEST(ConditionTasks, AProgramEndsWhenItsLastCopyIsGoneAfterItWasSeen) {
+TEST(ConditionTasks, NothingConnectedIsNotAQuietNetwork) {
+  ConditionRig rig;
+  rig.Store({{"网络空闲1分钟50KB", "关闭计算机"}});
+  rig.Tick();
+  rig.NetworkTicks(3, 500 * kKB, 0);
+  // The Wi-Fi link drops mid-download: the system lists no connected interface.
+  const std::vector<InterfaceBytes> connected = rig.load.interfaces;
+  rig.load.interfaces.clear();
+  rig.NetworkTicks(30, 0, 0);
+  EXPECT_TRUE(rig.ran.empty());
+  // It comes back and the download is not resumed: the task waits for a new one.
+  rig.load.interfaces = connected;
+  rig.NetworkTicks(30, 0, 0);
+  EXPECT_TRUE(rig.ran.empty());
+  rig.NetworkTicks(1, 500 * kKB, 0);
+  rig.NetworkTicks(6, 0, 0);
+  EXPECT_EQ(rig.ran, std::vector<std::int32_t>{1});
+}
+
+TEST(ConditionTasks, AFastLinkOnSixtyFourBitCountersIsNeverQuietBelowTheLargestThreshold) {
+  ConditionRig rig;
+  rig.Store({{"网络空闲1分钟1048576KB", "关闭计算机"}});
+  rig.Tick();
+  rig.NetworkTicks(1, 2000000000u, 0);  // arms
+  // 11 GB each 10 s: 1.1 GB/s, above 1 GB/s. Read modulo 2^32 it would be 241 MB/s.
+  for (int i = 0; i < 12; ++i) {
+    rig.load.Move(11000000000ull, 0);
+    rig.Tick();
+  }
+  EXPECT_TRUE(rig.ran.empty());
+  rig.NetworkTicks(6, 0, 0);
+  EXPECT_EQ(rig.ran, std::vector<std::int32_t>{1});
+}
+
+TEST(ConditionTasks, ASecondTickInTheSameMillisecondNeitherBreaksNorStretchesAStretch) {
+  ConditionRig rig;
+  rig.Store({{"网络空闲1分钟50KB", "提醒"}, {"程序结束a.exe", "提醒"}});
+  rig.Running({{7, u"a.exe"}});
+  rig.Tick();
+  rig.NetworkTicks(1, 100 * kKB, 0);
+  rig.Running({});
+  for (int i = 0; i < 5; ++i) {
+    rig.NetworkTicks(1, 0, 0);
+    // The tick posted after a clock change, at the same millisecond.
+    rig.evaluator.Tick(rig.store, rig.clock, [&](const DueTask& task) {
+      rig.ran.push_back(task.slot);
+      return true;
+    });
+  }
+  EXPECT_EQ(rig.ran, std::vector<std::int32_t>{2}) << "five intervals are not the minute; the program 40 s gone";
+  rig.NetworkTicks(1, 0, 0);
+  EXPECT_EQ(rig.ran, (std::vector<std::int32_t>{2, 1}));
+}
+
+TEST(ConditionTasks, AProgramEndsWhenItsLastCopyHasBeenGoneForThirtySeconds) {
   ConditionRig rig;
   rig.Store({{"程序结束downloader.exe", "提醒"}, {"程序结束never.exe", "提醒"}});
   rig.Tick();
@@ -127,24 +201,32 @@ TEST(ConditionTasks, AProgramEndsWhenItsLastCopyIsGoneAfterItWasSeen) {
   rig.Running({{8, u"downloader.exe"}});
   rig.Tick();
   EXPECT_TRUE(rig.ran.empty()) << "one of two copies ended";
-  rig.processes.processes.clear();  // the system gave no snapshot: nothing known
+  // The updater hands over: gone for two ticks, then a new copy.
+  rig.Running({});
+  rig.Tick();
+  rig.Tick();
+  rig.Tick();
+  rig.Running({{9, u"downloader.exe"}});
   rig.Tick();
   EXPECT_TRUE(rig.ran.empty());
   rig.Running({});
   rig.Tick();
   rig.Tick();
-  EXPECT_EQ(rig.ran, std::vector<std::int32_t>{1}) << "both ended: once, and never for the one never seen";
-  rig.Running({{9, u"downloader.exe"}});
   rig.Tick();
-  rig.Running({});
+  EXPECT_TRUE(rig.ran.empty()) << "20 s gone";
   rig.Tick();
-  EXPECT_EQ(rig.ran, (std::vector<std::int32_t>{1, 1})) << "started and ended again: a new occurrence";
+  EXPECT_EQ(rig.ran, std::vector<std::int32_t>{1}) << "30 s gone: once, and never for the one never seen";
+  rig.Tick();
+  rig.Tick();
+  EXPECT_EQ(rig.ran.size(), 1u);
 }
 
 TEST(ConditionTasks, AnEditedTaskStartsAfreshAndADeletedOnesStateGoes) {
   ConditionRig rig;
   rig.Store({{"每天3时0分", "提醒"}, {"网络空闲1分钟50KB", "提醒"}, {"处理器空闲1分钟10%", "提醒"}});
   rig.Tick();
+  rig.NetworkTicks(1, 100 * kKB, 0);
+  rig.ProcessorTicks(1, 500);
   rig.NetworkTicks(4, 0, 0);
   EXPECT_EQ(rig.evaluator.Watched(), 2u);
 
@@ -157,6 +239,9 @@ TEST(ConditionTasks, AnEditedTaskStartsAfreshAndADeletedOnesStateGoes) {
   // Another action is another task, and the one it replaced is forgotten.
   rig.ran.clear();
   rig.store.WriteSlot(1, TaskSlot{"网络空闲1分钟50KB", "关闭计算机", ""});
+  rig.NetworkTicks(1, 0, 0);
+  EXPECT_TRUE(rig.ran.empty()) << "a new task is armed by a busy spell of its own";
+  rig.NetworkTicks(1, 100 * kKB, 0);
   rig.NetworkTicks(5, 0, 0);
   EXPECT_TRUE(rig.ran.empty());
   EXPECT_EQ(rig.evaluator.Watched(), 2u);
@@ -196,7 +281,7 @@ TEST(ConditionTasks, ABadConditionIsReportedOnceAndTheOthersGoOn) {
   rig.Running({{7, u"a.exe"}});
   EXPECT_EQ(rig.Tick(), std::optional<std::string>("任务 1：分钟数'0'应是1到1440之间的整数"));
   rig.Running({});
-  EXPECT_EQ(rig.Tick(), std::nullopt);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(rig.Tick(), std::nullopt);
   EXPECT_EQ(rig.ran, std::vector<std::int32_t>{2});
 }
 
@@ -222,6 +307,41 @@ TEST(ConditionTasks, TheProgramRunsAReminderWhenTheWatchedProgramEnds) {
   rig.unit.N1Click();
   rig.view.RunFor(5 * kMinute);
   EXPECT_EQ(rig.reminders.shown.size(), 1u);
+}
+
+TEST(ConditionTasks, TheProgramsOwnPausesNeitherRepeatNorBreakAStretch) {
+  Rig rig;
+  // Reminders at 08:02 and 08:04 each pause the tick for a minute; the
+  // download runs until 08:00:35.
+  rig.load.Flow(rig.clock, 200 * kKB, 0);
+  rig.Start({{"每天8时2分", "提醒", "a"}, {"每天8时4分", "提醒", "b"}, {"网络空闲5分钟50KB", "提醒", "下载完了。"}});
+  rig.view.RunFor(40 * kSecond);
+  rig.load.Flow(rig.clock, 0, 0);
+  rig.view.RunFor(10 * kMinute);
+  EXPECT_EQ(rig.reminders.shown, (std::vector<std::string>{"a", "b", "下载完了。"}));
+  // Its own pause after the reminder does not arm it again.
+  rig.view.RunFor(30 * kMinute);
+  EXPECT_EQ(rig.reminders.shown.size(), 3u);
+}
+
+TEST(ConditionTasks, SleepDisarmsAStretch) {
+  Rig rig;
+  rig.load.Flow(rig.clock, 200 * kKB, 0);
+  rig.Start({{"网络空闲2分钟50KB", "提醒", "下载完了。"}});
+  rig.view.RunFor(kMinute);
+  rig.load.Flow(rig.clock, 0, 0);
+  rig.view.RunFor(kMinute);
+  rig.unit.Suspending();
+  rig.view.RunFor(kHour);
+  rig.unit.Resumed();
+  rig.view.RunFor(30 * kMinute);
+  EXPECT_TRUE(rig.reminders.shown.empty()) << "what was downloading before the sleep is not known to be done";
+
+  rig.load.Flow(rig.clock, 200 * kKB, 0);
+  rig.view.RunFor(kMinute);
+  rig.load.Flow(rig.clock, 0, 0);
+  rig.view.RunFor(3 * kMinute);
+  EXPECT_EQ(rig.reminders.shown, std::vector<std::string>{"下载完了。"});
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "tests/fakes/fake_processes.h"
 #include "tests/fakes/fake_session.h"
 #include "tests/fakes/fake_shell.h"
+#include "tests/fakes/fake_system_load.h"
 #include "tests/fakes/memory_registry.h"
 #include "tests/fakes/store_arranger.h"
 
@@ -54,7 +55,8 @@ class DialogsTest : public ::testing::Test {
   FakeDialogWindows windows;
   FakeLink link;
   FakeProcesses processes;
-  Dialogs dialogs{DialogServices{shell, clock, session, files, autoStart, windows, processes}, store, settings, link};
+  FakeSystemLoad load;
+  Dialogs dialogs{DialogServices{shell, clock, session, files, autoStart, windows, processes, &load}, store, settings, link};
   StoreArranger stored{registry};
 
   // Tasks "t1".."tN", each with its action "a<n>" and argument "c<n>".

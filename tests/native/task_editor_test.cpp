@@ -311,6 +311,10 @@ TEST_F(TaskEditorTest, TheConditionKindsStoreReadBackAndRefuseBadFields) {
       {TriggerKind::ProgramEnded, [](TaskEditor&) {}, "请填写程序的文件名，如downloader.exe"},
       {TriggerKind::ProgramEnded, [](TaskEditor& e) { e.ComboBox7 = "C:\\a.exe"; },
        "程序名'C:\\a.exe'应是不带路径的文件名，如downloader.exe"},
+      {TriggerKind::ProgramEnded, [](TaskEditor& e) { e.ComboBox7 = "downloader"; },
+       "程序名'downloader'应带扩展名，如downloader.exe"},
+      {TriggerKind::ProgramEnded, [](TaskEditor& e) { e.ComboBox7 = "downloader.exe. "; },
+       "程序名'downloader.exe. '不能以点或空格结尾"},
       {TriggerKind::ProgramEnded, [](TaskEditor& e) { e.unstorable = {&TaskEditor::ComboBox7}; },
        std::string("“程序”") + kUnstorableText},
   };
@@ -362,11 +366,46 @@ TEST_F(TaskEditorTest, TheProgramListOffersTheRunningProgramsOnceEach) {
   dialog.Button4Click();
   TaskEditor& editor = *dialogs.Form5();
   editor.ComboBox7DropDown();
-  ASSERT_EQ(editor.ComboBox7Items.size(), 4u);
-  EXPECT_EQ(editor.ComboBox7Items[0], "System");
-  EXPECT_EQ(editor.ComboBox7Items[1], "downloader.exe");
-  EXPECT_EQ(editor.ComboBox7Items[2], "explorer.exe");
-  EXPECT_EQ(processes.SystemName(editor.ComboBox7Items[3]), u"\u0444\u0430\u0439\u043B.exe");
+  // "System" names no program file: it could never be watched.
+  ASSERT_EQ(editor.ComboBox7Items.size(), 3u);
+  EXPECT_EQ(editor.ComboBox7Items[0], "downloader.exe");
+  EXPECT_EQ(editor.ComboBox7Items[1], "explorer.exe");
+  EXPECT_EQ(processes.SystemName(editor.ComboBox7Items[2]), u"\u0444\u0430\u0439\u043B.exe");
+}
+
+TEST_F(TaskEditorTest, TheEditorShowsTheNetworkAndProcessorNowWhileItIsOpen) {
+  SettingsDialog& dialog = Open();
+  dialog.Button4Click();
+  TaskEditor& editor = *dialogs.Form5();
+  EXPECT_EQ(editor.Label14, "现在：正在测量…");
+  EXPECT_EQ(editor.Label15, "现在：正在测量…");
+  // 2 s: 40 KB in and 4 KB out; a quarter of two processors busy.
+  load.Flow(clock, 20 * 1024, 2 * 1024, 250);
+  clock.Advance(kReadingsMs);
+  editor.ReadingsTimer();
+  EXPECT_EQ(editor.Label14, "现在：下行20KB/秒，上行2KB/秒");
+  EXPECT_EQ(editor.Label15, "现在：占用25%（所有核心合计）");
+  editor.ReadingsTimer();  // no time passed: the readings stand
+  EXPECT_EQ(editor.Label14, "现在：下行20KB/秒，上行2KB/秒");
+
+  const std::vector<InterfaceBytes> connected = load.interfaces;
+  load.interfaces.clear();
+  load.processorFail = true;
+  clock.Advance(kReadingsMs);
+  editor.ReadingsTimer();
+  EXPECT_EQ(editor.Label14, "现在：没有已连接的网卡，不算空闲");
+  EXPECT_EQ(editor.Label15, "现在：读不到处理器占用");
+  load.interfaces = connected;
+  load.interfacesFail = true;
+  clock.Advance(kReadingsMs);
+  editor.ReadingsTimer();
+  EXPECT_EQ(editor.Label14, "现在：读不到网速");
+
+  // Shown again after a while: measured afresh, not averaged over the time it was hidden.
+  load.interfacesFail = load.processorFail = false;
+  clock.Advance(kReadingsMs);
+  editor.StartReadings();
+  EXPECT_EQ(editor.Label14, "现在：正在测量…");
 }
 
 TEST_F(TaskEditorTest, ChoosingAnActionNamePreparesTheArgumentField) {

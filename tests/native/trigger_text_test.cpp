@@ -173,6 +173,12 @@ TEST(TriggerText, ConditionFieldsReadOnlyInTheirRangesAndForm) {
       {"程序结束a/b.exe", 0, 0, "", "程序名'a/b.exe'应是不带路径的文件名，如downloader.exe"},
       {"程序结束a?.exe", 0, 0, "", "程序名'a?.exe'含有文件名不能有的字符"},
       {"程序结束a\x81", 0, 0, "", "程序名'a\x81'不是有效的文字"},
+      // No process is ever listed under these: they could never fire.
+      {"程序结束downloader", 0, 0, "", "程序名'downloader'应带扩展名，如downloader.exe"},
+      {"程序结束.exe", 0, 0, "", "程序名'.exe'应带扩展名，如downloader.exe"},
+      {"程序结束downloader.exe.", 0, 0, "", "程序名'downloader.exe.'不能以点或空格结尾"},
+      {"程序结束downloader.exe ", 0, 0, "", "程序名'downloader.exe '不能以点或空格结尾"},
+      {"程序结束my tool.v2.exe", 0, 0, "my tool.v2.exe", nullptr},
   };
   for (const Case& c : cases) {
     const std::optional<ParsedTrigger> parsed = ParseTrigger(c.text);
