@@ -26,7 +26,7 @@ fi
 both='Locale.*:DialogsTest.*:SchedulerTest.APowerTaskCountsDownAndRunsOnceBesideAReminderDueInTheSameTick'
 # Cases that depend on no locale but take long: the zh_CN lane runs them, so
 # that the two lanes take about as long.
-zh_only='SchedulerTest.MinutesInAPauseAreCaughtUpAndASuspendEndsTheCountdown:SchedulerTest.AReminderOnAProgramsEnd*'
+zh_only='SchedulerTest.MinutesInAPauseAreCaughtUpAndASuspendEndsTheCountdown:ConditionsTest.*'
 
 # libfaketime for every Wine process of a lane, 64-bit and, for 32-bit Wine,
 # 32-bit; without the one Wine needs the tests wait for the clock instead.

@@ -361,8 +361,9 @@ TEST_F(SchedulerTest, AReminderOnAProgramsEndShowsOnceWhenItsLastCopyEnds) {
   CloseHandle(watched.hThread);
   CloseHandle(watched.hProcess);
 
+  // A program counts as ended once it has been gone for 30 s.
   EXPECT_TRUE(WaitFor([&] { return !WindowsOf(program.info.dwProcessId, L"TForm6").ofClass.empty(); },
-                      kTickMs + 10000));
+                      30000 + kTickMs + 10000));
   // The pause after the reminder, and two ticks after it.
   Sleep(60000 + 2 * kTickMs + 2000);
   const Windows reminders = WindowsOf(program.info.dwProcessId, L"TForm6");
