@@ -389,6 +389,13 @@ TEST(SimulatedYear, EveryPowerRunIsTheOneTheUserWasShownAtItsTimeWithItsRecord) 
     SetClock(rig.clock, evening);
     rig.clock.tickCount = static_cast<std::uint32_t>(between(0, 8) * kMinuteMs + between(0, 59) * kSecondMs);
     rig.clock.lastInputTick = rig.clock.tickCount;
+    // Now and then an evening without the shutdown privilege: every power
+    // call is refused, and recorded so.
+    if (day % 10 == 3) rig.power.refusal = "错误 1314：客户端没有所需的特权。";
+    auto ran = [&](std::int32_t late) {
+      if (!rig.power.refusal.empty()) return "失败：" + rig.power.refusal;
+      return late > 0 ? "迟了 " + N(late) + " 分钟执行" : std::string("已执行");
+    };
     rig.unit.FormCreate();
 
     auto tick = [&] { return static_cast<std::int64_t>(rig.clock.tickCount); };
@@ -478,6 +485,7 @@ TEST(SimulatedYear, EveryPowerRunIsTheOneTheUserWasShownAtItsTimeWithItsRecord) 
     };
     auto powerCall = [&](int row, const char* why) {
       const std::string call = kVerbRows[row].call;
+      counts["refused"] += !rig.power.refusal.empty();
       if (rig.power.calls.size() != calls + 1 || rig.power.calls.back() != call) {
         fault(std::string(why) + ": expected " + call + ", got " +
               (rig.power.calls.size() > calls ? rig.power.calls.back() : std::string("nothing")));
@@ -603,7 +611,7 @@ TEST(SimulatedYear, EveryPowerRunIsTheOneTheUserWasShownAtItsTimeWithItsRecord) 
         if (showing->choice == 1) {
           rig.unit.BitBtn1Click();
           powerCall(row, "execute now");
-          expect(row, tick(), showing->late > 0 ? "迟了 " + N(showing->late) + " 分钟执行" : "已执行");
+          expect(row, tick(), ran(showing->late));
           ++counts["executed now"];
         } else if (showing->choice == 2) {
           rig.unit.BitBtn2Click();
@@ -702,7 +710,7 @@ TEST(SimulatedYear, EveryPowerRunIsTheOneTheUserWasShownAtItsTimeWithItsRecord) 
                 N((tick() - showing->shownAt) / kSecondMs) + " s after it showed");
         }
         powerCall(showing->row, "run out");
-        expect(showing->row, due, showing->late > 0 ? "迟了 " + N(showing->late) + " 分钟执行" : "已执行");
+        expect(showing->row, due, ran(showing->late));
         ++counts["run out"];
         endShowing();
       }
@@ -766,7 +774,7 @@ TEST(SimulatedYear, EveryPowerRunIsTheOneTheUserWasShownAtItsTimeWithItsRecord) 
         if (choice == 0) {
           rig.unit.WarningRunNow();
           powerCall(row, "run now from a warning");
-          expect(row, tick(), "已执行");
+          expect(row, tick(), ran(0));
           ++counts["run from a warning"];
         } else if (choice == 1) {
           const std::int32_t minutes = kPostponeChoices[between(0, 3)].minutes;
@@ -852,7 +860,7 @@ TEST(SimulatedYear, EveryPowerRunIsTheOneTheUserWasShownAtItsTimeWithItsRecord) 
                            "skipped from a warning", "sleeps", "sleeps in a countdown", "clock set back",
                            "clock set forward", "monitoring off", "monitoring on again", "settings dialogs",
                            "deleted while postponed", "edited while postponed",
-                           "postponements of a changed task dropped"}) {
+                           "postponements of a changed task dropped", "refused"}) {
     EXPECT_GT(counts[kind], 0) << kind;
   }
 }
