@@ -145,7 +145,11 @@ void MainUnit::N22Click() {
 }
 
 void MainUnit::FormCreate() {
-  FlagScope starting(starting_);
+  gate_.SetStarting(true);
+  struct EndOfStart {
+    EvaluationGate& gate;
+    ~EndOfStart() { gate.SetStarting(false); }
+  } endOfStart{gate_};
   const OsVersion version = services_.session.Version();
   if (version.major >= 5 || version.platformId == kPlatformWin32Nt) services_.session.EnableShutdownPrivilege();
 
@@ -190,13 +194,13 @@ void MainUnit::FormCreate() {
     if (Closed()) return;  // the box's message loop may have closed the program
   }
   // No tick before start-up is through, whatever the user did meanwhile.
-  starting_ = false;
+  gate_.SetStarting(false);
   UpdateEvaluation();
 }
 
 void MainUnit::FormClose() {
-  if (closed_) return;
-  closed_ = true;
+  if (gate_.Closed()) return;
+  gate_.Close();
   // Open dialogs and editors must not reach the store once the program closes.
   if (dialogs_) dialogs_->Close();
   UpdateEvaluation();
@@ -214,23 +218,22 @@ void MainUnit::TaskbarCreated() {
 }
 
 void MainUnit::TimeChanged() {
-  if (closed_) return;
+  if (gate_.Closed()) return;
   // The postponements keep their time on the counter; the tip's clock moved.
   if (!postponements_.Empty()) ShowTrayState();
   if (EvaluationRuns()) view_.EvaluateSoon();
 }
 
 void MainUnit::Suspending() {
-  if (closed_) return;
-  suspended_ = true;
+  if (gate_.Closed()) return;
+  gate_.Suspend();
   EndInterruptedCountdown();
   UpdateEvaluation();
 }
 
 void MainUnit::Resumed() {
-  if (closed_) return;
-  const bool noticed = suspended_;
-  suspended_ = false;
+  if (gate_.Closed()) return;
+  const bool noticed = gate_.Resume();
   const std::uint32_t now = services_.clock.TickCount();
   // Without a suspend notice this is either the second notice of one wake,
   // which must leave a countdown started since the first alone, or a sleep
@@ -250,7 +253,7 @@ void MainUnit::Resumed() {
     interruptedVerb_ = postponement.verb;
   }
   if (!slept.empty()) ShowTrayState();
-  held_ = false;
+  gate_.Release();
   view_.SetTimer(TimerId::Timer3, false);
   evaluator_.ForgetGap();
   if (!interruptedVerb_.empty()) {
@@ -270,19 +273,18 @@ void MainUnit::EndInterruptedCountdown() {
 }
 
 bool MainUnit::EvaluationRuns() const {
-  return monitoring_ && !closed_ && !starting_ && !suspended_ && openDialogs_ == 0 && !held_;
+  return gate_.Runs();
 }
 
 void MainUnit::UpdateEvaluation() { view_.SetTimer(TimerId::Timer1, EvaluationRuns()); }
 
 void MainUnit::SetMonitoring(bool on) {
   // Minutes while monitoring was off are the user's choice, not a gap to catch up.
-  if (on && !monitoring_) {
+  if (on && !gate_.Monitoring()) {
     evaluator_.ForgetGap();
     evaluator_.ForgetConditions();
   }
-  monitoring_ = on;
-  held_ = false;
+  gate_.SetMonitoring(on);
   UpdateEvaluation();
   view_.SetMenuChecked(MenuItem::n1, on);
   // Monitoring off drops what was postponed: nothing runs while it is off.
@@ -292,7 +294,7 @@ void MainUnit::SetMonitoring(bool on) {
 }
 
 void MainUnit::ShowTrayState() {
-  std::string tip = monitoring_ ? kTipEnabled : kTipDisabled;
+  std::string tip = gate_.Monitoring() ? kTipEnabled : kTipDisabled;
   const std::uint32_t now = services_.clock.TickCount();
   // "Velmaro-启用：23:10 关机", the local time it comes back at as the clock
   // reads now.
@@ -309,13 +311,12 @@ void MainUnit::ShowTrayState() {
 }
 
 void MainUnit::StopEvaluation() {
-  ++openDialogs_;
+  gate_.DialogOpened();
   UpdateEvaluation();
 }
 
 void MainUnit::ResumeEvaluation() {
-  if (openDialogs_ > 0) --openDialogs_;
-  held_ = false;
+  gate_.DialogClosed();
   UpdateEvaluation();
 }
 
@@ -343,11 +344,11 @@ void MainUnit::Timer1Timer() {
     }
     failure = evaluator_.Tick(*tickStore_, window, services_.clock, [this](const DueTask& task) {
       RunDueTask(task);
-      return !closed_;
+      return !gate_.Closed();
     }, lookAhead ? &ahead : nullptr);
-    if (!closed_) WarnAhead(ahead.coming);
+    if (!gate_.Closed()) WarnAhead(ahead.coming);
   }
-  if (failure && !closed_) ShowTickFailure(*failure);
+  if (failure && !gate_.Closed()) ShowTickFailure(*failure);
 }
 
 void MainUnit::RunDueTask(const DueTask& task) {
@@ -361,11 +362,11 @@ void MainUnit::RunDueTask(const DueTask& task) {
         RunImmediateAction(row->id, task.slot);
       } catch (const AppError& error) {
         Record(task, RecordOutcome::Failed, error.what());
-        if (!closed_) StartPause();
+        if (!gate_.Closed()) StartPause();
         throw;
       }
       Record(task, RecordOutcome::Ran);
-      if (!closed_) StartPause();
+      if (!gate_.Closed()) StartPause();
       break;
     case ActionClass::Countdown:
       // Come due anew, the task no longer waits for its postponement.
@@ -396,7 +397,7 @@ void MainUnit::Record(const DueTask& task, RecordOutcome outcome, const std::str
 
 void MainUnit::RunVerb(const DueTask& task, const std::string& verb) {
   const PowerResult result = RunPendingAction(verb, services_.power, services_.dialUp, services_.reminders);
-  if (closed_) return;
+  if (gate_.Closed()) return;
   if (result.ok) {
     Record(task, RecordOutcome::Ran);
   } else {
@@ -421,7 +422,7 @@ void MainUnit::RunImmediateAction(ActionId action, std::int32_t slot) {
 void MainUnit::StartPause() {
   // A countdown that shows keeps the verb its window names.
   if (!countdown_.Showing()) pendingAction_.clear();
-  held_ = true;
+  gate_.Hold();
   UpdateEvaluation();
   view_.SetTimer(TimerId::Timer3, true);
 }
@@ -433,7 +434,7 @@ void MainUnit::HandOver(const DueTask& task, const std::string& verb) {
   pendingAction_ = verb;
   countdown_.MyChangeCaption(pendingAction_);
   view_.SetTimer(TimerId::Timer2, true);
-  held_ = true;
+  gate_.Hold();
   UpdateEvaluation();
   countdown_.Show(settings.SoundPath, view_.Handle());
   // The other programs are asked to close as the countdown starts, so they
@@ -453,25 +454,25 @@ void MainUnit::n4Click() {
 
 void MainUnit::Timer3Timer() {
   view_.SetTimer(TimerId::Timer3, false);
-  held_ = false;
+  gate_.Release();
   UpdateEvaluation();
 }
 
 void MainUnit::Timer2Timer() {
-  if (closed_) return;
+  if (gate_.Closed()) return;
   handover_.Beat(services_.clock.TickCount());
   if (countdown_.Tick(settings.Tishi)) EndCountdownAndRun();
 }
 
 void MainUnit::BitBtn1Click() {
   // A click that was queued behind the end of the count must not run the action twice.
-  if (closed_ || !countdown_.Showing()) return;
+  if (gate_.Closed() || !countdown_.Showing()) return;
   EndCountdownAndRun();
 }
 
 void MainUnit::EndCountdownAndRun() {
   countdown_.End();
-  held_ = false;
+  gate_.Release();
   UpdateEvaluation();
   // Off before the action runs: stand-by returns only after the computer
   // resumes, and the hang-up shows a window.
@@ -483,7 +484,7 @@ void MainUnit::EndCountdownAndRun() {
 }
 
 void MainUnit::BitBtn2Click() {
-  if (closed_ || !countdown_.Showing()) return;
+  if (gate_.Closed() || !countdown_.Showing()) return;
   view_.SetTimer(TimerId::Timer2, false);
   countdown_.End();
   Record(handover_.Task(), RecordOutcome::Cancelled);
@@ -492,11 +493,11 @@ void MainUnit::BitBtn2Click() {
 }
 
 void MainUnit::BitBtn3Click() {
-  if (closed_ || !countdown_.Showing()) return;
+  if (gate_.Closed() || !countdown_.Showing()) return;
   // The count waits while the user chooses: the action must not run under the open menu.
   view_.SetTimer(TimerId::Timer2, false);
   const std::int32_t minutes = view_.ChoosePostponement();
-  if (closed_ || !countdown_.Showing()) return;  // the computer slept or the program closed meanwhile
+  if (gate_.Closed() || !countdown_.Showing()) return;  // the computer slept or the program closed meanwhile
   handover_.Beat(services_.clock.TickCount());
   if (minutes > 0) {
     Postpone(minutes);
@@ -506,11 +507,11 @@ void MainUnit::BitBtn3Click() {
 }
 
 void MainUnit::Postpone(std::int32_t minutes) {
-  if (closed_ || !countdown_.Showing() || minutes <= 0) return;
+  if (gate_.Closed() || !countdown_.Showing() || minutes <= 0) return;
   view_.SetTimer(TimerId::Timer2, false);
   countdown_.End();
   PostponeTask(handover_.Task(), pendingAction_, 0, minutes);
-  held_ = false;
+  gate_.Release();
   UpdateEvaluation();
 }
 
@@ -529,7 +530,7 @@ void MainUnit::WarnAhead(const std::vector<ComingTask>& coming) {
 }
 
 void MainUnit::BalloonClicked() {
-  if (closed_ || !warnings_.BalloonTask() || evaluator_.Done(*warnings_.BalloonTask())) return;
+  if (gate_.Closed() || !warnings_.BalloonTask() || evaluator_.Done(*warnings_.BalloonTask())) return;
   if (const std::optional<std::string> text = warnings_.OpenWindow()) view_.ShowWarning(*text);
 }
 
@@ -541,7 +542,7 @@ std::int32_t MainUnit::StoredSlot(const DueTask& task) {
 
 std::optional<ComingTask> MainUnit::TakeWarning() {
   std::optional<ComingTask> coming = warnings_.TakeWindowTask();
-  if (closed_ || !coming || evaluator_.Done(*coming)) return std::nullopt;
+  if (gate_.Closed() || !coming || evaluator_.Done(*coming)) return std::nullopt;
   // A task deleted or changed since its balloon is not run, nor recorded.
   const std::int32_t found = StoredSlot(coming->task);
   if (!found) return std::nullopt;

@@ -23,6 +23,7 @@
 #include "actions/reminder.h"
 #include "app/about.h"
 #include "app/countdown_handover.h"
+#include "app/evaluation_gate.h"
 #include "app/postponements.h"
 #include "app/warnings_ahead.h"
 #include "app/menu.h"
@@ -135,7 +136,7 @@ class MainUnit : public MainWindowLink {
 
   void FormCreate();
   void FormClose();
-  bool Closed() const { return closed_; }
+  bool Closed() const { return gate_.Closed(); }
   // The shell's taskbar was re-created: put the icon back as it was.
   void TaskbarCreated();
   // The system clock or time zone changed: a tick now, which neither repeats
@@ -151,8 +152,8 @@ class MainUnit : public MainWindowLink {
   void Resumed();
 
   // The monitoring switch, from the menu item `n1`.
-  void N1Click() { SetMonitoring(!monitoring_); }
-  bool MonitoringOn() const { return monitoring_; }
+  void N1Click() { SetMonitoring(!gate_.Monitoring()); }
+  bool MonitoringOn() const { return gate_.Monitoring(); }
   std::size_t RememberedRuns() const { return evaluator_.Remembered(); }
 
   void Timer1Timer();
@@ -262,14 +263,9 @@ class MainUnit : public MainWindowLink {
   std::unique_ptr<TaskStore> store_;
   Countdown countdown_;
   TaskEvaluator evaluator_;
-  bool monitoring_ = true;  // the check mark of n1
-  bool closed_ = false;
-  bool starting_ = false;   // FormCreate, with a start-up error box, is not through
   // The pause after an immediate action, or a countdown, holds the evaluation
   // until the pause ends, the countdown ends, or a settings dialog closes.
-  bool held_ = false;
-  bool suspended_ = false;  // between the suspend and the resume notices
-  int openDialogs_ = 0;
+  EvaluationGate gate_;
   // The verb of a countdown that a suspend ended, reported on waking.
   std::string interruptedVerb_;
   // The task whose countdown shows, or showed last.

@@ -1,12 +1,13 @@
 // The rules beside the main window's logic, each on its own: which
-// postponement may come back, which countdown stopped counting, and which
-// task the warning window belongs to.
+// postponement may come back, which countdown stopped counting, which task
+// the warning window belongs to, and when the evaluation runs.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "app/countdown_handover.h"
+#include "app/evaluation_gate.h"
 #include "app/postponements.h"
 #include "app/warnings_ahead.h"
 
@@ -115,6 +116,40 @@ TEST(WarningsAhead, TheWindowKeepsTheTaskOfTheBalloonItWasOpenedFrom) {
   ASSERT_TRUE(chosen);
   EXPECT_EQ(chosen->task.action, "关闭计算机");
   EXPECT_FALSE(warnings.TakeWindowTask()) << "one choice per window";
+}
+
+TEST(EvaluationGate, RunsOnlyWhenNothingStopsItAndEachStopEndsByItsOwnEvent) {
+  EvaluationGate gate;
+  EXPECT_TRUE(gate.Runs());
+  gate.DialogOpened();
+  gate.DialogOpened();  // an editor over the settings dialog
+  gate.DialogClosed();
+  EXPECT_FALSE(gate.Runs()) << "one dialog is still open";
+  gate.DialogClosed();
+  gate.DialogClosed();  // a close without an open counts for nothing
+  EXPECT_TRUE(gate.Runs());
+  gate.DialogOpened();
+  gate.DialogClosed();
+  EXPECT_TRUE(gate.Runs());
+
+  gate.Hold();
+  gate.SetMonitoring(false);
+  gate.SetMonitoring(true);
+  EXPECT_TRUE(gate.Runs()) << "switching monitoring ends a hold";
+  gate.Hold();
+  gate.DialogOpened();
+  gate.DialogClosed();
+  EXPECT_TRUE(gate.Runs()) << "so does a dialog closing";
+
+  gate.Suspend();
+  EXPECT_FALSE(gate.Runs());
+  EXPECT_TRUE(gate.Resume());
+  EXPECT_FALSE(gate.Resume()) << "the second wake notice had no suspend before it";
+  gate.SetStarting(true);
+  EXPECT_FALSE(gate.Runs());
+  gate.SetStarting(false);
+  gate.Close();
+  EXPECT_FALSE(gate.Runs());
 }
 
 }  // namespace
