@@ -276,7 +276,13 @@ bool MainUnit::EvaluationRuns() const {
   return gate_.Runs();
 }
 
-void MainUnit::UpdateEvaluation() { view_.SetTimer(TimerId::Timer1, EvaluationRuns()); }
+void MainUnit::UpdateEvaluation() {
+  const bool runs = EvaluationRuns();
+  // A tick is due within one period of Timer1 from when it is switched on.
+  if (runs && !evaluating_) lastTick_ = services_.clock.TickCount();
+  evaluating_ = runs;
+  view_.SetTimer(TimerId::Timer1, runs);
+}
 
 void MainUnit::SetMonitoring(bool on) {
   // Minutes while monitoring was off are the user's choice, not a gap to catch up.

@@ -273,7 +273,10 @@ class MainUnit : public MainWindowLink {
   Postponements postponements_;
   std::uint32_t postponeMinuteMs_ = 60000;
   WarningsAhead warnings_;
-  std::uint32_t lastTick_ = 0;  // the counter at the last evaluation tick
+  // The counter at the last evaluation tick, or when Timer1 last came on:
+  // far longer ago than its period only when the computer slept.
+  std::uint32_t lastTick_ = 0;
+  bool evaluating_ = false;  // Timer1 as last switched
   std::optional<std::int64_t> warnedMinute_;  // the local minute of the last look ahead
   RunRecord record_;
   // The tick's own view of the store: a handler that runs inside an action's

@@ -33,6 +33,16 @@ TEST(CountdownOutcome, ASecondWakeNoticeLeavesACountdownStartedSinceTheFirstAlon
   EXPECT_TRUE(timed.shell.balloons.empty()) << "nothing slept";
   EXPECT_EQ(Lines(timed), std::vector<std::string>{"任务 1\t每天8时0分\t关闭计算机\t已执行"});
 
+  Rig afterCountdown;  // the notice comes as a long countdown has just ended
+  afterCountdown.Start({{"每天8时0分", "关闭计算机", ""}, {"每天8时5分", "重启计算机", ""}}, 60);
+  afterCountdown.view.RunFor(30 * kSecond);
+  afterCountdown.unit.Postpone(5);                   // back at 08:05:25
+  afterCountdown.view.RunFor(5 * kMinute + 42 * kSecond);  // the restart ran out at 08:06:05
+  ASSERT_EQ(afterCountdown.power.calls, std::vector<std::string>{"ExitWindowsEx(6, 0)"});
+  afterCountdown.unit.Resumed();
+  afterCountdown.view.RunFor(10 * kSecond);
+  EXPECT_TRUE(afterCountdown.view.shown) << "the postponement was not taken for one slept through";
+
   Rig unnoticed;  // a sleep without a suspend notice stopped the count
   unnoticed.Start({{"每天8时0分", "关闭计算机", ""}}, 60);
   unnoticed.view.RunFor(20 * kSecond);
