@@ -1,9 +1,7 @@
 #include "app/main_unit.h"
 
 #include <algorithm>
-#include <functional>
 #include <optional>
-#include <utility>
 
 #include "actions/close_other_windows.h"
 #include "actions/junk_cleanup.h"
@@ -11,7 +9,6 @@
 #include "actions/task_actions.h"
 #include "app/help.h"
 #include "base/gbk.h"
-#include "scheduler/trigger_match.h"
 #include "scheduler/tick_window.h"
 #include "ui/error_box.h"
 
@@ -37,28 +34,6 @@ class FlagScope {
 
  private:
   bool& flag_;
-};
-
-// A postponement whose time has come, checked against the store and the
-// user's input as they are now.
-class PostponementChecks : public Postponements::Checks {
- public:
-  PostponementChecks(std::function<std::int32_t(const DueTask&)> storedSlot, ClockService& clock)
-      : storedSlot_(std::move(storedSlot)), clock_(clock) {}
-  bool StillStored(const DueTask& task) override { return storedSlot_(task) != 0; }
-  bool IdleAgain(const DueTask& task) override {
-    const std::optional<ParsedTrigger> parsed = ParseTrigger(task.trigger);
-    if (!parsed) return false;
-    try {
-      return MatchTrigger(*parsed, clock_.LocalTime(), clock_).due;
-    } catch (const AppError&) {
-      return false;
-    }
-  }
-
- private:
-  std::function<std::int32_t(const DueTask&)> storedSlot_;
-  ClockService& clock_;
 };
 
 }  // namespace
@@ -589,7 +564,7 @@ void MainUnit::WarningSkip() {
 
 bool MainUnit::RunPostponed() {
   if (countdown_.Showing()) return false;
-  PostponementChecks checks([this](const DueTask& task) { return StoredSlot(task); }, services_.clock);
+  LiveChecks checks([this](const DueTask& task) { return StoredSlot(task) != 0; }, services_.clock);
   std::vector<Postponements::Dropped> dropped;
   std::optional<Postponement> due = postponements_.TakeDue(services_.clock.TickCount(), checks, dropped);
   for (const Postponements::Dropped& drop : dropped) {

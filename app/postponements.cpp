@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/error.h"
+#include "scheduler/trigger_match.h"
 #include "store/trigger_text.h"
 
 namespace velmaro {
@@ -66,6 +68,16 @@ std::vector<Postponement> Postponements::TakeOf(const DueTask& task) {
     }
   }
   return taken;
+}
+
+bool LiveChecks::IdleAgain(const DueTask& task) {
+  const std::optional<ParsedTrigger> parsed = ParseTrigger(task.trigger);
+  if (!parsed) return false;
+  try {
+    return MatchTrigger(*parsed, clock_.LocalTime(), clock_).due;
+  } catch (const AppError&) {
+    return false;  // a field that no longer converts: not idle as the task asks
+  }
 }
 
 }  // namespace velmaro

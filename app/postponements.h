@@ -8,10 +8,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "platform/clock.h"
 #include "scheduler/task_evaluator.h"
 
 namespace velmaro {
@@ -66,6 +69,20 @@ class Postponements {
 
  private:
   std::vector<Postponement> queue_;
+};
+
+// The checks as the store and the user's input stand now.
+class LiveChecks : public Postponements::Checks {
+ public:
+  LiveChecks(std::function<bool(const DueTask&)> stored, ClockService& clock)
+      : stored_(std::move(stored)), clock_(clock) {}
+  bool StillStored(const DueTask& task) override { return stored_(task); }
+  // The task's own trigger matched now: idle for its minutes.
+  bool IdleAgain(const DueTask& task) override;
+
+ private:
+  std::function<bool(const DueTask&)> stored_;
+  ClockService& clock_;
 };
 
 }  // namespace velmaro
