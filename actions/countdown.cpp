@@ -44,14 +44,15 @@ void Countdown::End() {
   view_.HideCountdown();
 }
 
-void RunPendingAction(const std::string& verb, PowerService& power, DialUpService& dialUp, ReminderService& reminders) {
+PowerResult RunPendingAction(const std::string& verb, PowerService& power, DialUpService& dialUp,
+                             ReminderService& reminders) {
   const ActionRow* row = FindVerb(verb);
-  if (!row) return;
-  if (row->power) {
-    RunPowerOperation(power, *row->power);
-  } else if (row->id == ActionId::HangUp) {
+  if (row && row->power) return RunPowerOperation(power, *row->power);
+  if (row && row->id == ActionId::HangUp) {
     HangUpDialUp(dialUp, reminders);
+    return PowerResult();
   }
+  return PowerResult{false, "没有这个操作：" + verb};
 }
 
 }  // namespace velmaro

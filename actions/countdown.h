@@ -56,7 +56,8 @@ class Countdown {
 };
 
 // Runs the operation of a pending action verb: the seven power verbs and
-// "断开拨号"; any other text, the empty one included, runs nothing.
-void RunPendingAction(const std::string& verb, PowerService& power, DialUpService& dialUp, ReminderService& reminders);
+// "断开拨号"; any other text, the empty one included, runs nothing and says
+// so. The hang-up reports its outcome in a window of its own.
+PowerResult RunPendingAction(const std::string& verb, PowerService& power, DialUpService& dialUp, ReminderService& reminders);
 
 }  // namespace velmaro

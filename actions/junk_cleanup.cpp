@@ -42,11 +42,11 @@ std::string JunkCleanupCommandLine(const std::string& interpreterPath, const std
          logPath + "\"\"";
 }
 
-void RunJunkCleanup(std::int32_t showLog, WindowHandle owner, ClockService& clock, SessionService& session,
-                    ProcessService& processes, ShellService& shell) {
+std::optional<std::string> RunJunkCleanup(std::int32_t showLog, WindowHandle owner, ClockService& clock,
+                                          SessionService& session, ProcessService& processes, ShellService& shell) {
   // Two batches side by side would clean the same folders at once, each
   // logging the other's removals as failures.
-  if (processes.HiddenRunStillRunning()) return;
+  if (processes.HiddenRunStillRunning()) return std::string("上一次清理还在运行");
   const std::string directory = DirectoryPart(session.ExecutablePath());
   // Run with administrator rights, a batch that a standard user could have
   // replaced would do whatever they wrote into it.
@@ -56,15 +56,20 @@ void RunJunkCleanup(std::int32_t showLog, WindowHandle owner, ClockService& cloc
   if (OpenToStandardUsers(session.SecurityOf(WithoutTrailingSeparator(directory))) ||
       (batch.known && OpenToStandardUsers(batch))) {
     ShowErrorBox(shell, std::string(kJunkCleanupRefused) + directory);
-    return;
+    return std::string("文件夹不只有管理员能改动：") + directory;
   }
   const std::string logPath = directory + JunkCleanupLogName(clock.LocalTime());
   const std::string commandLine = JunkCleanupCommandLine(processes.CommandInterpreterPath(), directory, logPath);
   // Where the log cannot be written, the batch's redirection fails as well.
   processes.StartUnicodeText(logPath);
   // A batch that outlasted the wait is still writing its log.
-  if (processes.RunHidden(commandLine, kJunkCleanupWaitMs) != RunOutcome::Finished) return;
+  switch (processes.RunHidden(commandLine, kJunkCleanupWaitMs)) {
+    case RunOutcome::NotStarted: return std::string("QLLJ.bat 无法启动");
+    case RunOutcome::StillRunning: return std::nullopt;
+    case RunOutcome::Finished: break;
+  }
   if (showLog != 0) shell.ExecuteAsUser(owner, "open", logPath, "", "", kSwShowNormal);
+  return std::nullopt;
 }
 
 }  // namespace velmaro

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/clock.h"
@@ -38,7 +39,9 @@ std::string JunkCleanupCommandLine(const std::string& interpreterPath, const std
 // cleanup starts while it runs. Nothing is reported, not even a batch that
 // could not be started. From a folder, or with a batch, open to standard
 // users (see OpenToStandardUsers) nothing runs: kJunkCleanupRefused is shown.
-void RunJunkCleanup(std::int32_t showLog, WindowHandle owner, ClockService& clock, SessionService& session,
+// Returns nothing when the batch ran (to its end, or on past the wait), or
+// why it did not run, for the record of what ran.
+std::optional<std::string> RunJunkCleanup(std::int32_t showLog, WindowHandle owner, ClockService& clock, SessionService& session,
                     ProcessService& processes, ShellService& shell);
 
 }  // namespace velmaro

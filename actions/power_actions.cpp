@@ -27,16 +27,17 @@ constexpr std::uint32_t kMonitorOffTimeoutMs = 1000;
 
 }  // namespace
 
-void RunPowerOperation(PowerService& power, PowerOperation operation) {
+PowerResult RunPowerOperation(PowerService& power, PowerOperation operation) {
   switch (operation) {
-    case PowerOperation::LogOff: power.ExitWindowsEx(kEwxLogOffForce, 0); break;
-    case PowerOperation::StandBy: power.SetSystemPowerState(kTrue, kTrue); break;
-    case PowerOperation::Hibernate: power.SetSystemPowerState(kFalse, kTrue); break;
-    case PowerOperation::Restart: power.ExitWindowsEx(kEwxRebootForce, 0); break;
-    case PowerOperation::PowerOff: power.ExitWindowsEx(kEwxPowerOffForce, 0); break;
-    case PowerOperation::FastRestart: power.NtShutdownSystem(kShutdownReboot); break;
-    case PowerOperation::FastPowerOff: power.NtShutdownSystem(kShutdownPowerOff); break;
+    case PowerOperation::LogOff: return power.ExitWindowsEx(kEwxLogOffForce, 0);
+    case PowerOperation::StandBy: return power.SetSystemPowerState(kTrue, kTrue);
+    case PowerOperation::Hibernate: return power.SetSystemPowerState(kFalse, kTrue);
+    case PowerOperation::Restart: return power.ExitWindowsEx(kEwxRebootForce, 0);
+    case PowerOperation::PowerOff: return power.ExitWindowsEx(kEwxPowerOffForce, 0);
+    case PowerOperation::FastRestart: return power.NtShutdownSystem(kShutdownReboot);
+    case PowerOperation::FastPowerOff: return power.NtShutdownSystem(kShutdownPowerOff);
   }
+  return PowerResult{false, "未知的电源操作"};
 }
 
 void OpenCdTray(PowerService& power, WindowHandle mainWindow) {

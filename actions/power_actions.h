@@ -9,7 +9,8 @@ namespace velmaro {
 
 enum class PowerOperation { LogOff, StandBy, Hibernate, Restart, PowerOff, FastRestart, FastPowerOff };
 
-void RunPowerOperation(PowerService& power, PowerOperation operation);
+// What the system answered: the operation is done only when it says so.
+PowerResult RunPowerOperation(PowerService& power, PowerOperation operation);
 
 // `mainWindow` receives the MCI notifications.
 void OpenCdTray(PowerService& power, WindowHandle mainWindow);

@@ -106,7 +106,7 @@ void MainUnit::n15Click() { services_.about.ShowAbout(); }
 void MainUnit::n16Click() { OpenHelpFile(services_.shell, services_.session, view_.ApplicationHandle()); }
 
 void MainUnit::N21Click() {
-  postponed_.clear();
+  postponements_.Clear();
   ShowTrayState();
 }
 
@@ -120,7 +120,11 @@ void MainUnit::N22Click() {
 }
 
 void MainUnit::FormCreate() {
-  FlagScope starting(starting_);
+  gate_.SetStarting(true);
+  struct EndOfStart {
+    EvaluationGate& gate;
+    ~EndOfStart() { gate.SetStarting(false); }
+  } endOfStart{gate_};
   const OsVersion version = services_.session.Version();
   if (version.major >= 5 || version.platformId == kPlatformWin32Nt) services_.session.EnableShutdownPrivilege();
 
@@ -165,13 +169,13 @@ void MainUnit::FormCreate() {
     if (Closed()) return;  // the box's message loop may have closed the program
   }
   // No tick before start-up is through, whatever the user did meanwhile.
-  starting_ = false;
+  gate_.SetStarting(false);
   UpdateEvaluation();
 }
 
 void MainUnit::FormClose() {
-  if (closed_) return;
-  closed_ = true;
+  if (gate_.Closed()) return;
+  gate_.Close();
   // Open dialogs and editors must not reach the store once the program closes.
   if (dialogs_) dialogs_->Close();
   UpdateEvaluation();
@@ -189,36 +193,43 @@ void MainUnit::TaskbarCreated() {
 }
 
 void MainUnit::TimeChanged() {
+  if (gate_.Closed()) return;
+  // The postponements keep their time on the counter; the tip's clock moved.
+  if (!postponements_.Empty()) ShowTrayState();
   if (EvaluationRuns()) view_.EvaluateSoon();
 }
 
 void MainUnit::Suspending() {
-  if (closed_) return;
-  suspended_ = true;
+  if (gate_.Closed()) return;
+  gate_.Suspend();
   EndInterruptedCountdown();
   UpdateEvaluation();
 }
 
 void MainUnit::Resumed() {
-  if (closed_) return;
-  suspended_ = false;
-  // Also a countdown that a sleep without notice interrupted.
+  if (gate_.Closed()) return;
+  const bool noticed = gate_.Resume();
+  const std::uint32_t now = services_.clock.TickCount();
+  // Without a suspend notice this is either the second notice of one wake,
+  // which must leave a countdown started since the first alone, or a sleep
+  // without notice, which stopped the count and the ticks.
+  const bool countdownStalled = countdown_.Showing() && handover_.Stalled(now);
+  const bool ticksStalled = EvaluationRuns() && now - lastTick_ > kCountdownStallMs;
+  if (!noticed && !countdownStalled && !ticksStalled) {
+    UpdateEvaluation();
+    return;
+  }
   EndInterruptedCountdown();
   // A postponed countdown whose time came while the computer slept is not
   // run on waking, as a task due in a minute slept through is not.
-  const std::uint32_t now = services_.clock.TickCount();
-  const std::size_t before = postponed_.size();
-  for (auto task = postponed_.begin(); task != postponed_.end();) {
-    if (!task->Due(now)) {
-      ++task;
-      continue;
-    }
-    Record(task->task, RecordOutcome::NotDoneAsleep);
-    interruptedVerb_ = task->verb;
-    task = postponed_.erase(task);
+  const std::vector<Postponement> slept = postponements_.TakeDueAsleep(now);
+  for (const Postponement& postponement : slept) {
+    Record(postponement.task, RecordOutcome::NotDoneAsleep);
+    interruptedVerb_ = postponement.verb;
   }
-  if (postponed_.size() != before) ShowTrayState();
-  held_ = false;
+  if (!slept.empty()) ShowTrayState();
+  gate_.Release();
+  view_.SetTimer(TimerId::Timer3, false);
   evaluator_.ForgetGap();
   evaluator_.ConditionsSlept();
   if (!interruptedVerb_.empty()) {
@@ -234,54 +245,60 @@ void MainUnit::EndInterruptedCountdown() {
   view_.SetTimer(TimerId::Timer2, false);
   countdown_.End();
   interruptedVerb_ = pendingAction_;
-  Record(countdownTask_, RecordOutcome::NotDoneAsleep);
+  Record(handover_.Task(), RecordOutcome::NotDoneAsleep);
 }
 
 bool MainUnit::EvaluationRuns() const {
-  return monitoring_ && !closed_ && !starting_ && !suspended_ && openDialogs_ == 0 && !held_;
+  return gate_.Runs();
 }
 
-void MainUnit::UpdateEvaluation() { view_.SetTimer(TimerId::Timer1, EvaluationRuns()); }
+void MainUnit::UpdateEvaluation() {
+  const bool runs = EvaluationRuns();
+  // A tick is due within one period of Timer1 from when it is switched on.
+  if (runs && !evaluating_) lastTick_ = services_.clock.TickCount();
+  evaluating_ = runs;
+  view_.SetTimer(TimerId::Timer1, runs);
+}
 
 void MainUnit::SetMonitoring(bool on) {
   // Minutes while monitoring was off are the user's choice, not a gap to catch up.
-  if (on && !monitoring_) {
+  if (on && !gate_.Monitoring()) {
     evaluator_.ForgetGap();
     evaluator_.ForgetConditions();
   }
-  monitoring_ = on;
-  held_ = false;
+  gate_.SetMonitoring(on);
   UpdateEvaluation();
   view_.SetMenuChecked(MenuItem::n1, on);
   // Monitoring off drops what was postponed: nothing runs while it is off.
-  if (!on) postponed_.clear();
+  if (!on) postponements_.Clear();
   notifyData_.hIcon = on ? AppIcon::ENASHUT : AppIcon::DISSHUT;
   ShowTrayState();
 }
 
 void MainUnit::ShowTrayState() {
-  std::string tip = monitoring_ ? kTipEnabled : kTipDisabled;
+  std::string tip = gate_.Monitoring() ? kTipEnabled : kTipDisabled;
   const std::uint32_t now = services_.clock.TickCount();
-  const auto next = std::min_element(postponed_.begin(), postponed_.end(), [now](const auto& a, const auto& b) {
-    return a.Left(now) < b.Left(now);
-  });
-  // "Velmaro-启用：23:10 关机"
-  if (next != postponed_.end()) {
-    tip += "：" + TwoDigits(next->at.wHour) + ":" + TwoDigits(next->at.wMinute) + " " + next->verb;
+  // "Velmaro-启用：23:10 关机", the local time it comes back at as the clock
+  // reads now.
+  if (const Postponement* next = postponements_.Next(now)) {
+    const ClockSnapshot local = services_.clock.LocalTime();
+    const std::int64_t inMinuteMs = local.wSecond * 1000 + local.wMilliseconds;
+    const ClockSnapshot at =
+        LocalMinuteAt(LocalMinuteOf(local) + (inMinuteMs + static_cast<std::int64_t>(next->Left(now))) / 60000);
+    tip += "：" + TwoDigits(at.wHour) + ":" + TwoDigits(at.wMinute) + " " + next->verb;
   }
   SetTip(notifyData_, tip);
-  view_.SetMenuEnabled(MenuItem::N21, !postponed_.empty());
+  view_.SetMenuEnabled(MenuItem::N21, !postponements_.Empty());
   services_.shell.NotifyIcon(NotifyOp::Modify, notifyData_);
 }
 
 void MainUnit::StopEvaluation() {
-  ++openDialogs_;
+  gate_.DialogOpened();
   UpdateEvaluation();
 }
 
 void MainUnit::ResumeEvaluation() {
-  if (openDialogs_ > 0) --openDialogs_;
-  held_ = false;
+  gate_.DialogClosed();
   UpdateEvaluation();
 }
 
@@ -292,6 +309,7 @@ void MainUnit::Timer1Timer() {
   // A nested message loop inside an action (the shell opening a file, the
   // system dialling) may deliver the next tick before this one is through.
   if (inTick_ || !EvaluationRuns()) return;
+  lastTick_ = services_.clock.TickCount();
   // A postponed countdown first; the minutes it holds the tick are caught up after it.
   if (RunPostponed()) return;
   std::optional<std::string> failure;
@@ -308,11 +326,11 @@ void MainUnit::Timer1Timer() {
     }
     failure = evaluator_.Tick(*tickStore_, window, services_.clock, [this](const DueTask& task) {
       RunDueTask(task);
-      return !closed_;
+      return !gate_.Closed();
     }, lookAhead ? &ahead : nullptr);
-    if (!closed_) WarnAhead(ahead.coming);
+    if (!gate_.Closed()) WarnAhead(ahead.coming);
   }
-  if (failure && !closed_) ShowTickFailure(*failure);
+  if (failure && !gate_.Closed()) ShowTickFailure(*failure);
 }
 
 void MainUnit::RunDueTask(const DueTask& task) {
@@ -324,29 +342,49 @@ void MainUnit::RunDueTask(const DueTask& task) {
       // open) as it follows one that ran; the failure is the tick's to show.
       try {
         RunImmediateAction(row->id, task.slot);
-      } catch (const AppError&) {
-        if (!closed_) StartPause();
+      } catch (const AppError& error) {
+        Record(task, RecordOutcome::Failed, error.what());
+        if (!gate_.Closed()) StartPause();
         throw;
       }
       Record(task, RecordOutcome::Ran);
-      if (!closed_) StartPause();
+      if (!gate_.Closed()) StartPause();
       break;
     case ActionClass::Countdown:
-      countdownTask_ = task;
-      HandOver(row->verb);
+      // Come due anew, the task no longer waits for its postponement.
+      for (const Postponement& earlier : postponements_.TakeOf(task)) {
+        Record(earlier.task, RecordOutcome::NotDone, "同一任务又到时间，推迟的一次作废");
+        ShowTrayState();
+      }
+      HandOver(task, row->verb);
       break;
-    case ActionClass::JunkCleanup:
-      Record(task, RecordOutcome::Ran);
-      RunJunkCleanup(0, view_.ApplicationHandle(), services_.clock, services_.session, services_.processes,
-                     services_.shell);
+    case ActionClass::JunkCleanup: {
+      const std::optional<std::string> notRun = RunJunkCleanup(
+          0, view_.ApplicationHandle(), services_.clock, services_.session, services_.processes, services_.shell);
+      if (notRun) {
+        Record(task, RecordOutcome::NotDone, *notRun);
+      } else {
+        Record(task, RecordOutcome::Ran);
+      }
       break;
+    }
   }
 }
 
-void MainUnit::Record(const DueTask& task, RecordOutcome outcome) {
+void MainUnit::Record(const DueTask& task, RecordOutcome outcome, const std::string& detail) {
   // A task caught up after a gap ran late; one that did not run says so itself.
   if (outcome == RecordOutcome::Ran && task.lateMinutes > 0) outcome = RecordOutcome::RanLate;
-  record_.Write(RecordEntry{task.slot, task.trigger, task.action, outcome, task.lateMinutes});
+  record_.Write(RecordEntry{task.slot, task.trigger, task.action, outcome, task.lateMinutes, detail});
+}
+
+void MainUnit::RunVerb(const DueTask& task, const std::string& verb) {
+  const PowerResult result = RunPendingAction(verb, services_.power, services_.dialUp, services_.reminders);
+  if (gate_.Closed()) return;
+  if (result.ok) {
+    Record(task, RecordOutcome::Ran);
+  } else {
+    Record(task, RecordOutcome::Failed, result.message);
+  }
 }
 
 void MainUnit::RunImmediateAction(ActionId action, std::int32_t slot) {
@@ -366,16 +404,19 @@ void MainUnit::RunImmediateAction(ActionId action, std::int32_t slot) {
 void MainUnit::StartPause() {
   // A countdown that shows keeps the verb its window names.
   if (!countdown_.Showing()) pendingAction_.clear();
-  held_ = true;
+  gate_.Hold();
   UpdateEvaluation();
   view_.SetTimer(TimerId::Timer3, true);
 }
 
-void MainUnit::HandOver(const std::string& verb) {
+void MainUnit::HandOver(const DueTask& task, const std::string& verb) {
+  if (const std::optional<DueTask> replaced = handover_.Take(task, countdown_.Showing(), services_.clock.TickCount())) {
+    Record(*replaced, RecordOutcome::NotDone, "倒计时被任务 " + std::to_string(task.slot) + " 取代");
+  }
   pendingAction_ = verb;
   countdown_.MyChangeCaption(pendingAction_);
   view_.SetTimer(TimerId::Timer2, true);
-  held_ = true;
+  gate_.Hold();
   UpdateEvaluation();
   countdown_.Show(settings.SoundPath, view_.Handle());
   // The other programs are asked to close as the countdown starts, so they
@@ -395,48 +436,51 @@ void MainUnit::n4Click() {
 
 void MainUnit::Timer3Timer() {
   view_.SetTimer(TimerId::Timer3, false);
-  held_ = false;
+  gate_.Release();
   UpdateEvaluation();
 }
 
 void MainUnit::Timer2Timer() {
-  if (closed_) return;
+  if (gate_.Closed()) return;
+  handover_.Beat(services_.clock.TickCount());
   if (countdown_.Tick(settings.Tishi)) EndCountdownAndRun();
 }
 
 void MainUnit::BitBtn1Click() {
   // A click that was queued behind the end of the count must not run the action twice.
-  if (closed_ || !countdown_.Showing()) return;
+  if (gate_.Closed() || !countdown_.Showing()) return;
   EndCountdownAndRun();
 }
 
 void MainUnit::EndCountdownAndRun() {
   countdown_.End();
-  held_ = false;
+  gate_.Release();
   UpdateEvaluation();
   // Off before the action runs: stand-by returns only after the computer
   // resumes, and the hang-up shows a window.
   view_.SetTimer(TimerId::Timer2, false);
-  // Written first: a power action may end the program with the session.
-  Record(countdownTask_, RecordOutcome::Ran);
-  RunPendingAction(pendingAction_, services_.power, services_.dialUp, services_.reminders);
+  // A copy: the action may run a message loop that replaces both.
+  const DueTask task = handover_.Task();
+  const std::string verb = pendingAction_;
+  RunVerb(task, verb);
 }
 
 void MainUnit::BitBtn2Click() {
-  if (closed_ || !countdown_.Showing()) return;
+  if (gate_.Closed() || !countdown_.Showing()) return;
   view_.SetTimer(TimerId::Timer2, false);
   countdown_.End();
-  Record(countdownTask_, RecordOutcome::Cancelled);
+  Record(handover_.Task(), RecordOutcome::Cancelled);
   // Whatever the menu showed before, a cancelled countdown leaves monitoring off.
   SetMonitoring(false);
 }
 
 void MainUnit::BitBtn3Click() {
-  if (closed_ || !countdown_.Showing()) return;
+  if (gate_.Closed() || !countdown_.Showing()) return;
   // The count waits while the user chooses: the action must not run under the open menu.
   view_.SetTimer(TimerId::Timer2, false);
   const std::int32_t minutes = view_.ChoosePostponement();
-  if (closed_ || !countdown_.Showing()) return;  // the computer slept or the program closed meanwhile
+  if (gate_.Closed() || !countdown_.Showing()) return;  // the computer slept or the program closed meanwhile
+  handover_.Beat(services_.clock.TickCount());
   if (minutes > 0) {
     Postpone(minutes);
   } else {
@@ -445,62 +489,44 @@ void MainUnit::BitBtn3Click() {
 }
 
 void MainUnit::Postpone(std::int32_t minutes) {
-  if (closed_ || !countdown_.Showing() || minutes <= 0) return;
+  if (gate_.Closed() || !countdown_.Showing() || minutes <= 0) return;
   view_.SetTimer(TimerId::Timer2, false);
   countdown_.End();
-  PostponeTask(countdownTask_, pendingAction_, 0, minutes);
-  held_ = false;
+  PostponeTask(handover_.Task(), pendingAction_, 0, minutes);
+  gate_.Release();
   UpdateEvaluation();
 }
 
-void MainUnit::PostponeTask(const DueTask& due, const std::string& verb, std::int32_t fromNow,
+void MainUnit::PostponeTask(const DueTask& due, const std::string& verb, std::uint32_t leadMs,
                             std::int32_t minutes) {
   DueTask task = due;
   task.lateMinutes = 0;  // when it comes back, it comes when asked
   record_.Write(RecordEntry{task.slot, task.trigger, task.action, RecordOutcome::Postponed, minutes});
-  const std::int32_t delay = fromNow + minutes;
-  postponed_.push_back(PostponedTask{task, verb, services_.clock.TickCount(),
-                                     static_cast<std::uint32_t>(delay) * postponeMinuteMs_,
-                                     LocalMinuteAt(LocalMinuteOf(services_.clock.LocalTime()) + delay)});
+  postponements_.Add(Postponement{task, verb, services_.clock.TickCount(),
+                                  leadMs + static_cast<std::uint32_t>(minutes) * postponeMinuteMs_});
   ShowTrayState();
 }
 
 void MainUnit::WarnAhead(const std::vector<ComingTask>& coming) {
-  // One balloon a minute: of the countdown tasks coming, the nearest.
-  const ComingTask* first = nullptr;
-  for (const ComingTask& task : coming) {
-    const ActionRow* row = FindAction(task.task.action);
-    if (!row || row->actionClass != ActionClass::Countdown) continue;
-    if (!first || task.minutesAhead < first->minutesAhead) first = &task;
-  }
-  if (!first) return;
-  warning_ = *first;
-  warningText_ = std::to_string(first->minutesAhead) + " 分钟后将" + first->task.action;  // "5 分钟后将关闭计算机"
-  services_.shell.ShowBalloon(notifyData_, warningText_);
+  if (const std::optional<std::string> text = warnings_.Balloon(coming)) services_.shell.ShowBalloon(notifyData_, *text);
 }
 
 void MainUnit::BalloonClicked() {
-  if (closed_ || !warning_ || evaluator_.Done(*warning_)) return;
-  view_.ShowWarning(warningText_);
+  if (gate_.Closed() || !warnings_.BalloonTask() || evaluator_.Done(*warnings_.BalloonTask())) return;
+  if (const std::optional<std::string> text = warnings_.OpenWindow()) view_.ShowWarning(*text);
+}
+
+std::int32_t MainUnit::StoredSlot(const DueTask& task) {
+  RegistryObject reg(services_.registry);
+  TaskStore store(reg, settings);
+  return FindStoredTask(store, task);
 }
 
 std::optional<ComingTask> MainUnit::TakeWarning() {
-  std::optional<ComingTask> coming;
-  coming.swap(warning_);
-  if (closed_ || !coming || evaluator_.Done(*coming)) return std::nullopt;
+  std::optional<ComingTask> coming = warnings_.TakeWindowTask();
+  if (gate_.Closed() || !coming || evaluator_.Done(*coming)) return std::nullopt;
   // A task deleted or changed since its balloon is not run, nor recorded.
-  // A store view of its own: the window's buttons may be handled inside the
-  // tick's or a dialog's message loop, whose views must stay as they are.
-  RegistryObject reg(services_.registry);
-  TaskStore store(reg, settings);
-  std::int32_t found = 0;
-  try {
-    store.ForEachTask([&](std::int32_t slot, const std::string& trigger) {
-      if (!found && trigger == coming->task.trigger && store.ReadAction(slot) == coming->task.action) found = slot;
-    });
-  } catch (const AppError&) {
-  }
-  store.CloseStore();
+  const std::int32_t found = StoredSlot(coming->task);
   if (!found) return std::nullopt;
   coming->task.slot = found;  // deletions below it move it down
   evaluator_.MarkDone(*coming, services_.clock.TickCount());
@@ -510,14 +536,26 @@ std::optional<ComingTask> MainUnit::TakeWarning() {
 void MainUnit::WarningRunNow() {
   const std::optional<ComingTask> coming = TakeWarning();
   if (!coming) return;
-  Record(coming->task, RecordOutcome::Ran);
-  RunPendingAction(FindAction(coming->task.action)->verb, services_.power, services_.dialUp, services_.reminders);
+  // As the countdown's own execute-now, whose programs were asked to close
+  // when the countdown started.
+  const std::string verb = FindAction(coming->task.action)->verb;
+  if (settings.ShutApp == 1 && IsSuspendVerb(verb)) CloseOtherWindows(services_.processes, view_.Handle());
+  RunVerb(coming->task, verb);
 }
 
 void MainUnit::WarningPostpone(std::int32_t minutes) {
   if (minutes <= 0) return;
   const std::optional<ComingTask> coming = TakeWarning();
-  if (coming) PostponeTask(coming->task, FindAction(coming->task.action)->verb, coming->minutesAhead, minutes);
+  if (!coming) return;
+  // Counted from the task's minute, on the clock that minute is counted by.
+  const ClockSnapshot local = services_.clock.LocalTime();
+  const std::uint32_t tickCount = services_.clock.TickCount();
+  const std::int64_t occurrenceMs = static_cast<std::int64_t>(coming->occurrence) * 60000;
+  const std::int64_t nowMs = TriggerKindOf(coming->task.trigger) == TriggerKind::Boot
+                                 ? static_cast<std::int64_t>(tickCount)
+                                 : MomentOf(local, tickCount).localMs;
+  const std::int64_t leadMs = std::clamp<std::int64_t>(occurrenceMs - nowMs, 0, 24 * 60 * 60000LL);
+  PostponeTask(coming->task, FindAction(coming->task.action)->verb, static_cast<std::uint32_t>(leadMs), minutes);
 }
 
 void MainUnit::WarningSkip() {
@@ -527,17 +565,19 @@ void MainUnit::WarningSkip() {
 
 bool MainUnit::RunPostponed() {
   if (countdown_.Showing()) return false;
-  const std::uint32_t now = services_.clock.TickCount();
-  for (auto task = postponed_.begin(); task != postponed_.end(); ++task) {
-    if (!task->Due(now)) continue;
-    countdownTask_ = task->task;
-    const std::string verb = task->verb;
-    postponed_.erase(task);
-    ShowTrayState();
-    HandOver(verb);
-    return true;
+  LiveChecks checks([this](const DueTask& task) { return StoredSlot(task) != 0; }, services_.clock);
+  std::vector<Postponements::Dropped> dropped;
+  std::optional<Postponement> due = postponements_.TakeDue(services_.clock.TickCount(), checks, dropped);
+  for (const Postponements::Dropped& drop : dropped) {
+    Record(drop.postponement.task, RecordOutcome::NotDone, drop.reason);
+    if (drop.late) services_.shell.ShowBalloon(notifyData_, "推迟的" + drop.postponement.verb + "耽搁太久，已放弃");
   }
-  return false;
+  if (!dropped.empty() || due) ShowTrayState();
+  if (!due) return false;
+  // Deletions below it may have moved it down.
+  if (const std::int32_t slot = StoredSlot(due->task)) due->task.slot = slot;
+  HandOver(due->task, due->verb);
+  return true;
 }
 
 void MainUnit::ShowTickFailure(const std::string& failure) {

@@ -22,6 +22,10 @@
 #include "actions/countdown.h"
 #include "actions/reminder.h"
 #include "app/about.h"
+#include "app/countdown_handover.h"
+#include "app/evaluation_gate.h"
+#include "app/postponements.h"
+#include "app/warnings_ahead.h"
 #include "app/menu.h"
 #include "dialogs/dialog_windows.h"
 #include "dialogs/dialogs.h"
@@ -132,7 +136,7 @@ class MainUnit : public MainWindowLink {
 
   void FormCreate();
   void FormClose();
-  bool Closed() const { return closed_; }
+  bool Closed() const { return gate_.Closed(); }
   // The shell's taskbar was re-created: put the icon back as it was.
   void TaskbarCreated();
   // The system clock or time zone changed: a tick now, which neither repeats
@@ -141,13 +145,15 @@ class MainUnit : public MainWindowLink {
   void TimeChanged();
   // The computer is about to sleep, and has woken. A countdown that shows
   // ends without its action and says so on waking; minutes slept through
-  // are not caught up.
+  // are not caught up. Windows may say twice that it woke (a timed wake,
+  // then the first input): the second notice ends nothing that started
+  // since the first.
   void Suspending();
   void Resumed();
 
   // The monitoring switch, from the menu item `n1`.
-  void N1Click() { SetMonitoring(!monitoring_); }
-  bool MonitoringOn() const { return monitoring_; }
+  void N1Click() { SetMonitoring(!gate_.Monitoring()); }
+  bool MonitoringOn() const { return gate_.Monitoring(); }
   std::size_t RememberedRuns() const { return evaluator_.Remembered(); }
 
   void Timer1Timer();
@@ -161,13 +167,13 @@ class MainUnit : public MainWindowLink {
   // Ends the countdown without running its action; the same task is counted
   // down again once `minutes` are over. Kept in memory only.
   void Postpone(std::int32_t minutes);
-  std::size_t Postponed() const { return postponed_.size(); }
+  std::size_t Postponed() const { return postponements_.Size(); }
 
   // The warning balloon of a coming countdown task was clicked.
   void BalloonClicked();
-  // The warning window's buttons, for the task last warned of, until its
-  // minute: run it now without a countdown, postpone it from its minute, or
-  // skip this occurrence only.
+  // The warning window's buttons, for the task whose balloon opened it,
+  // until its minute: run it now without a countdown, postpone it from its
+  // minute, or skip this occurrence only.
   void WarningRunNow();
   void WarningPostpone(std::int32_t minutes);
   void WarningSkip();
@@ -219,14 +225,16 @@ class MainUnit : public MainWindowLink {
   void SetMonitoring(bool on);
   void RunDueTask(const DueTask& task);
   // One line in the record of what ran.
-  void Record(const DueTask& task, RecordOutcome outcome);
+  void Record(const DueTask& task, RecordOutcome outcome, const std::string& detail = std::string());
+  // Runs the verb's operation for `task` and records what the system said.
+  void RunVerb(const DueTask& task, const std::string& verb);
   void RunImmediateAction(ActionId action, std::int32_t slot);
   void StartPause();
   bool EvaluationRuns() const;
   // Timer1 on exactly when the evaluation runs: the one place that switches it.
   void UpdateEvaluation();
   void EndInterruptedCountdown();
-  void HandOver(const std::string& verb);
+  void HandOver(const DueTask& task, const std::string& verb);
   void EndCountdownAndRun();
   void ShowTickFailure(const std::string& failure);
   // The tip and the postpone item as monitoring and the postponed countdowns
@@ -234,13 +242,17 @@ class MainUnit : public MainWindowLink {
   void ShowTrayState();
   // Starts the countdown of the first postponed task whose time has come.
   bool RunPostponed();
-  // Puts `task` off to `minutes` after `fromNow` minutes from now.
-  void PostponeTask(const DueTask& task, const std::string& verb, std::int32_t fromNow, std::int32_t minutes);
+  // Puts `task` off to `minutes` after `leadMs` from now.
+  void PostponeTask(const DueTask& task, const std::string& verb, std::uint32_t leadMs, std::int32_t minutes);
   // The balloon ahead of the first of the coming countdown tasks.
   void WarnAhead(const std::vector<ComingTask>& coming);
-  // The task last warned of, taken for a choice in its window: nothing when
-  // its minute came meanwhile.
+  // The task of the warning window, taken for a choice in it: nothing when
+  // its minute came meanwhile or it is no longer stored as it was.
   std::optional<ComingTask> TakeWarning();
+  // The slot that holds `task` now, read through a store view of its own:
+  // the callers may run inside the tick's or a dialog's message loop, whose
+  // views must stay as they are. 0 when it is stored no more.
+  std::int32_t StoredSlot(const DueTask& task);
 
   AppServices services_;
   Form1View& view_;
@@ -251,34 +263,20 @@ class MainUnit : public MainWindowLink {
   std::unique_ptr<TaskStore> store_;
   Countdown countdown_;
   TaskEvaluator evaluator_;
-  bool monitoring_ = true;  // the check mark of n1
-  bool closed_ = false;
-  bool starting_ = false;   // FormCreate, with a start-up error box, is not through
   // The pause after an immediate action, or a countdown, holds the evaluation
   // until the pause ends, the countdown ends, or a settings dialog closes.
-  bool held_ = false;
-  bool suspended_ = false;  // between the suspend and the resume notices
-  int openDialogs_ = 0;
+  EvaluationGate gate_;
   // The verb of a countdown that a suspend ended, reported on waking.
   std::string interruptedVerb_;
   // The task whose countdown shows, or showed last.
-  DueTask countdownTask_;
-  // A countdown put off from its window: counted down again, with the same
-  // verb, once `delayMs` have passed since `since` (the millisecond counter).
-  struct PostponedTask {
-    DueTask task;
-    std::string verb;
-    std::uint32_t since;
-    std::uint32_t delayMs;
-    ClockSnapshot at;  // the local time it comes back, for the tip
-    // Unsigned differences: right across the wrap of the counter.
-    bool Due(std::uint32_t now) const { return now - since >= delayMs; }
-    std::uint32_t Left(std::uint32_t now) const { return Due(now) ? 0 : delayMs - (now - since); }
-  };
-  std::vector<PostponedTask> postponed_;
+  CountdownHandover handover_;
+  Postponements postponements_;
   std::uint32_t postponeMinuteMs_ = 60000;
-  std::optional<ComingTask> warning_;
-  std::string warningText_;
+  WarningsAhead warnings_;
+  // The counter at the last evaluation tick, or when Timer1 last came on:
+  // far longer ago than its period only when the computer slept.
+  std::uint32_t lastTick_ = 0;
+  bool evaluating_ = false;  // Timer1 as last switched
   std::optional<std::int64_t> warnedMinute_;  // the local minute of the last look ahead
   RunRecord record_;
   // The tick's own view of the store: a handler that runs inside an action's

@@ -8,16 +8,48 @@ namespace velmaro {
 
 namespace {
 
+// The system's own text for an error code, led by its number, so that a
+// record line says why in the user's language and can still be looked up.
+std::string SystemMessage(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+      reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string message = "错误 " + std::to_string(error);
+  if (length > 0 && text) {
+    std::string said = FromWide(text, length);
+    while (!said.empty() && (said.back() == '\r' || said.back() == '\n' || said.back() == ' ')) said.pop_back();
+    if (!said.empty()) message += "：" + said;
+  }
+  if (text) LocalFree(text);
+  return message;
+}
+
+PowerResult FromBool(BOOL done) {
+  if (done) return PowerResult();
+  return PowerResult{false, SystemMessage(GetLastError())};
+}
+
 class SystemPower : public PowerService {
  public:
-  void ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override { ::ExitWindowsEx(flags, reason); }
-
-  void SetSystemPowerState(std::int32_t suspend, std::int32_t force) override {
-    ::SetSystemPowerState(suspend, force);
+  PowerResult ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override {
+    return FromBool(::ExitWindowsEx(flags, reason));
   }
 
-  void NtShutdownSystem(std::uint32_t action) override {
-    if (const auto shutdown = Nt().NtShutdownSystem) shutdown(static_cast<int>(action));
+  PowerResult SetSystemPowerState(std::int32_t suspend, std::int32_t force) override {
+    return FromBool(::SetSystemPowerState(suspend, force));
+  }
+
+  PowerResult NtShutdownSystem(std::uint32_t action) override {
+    const auto shutdown = Nt().NtShutdownSystem;
+    if (!shutdown) return PowerResult{false, "系统没有 NtShutdownSystem"};
+    const LONG status = shutdown(static_cast<int>(action));
+    if (status >= 0) return PowerResult();
+    // NTSTATUS as the kernel writes it: eight hexadecimal digits.
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string hex;
+    for (int shift = 28; shift >= 0; shift -= 4) hex += kHex[(static_cast<DWORD>(status) >> shift) & 0xF];
+    return PowerResult{false, "NTSTATUS 0x" + hex};
   }
 
   void MciSendString(const std::string& command, WindowHandle callback) override {

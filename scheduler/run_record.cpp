@@ -29,6 +29,8 @@ std::string OutcomeText(const RecordEntry& entry) {
     case RecordOutcome::Cancelled: return "已取消";
     case RecordOutcome::Postponed: return "推迟 " + minutes + " 分钟";
     case RecordOutcome::NotDoneAsleep: return "电脑睡眠，未执行";
+    case RecordOutcome::Failed: return "失败：" + Field(entry.detail);
+    case RecordOutcome::NotDone: return "未执行：" + Field(entry.detail);
   }
   return std::string();
 }

@@ -1,5 +1,5 @@
 // The record of what ran: one line per task that ran, was skipped, cancelled
-// or postponed, ran late, or was not done while the computer slept, in
+// or postponed, ran late, failed, or was not done (asleep, or for a reason), in
 // "Velmaro\运行记录.log" under the common application data folder. The file is
 // kept to about kRecordLimitBytes: past it, it becomes "运行记录.old.log",
 // replacing the one before, and a new file starts.
@@ -13,7 +13,9 @@
 
 namespace velmaro {
 
-enum class RecordOutcome { Ran, RanLate, Skipped, Cancelled, Postponed, NotDoneAsleep };
+// Failed: the system refused the action ("失败：" and its message). NotDone:
+// the action was not carried out, for the reason in `detail` ("未执行：").
+enum class RecordOutcome { Ran, RanLate, Skipped, Cancelled, Postponed, NotDoneAsleep, Failed, NotDone };
 
 struct RecordEntry {
   std::int32_t slot = 0;
@@ -21,6 +23,7 @@ struct RecordEntry {
   std::string action;
   RecordOutcome outcome = RecordOutcome::Ran;
   std::int32_t minutes = 0;  // how late, or postponed by how much
+  std::string detail;        // why it failed or was not done
 };
 
 extern const char kRecordFileName[];     // "运行记录.log"

@@ -59,10 +59,12 @@ class FakeForm1 : public Form1View {
   void ShowCountdown() override {
     shown = true;
     log.push_back("show");
+    windowEvents.push_back({clock_.tickCount, texts[CountdownText::Caption]});
   }
   void HideCountdown() override {
     shown = false;
     log.push_back("hide");
+    windowEvents.push_back({clock_.tickCount, ""});
   }
 
   // Runs the timers for `ms` of simulated time.
@@ -106,6 +108,13 @@ class FakeForm1 : public Form1View {
   std::int32_t postponeChoice = 0;
   std::vector<std::string> warnings;  // the warning windows opened
   std::function<void()> whileChoosing;
+  // The countdown window shown (with its caption) and hidden (""), at the
+  // counter's time.
+  struct WindowEvent {
+    std::uint32_t tickCount;
+    std::string caption;
+  };
+  std::vector<WindowEvent> windowEvents;
 
  private:
   static std::uint64_t Interval(unsigned id) {

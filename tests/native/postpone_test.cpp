@@ -65,14 +65,31 @@ TEST(Postpone, ItWaitsOutADialogAndAPauseAndComesWhenTheyEnd) {
 
   Rig dialog;
   dialog.Start({{"每天8时0分", "关闭计算机", ""}}, 60);
-  PostponeAtEight(dialog, 5);
+  PostponeAtEight(dialog, 5);  // due 08:05:25
   SettingsDialog& settings = dialog.OpenSettings();
-  dialog.view.RunFor(20 * kMinute);
+  dialog.view.RunFor(14 * kMinute);  // 08:14:25, nine minutes past its time
   EXPECT_FALSE(dialog.view.shown);
   EXPECT_EQ(dialog.unit.Postponed(), 1u);
   settings.Close();
   dialog.view.RunFor(10 * kSecond);
   EXPECT_TRUE(dialog.view.shown);
+}
+
+TEST(Postpone, HeldBackLongerThanATickCatchesUpItIsDroppedAndSaysSo) {
+  Rig rig;
+  rig.Start({{"每天8时0分", "关闭计算机", ""}}, 60);
+  PostponeAtEight(rig, 5);  // due 08:05:25
+  SettingsDialog& settings = rig.OpenSettings();
+  rig.view.RunFor(3 * kHour);  // a dialog left open until 11:00
+  settings.Close();
+  rig.view.RunFor(kHour);
+  EXPECT_FALSE(rig.view.shown);
+  EXPECT_TRUE(rig.power.calls.empty());
+  EXPECT_EQ(rig.unit.Postponed(), 0u);
+  EXPECT_EQ(rig.Tip(), kTipEnabled);
+  ASSERT_FALSE(rig.shell.balloons.empty());
+  EXPECT_EQ(rig.shell.balloons.back(), "推迟的关机耽搁太久，已放弃");
+  EXPECT_EQ(Outcomes(rig), (std::vector<std::string>{"推迟 5 分钟", "未执行：推迟后被耽搁超过 10 分钟"}));
 }
 
 TEST(Postpone, TheMenuItemCancelAndMonitoringOffDropIt) {
@@ -106,6 +123,81 @@ TEST(Postpone, TheMenuItemCancelAndMonitoringOffDropIt) {
   off.unit.N1Click();
   off.view.RunFor(30 * kMinute);
   EXPECT_FALSE(off.view.shown);
+}
+
+TEST(Postpone, ATaskDeletedOrEditedMeanwhileDropsItsPostponement) {
+  struct Case {
+    const char* what;
+    void (*change)(SettingsDialog&, Rig&);
+    bool runs;
+    const char* last;  // the record's last outcome
+  };
+  const Case cases[] = {
+      {"deleted", [](SettingsDialog& d, Rig&) { d.selected = 0, d.Button6Click(); }, false,
+       "未执行：推迟期间任务已删除或修改"},
+      {"action edited", [](SettingsDialog&, Rig& r) { r.stored.PutString("B1", "重启计算机"); }, false,
+       "未执行：推迟期间任务已删除或修改"},
+      {"trigger edited", [](SettingsDialog&, Rig& r) { r.stored.PutString("A1", "每天9时0分"); }, false,
+       "未执行：推迟期间任务已删除或修改"},
+      {"argument edited", [](SettingsDialog&, Rig& r) { r.stored.PutString("C1", "x"); }, true, "已执行"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Rig rig;
+    rig.Start({{"每天8时0分", "关闭计算机", ""}}, 60);
+    PostponeAtEight(rig, 5);
+    rig.view.RunFor(2 * kMinute);  // past 08:00, so the edited task, new, is not due
+    SettingsDialog& settings = rig.OpenSettings();
+    c.change(settings, rig);
+    settings.Close();
+    rig.view.RunFor(4 * kMinute + 61 * kSecond);
+    EXPECT_EQ(rig.power.calls.size(), c.runs ? 1u : 0u);
+    EXPECT_EQ(rig.unit.Postponed(), 0u);
+    ASSERT_EQ(Outcomes(rig).size(), 2u);
+    EXPECT_EQ(Outcomes(rig)[1], c.last);
+  }
+
+  Rig moved;  // a deletion below it moves it down: the record names its slot now
+  moved.Start({{"每天7时0分", "提醒", "gone"}, {"每天8时0分", "关闭计算机", ""}}, 60);
+  PostponeAtEight(moved, 5);
+  SettingsDialog& settings = moved.OpenSettings();
+  settings.selected = 0;
+  settings.Button6Click();
+  settings.Close();
+  moved.view.RunFor(6 * kMinute + 61 * kSecond);
+  EXPECT_EQ(moved.power.calls, std::vector<std::string>{"ExitWindowsEx(12, 0)"});
+  EXPECT_EQ(moved.RecordedLines().back().substr(20), "任务 1\t每天8时0分\t关闭计算机\t已执行");
+}
+
+TEST(Postpone, AnIdleTasksPostponementComesBackOnlyIfTheUserIsIdleAgain) {
+  Rig typing;
+  typing.Start({{"空闲1分钟", "关闭计算机", ""}}, 60);
+  typing.view.RunFor(70 * kSecond);  // idle since the start: due at 08:01:05
+  ASSERT_TRUE(typing.view.shown);
+  typing.clock.Input();  // the click on 推迟
+  typing.view.postponeChoice = 5;
+  typing.unit.BitBtn3Click();
+  for (int i = 0; i < 20; ++i) {  // typing for five minutes
+    typing.view.RunFor(15 * kSecond);
+    typing.clock.Input();
+  }
+  typing.view.RunFor(30 * kSecond);
+  EXPECT_FALSE(typing.view.shown) << "no countdown while the user types";
+  EXPECT_EQ(Outcomes(typing), (std::vector<std::string>{"推迟 5 分钟", "未执行：推迟期间用户没有空闲"}));
+  typing.view.RunFor(50 * kSecond);  // idle for a minute now: the idle rule fires anew
+  EXPECT_TRUE(typing.view.shown);
+  typing.view.RunFor(70 * kSecond);
+  EXPECT_EQ(typing.power.calls, std::vector<std::string>{"ExitWindowsEx(12, 0)"});
+
+  Rig away;  // the user left after the click: it comes back once, at its time
+  away.Start({{"空闲1分钟", "关闭计算机", ""}}, 20);
+  away.view.RunFor(70 * kSecond);
+  ASSERT_TRUE(away.view.shown);
+  away.clock.Input();
+  away.view.postponeChoice = 5;
+  away.unit.BitBtn3Click();
+  away.view.RunFor(20 * kMinute);
+  EXPECT_EQ(away.power.calls.size(), 1u) << "the idle rule fired anew and took its postponement's place";
 }
 
 TEST(Postpone, TheCountWaitsWhileTheMenuIsOpen) {

@@ -10,8 +10,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <map>
+#include <optional>
 #include <random>
 #include <set>
 #include <string>
@@ -71,7 +73,7 @@ struct Planned {
   }
 };
 
-std::string N(int value) { return std::to_string(value); }
+std::string N(std::int64_t value) { return std::to_string(value); }
 
 // Tasks between 19:05 and 21:55, when the simulated user's computer is on.
 std::vector<Planned> PlanTasks(std::mt19937& random) {
@@ -287,6 +289,580 @@ TEST(SimulatedYear, NoOccurrenceMissedWithinTheBoundNoneRepeatedNoneInvented) {
   EXPECT_TRUE(rig.power.calls.size() + sleepBalloons <= static_cast<std::size_t>(handovers));
   EXPECT_GE(sleepBalloons, static_cast<std::size_t>(suspendsInCountdown))
       << "each countdown a suspend ended is reported on waking";
+}
+
+
+// ---------------------------------------------------------------------------
+// A year of evenings with the power tasks: the computer is started at 19:00,
+// with one countdown task of each power verb (five calendar tasks, an idle
+// one and one after start), and a user who lets countdowns run out, runs them
+// at once, cancels them (and switches monitoring on again later), postpones
+// them, answers warning balloons, leaves settings dialogs open, edits and
+// deletes tasks while they are postponed, puts the computer to sleep and sets
+// the clock back and forward. The test works out for itself which occurrence
+// each countdown is, which system call must come and when, and which record
+// line each choice leaves, and checks every one.
+
+struct VerbRow {
+  const char* action;
+  const char* verb;
+  const char* call;
+};
+constexpr VerbRow kVerbRows[] = {
+    {"注销计算机", "注销", "ExitWindowsEx(4, 0)"},   {"重启计算机", "重启", "ExitWindowsEx(6, 0)"},
+    {"关闭计算机", "关机", "ExitWindowsEx(12, 0)"},  {"快速重启", "快速重启", "NtShutdownSystem(1)"},
+    {"快速关机", "快速关机", "NtShutdownSystem(2)"}, {"休眠计算机", "休眠", "SetSystemPowerState(0, -1)"},
+    {"待机计算机", "待机", "SetSystemPowerState(-1, -1)"}};
+constexpr int kIdleRow = 5;
+constexpr int kBootRow = 6;
+constexpr std::int64_t kIdleMinutes = 8;
+constexpr std::int64_t kBootMinute = 10;
+constexpr std::int64_t kTishiS = 30;
+
+struct PowerTask {
+  int row = 0;   // in kVerbRows
+  Planned when;  // for the calendar rows
+  std::string Trigger() const {
+    if (row == kIdleRow) return "空闲" + N(kIdleMinutes) + "分钟";
+    if (row == kBootRow) return "开机0时" + N(kBootMinute) + "分";
+    return when.trigger;
+  }
+  const char* Action() const { return kVerbRows[row].action; }
+};
+
+Planned PlanCalendar(std::mt19937& random, TriggerKind kind) {
+  auto between = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+  Planned task;
+  task.kind = kind;
+  task.hour = between(19, 21);
+  task.minute = between(task.hour == 19 ? 15 : 0, task.hour == 21 ? 50 : 59);
+  task.weekday = between(0, 6);
+  task.day = between(1, 28);
+  const std::string at = N(task.hour) + "时" + N(task.minute) + "分";
+  task.trigger = kind == TriggerKind::Daily    ? "每天" + at
+                 : kind == TriggerKind::Weekly ? "每周" + N(task.weekday) + "日" + at
+                                               : "每月" + N(task.day) + "日" + at;
+  return task;
+}
+
+// A record line, or what one must be: its task, what it says (or how it
+// begins) and when, on the counter, give or take `slackMs`.
+struct Line {
+  std::int64_t at;
+  std::string trigger, action, outcome;
+  std::int64_t slackMs;
+  bool orLater = false;  // at `at` or any time after
+};
+
+TEST(SimulatedYear, EveryPowerRunIsTheOneTheUserWasShownAtItsTimeWithItsRecord) {
+  std::mt19937 random(20261209);
+  auto chance = [&](double p) { return std::uniform_real_distribution<double>(0, 1)(random) < p; };
+  auto between = [&](std::int64_t low, std::int64_t high) {
+    return std::uniform_int_distribution<std::int64_t>(low, high)(random);
+  };
+  const TriggerKind kinds[5] = {TriggerKind::Daily, TriggerKind::Weekly, TriggerKind::Daily, TriggerKind::Monthly,
+                                TriggerKind::Daily};
+  std::vector<PowerTask> tasks;  // as each evening starts, in slot order
+  for (int row = 0; row < 7; ++row) tasks.push_back({row, row < 5 ? PlanCalendar(random, kinds[row]) : Planned{}});
+
+  std::map<std::string, int> counts;
+  std::vector<std::string> faults;
+  int day = 0;
+  auto fault = [&](const std::string& what) {
+    if (faults.size() < 15) ADD_FAILURE() << "day " << day << ": " << what;
+    faults.push_back(what);
+  };
+  const std::int64_t firstEvening = LocalMs(ClockSnapshot{2027, 1, 5, 1, 19, 0, 0, 0});
+
+  for (day = 0; day < 365; ++day) {
+    Rig rig;
+    rig.stored.PutDword(kTishiValue, kTishiS);
+    rig.stored.PutDword(kShutAppValue, 0);
+    rig.stored.PutString(kSoundPathValue, "");
+    rig.stored.PutTaskNum(static_cast<std::uint32_t>(tasks.size()));
+    for (std::size_t i = 0; i < tasks.size(); ++i) {
+      rig.Put(static_cast<std::int32_t>(i + 1), {tasks[i].Trigger().c_str(), tasks[i].Action(), ""});
+    }
+    std::vector<PowerTask> stored = tasks;  // as the store holds them now
+    std::set<int> changedRows;              // edited or deleted this evening
+    const std::int64_t evening = firstEvening + day * kDayMs;
+    SetClock(rig.clock, evening);
+    rig.clock.tickCount = static_cast<std::uint32_t>(between(0, 8) * kMinuteMs + between(0, 59) * kSecondMs);
+    rig.clock.lastInputTick = rig.clock.tickCount;
+    // Now and then an evening without the shutdown privilege: every power
+    // call is refused, and recorded so.
+    if (day % 10 == 3) rig.power.refusal = "错误 1314：客户端没有所需的特权。";
+    auto ran = [&](std::int32_t late) {
+      if (!rig.power.refusal.empty()) return "失败：" + rig.power.refusal;
+      return late > 0 ? "迟了 " + N(late) + " 分钟执行" : std::string("已执行");
+    };
+    rig.unit.FormCreate();
+
+    auto tick = [&] { return static_cast<std::int64_t>(rig.clock.tickCount); };
+    auto now = [&] { return LocalMs(rig.clock.now); };
+    // The local clock runs with the counter from one change to the next.
+    struct Span {
+      std::int64_t fromTick, toTick, localAtFrom;
+    };
+    std::vector<Span> spans{{tick(), INT64_MAX, now()}};
+    auto endSpan = [&] { spans.back().toTick = tick(); };
+    auto startSpan = [&] { spans.push_back({tick(), INT64_MAX, now()}); };
+    // Stretches in which no tick could run on time: a countdown, a dialog,
+    // monitoring off, each until the first tick after it.
+    std::vector<std::pair<std::int64_t, std::int64_t>> held;
+    // Occurrences shown, skipped or run from a balloon, by trigger and action.
+    std::set<std::pair<std::string, std::int64_t>> consumed;
+    auto key = [](const PowerTask& task) { return task.Trigger() + "\t" + task.Action(); };
+    std::vector<Line> expected;
+    auto slotOf = [&](int row) {
+      for (std::size_t i = 0; i < stored.size(); ++i) {
+        if (stored[i].row == row) return static_cast<int>(i);
+      }
+      return -1;
+    };
+    // Record lines are compared by local time: the local time of counter
+    // time `t`, in the stretch the clock runs on now.
+    auto localOf = [&](std::int64_t t) { return now() - (tick() - t); };
+    auto expect = [&](int row, std::int64_t at, const std::string& outcome, std::int64_t slack = 1500) {
+      const PowerTask& task = stored[static_cast<std::size_t>(slotOf(row))];
+      expected.push_back({localOf(at), task.Trigger(), task.Action(), outcome, slack});
+    };
+
+    struct Showing {
+      int row = -1;
+      std::int64_t shownAt = 0;
+      int choice = 0;  // 0 run out, 1 execute now, 2 cancel, 3 postpone
+      std::int64_t actAt = 0;
+      std::int32_t late = 0;
+    };
+    std::optional<Showing> showing;
+    struct Waiting {  // a postponement
+      int row;
+      std::string trigger, action;
+      std::int64_t dueAt;
+      bool gone = false;  // its task deleted or edited since
+    };
+    std::vector<Waiting> waiting;
+    std::optional<std::int64_t> monitoringOnAt;
+    std::int64_t monitoringOffAt = 0;
+    bool present = true;
+    std::int64_t awayUntil = 0;
+    std::set<std::int64_t> idleStretches;  // shown, by the counter at the last input
+    bool bootDone = false;
+    SettingsDialog* dialog = nullptr;
+    std::int64_t dialogOpened = 0, dialogUntil = 0;
+    bool clockMoved = false;
+    std::size_t events = 0, calls = 0, balloons = 0;
+
+    // Whether a tick between `t` and `t` + 12 s could run, in the evening
+    // as lived so far.
+    auto freeAt = [&](std::int64_t t) {
+      const std::int64_t end = t + 12 * kSecondMs;
+      for (const auto& [from, to] : held) {
+        if (from < end && to > t) return false;
+      }
+      if ((showing && showing->shownAt < end) || (dialog && dialogOpened < end) ||
+          (monitoringOnAt && monitoringOffAt < end)) {
+        return false;
+      }
+      bool lived = false;
+      for (const Span& span : spans) {
+        if (span.fromTick > t - kMinuteMs && span.fromTick < end) return false;
+        lived = lived || (span.fromTick <= t && end <= std::min(span.toTick, tick()));
+      }
+      return lived;
+    };
+    // The counter time at which the local minute starting at `local` was
+    // lived last before `before`; the start of the stretch for a minute the
+    // clock came into midway.
+    auto tickAtLocal = [&](std::int64_t local, std::int64_t before) -> std::optional<std::int64_t> {
+      std::optional<std::int64_t> found;
+      for (const Span& span : spans) {
+        const std::int64_t t = span.fromTick + std::max<std::int64_t>(local - span.localAtFrom, 0);
+        if (local + kMinuteMs > span.localAtFrom && t <= std::min(span.toTick, tick()) && t <= before) found = t;
+      }
+      return found;
+    };
+    auto powerCall = [&](int row, const char* why) {
+      const std::string call = kVerbRows[row].call;
+      counts["refused"] += !rig.power.refusal.empty();
+      if (rig.power.calls.size() != calls + 1 || rig.power.calls.back() != call) {
+        fault(std::string(why) + ": expected " + call + ", got " +
+              (rig.power.calls.size() > calls ? rig.power.calls.back() : std::string("nothing")));
+      }
+      calls = rig.power.calls.size();
+      ++counts[std::string("calls ") + kVerbRows[row].verb];
+    };
+    auto input = [&] {
+      const std::int64_t last = rig.clock.lastInputTick;
+      const std::int64_t mark = last + kIdleMinutes * kMinuteMs;
+      if (tick() > mark + 12 * kSecondMs && slotOf(kIdleRow) >= 0 && freeAt(mark) && !idleStretches.count(last)) {
+        fault("the idle task missed a stretch of " + N((tick() - last) / kMinuteMs) + " minutes");
+      }
+      rig.clock.Input();
+    };
+    auto endShowing = [&] {
+      held.push_back({showing->shownAt, tick() + 10 * kSecondMs});
+      showing.reset();
+    };
+    auto sleep = [&](bool inCountdown) {
+      rig.unit.Suspending();
+      if (inCountdown) {
+        expect(showing->row, tick(), "电脑睡眠，未执行");
+        held.push_back({showing->shownAt, tick()});
+        showing.reset();
+      }
+      endSpan();
+      rig.clock.Advance(static_cast<std::uint64_t>(between(5, 60) * kMinuteMs));
+      rig.unit.Resumed();
+      startSpan();
+      for (auto w = waiting.begin(); w != waiting.end();) {
+        if (w->dueAt > tick()) {
+          ++w;
+          continue;
+        }
+        expected.push_back({now(), w->trigger, w->action, "电脑睡眠，未执行", 1500});
+        w = waiting.erase(w);
+      }
+    };
+
+    // Which occurrence a countdown that just showed is for, and whether it
+    // came when it had to.
+    auto identify = [&](const std::string& caption, std::int64_t at) -> std::optional<Showing> {
+      int row = -1;
+      for (int r = 0; r < 7; ++r) {
+        if (caption == std::string("Windows 正在准备") + kVerbRows[r].verb + "...") row = r;
+      }
+      const int slot = slotOf(row);
+      if (slot < 0) {
+        fault("a countdown of no stored task: " + caption);
+        return std::nullopt;
+      }
+      const PowerTask& task = stored[static_cast<std::size_t>(slot)];
+      Showing shown{row, at, 0, 0, 0};
+      for (auto w = waiting.begin(); w != waiting.end(); ++w) {  // a postponement first
+        if (w->row != row || w->dueAt > at) continue;
+        if (w->gone) fault("a postponement came back for a task deleted or edited since");
+        if (!w->gone && at > w->dueAt + 11 * kSecondMs && freeAt(w->dueAt)) fault("a postponement came back late");
+        if (at > w->dueAt + kBoundMinutes * kMinuteMs + 11 * kSecondMs) fault("a postponement came back too late");
+        waiting.erase(w);
+        ++counts["postponements back"];
+        return shown;
+      }
+      if (row == kIdleRow) {
+        const std::int64_t stretch = rig.clock.lastInputTick;
+        if (at - stretch < kIdleMinutes * kMinuteMs) fault("the idle task before its minutes");
+        if (!idleStretches.insert(stretch).second) fault("the idle task twice in one stretch");
+        ++counts["idle occurrences"];
+        return shown;
+      }
+      if (row == kBootRow) {
+        if (at / kMinuteMs < kBootMinute || at / kMinuteMs > kBootMinute + kBoundMinutes) {
+          fault("the start task at minute " + N(at / kMinuteMs) + " after start");
+        }
+        if (at > (kBootMinute * 60 + 11) * kSecondMs && freeAt(kBootMinute * kMinuteMs)) fault("the start task late");
+        if (bootDone) fault("the start task twice");
+        bootDone = true;
+        shown.late = static_cast<std::int32_t>(at / kMinuteMs - kBootMinute);
+        ++counts["start occurrences"];
+        return shown;
+      }
+      // The oldest minute not yet consumed of the ten a tick looks back at.
+      const std::int64_t local = now() - (tick() - at);
+      for (std::int64_t m = local / kMinuteMs - kBoundMinutes; m <= local / kMinuteMs; ++m) {
+        if (!task.when.DueIn(m) || !consumed.insert({key(task), m}).second) continue;
+        shown.late = static_cast<std::int32_t>(local / kMinuteMs - m);
+        const std::optional<std::int64_t> minuteTick = tickAtLocal(m * kMinuteMs, at);
+        if (!minuteTick) {
+          std::string d;
+          for (const Span& span : spans) d += " [" + N(span.fromTick) + "," + N(span.toTick) + "," + N(span.localAtFrom - evening) + "]";
+          fault(task.Trigger() + " shown for a minute never lived " + N(m * kMinuteMs - evening) + " at " + N(at) + d);
+        }
+        if (minuteTick && freeAt(*minuteTick) && at > *minuteTick + 11 * kSecondMs) {
+          fault(task.Trigger() + " shown " + N((at - *minuteTick) / kSecondMs) +
+                " s after its minute, with nothing holding the tick");
+        }
+        ++counts["calendar occurrences"];
+        return shown;
+      }
+      fault(task.Trigger() + " shown for no minute due");
+      return std::nullopt;
+    };
+
+    while (now() < evening + 3 * 60 * kMinuteMs) {
+      // The user, between steps of five seconds.
+      if (!present && tick() >= awayUntil) present = true;
+      if (present) input();
+      if (present && !showing && !dialog && chance(0.004)) {
+        present = false;
+        awayUntil = tick() + between(2, 20) * kMinuteMs;
+        ++counts["times away"];
+      }
+      if (monitoringOnAt && tick() >= *monitoringOnAt) {
+        rig.unit.N1Click();
+        held.push_back({monitoringOffAt, tick() + 10 * kSecondMs});
+        monitoringOnAt.reset();
+        endSpan();
+        startSpan();
+        ++counts["monitoring on again"];
+      } else if (showing && showing->choice != 0 && tick() >= showing->actAt && rig.view.shown) {
+        input();
+        const int row = showing->row;
+        if (showing->choice == 1) {
+          rig.unit.BitBtn1Click();
+          powerCall(row, "execute now");
+          expect(row, tick(), ran(showing->late));
+          ++counts["executed now"];
+        } else if (showing->choice == 2) {
+          rig.unit.BitBtn2Click();
+          expect(row, tick(), "已取消");
+          waiting.clear();  // monitoring off drops what was postponed
+          monitoringOffAt = tick();
+          monitoringOnAt = tick() + between(1, 20) * kMinuteMs;
+          ++counts["cancelled"];
+        } else {
+          const std::int32_t minutes = kPostponeChoices[between(0, 3)].minutes;
+          rig.view.postponeChoice = minutes;
+          rig.unit.BitBtn3Click();
+          expect(row, tick(), "推迟 " + N(minutes) + " 分钟");
+          const PowerTask& task = stored[static_cast<std::size_t>(slotOf(row))];
+          waiting.push_back({row, task.Trigger(), task.Action(), tick() + minutes * kMinuteMs});
+          ++counts["postponed"];
+        }
+        endShowing();
+      } else if (!dialog && !showing && !monitoringOnAt && chance(0.002)) {
+        ++counts["sleeps"];
+        sleep(false);
+      } else if (showing && showing->choice == 0 && !dialog && chance(0.01)) {
+        ++counts["sleeps in a countdown"];
+        sleep(true);
+      } else if (dialog && tick() >= dialogUntil) {
+        dialog->Close();
+        held.push_back({dialogOpened, tick() + 10 * kSecondMs});
+        dialog = nullptr;
+      } else if (!dialog && !showing && !monitoringOnAt && chance(waiting.empty() ? 0.0005 : 0.01)) {
+        dialog = &rig.OpenSettings();
+        dialogOpened = tick();
+        dialogUntil = tick() + between(1, 14) * kMinuteMs;
+        ++counts["settings dialogs"];
+        // While a calendar task waits, now and then it is deleted or edited.
+        const int row = waiting.empty() ? -1 : waiting.front().row;
+        if (row >= 0 && row < kIdleRow && slotOf(row) >= 0 && chance(0.4)) {
+          const int slot = slotOf(row);
+          changedRows.insert(row);
+          for (Waiting& w : waiting) w.gone = w.gone || w.row == row;
+          if (chance(0.5)) {
+            dialog->selected = static_cast<std::size_t>(slot);
+            dialog->Button6Click();
+            stored.erase(stored.begin() + slot);  // back the next evening, as it was
+            ++counts["deleted while postponed"];
+          } else {
+            for (PowerTask& task : tasks) {
+              if (task.row == row) task.when = PlanCalendar(random, task.when.kind);
+            }
+            stored[static_cast<std::size_t>(slot)].when = tasks[static_cast<std::size_t>(row)].when;
+            rig.stored.PutString(SlotValueName('A', slot + 1), tasks[static_cast<std::size_t>(row)].Trigger());
+            ++counts["edited while postponed"];
+          }
+        }
+      } else if (!clockMoved && !dialog && !showing && day % 4 == 1 && now() >= evening + 80 * kMinuteMs) {
+        clockMoved = true;
+        const std::int64_t by = (day % 8 == 1 ? -1 : 1) * between(61, 120) * kMinuteMs;
+        endSpan();
+        SetClock(rig.clock, now() + by);
+        rig.unit.TimeChanged();
+        startSpan();
+        ++counts[by < 0 ? "clock set back" : "clock set forward"];
+      } else if (!monitoringOnAt && !showing && !dialog && chance(0.0005)) {
+        rig.unit.N1Click();  // off from the menu, on again later
+        waiting.clear();
+        monitoringOffAt = tick();
+        monitoringOnAt = tick() + between(1, 20) * kMinuteMs;
+        ++counts["monitoring off"];
+      }
+
+      const std::int64_t stepFrom = tick();
+      rig.view.RunFor(5 * kSecond);
+
+      // What the program did in the step.
+      for (; events < rig.view.windowEvents.size(); ++events) {
+        const FakeForm1::WindowEvent& event = rig.view.windowEvents[events];
+        if (event.caption.empty()) continue;  // hidden
+        std::optional<Showing> shown = identify(event.caption, event.tickCount);
+        if (showing) {  // a later countdown took the window over
+          expect(showing->row, event.tickCount,
+                 "未执行：倒计时被任务 " + N(shown ? slotOf(shown->row) + 1 : 0) + " 取代");
+          held.push_back({showing->shownAt, event.tickCount});
+          showing.reset();
+          ++counts["replaced"];
+        }
+        if (!shown) continue;
+        const std::int64_t pick = present ? between(0, 9) : 0;
+        shown->choice = pick < 5 ? 0 : pick < 7 ? 1 : pick < 8 ? 2 : 3;
+        if (shown->row == kIdleRow && shown->choice == 3) shown->choice = 0;
+        shown->actAt = event.tickCount + between(1, kTishiS - 7) * kSecondMs;  // a step before the end
+        showing = shown;
+      }
+      if (showing && !rig.view.shown) {  // ran out: the call comes at the last of its seconds
+        const std::int64_t due = showing->shownAt + kTishiS * kSecondMs;
+        if (showing->choice != 0 || !(due > stepFrom && due <= tick())) {
+          fault(std::string("a countdown of ") + kVerbRows[showing->row].verb + " ended " +
+                N((tick() - showing->shownAt) / kSecondMs) + " s after it showed");
+        }
+        powerCall(showing->row, "run out");
+        expect(showing->row, due, ran(showing->late));
+        ++counts["run out"];
+        endShowing();
+      }
+      if (rig.power.calls.size() != calls) {
+        fault("a power call nobody was shown: " + rig.power.calls.back());
+        calls = rig.power.calls.size();
+      }
+      // Postponements dropped at their time: their task gone, or held too long.
+      if (!showing && !dialog && !monitoringOnAt) {
+        for (auto w = waiting.begin(); w != waiting.end();) {
+          const bool late = tick() > w->dueAt + kBoundMinutes * kMinuteMs + 20 * kSecondMs;
+          if (!(w->gone && tick() > w->dueAt + 10 * kSecondMs) && !late) {
+            ++w;
+            continue;
+          }
+          // Dropped at the first tick that runs after its time, which may
+          // follow the countdown of another postponement due with it.
+          const std::int64_t from = localOf(w->dueAt + (w->gone ? 0 : kBoundMinutes * kMinuteMs));
+          const std::int64_t nearLate = w->dueAt + kBoundMinutes * kMinuteMs - 30 * kSecondMs;
+          expected.push_back({from, w->trigger, w->action,
+                              w->gone && tick() < nearLate ? "未执行：推迟期间任务已删除或修改" : "未执行：推迟", 0,
+                              true});
+          ++counts[w->gone ? "postponements of a changed task dropped" : "postponements held too long dropped"];
+          w = waiting.erase(w);
+        }
+      }
+      // Balloons ahead of a calendar or start task: answered now and then.
+      for (; balloons < rig.shell.balloons.size(); ++balloons) {
+        const std::string& text = rig.shell.balloons[balloons];
+        const std::size_t at = text.find(" 分钟后将");
+        if (at == std::string::npos || showing || dialog || !present || !chance(0.3)) continue;
+        const std::int64_t ahead = std::stoll(text.substr(0, at));
+        int row = -1;
+        for (const PowerTask& task : stored) {
+          if (text.substr(at + std::strlen(" 分钟后将")) == task.Action()) row = task.row;
+        }
+        if (row < 0) {
+          fault("a balloon for no stored task: " + text);
+          continue;
+        }
+        const PowerTask& task = stored[static_cast<std::size_t>(slotOf(row))];
+        std::int64_t occurrenceTick = kBootMinute * kMinuteMs;
+        if (row == kBootRow) {
+          if (bootDone) fault("a balloon for the start task after its minute");
+          bootDone = true;
+        } else {
+          std::int64_t occurrence = -1;
+          for (std::int64_t m = now() / kMinuteMs + ahead - 1; m <= now() / kMinuteMs + ahead; ++m) {
+            if (task.when.DueIn(m) && !consumed.count({key(task), m})) occurrence = m;
+          }
+          if (occurrence < 0) {
+            fault("a balloon for no coming minute: " + text);
+            continue;
+          }
+          consumed.insert({key(task), occurrence});
+          occurrenceTick = tick() + (occurrence * kMinuteMs - now());
+        }
+        input();
+        rig.unit.BalloonClicked();
+        const std::int64_t choice = between(0, 2);
+        if (choice == 0) {
+          rig.unit.WarningRunNow();
+          powerCall(row, "run now from a warning");
+          expect(row, tick(), ran(0));
+          ++counts["run from a warning"];
+        } else if (choice == 1) {
+          const std::int32_t minutes = kPostponeChoices[between(0, 3)].minutes;
+          rig.unit.WarningPostpone(minutes);
+          expect(row, tick(), "推迟 " + N(minutes) + " 分钟");
+          waiting.push_back({row, task.Trigger(), task.Action(), occurrenceTick + minutes * kMinuteMs});
+          ++counts["postponed from a warning"];
+        } else {
+          rig.unit.WarningSkip();
+          expect(row, tick(), "本次不执行");
+          ++counts["skipped from a warning"];
+        }
+      }
+    }
+    if (dialog) dialog->Close();
+    endSpan();
+
+    // No occurrence missed on free time: the calendar tasks left as they were.
+    for (const PowerTask& task : stored) {
+      if (task.row >= kIdleRow || changedRows.count(task.row)) continue;
+      for (const Span& span : spans) {
+        for (std::int64_t m = span.localAtFrom / kMinuteMs + 1; ; ++m) {
+          const std::int64_t t = span.fromTick + (m * kMinuteMs - span.localAtFrom);
+          if (t + 12 * kSecondMs > span.toTick) break;
+          if (task.when.DueIn(m) && freeAt(t) && !consumed.count({key(task), m})) {
+            fault(task.Trigger() + " missed a minute with nothing holding the tick");
+          }
+        }
+      }
+    }
+    if (slotOf(kBootRow) >= 0 && !bootDone && freeAt(kBootMinute * kMinuteMs)) fault("the start task missed");
+
+    // The record, line by line, against what the test expects.
+    std::vector<Line> actual;
+    for (const std::string& text : rig.RecordedLines()) {
+      // "2027-01-05 19:12:00\t任务 3\t每天19时12分\t关闭计算机\t已执行"
+      std::vector<std::string> fields;
+      std::size_t start = 0;
+      for (std::size_t tab; (tab = text.find('\t', start)) != std::string::npos; start = tab + 1) {
+        fields.push_back(text.substr(start, tab - start));
+      }
+      fields.push_back(text.substr(start));
+      ClockSnapshot at{};
+      std::sscanf(fields[0].c_str(), "%hu-%hu-%hu %hu:%hu:%hu", &at.wYear, &at.wMonth, &at.wDay, &at.wHour,
+                  &at.wMinute, &at.wSecond);
+      actual.push_back({LocalMs(at), fields[2], fields[3], fields[4], 0});
+    }
+    for (const Line& want : expected) {
+      auto found = std::find_if(actual.begin(), actual.end(), [&](const Line& line) {
+        // The line has whole seconds: up to one second before the moment.
+        return line.trigger == want.trigger && line.action == want.action &&
+               line.outcome.rfind(want.outcome, 0) == 0 && (want.orLater || line.at <= want.at + want.slackMs) &&
+               line.at + want.slackMs + kSecondMs >= want.at;
+      });
+      if (found == actual.end()) {
+        fault("no record line \"" + want.trigger + " " + want.action + " " + want.outcome + "\" at " +
+              N((want.at - evening) / kSecondMs) + " s");
+        continue;
+      }
+      actual.erase(found);
+    }
+    for (const Line& line : actual) {
+      fault("a record line not expected: " + line.trigger + " " + line.action + " " + line.outcome + " at " +
+            N((line.at - evening) / kSecondMs) + " s");
+    }
+    const auto saying = [](const char* part) {
+      return [part](const std::string& text) { return text.find(part) != std::string::npos; };
+    };
+    const std::vector<std::string> lines = rig.RecordedLines();
+    if (std::count_if(rig.shell.balloons.begin(), rig.shell.balloons.end(), saying("耽搁太久")) !=
+        std::count_if(lines.begin(), lines.end(), saying("耽搁"))) {
+      fault("a postponement held too long dropped without its balloon");
+    }
+    counts["record lines"] += static_cast<int>(expected.size());
+  }
+
+  std::printf("simulated year of power tasks:");
+  for (const auto& [what, count] : counts) std::printf(" %s %d;", what.c_str(), count);
+  std::printf(" %zu faults\n", faults.size());
+  EXPECT_TRUE(faults.empty()) << faults.size() << " faults";
+  for (const char* kind : {"run out", "executed now", "cancelled", "postponed", "postponements back", "replaced",
+                           "idle occurrences", "start occurrences", "run from a warning", "postponed from a warning",
+                           "skipped from a warning", "sleeps", "sleeps in a countdown", "clock set back",
+                           "clock set forward", "monitoring off", "monitoring on again", "settings dialogs",
+                           "deleted while postponed", "edited while postponed",
+                           "postponements of a changed task dropped", "refused"}) {
+    EXPECT_GT(counts[kind], 0) << kind;
+  }
 }
 
 }  // namespace

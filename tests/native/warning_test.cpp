@@ -112,9 +112,9 @@ TEST(Warning, ItsWindowRunsNowPostponesOrSkipsThisOccurrenceOnly) {
   ClickTheFirstBalloon(later);
   later.unit.WarningPostpone(10);
   EXPECT_EQ(later.Tip(), "Velmaro-启用：08:20 关机") << "ten minutes after its minute";
-  later.view.RunFor(14 * kMinute + 50 * kSecond);  // 08:20:15
+  later.view.RunFor(14 * kMinute + 30 * kSecond);  // 08:19:55: from its minute, not from the click
   EXPECT_FALSE(later.view.shown);
-  later.view.RunFor(20 * kSecond);
+  later.view.RunFor(15 * kSecond);
   EXPECT_TRUE(later.view.shown);
 
   Rig skip;
@@ -146,6 +146,73 @@ TEST(Warning, ItsWindowRunsNowPostponesOrSkipsThisOccurrenceOnly) {
   EXPECT_TRUE(passed.view.warnings.empty());
   passed.unit.WarningRunNow();
   EXPECT_EQ(passed.power.calls.size(), 1u);
+}
+
+TEST(Warning, TheWindowActsOnTheTaskItWasOpenedForWhateverBalloonCameLater) {
+  // 08:10 shut down and 08:12 restart: the window opened from the first
+  // balloon keeps to the shut-down after the restart's balloon at 08:07.
+  auto openThenLaterBalloon = [](Rig& rig) {
+    rig.Start({{"每天8时10分", "关闭计算机", ""}, {"每天8时12分", "重启计算机", ""}}, 30);
+    rig.view.RunFor(5 * kMinute + 30 * kSecond);  // 08:05:25
+    rig.unit.BalloonClicked();
+    rig.view.RunFor(2 * kMinute);  // 08:07:25
+    ASSERT_EQ(rig.shell.balloons,
+              (std::vector<std::string>{"5 分钟后将关闭计算机", "5 分钟后将重启计算机"}));
+    ASSERT_EQ(rig.view.warnings, std::vector<std::string>{"5 分钟后将关闭计算机"});
+  };
+  Rig now;
+  openThenLaterBalloon(now);
+  now.unit.WarningRunNow();
+  EXPECT_EQ(now.power.calls, std::vector<std::string>{"ExitWindowsEx(12, 0)"});
+  EXPECT_EQ(now.RecordedLines().back().substr(20), "任务 1\t每天8时10分\t关闭计算机\t已执行");
+
+  Rig skip;
+  openThenLaterBalloon(skip);
+  skip.unit.WarningSkip();
+  skip.view.RunFor(3 * kMinute);  // 08:10:25
+  EXPECT_FALSE(skip.view.shown) << "the shut-down is skipped";
+  skip.view.RunFor(2 * kMinute);  // 08:12:25
+  ASSERT_TRUE(skip.view.shown) << "the restart goes on";
+  EXPECT_EQ(skip.view.texts[CountdownText::BitBtn1], "立即重启");
+  skip.view.RunFor(kMinute);
+  EXPECT_EQ(skip.power.calls, std::vector<std::string>{"ExitWindowsEx(6, 0)"});
+
+  Rig later;
+  openThenLaterBalloon(later);
+  later.unit.WarningPostpone(5);
+  EXPECT_EQ(later.Tip(), "Velmaro-启用：08:15 关机");
+}
+
+TEST(Warning, APostponementKeepsItsTimeAcrossAClockChangeAndTheTipFollowsTheClock) {
+  Rig rig;
+  rig.Start({{"每天8时10分", "关闭计算机", ""}}, 30);
+  rig.view.RunFor(5 * kMinute + 30 * kSecond);  // 08:05:25
+  rig.unit.BalloonClicked();
+  rig.unit.WarningPostpone(30);  // 08:40, 34 min 35 s from now
+  EXPECT_EQ(rig.Tip(), "Velmaro-启用：08:40 关机");
+  rig.clock.SetLocalTime(2026, 12, 7, 7, 5, 25);  // daylight saving ends: an hour back
+  rig.unit.TimeChanged();
+  EXPECT_EQ(rig.Tip(), "Velmaro-启用：07:40 关机");
+  rig.view.RunFor(34 * kMinute + 30 * kSecond);  // 07:39:55
+  EXPECT_FALSE(rig.view.shown);
+  rig.view.RunFor(15 * kSecond);
+  EXPECT_TRUE(rig.view.shown) << "when the tip said";
+}
+
+TEST(Warning, RunNowDoesWhatTheCountdownsExecuteNowDoes) {
+  WindowFacts editor;
+  editor.handle = 0x500;
+  editor.visible = true;
+  editor.processId = 9;
+  editor.titleLength = 5;
+  Rig rig;
+  rig.processes.windows = {editor};
+  rig.Start({{"每天8时10分", "待机计算机", ""}}, 60, "", 1);
+  rig.view.RunFor(5 * kMinute + 30 * kSecond);
+  rig.unit.BalloonClicked();
+  rig.unit.WarningRunNow();
+  EXPECT_EQ(rig.processes.closed, std::vector<WindowHandle>{0x500}) << "programs asked to close before stand-by";
+  EXPECT_EQ(rig.power.calls, std::vector<std::string>{"SetSystemPowerState(-1, -1)"});
 }
 
 }  // namespace

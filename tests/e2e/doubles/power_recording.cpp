@@ -7,16 +7,19 @@ namespace velmaro {
 
 RecordingPower::RecordingPower(std::string logPath) : logPath_(std::move(logPath)) {}
 
-void RecordingPower::ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) {
+PowerResult RecordingPower::ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) {
   Record("ExitWindowsEx(" + std::to_string(flags) + ", " + std::to_string(reason) + ")");
+  return Answer();
 }
 
-void RecordingPower::SetSystemPowerState(std::int32_t suspend, std::int32_t force) {
+PowerResult RecordingPower::SetSystemPowerState(std::int32_t suspend, std::int32_t force) {
   Record("SetSystemPowerState(" + std::to_string(suspend) + ", " + std::to_string(force) + ")");
+  return Answer();
 }
 
-void RecordingPower::NtShutdownSystem(std::uint32_t action) {
+PowerResult RecordingPower::NtShutdownSystem(std::uint32_t action) {
   Record("NtShutdownSystem(" + std::to_string(action) + ")");
+  return Answer();
 }
 
 void RecordingPower::MciSendString(const std::string& command, WindowHandle callback) {

@@ -18,16 +18,20 @@ class RecordingPower : public PowerService {
 
   // Lines such as "ExitWindowsEx(12, 0)", "mciSendString(\"Set cdaudio door open wait\", 4660)".
   std::vector<std::string> calls;
+  // Non-empty: the session and power calls are refused with this text, as
+  // the system refuses them without the shutdown privilege.
+  std::string refusal;
 
-  void ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override;
-  void SetSystemPowerState(std::int32_t suspend, std::int32_t force) override;
-  void NtShutdownSystem(std::uint32_t action) override;
+  PowerResult ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override;
+  PowerResult SetSystemPowerState(std::int32_t suspend, std::int32_t force) override;
+  PowerResult NtShutdownSystem(std::uint32_t action) override;
   void MciSendString(const std::string& command, WindowHandle callback) override;
   void SendBroadcast(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam, std::uint32_t flags,
                      std::uint32_t timeoutMs) override;
 
  private:
   void Record(const std::string& line);
+  PowerResult Answer() const { return refusal.empty() ? PowerResult() : PowerResult{false, refusal}; }
 
   std::string logPath_;
 };
