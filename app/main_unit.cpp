@@ -378,6 +378,10 @@ void MainUnit::Record(const DueTask& task, RecordOutcome outcome, const std::str
 }
 
 void MainUnit::RunVerb(const DueTask& task, const std::string& verb) {
+  const ActionRow* row = FindVerb(verb);
+  if (row && (row->power == PowerOperation::FastRestart || row->power == PowerOperation::FastPowerOff)) {
+    Record(task, RecordOutcome::Began);
+  }
   const PowerResult result = RunPendingAction(verb, services_.power, services_.dialUp, services_.reminders);
   if (gate_.Closed()) return;
   if (result.ok) {

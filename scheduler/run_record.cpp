@@ -31,6 +31,7 @@ std::string OutcomeText(const RecordEntry& entry) {
     case RecordOutcome::NotDoneAsleep: return "电脑睡眠，未执行";
     case RecordOutcome::Failed: return "失败：" + Field(entry.detail);
     case RecordOutcome::NotDone: return "未执行：" + Field(entry.detail);
+    case RecordOutcome::Began: return "开始执行";
   }
   return std::string();
 }

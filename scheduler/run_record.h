@@ -15,7 +15,9 @@ namespace velmaro {
 
 // Failed: the system refused the action ("失败：" and its message). NotDone:
 // the action was not carried out, for the reason in `detail` ("未执行：").
-enum class RecordOutcome { Ran, RanLate, Skipped, Cancelled, Postponed, NotDoneAsleep, Failed, NotDone };
+// Began: written before a fast restart or fast shutdown, which end the
+// system inside the call when they succeed and so never report back.
+enum class RecordOutcome { Ran, RanLate, Skipped, Cancelled, Postponed, NotDoneAsleep, Failed, NotDone, Began };
 
 struct RecordEntry {
   std::int32_t slot = 0;

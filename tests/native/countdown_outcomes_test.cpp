@@ -89,6 +89,19 @@ TEST(CountdownOutcome, WhatTheSystemRefusedOrDidNotRunIsNotRecordedAsDone) {
             (std::vector<std::string>{"任务 1\t每天8时0分\t关闭计算机\t失败：错误 1314：客户端没有所需的特权。",
                                       "任务 2\t每天8时10分\t重启计算机\t失败：错误 1314：客户端没有所需的特权。"}));
 
+  // A fast shutdown ends the system inside its call when it succeeds: the
+  // record says it began before the call, and what came of it after.
+  Rig fast;
+  fast.Start({{"每天8时0分", "快速关机", ""}, {"每天8时1分", "快速重启", ""}}, 5);
+  fast.view.RunFor(kMinute);
+  fast.power.refusal = "错误 5：拒绝访问。";
+  fast.view.RunFor(kMinute);
+  EXPECT_EQ(fast.power.calls, (std::vector<std::string>{"NtShutdownSystem(2)", "NtShutdownSystem(1)"}));
+  EXPECT_EQ(Lines(fast), (std::vector<std::string>{"任务 1\t每天8时0分\t快速关机\t开始执行",
+                                                   "任务 1\t每天8时0分\t快速关机\t已执行",
+                                                   "任务 2\t每天8时1分\t快速重启\t开始执行",
+                                                   "任务 2\t每天8时1分\t快速重启\t失败：错误 5：拒绝访问。"}));
+
   Rig busy;  // a cleanup that cannot start beside the one still running
   busy.processes.stillRunning = true;
   busy.Start({{"每天8时0分", "清理系统垃圾", ""}}, 30);

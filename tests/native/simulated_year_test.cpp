@@ -427,6 +427,12 @@ TEST(SimulatedYear, EveryPowerRunIsTheOneTheUserWasShownAtItsTimeWithItsRecord) 
       const PowerTask& task = stored[static_cast<std::size_t>(slotOf(row))];
       expected.push_back({localOf(at), task.Trigger(), task.Action(), outcome, slack});
     };
+    // A run of a power task: the fast paths, which end the system inside
+    // their call, say first that they began.
+    auto expectRun = [&](int row, std::int64_t at, std::int32_t late) {
+      if (std::string(kVerbRows[row].call).rfind("NtShutdownSystem", 0) == 0) expect(row, at, "开始执行");
+      expect(row, at, ran(late));
+    };
 
     struct Showing {
       int row = -1;
@@ -611,7 +617,7 @@ TEST(SimulatedYear, EveryPowerRunIsTheOneTheUserWasShownAtItsTimeWithItsRecord) 
         if (showing->choice == 1) {
           rig.unit.BitBtn1Click();
           powerCall(row, "execute now");
-          expect(row, tick(), ran(showing->late));
+          expectRun(row, tick(), showing->late);
           ++counts["executed now"];
         } else if (showing->choice == 2) {
           rig.unit.BitBtn2Click();
@@ -710,7 +716,7 @@ TEST(SimulatedYear, EveryPowerRunIsTheOneTheUserWasShownAtItsTimeWithItsRecord) 
                 N((tick() - showing->shownAt) / kSecondMs) + " s after it showed");
         }
         powerCall(showing->row, "run out");
-        expect(showing->row, due, ran(showing->late));
+        expectRun(showing->row, due, showing->late);
         ++counts["run out"];
         endShowing();
       }
@@ -774,7 +780,7 @@ TEST(SimulatedYear, EveryPowerRunIsTheOneTheUserWasShownAtItsTimeWithItsRecord) 
         if (choice == 0) {
           rig.unit.WarningRunNow();
           powerCall(row, "run now from a warning");
-          expect(row, tick(), ran(0));
+          expectRun(row, tick(), 0);
           ++counts["run from a warning"];
         } else if (choice == 1) {
           const std::int32_t minutes = kPostponeChoices[between(0, 3)].minutes;
