@@ -38,6 +38,11 @@ class RegistryObject {
   // The names of the current key's values; none when no key is open. Fails
   // when the key cannot be enumerated.
   std::vector<std::string> ValueNames();
+  // The current key's values with their data; none when no key is open.
+  // Fails when the key cannot be enumerated.
+  std::vector<RegNamedValue> ListValues();
+  // A listed value's text, failing as ReadString(name) does for another type.
+  static std::string TextOf(const std::string& name, const RegValue& value);
   // How many values the current key holds; 0 when no key is open. Fails
   // when the key cannot be queried.
   std::uint32_t ValueCount();
