@@ -42,6 +42,10 @@ bool RegistryObject::ValueExists(const std::string& name) {
   return key_ && service_.QueryValue(key_, name, &value);
 }
 
+bool RegistryObject::QueryValue(const std::string& name, RegValue* value) {
+  return key_ && service_.QueryValue(key_, name, value);
+}
+
 std::string RegistryObject::ReadString(const std::string& name) {
   RegValue value;
   if (!key_ || !service_.QueryValue(key_, name, &value)) return std::string();

@@ -25,6 +25,9 @@ class RegistryObject {
   void CloseKey();
 
   bool ValueExists(const std::string& name);
+  // The value as the registry holds it; false when it is missing, cannot be
+  // read or no key is open.
+  bool QueryValue(const std::string& name, RegValue* value);
   // A missing value (or no open key) reads as the empty text.
   std::string ReadString(const std::string& name);
   std::int32_t ReadInteger(const std::string& name);

@@ -166,9 +166,23 @@ void TaskStore::DeleteSlot(std::int32_t slot) {
   const std::int32_t last = settings_.LastTaskNum;
   if (slot < 1 || slot > last) return;
   OpenStore();
-  // The values of the slots from `slot` up, A, B and C by slot number, from
-  // one listing: none is read twice.
-  const std::vector<RegNamedValue> listed = reg_.ListValues();
+  // The values of the slots from `slot` up, A, B and C by slot number, each
+  // read once: by name where the key holds at least as many values as there
+  // are names to read, so values above TaskNum cost nothing; else from one
+  // listing, so a TaskNum far above the stored slots costs no more than they
+  // do.
+  std::vector<RegNamedValue> listed;
+  const std::uint64_t names = 3 * (static_cast<std::uint64_t>(last) - static_cast<std::uint64_t>(slot) + 1);
+  if (names <= reg_.ValueCount()) {
+    for (std::int32_t n = slot; n <= last; ++n) {
+      for (std::size_t letter = 0; letter < 3; ++letter) {
+        RegNamedValue value{SlotValueName(kSlotLetters[letter], n), RegValue()};
+        if (reg_.QueryValue(value.name, &value.value)) listed.push_back(std::move(value));
+      }
+    }
+  } else {
+    listed = reg_.ListValues();
+  }
   std::map<std::int32_t, std::array<const RegValue*, 3>> slots;
   for (const RegNamedValue& value : listed) {
     const std::int32_t n = SlotNumberOf(value.name, kSlotLetters);
@@ -184,8 +198,7 @@ void TaskStore::DeleteSlot(std::int32_t slot) {
   // upward, as an older install's Delete moves them, so a write that fails
   // leaves what theirs would: the slots below moved, the rest as they were.
   // Only the slot numbers next to a stored slot can change: where neither a
-  // slot nor the one above it holds a value there is nothing to move, so a
-  // TaskNum far above the stored slots costs no more than they do. A value
+  // slot nor the one above it holds a value there is nothing to move. A value
   // that already holds the text moving onto it (neighbours often share an
   // action or an argument) is not written again.
   std::int32_t moved = slot - 1;  // the slot numbers up to this one are done

@@ -119,8 +119,8 @@ class TaskStore {
   std::int32_t AllocateSlot();
   void WriteSlot(std::int32_t slot, const TaskSlot& task);
   // Moves every slot above `slot` down by one, removes the top slot's values
-  // and lowers TaskNum, as an older install's Delete does, from one listing
-  // of the store and writing only the values that change. A slot number
+  // and lowers TaskNum, as an older install's Delete does, reading each value
+  // once and writing only the values that change. A slot number
   // outside 1..LastTaskNum changes nothing.
   void DeleteSlot(std::int32_t slot);
 

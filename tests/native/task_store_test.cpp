@@ -312,7 +312,7 @@ TEST(TaskStoreDelete, LeavesWhatAnOlderInstallsDeleteLeavesAtEveryFailure) {
         failure = error.what();
       }
       const std::string label = std::string(c.label) + (failAt ? ", write " + std::to_string(failAt) + " fails" : "");
-      EXPECT_EQ(registry.queryCalls, 0) << label << ": every value comes from the one listing";
+      EXPECT_LE(registry.queryCalls, 3 * (static_cast<int>(c.taskNum) - c.slot + 1)) << label << ": none read twice";
 
       MemoryRegistry::Values expected = before;
       EXPECT_EQ(failure, OlderInstallsDelete(expected, c.slot, failedName)) << label;
@@ -330,16 +330,17 @@ TEST(TaskStoreDelete, LeavesWhatAnOlderInstallsDeleteLeavesAtEveryFailure) {
   }
 }
 
-// At 2 000 tasks a Delete made some 12 000 registry calls under Wine and
+// At 2 000 tasks a Delete made some 18 000 registry calls under Wine and
 // took up to 0.6 s; most actions and many arguments repeat from one task to
-// the next.
-TEST(TaskStoreDelete, WritesOnlyTheValuesThatChangeFromOneListing) {
+// the next. Values above TaskNum (left by another program) are not read.
+TEST(TaskStoreDelete, ReadsEachValueOnceAndWritesOnlyTheValuesThatChange) {
   MemoryRegistry registry;
   StoreArranger stored(registry);
   constexpr int kSlots = 200;
   for (int n = 1; n <= kSlots; ++n) {
     stored.PutSlot(n, n % 2 ? "每天3时17分" : "每周3日3时17分", "提醒", n % 10 ? "下班时间到。" : "周报");
   }
+  for (int n = kSlots + 1; n <= 3 * kSlots; ++n) stored.PutSlot(n, "above", "above", "above");
   stored.PutTaskNum(kSlots);
   RegistryObject reg{registry};
   Settings settings;
@@ -355,26 +356,28 @@ TEST(TaskStoreDelete, WritesOnlyTheValuesThatChangeFromOneListing) {
   int argumentWrites = 0;
   for (int to = 1; to < kSlots; ++to) argumentWrites += (to % 10 == 0) != ((to + 1) % 10 == 0);
   EXPECT_EQ(registry.setCalls, (kSlots - 1) + argumentWrites + 1);
-  EXPECT_EQ(registry.queryCalls, 0);
-  EXPECT_EQ(registry.enumCalls, 1);
-  EXPECT_EQ(registry.namesListed, 3 * kSlots + 4);
+  EXPECT_EQ(registry.queryCalls + registry.namesListed, 3 * kSlots);
   EXPECT_EQ(stored.Text("C9"), "周报");
   EXPECT_EQ(stored.Text("C10"), "下班时间到。");
   EXPECT_EQ(stored.Text("A200"), "(none)");
+  EXPECT_EQ(stored.Text("A201"), "above");
   EXPECT_EQ(stored.Dword("TaskNum"), static_cast<std::uint32_t>(kSlots - 1));
 
-  // A listing that fails moves nothing.
-  registry.journal.clear();
-  registry.failEnum = true;
-  std::string failure;
-  try {
-    store.DeleteSlot(1);
-  } catch (const AppError& error) {
-    failure = error.what();
+  // A key that cannot be counted, or listed where it must be, moves nothing.
+  for (bool countFails : {true, false}) {
+    registry.journal.clear();
+    registry.failCount = countFails;
+    registry.failEnum = !countFails;
+    if (!countFails) settings.LastTaskNum = 0x7FFFFFFF;
+    std::string failure;
+    try {
+      store.DeleteSlot(1);
+    } catch (const AppError& error) {
+      failure = error.what();
+    }
+    EXPECT_EQ(failure, countFails ? "Failed to get the number of the values" : "Failed to get the values");
+    EXPECT_TRUE(registry.journal.empty());
   }
-  EXPECT_EQ(failure, "Failed to get the values");
-  EXPECT_TRUE(registry.journal.empty());
-  EXPECT_EQ(settings.LastTaskNum, kSlots - 1);
 }
 
 TEST(SlotNumberOf, OnlyTheNamesTheProgramWritesNameASlot) {
