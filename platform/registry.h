@@ -40,6 +40,12 @@ struct RegValue {
   bool hasUtf16 = false;
 };
 
+// One value of a listing: its name as the registry spells it, and its data.
+struct RegNamedValue {
+  std::string name;
+  RegValue value;
+};
+
 using RegKeyHandle = std::uintptr_t;  // 0 = no key
 
 class RegistryService {
@@ -57,6 +63,11 @@ class RegistryService {
   // particular order. False (and `names` unchanged) when the key cannot be
   // enumerated.
   virtual bool ValueNames(RegKeyHandle key, std::vector<std::string>* names) = 0;
+  // The key's values with their data, each as QueryValue gives it, in no
+  // particular order: one call per value, where listing the names and then
+  // querying each costs two. False (and `values` unchanged) when the key
+  // cannot be enumerated.
+  virtual bool ListValues(RegKeyHandle key, std::vector<RegNamedValue>* values) = 0;
   // How many values the key holds, without listing them. False (and `count`
   // unchanged) when the key cannot be queried.
   virtual bool ValueCount(RegKeyHandle key, std::uint32_t* count) = 0;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "base/text_win.h"
@@ -16,6 +18,25 @@ bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
 
 // The registry's own limit on a value name, in characters.
 constexpr std::size_t kMaxValueNameChars = 16383;
+
+// Data as the registry handed it out, `size` bytes, into the form the core
+// reads: texts without their terminating zeros, converted with code page 936
+// and kept as UTF-16 too.
+void StoreData(DWORD type, const BYTE* data, DWORD size, RegValue* value) {
+  value->type = type;
+  if (IsText(type)) {
+    const auto* text = reinterpret_cast<const wchar_t*>(data);
+    std::size_t length = size / sizeof(wchar_t);
+    while (length > 0 && text[length - 1] == L'\0') --length;
+    value->data = FromWide(text, length);
+    value->utf16.assign(reinterpret_cast<const char16_t*>(text), length);
+    value->hasUtf16 = true;
+  } else {
+    value->data.assign(reinterpret_cast<const char*>(data), size);
+    value->utf16.clear();
+    value->hasUtf16 = false;
+  }
+}
 
 }  // namespace
 
@@ -46,18 +67,7 @@ bool Win32Registry::QueryValue(RegKeyHandle key, const std::string& name, RegVal
     status = RegQueryValueExW(ToHkey(key), wideName.c_str(), nullptr, &type, data, &size);
   }
   if (status != ERROR_SUCCESS) return false;
-
-  value->type = type;
-  if (IsText(type)) {
-    const auto* text = reinterpret_cast<const wchar_t*>(data);
-    std::size_t length = size / sizeof(wchar_t);
-    while (length > 0 && text[length - 1] == L'\0') --length;
-    value->data = FromWide(text, length);
-    value->utf16.assign(reinterpret_cast<const char16_t*>(text), length);
-    value->hasUtf16 = true;
-  } else {
-    value->data.assign(reinterpret_cast<const char*>(data), size);
-  }
+  StoreData(type, data, size, value);
   return true;
 }
 
@@ -105,6 +115,45 @@ bool Win32Registry::ValueNames(RegKeyHandle key, std::vector<std::string>* names
     found.push_back(FromWide(buffer.data(), length));
   }
   names->swap(found);
+  return true;
+}
+
+bool Win32Registry::ListValues(RegKeyHandle key, std::vector<RegNamedValue>* values) {
+  DWORD count = 0;
+  DWORD longestName = 0;
+  DWORD longestData = 0;
+  if (RegQueryInfoKeyW(ToHkey(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
+                       &longestData, nullptr, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  std::vector<RegNamedValue> found;
+  found.reserve(count);
+  // Room for the longest name and data the key reported; a value that grew
+  // since is asked for again with the name's limit and the size reported.
+  std::vector<wchar_t> name(static_cast<std::size_t>(longestName) + 1);
+  std::vector<BYTE> data(static_cast<std::size_t>(longestData) + sizeof(wchar_t));
+  for (DWORD index = 0;; ++index) {
+    DWORD nameLength = 0;
+    DWORD type = 0;
+    DWORD size = 0;
+    LONG status = ERROR_MORE_DATA;
+    while (status == ERROR_MORE_DATA) {
+      nameLength = static_cast<DWORD>(name.size());
+      size = static_cast<DWORD>(data.size());
+      status = RegEnumValueW(ToHkey(key), index, name.data(), &nameLength, nullptr, &type, data.data(), &size);
+      if (status != ERROR_MORE_DATA) break;
+      // Either may have been too short; each grows, so the loop ends.
+      name.resize(kMaxValueNameChars + 1);
+      data.resize(std::max<std::size_t>(static_cast<std::size_t>(size) + sizeof(wchar_t), data.size() * 2));
+    }
+    if (status == ERROR_NO_MORE_ITEMS) break;
+    if (status != ERROR_SUCCESS) return false;
+    RegNamedValue value;
+    value.name = FromWide(name.data(), nameLength);
+    StoreData(type, data.data(), size, &value.value);
+    found.push_back(std::move(value));
+  }
+  values->swap(found);
   return true;
 }
 

@@ -13,6 +13,7 @@ class Win32Registry : public RegistryService {
   bool SetValue(RegKeyHandle key, const std::string& name, const RegValue& value) override;
   bool DeleteValue(RegKeyHandle key, const std::string& name) override;
   bool ValueNames(RegKeyHandle key, std::vector<std::string>* names) override;
+  bool ListValues(RegKeyHandle key, std::vector<RegNamedValue>* values) override;
   bool ValueCount(RegKeyHandle key, std::uint32_t* count) override;
 };
 

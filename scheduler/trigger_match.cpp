@@ -22,17 +22,21 @@ class Fields {
 
   // The once kind's date: a date without a year takes the current one.
   CalendarDate Date(const DateFormat& format, int currentYear) {
-    if (!date_ || dateYear_ != currentYear) {
+    if (!dateRead_ || dateYear_ != currentYear) {
       date_ = ReadDateField(texts_[0], format, currentYear);
+      dateRead_ = true;
       dateYear_ = currentYear;
     }
-    return *date_;
+    return date_;
   }
 
  private:
   const std::vector<std::string>& texts_;
   std::array<std::optional<std::int64_t>, 4> numbers_;
-  std::optional<CalendarDate> date_;
+  // A flag, not a std::optional: inlined into the window's loop, the
+  // optional draws a false "may be used uninitialized" from GCC.
+  CalendarDate date_;
+  bool dateRead_ = false;
   int dateYear_ = 0;
 };
 
@@ -75,51 +79,19 @@ DateFormat DateFormatOf(ClockService& clock) {
   return ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator());
 }
 
-// The idle kind's occurrence is the counter at the last input: one stretch
-// of inactivity.
-TriggerMatch MatchIdle(Fields& fields, ClockService& clock) {
+// Due when the stretch of inactivity has lasted the field's minutes; its
+// occurrence is the counter at the last input.
+void AddIdleOccurrence(Fields& fields, ClockService& clock, std::vector<std::uint64_t>& due) {
   // Input read first: read the other way round, an input in between would
   // make the difference wrap to some 71 582 minutes.
   const std::uint32_t lastInput = clock.LastInputTick();
-  TriggerMatch match;
-  match.due = fields.Is(0, IdleMinutes(lastInput, clock.TickCount()));
-  match.occurrence = lastInput;
-  return match;
+  if (fields.Is(0, IdleMinutes(lastInput, clock.TickCount()))) due.push_back(lastInput);
 }
 
 }  // namespace
 
 std::uint32_t IdleMinutes(std::uint32_t lastInputTick, std::uint32_t tickNow) {
   return (tickNow - lastInputTick) / 1000u / 60u;
-}
-
-std::uint32_t MinutesSinceStart(std::uint32_t tickCount) { return tickCount / 1000u / 60u; }
-
-TriggerMatch MatchTrigger(const ParsedTrigger& trigger, const ClockSnapshot& now, ClockService& clock) {
-  TriggerMatch match;
-  // What the computer does, not the clock, makes a condition due: ConditionWatch.
-  if (IsConditionKind(trigger.kind)) return match;
-  Fields fields(trigger.fields);
-  switch (trigger.kind) {
-    case TriggerKind::Idle: return MatchIdle(fields, clock);
-    case TriggerKind::Boot: {
-      const std::uint32_t ticks = clock.TickCount();
-      match.due = BootMinute(trigger.fields) == static_cast<std::int64_t>(MinutesSinceStart(ticks));
-      match.occurrence = MinutesSinceStart(ticks);
-      break;
-    }
-    case TriggerKind::Once: {
-      const DateFormat format = DateFormatOf(clock);
-      match.due = DueAt(trigger.kind, fields, now, &format);
-      match.occurrence = static_cast<std::uint64_t>(LocalMinuteOf(now));
-      break;
-    }
-    default:
-      match.due = DueAt(trigger.kind, fields, now, nullptr);
-      match.occurrence = static_cast<std::uint64_t>(LocalMinuteOf(now));
-      break;
-  }
-  return match;
 }
 
 void DueOccurrences(const ParsedTrigger& trigger, const TickWindow& window, ClockService& clock,
@@ -129,8 +101,7 @@ void DueOccurrences(const ParsedTrigger& trigger, const TickWindow& window, Cloc
   switch (trigger.kind) {
     case TriggerKind::Idle: {
       Fields fields(trigger.fields);
-      const TriggerMatch now = MatchIdle(fields, clock);
-      if (now.due) due.push_back(now.occurrence);
+      AddIdleOccurrence(fields, clock, due);
       return;
     }
     case TriggerKind::Boot: {

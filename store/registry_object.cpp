@@ -10,6 +10,11 @@ AppError InvalidType(const std::string& name) { return AppError(QuotedMessage("I
 AppError GetFailed(const std::string& name) { return AppError(QuotedMessage("Failed to get data for ", name)); }
 AppError SetFailed(const std::string& name) { return AppError(QuotedMessage("Failed to set data for ", name)); }
 
+const std::string& Text(const std::string& name, const RegValue& value) {
+  if (value.type != kRegSz && value.type != kRegExpandSz) throw InvalidType(name);
+  return value.data;
+}
+
 }  // namespace
 
 void RegistryObject::SelectRoot(RegRoot root) {
@@ -37,11 +42,14 @@ bool RegistryObject::ValueExists(const std::string& name) {
   return key_ && service_.QueryValue(key_, name, &value);
 }
 
+bool RegistryObject::QueryValue(const std::string& name, RegValue* value) {
+  return key_ && service_.QueryValue(key_, name, value);
+}
+
 std::string RegistryObject::ReadString(const std::string& name) {
   RegValue value;
   if (!key_ || !service_.QueryValue(key_, name, &value)) return std::string();
-  if (value.type != kRegSz && value.type != kRegExpandSz) throw InvalidType(name);
-  return value.data;
+  return Text(name, value);
 }
 
 std::u16string RegistryObject::ReadUtf16(const std::string& name) {
@@ -85,6 +93,14 @@ std::vector<std::string> RegistryObject::ValueNames() {
   if (key_ && !service_.ValueNames(key_, &names)) throw AppError("Failed to get the names of the values");
   return names;
 }
+
+std::vector<RegNamedValue> RegistryObject::ListValues() {
+  std::vector<RegNamedValue> values;
+  if (key_ && !service_.ListValues(key_, &values)) throw AppError("Failed to get the values");
+  return values;
+}
+
+std::string RegistryObject::TextOf(const std::string& name, const RegValue& value) { return Text(name, value); }
 
 std::uint32_t RegistryObject::ValueCount() {
   std::uint32_t count = 0;

@@ -25,6 +25,9 @@ class RegistryObject {
   void CloseKey();
 
   bool ValueExists(const std::string& name);
+  // The value as the registry holds it; false when it is missing, cannot be
+  // read or no key is open.
+  bool QueryValue(const std::string& name, RegValue* value);
   // A missing value (or no open key) reads as the empty text.
   std::string ReadString(const std::string& name);
   std::int32_t ReadInteger(const std::string& name);
@@ -38,6 +41,11 @@ class RegistryObject {
   // The names of the current key's values; none when no key is open. Fails
   // when the key cannot be enumerated.
   std::vector<std::string> ValueNames();
+  // The current key's values with their data; none when no key is open.
+  // Fails when the key cannot be enumerated.
+  std::vector<RegNamedValue> ListValues();
+  // A listed value's text, failing as ReadString(name) does for another type.
+  static std::string TextOf(const std::string& name, const RegValue& value);
   // How many values the current key holds; 0 when no key is open. Fails
   // when the key cannot be queried.
   std::uint32_t ValueCount();

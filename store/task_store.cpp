@@ -1,9 +1,11 @@
 #include "store/task_store.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstring>
 #include <limits>
+#include <map>
 
 #include "base/error.h"
 
@@ -145,29 +147,80 @@ void TaskStore::WriteSlot(std::int32_t slot, const TaskSlot& task) {
   reg_.WriteString(SlotValueName('C', slot), task.argument);
 }
 
+namespace {
+
+constexpr char kSlotLetters[] = "ABC";
+
+// Whether `onto` already is what moving `from` (none: the empty text) down
+// onto it writes. The UTF-16 forms count too: texts with no code page 936
+// form read as question marks, like the question marks themselves. Two such
+// texts that are the same stay as they are, where an older install writes
+// the question marks it read; either way both programs read those back.
+bool AlreadyHolds(const RegValue& onto, const std::string& text, const RegValue* from) {
+  return onto.type == kRegSz && onto.data == text && onto.utf16 == (from ? from->utf16 : std::u16string());
+}
+
+}  // namespace
+
 void TaskStore::DeleteSlot(std::int32_t slot) {
   const std::int32_t last = settings_.LastTaskNum;
   if (slot < 1 || slot > last) return;
   OpenStore();
-  // Every slot above `slot` moves down by one. Only the slot numbers next to
-  // a stored slot are written: where neither a slot nor the one above it
-  // holds a value there is nothing to move, so a TaskNum far above the
-  // stored slots costs no more than they do.
-  std::vector<std::int32_t> targets{slot};
-  for (std::int32_t stored : SlotsNamed("ABC")) {
-    if (stored <= slot || stored > last) continue;
-    targets.push_back(stored - 1);
-    if (stored < last) targets.push_back(stored);
-  }
-  std::sort(targets.begin(), targets.end());
-  targets.erase(std::unique(targets.begin(), targets.end()), targets.end());
-  for (std::int32_t to : targets) {
-    if (to >= last) break;
-    for (char letter : {'A', 'B', 'C'}) {
-      reg_.WriteString(SlotValueName(letter, to), reg_.ReadString(SlotValueName(letter, to + 1)));
+  // The values of the slots from `slot` up, A, B and C by slot number, each
+  // read once: by name where the key holds at least as many values as there
+  // are names to read, so values above TaskNum cost nothing; else from one
+  // listing, so a TaskNum far above the stored slots costs no more than they
+  // do.
+  std::vector<RegNamedValue> listed;
+  const std::uint64_t names = 3 * (static_cast<std::uint64_t>(last) - static_cast<std::uint64_t>(slot) + 1);
+  if (names <= reg_.ValueCount()) {
+    for (std::int32_t n = slot; n <= last; ++n) {
+      for (std::size_t letter = 0; letter < 3; ++letter) {
+        RegNamedValue value{SlotValueName(kSlotLetters[letter], n), RegValue()};
+        if (reg_.QueryValue(value.name, &value.value)) listed.push_back(std::move(value));
+      }
     }
+  } else {
+    listed = reg_.ListValues();
   }
-  for (char letter : {'A', 'B', 'C'}) reg_.DeleteValue(SlotValueName(letter, last));
+  std::map<std::int32_t, std::array<const RegValue*, 3>> slots;
+  for (const RegNamedValue& value : listed) {
+    const std::int32_t n = SlotNumberOf(value.name, kSlotLetters);
+    if (n < slot || n > last) continue;
+    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(value.name[0])));
+    slots[n][static_cast<std::size_t>(letter - 'A')] = &value.value;
+  }
+  auto stored = [&slots](std::int32_t n, std::size_t letter) -> const RegValue* {
+    const auto found = slots.find(n);
+    return found == slots.end() ? nullptr : found->second[letter];
+  };
+  // Every slot above `slot` moves down by one, slot number by slot number
+  // upward, as an older install's Delete moves them, so a write that fails
+  // leaves what theirs would: the slots below moved, the rest as they were.
+  // Only the slot numbers next to a stored slot can change: where neither a
+  // slot nor the one above it holds a value there is nothing to move. A value
+  // that already holds the text moving onto it (neighbours often share an
+  // action or an argument) is not written again.
+  std::int32_t moved = slot - 1;  // the slot numbers up to this one are done
+  auto moveOnto = [&](std::int32_t to) {
+    if (to <= moved || to >= last) return;
+    moved = to;
+    for (std::size_t letter = 0; letter < 3; ++letter) {
+      const RegValue* from = stored(to + 1, letter);
+      const RegValue* onto = stored(to, letter);
+      if (!from && !onto) continue;
+      const std::string text = from ? RegistryObject::TextOf(SlotValueName(kSlotLetters[letter], to + 1), *from) : "";
+      if (onto && AlreadyHolds(*onto, text, from)) continue;
+      reg_.WriteString(SlotValueName(kSlotLetters[letter], to), text);
+    }
+  };
+  for (const auto& entry : slots) {
+    moveOnto(entry.first - 1);
+    moveOnto(entry.first);
+  }
+  for (std::size_t letter = 0; letter < 3; ++letter) {
+    if (stored(last, letter)) reg_.DeleteValue(SlotValueName(kSlotLetters[letter], last));
+  }
   reg_.WriteInteger(kTaskNumValue, last - 1);
   settings_.LastTaskNum = last - 1;
 }

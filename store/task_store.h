@@ -119,7 +119,9 @@ class TaskStore {
   std::int32_t AllocateSlot();
   void WriteSlot(std::int32_t slot, const TaskSlot& task);
   // Moves every slot above `slot` down by one, removes the top slot's values
-  // and lowers TaskNum. A slot number outside 1..LastTaskNum changes nothing.
+  // and lowers TaskNum, as an older install's Delete does, reading each value
+  // once and writing only the values that change. A slot number
+  // outside 1..LastTaskNum changes nothing.
   void DeleteSlot(std::int32_t slot);
 
   // The settings as stored, for the settings dialog, which reads and writes

@@ -39,12 +39,17 @@ bool MemoryRegistry::QueryValue(RegKeyHandle key, const std::string& name, RegVa
   if (!values) return false;
   auto found = values->find(name);
   if (found == values->end()) return false;
-  *value = found->second;
-  if ((value->type == kRegSz || value->type == kRegExpandSz) && !value->hasUtf16) {
-    value->utf16.assign(value->data.begin(), value->data.end());
-    value->hasUtf16 = true;
-  }
+  *value = AsRead(found->second);
   return true;
+}
+
+RegValue MemoryRegistry::AsRead(const RegValue& stored) {
+  RegValue value = stored;
+  if ((value.type == kRegSz || value.type == kRegExpandSz) && !value.hasUtf16) {
+    value.utf16.assign(value.data.begin(), value.data.end());
+    value.hasUtf16 = true;
+  }
+  return value;
 }
 
 bool MemoryRegistry::SetValue(RegKeyHandle key, const std::string& name, const RegValue& value) {
@@ -79,6 +84,17 @@ bool MemoryRegistry::ValueNames(RegKeyHandle key, std::vector<std::string>* name
   names->clear();
   for (const auto& value : *values) names->push_back(value.first);
   namesListed += static_cast<long long>(names->size());
+  return true;
+}
+
+bool MemoryRegistry::ListValues(RegKeyHandle key, std::vector<RegNamedValue>* values) {
+  ++enumCalls;
+  Values* stored = Lookup(key);
+  if (failEnum || !stored) return false;
+  // In the map's order, as ValueNames hands them out: no slot order.
+  values->clear();
+  for (const auto& value : *stored) values->push_back({value.first, AsRead(value.second)});
+  namesListed += static_cast<long long>(values->size());
   return true;
 }
 

@@ -28,6 +28,7 @@ class MemoryRegistry : public RegistryService {
   bool SetValue(RegKeyHandle key, const std::string& name, const RegValue& value) override;
   bool DeleteValue(RegKeyHandle key, const std::string& name) override;
   bool ValueNames(RegKeyHandle key, std::vector<std::string>* names) override;
+  bool ListValues(RegKeyHandle key, std::vector<RegNamedValue>* values) override;
   bool ValueCount(RegKeyHandle key, std::uint32_t* count) override;
 
   // Direct access for arranging and checking, by path without a leading "\".
@@ -46,8 +47,8 @@ class MemoryRegistry : public RegistryService {
   int setCalls = 0;
   int queryCalls = 0;
   int enumCalls = 0;
-  // The names each enumeration has handed out: what it costs on the real
-  // registry, one call per value.
+  // The names each enumeration (of names, or of names and data) has handed
+  // out: what it costs on the real registry, one call per value.
   long long namesListed = 0;
   int openKeys = 0;  // handles not yet closed
 
@@ -62,6 +63,8 @@ class MemoryRegistry : public RegistryService {
 
  private:
   static std::string KeyName(RegRoot root, const std::string& path);
+  // A stored value as a read hands it out: texts with their UTF-16 form.
+  static RegValue AsRead(const RegValue& stored);
   Values* Lookup(RegKeyHandle key);
 
   std::map<std::string, Values, NoCaseLess> keys_;

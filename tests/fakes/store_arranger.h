@@ -42,18 +42,25 @@ class StoreArranger {
     return found == Values().end() ? "(none)" : found->second.data;
   }
   // A REG_DWORD value's number; a missing value or another type is a failed test.
-  std::uint32_t Dword(const std::string& name);
+  std::uint32_t Dword(const std::string& name) { return DwordOf(Values().at(name)); }
+  static std::uint32_t DwordOf(const RegValue& value);
+  static RegValue DwordValue(std::uint32_t number);
 
  private:
   MemoryRegistry& registry_;
 };
 
-inline std::uint32_t StoreArranger::Dword(const std::string& name) {
-  const RegValue& value = Values().at(name);
-  if (value.type != kRegDword || value.data.size() != 4) throw std::runtime_error(name + " is no REG_DWORD");
+inline std::uint32_t StoreArranger::DwordOf(const RegValue& value) {
+  if (value.type != kRegDword || value.data.size() != 4) throw std::runtime_error("not a REG_DWORD");
   std::uint32_t bits = 0;
   for (int i = 3; i >= 0; --i) bits = (bits << 8) | static_cast<unsigned char>(value.data[static_cast<std::size_t>(i)]);
   return bits;
+}
+
+inline RegValue StoreArranger::DwordValue(std::uint32_t number) {
+  std::string data(4, '\0');
+  for (std::size_t i = 0; i < 4; ++i) data[i] = static_cast<char>((number >> (8 * i)) & 0xFF);
+  return RegValue{kRegDword, data};
 }
 
 }  // namespace velmaro

@@ -1,8 +1,10 @@
-// Any bytes, as a trigger text under any clock, counter and short date format:
-// the parse step, kind detection, the scanner, both conversions and every matcher must end in
-// a result or an AppError. Also checks the two promises readers rely on.
+// Any bytes, as a trigger text under any clock, counter, short date format
+// and gap since the previous tick: the parse step, kind detection, the
+// scanner, both conversions and the tick's matcher must end in a result or an
+// AppError. Also checks the promises readers rely on.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -23,6 +25,29 @@ constexpr TriggerKind kKinds[] = {TriggerKind::Idle,         TriggerKind::Once, 
 
 void Check(bool holds) {
   if (!holds) __builtin_trap();
+}
+
+// What the tick keeps apart by occurrence: minutes of the window, each once
+// and in the window's order (the minutes since start may wrap within it), or
+// for the idle kind the counter at the last input.
+void CheckOccurrences(TriggerKind kind, const std::vector<std::uint64_t>& due, const TickWindow& window,
+                      std::uint32_t lastInput) {
+  if (kind == TriggerKind::Idle) {
+    Check(due.empty() || (due.size() == 1 && due[0] == lastInput));
+    return;
+  }
+  std::vector<std::uint64_t> minutes;
+  if (kind == TriggerKind::Boot) {
+    minutes.assign(window.uptimeMinutes.begin(), window.uptimeMinutes.end());
+  } else {
+    for (std::int64_t key : window.localKeys) minutes.push_back(static_cast<std::uint64_t>(key));
+  }
+  auto next = minutes.begin();
+  for (std::uint64_t occurrence : due) {
+    next = std::find(next, minutes.end(), occurrence);
+    Check(next != minutes.end());
+    ++next;
+  }
 }
 
 // A date that reads must write and read back as itself.
@@ -47,6 +72,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   clock.now.wMinute = input.ConsumeIntegral<std::uint8_t>();
   clock.lastInputTick = input.ConsumeIntegral<std::uint32_t>();
   clock.tickCount = input.ConsumeIntegral<std::uint32_t>();
+  // The window the tick looks at, from the tick before by both clocks: the
+  // counter `elapsed` earlier, the local clock that and `drift` earlier.
+  const TickMoment moment = MomentOf(clock.LocalTime(), clock.TickCount());
+  std::optional<TickMoment> previous;
+  if (input.ConsumeBool()) {
+    const std::uint32_t elapsed = input.ConsumeIntegral<std::uint32_t>();
+    const std::int32_t drift = input.ConsumeIntegral<std::int32_t>();
+    previous = TickMoment{moment.localMs - elapsed - drift, moment.tickCount - elapsed};
+  }
+  const TickWindow window = WindowBetween(previous, moment);
   clock.shortDateFormat = input.ConsumeRandomLengthString(16);
   clock.dateSeparator = input.ConsumeRandomLengthString(4);
   std::string text = input.ConsumeRemainingBytesAsString();
@@ -58,6 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const AppError&) {
   }
 
+  std::vector<std::uint64_t> due;
   for (TriggerKind kind : kKinds) {
     // Composing the scanned fields again must give the same fields: the
     // modify command rewrites stored texts this way.
@@ -71,7 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     CheckDateRoundTrip(fields[0], format, clock.now.wYear);
     try {
-      MatchTrigger(ParsedTrigger{kind, fields}, clock.now, clock);
+      DueOccurrences(ParsedTrigger{kind, fields}, window, clock, due);
+      CheckOccurrences(kind, due, window, clock.lastInputTick);
     } catch (const AppError&) {
     }
     if (IsConditionKind(kind)) {

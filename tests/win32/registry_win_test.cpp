@@ -108,6 +108,54 @@ TEST_F(Win32RegistryTest, ValueNamesAreListedAsTheRegistrySpellsThemAndCounted) 
   EXPECT_EQ(names, (std::vector<std::string>{"A10", "a2", longName, "乗億"}));
 }
 
+// Delete moves the slots from this listing alone: each value must come out
+// as a query by its name gives it.
+TEST_F(Win32RegistryTest, ListedValuesHoldWhatAQueryByNameGives) {
+  reg.SelectRoot(RegRoot::LocalMachine);
+  ASSERT_TRUE(reg.OpenKey("\\Software\\Drennik\\VelmaroTest"));
+  EXPECT_TRUE(reg.ListValues().empty());
+  std::string longText;
+  for (int i = 0; i < 700; ++i) longText += "该休息一下了。";
+  const std::string longName(300, 'n');
+  reg.WriteString("A10", "每天8时5分");
+  reg.WriteString("a2", longText);
+  reg.WriteString("C2", "");
+  reg.WriteString(longName, "x");
+  reg.WriteInteger("TaskNum", 7);
+  HKEY key;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTestKey, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+  const wchar_t expand[] = L"%TEMP%\\\u4E57";
+  RegSetValueExW(key, L"B3", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(expand), sizeof expand);
+  const BYTE bytes[3] = {1, 0, 3};
+  RegSetValueExW(key, L"\u4E57\u5104", 0, REG_BINARY, bytes, sizeof bytes);
+  // Stored without its terminating zero, as some programs write texts.
+  const wchar_t bare[] = {L'a', L'b'};
+  RegSetValueExW(key, L"A3", 0, REG_SZ, reinterpret_cast<const BYTE*>(bare), sizeof bare);
+  RegCloseKey(key);
+
+  const std::vector<RegNamedValue> listed = reg.ListValues();
+  std::vector<std::string> names;
+  for (const RegNamedValue& value : listed) names.push_back(value.name);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"A10", "A3", "B3", "C2", "TaskNum", "a2", longName, "乗億"}));
+  HKEY raw;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTestKey, 0, KEY_READ, &raw), ERROR_SUCCESS);
+  for (const RegNamedValue& value : listed) {
+    RegValue queried;
+    ASSERT_TRUE(service.QueryValue(reinterpret_cast<RegKeyHandle>(raw), value.name, &queried)) << value.name;
+    EXPECT_EQ(value.value.type, queried.type) << value.name;
+    EXPECT_EQ(value.value.data, queried.data) << value.name;
+    EXPECT_EQ(value.value.hasUtf16, queried.hasUtf16) << value.name;
+    EXPECT_TRUE(value.value.utf16 == queried.utf16) << value.name;
+  }
+  RegCloseKey(raw);
+  for (const RegNamedValue& value : listed) {
+    if (value.name == "a2") EXPECT_EQ(value.value.data, longText);
+    if (value.name == "A3") EXPECT_EQ(value.value.data, "ab");
+    if (value.name == "B3") EXPECT_EQ(value.value.type, static_cast<std::uint32_t>(REG_EXPAND_SZ));
+  }
+}
+
 TEST(Win32TaskStore, FirstLoadWritesTypedDefaults) {
   const wchar_t* store = L"Software\\Drennik\\Velmaro";
   HKEY key;
