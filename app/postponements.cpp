@@ -74,7 +74,11 @@ bool LiveChecks::IdleAgain(const DueTask& task) {
   const std::optional<ParsedTrigger> parsed = ParseTrigger(task.trigger);
   if (!parsed) return false;
   try {
-    return MatchTrigger(*parsed, clock_.LocalTime(), clock_).due;
+    // The minute now alone, as the tick would look at it.
+    const TickWindow now = WindowBetween(std::nullopt, MomentOf(clock_.LocalTime(), clock_.TickCount()));
+    std::vector<std::uint64_t> due;
+    DueOccurrences(*parsed, now, clock_, due);
+    return !due.empty();
   } catch (const AppError&) {
     return false;  // a field that no longer converts: not idle as the task asks
   }
