@@ -505,7 +505,7 @@ void MainUnit::PostponeTask(const DueTask& due, const std::string& verb, std::ui
                             std::int32_t minutes) {
   DueTask task = due;
   task.lateMinutes = 0;  // when it comes back, it comes when asked
-  record_.Write(RecordEntry{task.slot, task.trigger, task.action, RecordOutcome::Postponed, minutes});
+  record_.Write(RecordEntry{task.slot, task.trigger, task.action, RecordOutcome::Postponed, minutes, ""});
   postponements_.Add(Postponement{task, verb, services_.clock.TickCount(),
                                   leadMs + static_cast<std::uint32_t>(minutes) * postponeMinuteMs_});
   ShowTrayState();
