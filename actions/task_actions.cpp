@@ -3,20 +3,9 @@
 #include <vector>
 
 #include "base/error.h"
+#include "base/process_name.h"
 
 namespace velmaro {
-
-namespace {
-
-// "a" to "z" become "A" to "Z"; every other character stays as it is.
-std::u16string FoldAsciiUpper(std::u16string text) {
-  for (char16_t& c : text) {
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-  }
-  return text;
-}
-
-}  // namespace
 
 std::string ShellFailureReason(std::intptr_t result) {
   struct Reason {
@@ -52,12 +41,8 @@ void OpenTaskFile(ShellService& shell, const std::string& path) {
 }
 
 bool ProcessNameMatches(const std::u16string& exeFile, const std::u16string& name) {
-  const std::u16string foldedEntry = FoldAsciiUpper(exeFile);
   const std::u16string foldedName = FoldAsciiUpper(name);
-  const std::size_t lastDelimiter = foldedEntry.find_last_of(u"\\:");
-  const std::u16string fileName =
-      lastDelimiter == std::u16string::npos ? foldedEntry : foldedEntry.substr(lastDelimiter + 1);
-  return fileName == foldedName || foldedEntry == foldedName;
+  return FoldedFileName(exeFile) == foldedName || FoldAsciiUpper(exeFile) == foldedName;
 }
 
 void KillProcessByName(ProcessService& processes, const std::string& name) {

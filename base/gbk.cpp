@@ -27,10 +27,14 @@ std::string CutToColumns(const std::string& text, std::size_t columns) {
 
 namespace {
 
+std::size_t CharLength(const std::string& text, std::size_t pos) { return GbkCharLength(text, pos); }
+std::size_t CharLength(const std::u16string&, std::size_t) { return 1; }
+
 // Position just after the last path delimiter, or 0 when there is none.
-std::size_t AfterLastDelimiter(const std::string& path) {
+template <class Text>
+std::size_t AfterLastDelimiter(const Text& path) {
   std::size_t after = 0;
-  for (std::size_t pos = 0; pos < path.size(); pos += GbkCharLength(path, pos)) {
+  for (std::size_t pos = 0; pos < path.size(); pos += CharLength(path, pos)) {
     if (path[pos] == '\\' || path[pos] == ':') after = pos + 1;
   }
   return after;
@@ -41,5 +45,7 @@ std::size_t AfterLastDelimiter(const std::string& path) {
 std::string FileNamePart(const std::string& path) { return path.substr(AfterLastDelimiter(path)); }
 
 std::string DirectoryPart(const std::string& path) { return path.substr(0, AfterLastDelimiter(path)); }
+
+std::u16string FileNamePart(const std::u16string& path) { return path.substr(AfterLastDelimiter(path)); }
 
 }  // namespace velmaro

@@ -31,6 +31,9 @@ std::string CutToColumns(const std::string& text, std::size_t columns);
 std::string FileNamePart(const std::string& path);
 // The text up to and including the last delimiter ("" when there is none).
 std::string DirectoryPart(const std::string& path);
+// The same cut of a UTF-16 text, such as a process's executable entry. In
+// UTF-16 no unit of another character can equal a delimiter.
+std::u16string FileNamePart(const std::u16string& path);
 
 // The last two decimal digits of `value`, with a leading zero: "05".
 inline std::string TwoDigits(unsigned value) {

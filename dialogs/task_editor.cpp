@@ -5,6 +5,7 @@
 
 #include "actions/action_table.h"
 #include "base/error.h"
+#include "base/gbk.h"
 #include "dialogs/dialogs.h"
 
 namespace velmaro {
@@ -198,9 +199,7 @@ void TaskEditor::ComboBox7DropDown() {
   ProcessService& processes = dialogs_.services.processes;
   for (const ProcessEntry& entry : processes.Processes()) {
     if (entry.id == 0) continue;  // the system's idle process is no program
-    const std::size_t delimiter = entry.exeFile.find_last_of(u"\\:");
-    const std::u16string file = delimiter == std::u16string::npos ? entry.exeFile : entry.exeFile.substr(delimiter + 1);
-    std::string name = processes.CodePageName(file);
+    std::string name = processes.CodePageName(FileNamePart(entry.exeFile));
     // Only a name the tick can watch.
     if (!name.empty() && ProgramNameFault(name).empty()) names.push_back(std::move(name));
   }

@@ -17,14 +17,14 @@ class DialUp : public DialUpService {
 
   std::uint32_t EnumConnections(std::vector<ConnectionHandle>* connections) override {
     connections->clear();
-    if (!ras_.enumConnections) return ERROR_CALL_NOT_IMPLEMENTED;
+    if (!ras_.RasEnumConnectionsA) return ERROR_CALL_NOT_IMPLEMENTED;
     std::vector<RasConnection412> records(kFirstRecordCount);
     DWORD result = ERROR_CALL_NOT_IMPLEMENTED;
     for (int attempt = 0; attempt < kEnumAttempts; ++attempt) {
       records[0].dwSize = sizeof(RasConnection412);
       DWORD bytes = static_cast<DWORD>(records.size() * sizeof(RasConnection412));
       DWORD count = 0;
-      result = ras_.enumConnections(records.data(), &bytes, &count);
+      result = ras_.RasEnumConnectionsA(records.data(), &bytes, &count);
       if (result == kRasBufferTooSmall && bytes > records.size() * sizeof(RasConnection412)) {
         // More connections than records: the service says how many bytes it needs.
         records.resize((bytes + sizeof(RasConnection412) - 1) / sizeof(RasConnection412));
@@ -40,12 +40,12 @@ class DialUp : public DialUpService {
   }
 
   std::uint32_t HangUp(ConnectionHandle connection) override {
-    if (!ras_.hangUp) return ERROR_CALL_NOT_IMPLEMENTED;
-    return ras_.hangUp(reinterpret_cast<HANDLE>(connection));
+    if (!ras_.RasHangUpA) return ERROR_CALL_NOT_IMPLEMENTED;
+    return ras_.RasHangUpA(reinterpret_cast<HANDLE>(connection));
   }
 
   void Autodial(std::uint32_t flags, WindowHandle parent) override {
-    if (ras_.autodial) ras_.autodial(flags, reinterpret_cast<HWND>(parent));
+    if (ras_.InternetAutodial) ras_.InternetAutodial(flags, reinterpret_cast<HWND>(parent));
   }
 
  private:

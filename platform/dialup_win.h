@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/dialup.h"
+#include "platform/late_bound_win.h"
 
 namespace velmaro {
 
@@ -24,10 +25,16 @@ struct RasConnection412 {
 static_assert(sizeof(RasConnection412) == 412, "the record size the service checks");
 #endif
 
+// The remote access service and the autodial of the internet library, one
+// row per entry point (platform/late_bound_win.h).
+#define VELMARO_RASAPI32_CALLS(X)                                  \
+  X(DWORD, RasEnumConnectionsA, (RasConnection412*, DWORD*, DWORD*)) \
+  X(DWORD, RasHangUpA, (HANDLE))
+#define VELMARO_WININET_CALLS(X) X(BOOL, InternetAutodial, (DWORD, HWND))
+
 struct RasEntryPoints {
-  DWORD(WINAPI* enumConnections)(RasConnection412* connections, DWORD* bytes, DWORD* count) = nullptr;
-  DWORD(WINAPI* hangUp)(HANDLE connection) = nullptr;
-  BOOL(WINAPI* autodial)(DWORD flags, HWND parent) = nullptr;
+  VELMARO_RASAPI32_CALLS(VELMARO_CALL_POINTER)
+  VELMARO_WININET_CALLS(VELMARO_CALL_POINTER)
 };
 
 // A missing entry point acts as a failing call.

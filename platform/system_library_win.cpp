@@ -22,15 +22,11 @@ HMODULE LoadSystemLibrary(const wchar_t* fileName) {
 
 namespace {
 
-// Looks `name` up in the system library `library` into `function`; null
-// when the library or the export is missing.
+// Looks `name` up in `module` into `function`; null when the library or the
+// export is missing.
 template <class Fn>
 void Find(Fn& function, HMODULE module, const char* name) {
   function = module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
-template <class Fn>
-void Find(Fn& function, const wchar_t* library, const char* name) {
-  Find(function, LoadSystemLibrary(library), name);
 }
 
 }  // namespace
@@ -38,11 +34,8 @@ void Find(Fn& function, const wchar_t* library, const char* name) {
 const KernelCalls& Kernel() {
   static const KernelCalls calls = [] {
     KernelCalls found;
-    Find(found.SetDefaultDllDirectories, L"kernel32.dll", "SetDefaultDllDirectories");
-    Find(found.SetDllDirectoryW, L"kernel32.dll", "SetDllDirectoryW");
-    Find(found.CreateToolhelp32Snapshot, L"kernel32.dll", "CreateToolhelp32Snapshot");
-    Find(found.Process32FirstW, L"kernel32.dll", "Process32FirstW");
-    Find(found.Process32NextW, L"kernel32.dll", "Process32NextW");
+    HMODULE module = LoadSystemLibrary(L"kernel32.dll");
+    VELMARO_KERNEL32_CALLS(VELMARO_FIND_CALL)
     return found;
   }();
   return calls;
@@ -51,9 +44,8 @@ const KernelCalls& Kernel() {
 const UserCalls& User() {
   static const UserCalls calls = [] {
     UserCalls found;
-    Find(found.GetDpiForWindow, L"user32.dll", "GetDpiForWindow");
-    Find(found.ChangeWindowMessageFilterEx, L"user32.dll", "ChangeWindowMessageFilterEx");
-    Find(found.ChangeWindowMessageFilter, L"user32.dll", "ChangeWindowMessageFilter");
+    HMODULE module = LoadSystemLibrary(L"user32.dll");
+    VELMARO_USER32_CALLS(VELMARO_FIND_CALL)
     return found;
   }();
   return calls;
@@ -62,7 +54,8 @@ const UserCalls& User() {
 const NtCalls& Nt() {
   static const NtCalls calls = [] {
     NtCalls found;
-    Find(found.NtShutdownSystem, L"ntdll.dll", "NtShutdownSystem");
+    HMODULE module = LoadSystemLibrary(L"ntdll.dll");
+    VELMARO_NTDLL_CALLS(VELMARO_FIND_CALL)
     return found;
   }();
   return calls;
@@ -71,13 +64,10 @@ const NtCalls& Nt() {
 const ComCalls& Com() {
   static const ComCalls calls = [] {
     ComCalls found;
-    Find(found.CoInitializeEx, L"ole32.dll", "CoInitializeEx");
-    Find(found.CoUninitialize, L"ole32.dll", "CoUninitialize");
-    Find(found.CoCreateInstance, L"ole32.dll", "CoCreateInstance");
-    Find(found.SysAllocStringLen, L"oleaut32.dll", "SysAllocStringLen");
-    Find(found.SysFreeString, L"oleaut32.dll", "SysFreeString");
-    Find(found.VariantInit, L"oleaut32.dll", "VariantInit");
-    Find(found.VariantClear, L"oleaut32.dll", "VariantClear");
+    HMODULE module = LoadSystemLibrary(L"ole32.dll");
+    VELMARO_OLE32_CALLS(VELMARO_FIND_CALL)
+    module = LoadSystemLibrary(L"oleaut32.dll");
+    VELMARO_OLEAUT32_CALLS(VELMARO_FIND_CALL)
     return found;
   }();
   return calls;
@@ -86,8 +76,8 @@ const ComCalls& Com() {
 const MultimediaCalls& Multimedia() {
   static const MultimediaCalls calls = [] {
     MultimediaCalls found;
-    Find(found.PlaySoundW, L"winmm.dll", "PlaySoundW");
-    Find(found.mciSendStringW, L"winmm.dll", "mciSendStringW");
+    HMODULE module = LoadSystemLibrary(L"winmm.dll");
+    VELMARO_WINMM_CALLS(VELMARO_FIND_CALL)
     return found;
   }();
   return calls;
@@ -97,10 +87,7 @@ const CommonControlsCalls& CommonControls() {
   static const CommonControlsCalls calls = [] {
     CommonControlsCalls found;
     HMODULE module = LoadLibraryW(L"comctl32.dll");
-    Find(found.InitCommonControlsEx, module, "InitCommonControlsEx");
-    Find(found.ImageList_Create, module, "ImageList_Create");
-    Find(found.ImageList_Add, module, "ImageList_Add");
-    Find(found.ImageList_Destroy, module, "ImageList_Destroy");
+    VELMARO_COMCTL32_CALLS(VELMARO_FIND_CALL)
     if (found.InitCommonControlsEx) {
       INITCOMMONCONTROLSEX controls = {sizeof controls,
                                        ICC_PROGRESS_CLASS | ICC_DATE_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
@@ -114,7 +101,8 @@ const CommonControlsCalls& CommonControls() {
 const FileDialogCalls& FileDialog() {
   static const FileDialogCalls calls = [] {
     FileDialogCalls found;
-    Find(found.GetOpenFileNameW, L"comdlg32.dll", "GetOpenFileNameW");
+    HMODULE module = LoadSystemLibrary(L"comdlg32.dll");
+    VELMARO_COMDLG32_CALLS(VELMARO_FIND_CALL)
     return found;
   }();
   return calls;
@@ -123,10 +111,10 @@ const FileDialogCalls& FileDialog() {
 const LoadCalls& Load() {
   static const LoadCalls calls = [] {
     LoadCalls found;
-    Find(found.GetIfTable2, L"iphlpapi.dll", "GetIfTable2");
-    Find(found.FreeMibTable, L"iphlpapi.dll", "FreeMibTable");
-    Find(found.GetIfTable, L"iphlpapi.dll", "GetIfTable");
-    Find(found.GetSystemTimes, L"kernel32.dll", "GetSystemTimes");
+    HMODULE module = LoadSystemLibrary(L"iphlpapi.dll");
+    VELMARO_IPHLPAPI_CALLS(VELMARO_FIND_CALL)
+    module = LoadSystemLibrary(L"kernel32.dll");
+    VELMARO_KERNEL32_LOAD_CALLS(VELMARO_FIND_CALL)
     return found;
   }();
   return calls;
@@ -135,9 +123,10 @@ const LoadCalls& Load() {
 const RasEntryPoints& DialUpCalls() {
   static const RasEntryPoints calls = [] {
     RasEntryPoints found;
-    Find(found.enumConnections, L"rasapi32.dll", "RasEnumConnectionsA");
-    Find(found.hangUp, L"rasapi32.dll", "RasHangUpA");
-    Find(found.autodial, L"wininet.dll", "InternetAutodial");
+    HMODULE module = LoadSystemLibrary(L"rasapi32.dll");
+    VELMARO_RASAPI32_CALLS(VELMARO_FIND_CALL)
+    module = LoadSystemLibrary(L"wininet.dll");
+    VELMARO_WININET_CALLS(VELMARO_FIND_CALL)
     return found;
   }();
   return calls;

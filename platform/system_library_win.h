@@ -18,6 +18,7 @@
 #include <tlhelp32.h>
 
 #include "platform/dialup_win.h"
+#include "platform/late_bound_win.h"
 
 // The interface table of Vista and later (netioapi.h), which needs the
 // sockets headers ahead of windows.h; its readers include them.
@@ -29,51 +30,65 @@ namespace velmaro {
 // kept loaded for the life of the process; null when it is missing.
 HMODULE LoadSystemLibrary(const wchar_t* fileName);
 
+// Each library's functions are one list (platform/late_bound_win.h), looked
+// up together.
+
 // kernel32: the safe library search (Vista and later, or an update), and
 // tool-help, which some systems the program once served lacked.
+#define VELMARO_KERNEL32_CALLS(X)                       \
+  X(BOOL, SetDefaultDllDirectories, (DWORD))            \
+  X(BOOL, SetDllDirectoryW, (LPCWSTR))                  \
+  X(HANDLE, CreateToolhelp32Snapshot, (DWORD, DWORD))   \
+  X(BOOL, Process32FirstW, (HANDLE, PROCESSENTRY32W*))  \
+  X(BOOL, Process32NextW, (HANDLE, PROCESSENTRY32W*))
 struct KernelCalls {
-  BOOL(WINAPI* SetDefaultDllDirectories)(DWORD) = nullptr;
-  BOOL(WINAPI* SetDllDirectoryW)(LPCWSTR) = nullptr;
-  HANDLE(WINAPI* CreateToolhelp32Snapshot)(DWORD, DWORD) = nullptr;
-  BOOL(WINAPI* Process32FirstW)(HANDLE, PROCESSENTRY32W*) = nullptr;
-  BOOL(WINAPI* Process32NextW)(HANDLE, PROCESSENTRY32W*) = nullptr;
+  VELMARO_KERNEL32_CALLS(VELMARO_CALL_POINTER)
 };
 const KernelCalls& Kernel();
 
-// user32: Vista and later.
+// user32: Windows 10, Windows 7 and Vista, in that order.
+#define VELMARO_USER32_CALLS(X)                                   \
+  X(UINT, GetDpiForWindow, (HWND))                                \
+  X(BOOL, ChangeWindowMessageFilterEx, (HWND, UINT, DWORD, void*)) \
+  X(BOOL, ChangeWindowMessageFilter, (UINT, DWORD))
 struct UserCalls {
-  UINT(WINAPI* GetDpiForWindow)(HWND) = nullptr;                                   // Windows 10
-  BOOL(WINAPI* ChangeWindowMessageFilterEx)(HWND, UINT, DWORD, void*) = nullptr;  // Windows 7
-  BOOL(WINAPI* ChangeWindowMessageFilter)(UINT, DWORD) = nullptr;                  // Vista
+  VELMARO_USER32_CALLS(VELMARO_CALL_POINTER)
 };
 const UserCalls& User();
 
 // ntdll: in no import library.
+#define VELMARO_NTDLL_CALLS(X) X(LONG, NtShutdownSystem, (int))
 struct NtCalls {
-  LONG(NTAPI* NtShutdownSystem)(int) = nullptr;
+  VELMARO_NTDLL_CALLS(VELMARO_CALL_POINTER)
 };
 const NtCalls& Nt();
 
 // ole32 and oleaut32: the logon task and opening files as the signed-in user.
+#define VELMARO_OLE32_CALLS(X)                                                \
+  X(HRESULT, CoInitializeEx, (LPVOID, DWORD))                                 \
+  X(void, CoUninitialize, ())                                                 \
+  X(HRESULT, CoCreateInstance, (REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*))
+#define VELMARO_OLEAUT32_CALLS(X)                  \
+  X(BSTR, SysAllocStringLen, (const OLECHAR*, UINT)) \
+  X(void, SysFreeString, (BSTR))                   \
+  X(void, VariantInit, (VARIANTARG*))              \
+  X(HRESULT, VariantClear, (VARIANTARG*))
 struct ComCalls {
-  HRESULT(WINAPI* CoInitializeEx)(LPVOID, DWORD) = nullptr;
-  void(WINAPI* CoUninitialize)() = nullptr;
-  HRESULT(WINAPI* CoCreateInstance)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*) = nullptr;
-  BSTR(WINAPI* SysAllocStringLen)(const OLECHAR*, UINT) = nullptr;
-  void(WINAPI* SysFreeString)(BSTR) = nullptr;
-  void(WINAPI* VariantInit)(VARIANTARG*) = nullptr;
-  HRESULT(WINAPI* VariantClear)(VARIANTARG*) = nullptr;
+  VELMARO_OLE32_CALLS(VELMARO_CALL_POINTER)
+  VELMARO_OLEAUT32_CALLS(VELMARO_CALL_POINTER)
   bool Available() const {
-    return CoInitializeEx && CoUninitialize && CoCreateInstance && SysAllocStringLen && SysFreeString &&
-           VariantInit && VariantClear;
+    const ComCalls& found = *this;
+    return true VELMARO_OLE32_CALLS(VELMARO_CALL_PRESENT) VELMARO_OLEAUT32_CALLS(VELMARO_CALL_PRESENT);
   }
 };
 const ComCalls& Com();
 
 // winmm: the countdown's sound and the drive door.
+#define VELMARO_WINMM_CALLS(X)                \
+  X(BOOL, PlaySoundW, (LPCWSTR, HMODULE, DWORD)) \
+  X(DWORD, mciSendStringW, (LPCWSTR, LPWSTR, UINT, HWND))
 struct MultimediaCalls {
-  BOOL(WINAPI* PlaySoundW)(LPCWSTR, HMODULE, DWORD) = nullptr;
-  DWORD(WINAPI* mciSendStringW)(LPCWSTR, LPWSTR, UINT, HWND) = nullptr;
+  VELMARO_WINMM_CALLS(VELMARO_CALL_POINTER)
 };
 const MultimediaCalls& Multimedia();
 
@@ -82,28 +97,35 @@ const MultimediaCalls& Multimedia();
 // costs about 2 MB. Loaded by name, the one exception, so that the
 // manifest's activation context gives version 6 (a full path would give the
 // old one beside it in the system folder).
+#define VELMARO_COMCTL32_CALLS(X)                                 \
+  X(BOOL, InitCommonControlsEx, (const INITCOMMONCONTROLSEX*))     \
+  X(HIMAGELIST, ImageList_Create, (int, int, UINT, int, int))      \
+  X(int, ImageList_Add, (HIMAGELIST, HBITMAP, HBITMAP))            \
+  X(BOOL, ImageList_Destroy, (HIMAGELIST))
 struct CommonControlsCalls {
-  BOOL(WINAPI* InitCommonControlsEx)(const INITCOMMONCONTROLSEX*) = nullptr;
-  HIMAGELIST(WINAPI* ImageList_Create)(int, int, UINT, int, int) = nullptr;
-  int(WINAPI* ImageList_Add)(HIMAGELIST, HBITMAP, HBITMAP) = nullptr;
-  BOOL(WINAPI* ImageList_Destroy)(HIMAGELIST) = nullptr;
+  VELMARO_COMCTL32_CALLS(VELMARO_CALL_POINTER)
 };
 const CommonControlsCalls& CommonControls();
 
 // comdlg32: the task editor's file picker.
+#define VELMARO_COMDLG32_CALLS(X) X(BOOL, GetOpenFileNameW, (OPENFILENAMEW*))
 struct FileDialogCalls {
-  BOOL(WINAPI* GetOpenFileNameW)(OPENFILENAMEW*) = nullptr;
+  VELMARO_COMDLG32_CALLS(VELMARO_CALL_POINTER)
 };
 const FileDialogCalls& FileDialog();
 
 // iphlpapi and kernel32 (XP SP1): the condition triggers' measures. The
 // interface table of Vista and later has 64-bit counters and says which rows
-// are cards; Windows XP has only the older table.
+// are cards; Windows XP has only the older table. Looked up with the first
+// condition, apart from the kernel32 calls every start needs.
+#define VELMARO_IPHLPAPI_CALLS(X)         \
+  X(DWORD, GetIfTable2, (_MIB_IF_TABLE2**)) \
+  X(void, FreeMibTable, (void*))          \
+  X(DWORD, GetIfTable, (MIB_IFTABLE*, ULONG*, BOOL))
+#define VELMARO_KERNEL32_LOAD_CALLS(X) X(BOOL, GetSystemTimes, (FILETIME*, FILETIME*, FILETIME*))
 struct LoadCalls {
-  DWORD(WINAPI* GetIfTable2)(_MIB_IF_TABLE2**) = nullptr;
-  void(WINAPI* FreeMibTable)(void*) = nullptr;
-  DWORD(WINAPI* GetIfTable)(MIB_IFTABLE*, ULONG*, BOOL) = nullptr;
-  BOOL(WINAPI* GetSystemTimes)(FILETIME*, FILETIME*, FILETIME*) = nullptr;
+  VELMARO_IPHLPAPI_CALLS(VELMARO_CALL_POINTER)
+  VELMARO_KERNEL32_LOAD_CALLS(VELMARO_CALL_POINTER)
 };
 const LoadCalls& Load();
 

@@ -3,24 +3,9 @@
 #include <algorithm>
 
 #include "base/error.h"
+#include "base/process_name.h"
 
 namespace velmaro {
-
-namespace {
-
-// Process names compare with ASCII letters folded, as closing a program
-// compares them (ProcessNameMatches). A watched name holds no path, so only
-// the file-name part of an entry can equal it.
-std::u16string FoldedFileName(const std::u16string& exeFile) {
-  const std::size_t delimiter = exeFile.find_last_of(u"\\:");
-  std::u16string name = delimiter == std::u16string::npos ? exeFile : exeFile.substr(delimiter + 1);
-  for (char16_t& c : name) {
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-  }
-  return name;
-}
-
-}  // namespace
 
 void ConditionWatch::BeginTick(std::uint32_t tickMs) {
   tickMs_ = tickMs;

@@ -48,8 +48,8 @@ DWORD WINAPI RecordHangUp(HANDLE connection) {
 
 TEST(Win32HangUpDialUp, GrowsTheBufferForMoreThanTenConnectionsAndHangsUpTheFirst) {
   RasEntryPoints entryPoints;
-  entryPoints.enumConnections = &ElevenConnections;
-  entryPoints.hangUp = &RecordHangUp;
+  entryPoints.RasEnumConnectionsA = &ElevenConnections;
+  entryPoints.RasHangUpA = &RecordHangUp;
   auto dialUp = MakeDialUp(entryPoints);
   FakeReminders reminders;
   HangUpDialUp(*dialUp, reminders);
