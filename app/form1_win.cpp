@@ -115,8 +115,7 @@ void TForm1::OnCreate() {
     if (entry.item == MenuItem::Separator) {
       AppendMenuW(PopupMenu1, MF_SEPARATOR, 0, nullptr);
     } else {
-      AppendMenuW(PopupMenu1, MF_STRING | (entry.checked ? MF_CHECKED : 0), static_cast<UINT_PTR>(entry.item),
-                  ToWide(entry.caption).c_str());
+      AppendMenuW(PopupMenu1, MF_STRING, static_cast<UINT_PTR>(entry.item), ToWide(entry.caption).c_str());
     }
   }
 }
@@ -250,6 +249,11 @@ void TForm1::OnTrayIcon(LPARAM mouseMessage) {
   // Lets the menu close properly when the user clicks elsewhere.
   PostMessageW(hwnd, WM_NULL, 0, 0);
 }
+
+// A menu command and a click of a countdown button come as one message.
+static_assert(!IsMenuId(IDCANCEL) && !IsMenuId(TForm1::IDC_BITBTN1) && !IsMenuId(TForm1::IDC_BITBTN2) &&
+                  !IsMenuId(TForm1::IDC_BITBTN3),
+              "a menu id that a countdown button has too would run the button");
 
 void TForm1::OnCommand(WPARAM wParam) {
   const UINT id = LOWORD(wParam);

@@ -49,49 +49,37 @@ std::string MenuText(const std::string& text) {
   return shown;
 }
 
+#define VELMARO_MENU_CLICK(name, id, caption, handler) {MenuItem::name, caption, &MainUnit::handler, std::nullopt},
+#define VELMARO_MENU_POWER(name, id, caption, operation) {MenuItem::name, caption, nullptr, PowerOperation::operation},
+#define VELMARO_MENU_SEPARATOR(name) {MenuItem::Separator, "", nullptr, std::nullopt},
 const MenuEntry MainUnit::kPopupMenu[] = {
-    {MenuItem::n1, "启用监控(&E)", &MainUnit::N1Click, true},
-    {MenuItem::N21, "取消推迟(&D)", &MainUnit::N21Click, false},
-    {MenuItem::Separator, "", nullptr, false},  // N2
-    {MenuItem::n4, "设置(&S)", &MainUnit::n4Click, false},
-    {MenuItem::N22, "运行记录(&L)", &MainUnit::N22Click, false},
-    {MenuItem::Separator, "", nullptr, false},  // N5
-    {MenuItem::n6, kLogOffCaption, &MainUnit::n6Click, false},
-    {MenuItem::n7, "待机(&W)", &MainUnit::n7Click, false},
-    {MenuItem::n8, "休眠(&S)", &MainUnit::n8Click, false},
-    {MenuItem::n9, "重启(&R)", &MainUnit::n9Click, false},
-    {MenuItem::n10, "关机(&U)", &MainUnit::n10Click, false},
-    {MenuItem::n18, "快速重启(&I)", &MainUnit::n18Click, false},
-    {MenuItem::n19, "快速关机(&Q)", &MainUnit::n19Click, false},
-    {MenuItem::n11, "打开光驱(&O)", &MainUnit::n11Click, false},
-    {MenuItem::n12, "关闭光驱(&C)", &MainUnit::n12Click, false},
-    {MenuItem::n13, "关闭显示器(&M)", &MainUnit::n13Click, false},
-    {MenuItem::L1, "清理系统垃圾(&Z)", &MainUnit::L1Click, false},
-    {MenuItem::Separator, "", nullptr, false},  // N14
-    {MenuItem::N20, "软件更新(&P)", &MainUnit::N20Click, false},
-    {MenuItem::n15, "关于(&A)", &MainUnit::n15Click, false},
-    {MenuItem::n16, "帮助(&H)", &MainUnit::n16Click, false},
-    {MenuItem::n17, "退出(&X)", &MainUnit::n17Click, false},
-};
+    VELMARO_POPUP_MENU(VELMARO_MENU_CLICK, VELMARO_MENU_POWER, VELMARO_MENU_SEPARATOR)};
+#undef VELMARO_MENU_CLICK
+#undef VELMARO_MENU_POWER
+#undef VELMARO_MENU_SEPARATOR
 const std::size_t MainUnit::kPopupMenuSize = sizeof kPopupMenu / sizeof kPopupMenu[0];
+
+const MenuEntry* MainUnit::FindMenuEntry(MenuItem item) {
+  if (item == MenuItem::Separator) return nullptr;
+  for (const MenuEntry& entry : kPopupMenu) {
+    if (entry.item == item) return &entry;
+  }
+  return nullptr;
+}
 
 void MainUnit::MenuCommand(MenuItem item) {
   if (Closed()) return;
-  for (const MenuEntry& entry : kPopupMenu) {
-    if (entry.item == item && entry.click) {
-      Guarded(services_.shell, [&] { (this->*entry.click)(); });
-      return;
+  const MenuEntry* entry = FindMenuEntry(item);
+  if (!entry) return;
+  Guarded(services_.shell, [&] {
+    if (entry->power) {
+      RunPowerOperation(services_.power, *entry->power);
+    } else {
+      (this->*entry->click)();
     }
-  }
+  });
 }
 
-void MainUnit::n6Click() { RunPowerOperation(services_.power, PowerOperation::LogOff); }
-void MainUnit::n7Click() { RunPowerOperation(services_.power, PowerOperation::StandBy); }
-void MainUnit::n8Click() { RunPowerOperation(services_.power, PowerOperation::Hibernate); }
-void MainUnit::n9Click() { RunPowerOperation(services_.power, PowerOperation::Restart); }
-void MainUnit::n10Click() { RunPowerOperation(services_.power, PowerOperation::PowerOff); }
-void MainUnit::n18Click() { RunPowerOperation(services_.power, PowerOperation::FastRestart); }
-void MainUnit::n19Click() { RunPowerOperation(services_.power, PowerOperation::FastPowerOff); }
 void MainUnit::n11Click() { OpenCdTray(services_.power, view_.Handle()); }
 void MainUnit::n12Click() { CloseCdTray(services_.power, view_.Handle()); }
 void MainUnit::n13Click() { TurnMonitorOff(services_.power); }
@@ -161,7 +149,9 @@ void MainUnit::FormCreate() {
   // A negative stored countdown length is no valid progress range.
   view_.SetProgressMax(std::max<std::int32_t>(settings.Tishi, 0));
 
-  view_.SetMenuCaption(MenuItem::n6, std::string(kLogOffCaption) + " " + MenuText(services_.session.UserName()));
+  view_.SetMenuCaption(MenuItem::n6,
+                       std::string(FindMenuEntry(MenuItem::n6)->caption) + " " + MenuText(services_.session.UserName()));
+  view_.SetMenuChecked(MenuItem::n1, gate_.Monitoring());
   view_.MakeTopmost();
 
   if (failure) {

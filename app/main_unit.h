@@ -118,11 +118,12 @@ std::string MenuText(const std::string& text);
 
 class MainUnit;
 
+// A row of the tray menu: a separator has neither a handler nor an operation.
 struct MenuEntry {
   MenuItem item;
   const char* caption;  // code page 936; "&" marks the access key
   void (MainUnit::*click)();
-  bool checked;  // at start
+  std::optional<PowerOperation> power;
 };
 
 class MainUnit : public MainWindowLink {
@@ -185,15 +186,10 @@ class MainUnit : public MainWindowLink {
   // display commands act at once: no countdown, no closing of programs.
   static const MenuEntry kPopupMenu[];
   static const std::size_t kPopupMenuSize;
+  // The row of `item`, or null for a separator or an id of no item.
+  static const MenuEntry* FindMenuEntry(MenuItem item);
   void MenuCommand(MenuItem item);
 
-  void n6Click();
-  void n7Click();
-  void n8Click();
-  void n9Click();
-  void n10Click();
-  void n18Click();
-  void n19Click();
   void n11Click();
   void n12Click();
   void n13Click();

@@ -1,32 +1,71 @@
-// Command ids of the tray icon's menu `PopupMenu1` (the WM_COMMAND ids of the
-// Windows menu), named after the menu items.
+// The tray icon's menu `PopupMenu1`, top to bottom, one row per item:
+//   CLICK(name, id, caption, handler)       calls MainUnit::handler
+//   POWER(name, id, caption, operation)     runs the PowerOperation at once
+//   SEPARATOR(name)                         a line
+// `id` is the item's WM_COMMAND id, `caption` code page 936 with "&" marking
+// the access key. n6's caption is completed with the user name at start-up;
+// n1 is checked while monitoring is on; N21 is enabled while there are
+// postponed countdowns.
 #pragma once
+
+#define VELMARO_POPUP_MENU(CLICK, POWER, SEPARATOR)      \
+  CLICK(n1, 101, "启用监控(&E)", N1Click)                \
+  CLICK(N21, 122, "取消推迟(&D)", N21Click)              \
+  SEPARATOR(N2)                                          \
+  CLICK(n4, 104, "设置(&S)", n4Click)                    \
+  CLICK(N22, 123, "运行记录(&L)", N22Click)              \
+  SEPARATOR(N5)                                          \
+  POWER(n6, 106, "注销(&L)", LogOff)                     \
+  POWER(n7, 107, "待机(&W)", StandBy)                    \
+  POWER(n8, 108, "休眠(&S)", Hibernate)                  \
+  POWER(n9, 109, "重启(&R)", Restart)                    \
+  POWER(n10, 110, "关机(&U)", PowerOff)                  \
+  POWER(n18, 118, "快速重启(&I)", FastRestart)           \
+  POWER(n19, 119, "快速关机(&Q)", FastPowerOff)          \
+  CLICK(n11, 111, "打开光驱(&O)", n11Click)              \
+  CLICK(n12, 112, "关闭光驱(&C)", n12Click)              \
+  CLICK(n13, 113, "关闭显示器(&M)", n13Click)            \
+  CLICK(L1, 120, "清理系统垃圾(&Z)", L1Click)            \
+  SEPARATOR(N14)                                         \
+  CLICK(N20, 121, "软件更新(&P)", N20Click)              \
+  CLICK(n15, 115, "关于(&A)", n15Click)                  \
+  CLICK(n16, 116, "帮助(&H)", n16Click)                  \
+  CLICK(n17, 117, "退出(&X)", n17Click)
 
 namespace velmaro {
 
+#define VELMARO_MENU_ID(name, id, caption, does) name = id,
+#define VELMARO_MENU_NO_ID(name)
 enum class MenuItem : unsigned {
   Separator = 0,
-  n1 = 101,   // monitoring on or off, checked while on
-  n4 = 104,   // the settings dialog
-  n6 = 106,   // log off, its caption completed with the user name at start-up
-  n7 = 107,   // stand by
-  n8 = 108,   // hibernate
-  n9 = 109,   // restart
-  n10 = 110,  // power off
-  n11 = 111,  // open the CD tray
-  n12 = 112,  // close the CD tray
-  n13 = 113,  // monitor off
-  n15 = 115,  // the About window
-  n16 = 116,  // the help file
-  n17 = 117,  // exit
-  n18 = 118,  // fast restart
-  n19 = 119,  // fast power off
-  L1 = 120,   // clean system junk
-  N20 = 121,  // the download page
-  N21 = 122,  // drop the postponed countdowns, enabled while there are any
-  N22 = 123,  // the record of what ran
+  VELMARO_POPUP_MENU(VELMARO_MENU_ID, VELMARO_MENU_ID, VELMARO_MENU_NO_ID)
 };
 
-extern const char kLogOffCaption[];  // n6's caption before the user name is added
+#undef VELMARO_MENU_ID
+#define VELMARO_MENU_ID(name, id, caption, does) id,
+constexpr unsigned kMenuIds[] = {VELMARO_POPUP_MENU(VELMARO_MENU_ID, VELMARO_MENU_ID, VELMARO_MENU_NO_ID)};
+#undef VELMARO_MENU_ID
+#undef VELMARO_MENU_NO_ID
+
+// A WM_COMMAND id is a WORD, and 0 is no command; two items with one id
+// would both run the first's command.
+constexpr bool MenuIdsAreDistinct() {
+  for (unsigned i = 0; i < sizeof kMenuIds / sizeof kMenuIds[0]; ++i) {
+    if (kMenuIds[i] == 0 || kMenuIds[i] > 0xFFFF) return false;
+    for (unsigned j = 0; j < i; ++j) {
+      if (kMenuIds[j] == kMenuIds[i]) return false;
+    }
+  }
+  return true;
+}
+static_assert(MenuIdsAreDistinct(), "every menu item needs an id of its own, from 1 to 0xFFFF");
+
+// Whether `id` belongs to a menu item.
+constexpr bool IsMenuId(unsigned id) {
+  for (unsigned menuId : kMenuIds) {
+    if (menuId == id) return true;
+  }
+  return false;
+}
 
 }  // namespace velmaro

@@ -96,7 +96,7 @@ class FakeForm1 : public Form1View {
   }
 
   bool on[4] = {};
-  bool n1Checked = true;
+  bool n1Checked = false;  // the menu is built without check marks
   bool shown = false;
   bool evaluateSoon = false;
   std::int32_t progress = 0;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "actions/countdown.h"
+#include "actions/power_actions.h"
 #include "app/about.h"
 #include "base/gbk.h"
 #include "tests/fakes/fake_app.h"
@@ -21,7 +23,7 @@ TEST_F(MainUnitTest, StartUpLoadsTheStoreAndAddsTheTrayIcon) {
   unit.FormCreate();
   EXPECT_EQ(session.calls, std::vector<std::string>{"privilege"});
   // The evaluation starts as the last step, once the tray icon is there.
-  EXPECT_EQ(view.log, (std::vector<std::string>{"off 2", "max 60", "topmost", "on 1"}));
+  EXPECT_EQ(view.log, (std::vector<std::string>{"off 2", "max 60", "check n1", "topmost", "on 1"}));
   EXPECT_EQ(shell.registeredMessages, std::vector<std::string>{"TaskbarCreated"});
   // Elevated, the window hears the shell's restart only when it lets the message in.
   EXPECT_EQ(shell.acceptedFromShell, (std::vector<std::pair<WindowHandle, std::uint32_t>>{{0x1234u, 0xC123u}}));
@@ -104,27 +106,43 @@ TEST_F(MainUnitTest, CloseStopsEveryTimerThenRemovesTheIconAndReleasesTheStore) 
   EXPECT_EQ(shell.notifications.back().op, NotifyOp::Delete);
 }
 
-TEST_F(MainUnitTest, MenuCommandsActAtOnceWithTheirExactCalls) {
+// A power item runs what the countdown of the verb its caption names runs
+// ("重启(&R)": 重启), at once; the drive and display items run their operation.
+TEST_F(MainUnitTest, EachMenuItemRunsWhatItsCaptionSaysAtOnce) {
   unit.FormCreate();
+  int powerItems = 0;
+  for (std::size_t i = 0; i < MainUnit::kPopupMenuSize; ++i) {
+    const MenuEntry& entry = MainUnit::kPopupMenu[i];
+    if (!entry.power) continue;
+    ++powerItems;
+    const std::string caption = entry.caption;
+    const std::string verb = caption.substr(0, caption.find("(&"));
+    RecordingPower expected;
+    FakeDialUp noDialUp;
+    FakeReminders noReminders;
+    RunPendingAction(verb, expected, noDialUp, noReminders);
+    ASSERT_EQ(expected.calls.size(), 1u) << caption << " names no verb";
+    power.calls.clear();
+    unit.MenuCommand(entry.item);
+    EXPECT_EQ(power.calls, expected.calls) << caption;
+    EXPECT_EQ(processes.closed.size(), 0u) << caption;
+  }
+  EXPECT_EQ(powerItems, 7);
+
   struct Case {
     MenuItem item;
-    const char* call;
-  } const cases[] = {
-      {MenuItem::n6, "ExitWindowsEx(4, 0)"},
-      {MenuItem::n7, "SetSystemPowerState(-1, -1)"},
-      {MenuItem::n8, "SetSystemPowerState(0, -1)"},
-      {MenuItem::n9, "ExitWindowsEx(6, 0)"},
-      {MenuItem::n10, "ExitWindowsEx(12, 0)"},
-      {MenuItem::n18, "NtShutdownSystem(1)"},
-      {MenuItem::n19, "NtShutdownSystem(2)"},
-      {MenuItem::n11, "mciSendString(\"Set cdaudio door open wait\", 4660)"},
-      {MenuItem::n12, "mciSendString(\"Set cdaudio door closed wait\", 4660)"},
-      {MenuItem::n13, "SendMessageTimeout(HWND_BROADCAST, 274, 61808, 2, 2, 1000)"},
+    void (*run)(PowerService&);
+  } const devices[] = {
+      {MenuItem::n11, [](PowerService& p) { OpenCdTray(p, 0x1234); }},
+      {MenuItem::n12, [](PowerService& p) { CloseCdTray(p, 0x1234); }},
+      {MenuItem::n13, [](PowerService& p) { TurnMonitorOff(p); }},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : devices) {
+    RecordingPower expected;
+    c.run(expected);
     power.calls.clear();
     unit.MenuCommand(c.item);
-    EXPECT_EQ(power.calls, std::vector<std::string>{c.call}) << static_cast<unsigned>(c.item);
+    EXPECT_EQ(power.calls, expected.calls) << static_cast<unsigned>(c.item);
   }
   // Stand-by from the menu never asks other programs to close, whatever ShutApp says.
   unit.settings.ShutApp = 1;
@@ -136,10 +154,28 @@ TEST_F(MainUnitTest, MenuCommandsActAtOnceWithTheirExactCalls) {
   ASSERT_EQ(shell.executed.size(), 1u);  // the menu's cleanup opens its log, owned by the application
   EXPECT_EQ(shell.executed[0].owner, 0x1200u);
 
-  unit.FormClose();
+  // A separator's id and an id of no item do nothing.
   power.calls.clear();
+  unit.MenuCommand(MenuItem::Separator);
+  unit.MenuCommand(static_cast<MenuItem>(105));
+  EXPECT_TRUE(power.calls.empty());
+  EXPECT_TRUE(shell.boxes.empty());
+
+  unit.FormClose();
   unit.MenuCommand(MenuItem::n10);  // nothing runs once the program is closing
   EXPECT_TRUE(power.calls.empty());
+}
+
+// Monitoring on is checked and there is nothing postponed to drop, from the
+// start: the window builds its menu without either state.
+TEST_F(MainUnitTest, TheMenuStartsCheckedAndGreyedAsTheProgramStands) {
+  unit.FormCreate();
+  EXPECT_TRUE(view.n1Checked);
+  EXPECT_FALSE(view.menuEnabled.at(MenuItem::N21));
+  unit.MenuCommand(MenuItem::n1);
+  EXPECT_FALSE(view.n1Checked);
+  unit.MenuCommand(MenuItem::n1);
+  EXPECT_TRUE(view.n1Checked);
 }
 
 TEST_F(MainUnitTest, SettingsCommandStopsTheTickAndOpensADialogUntilTheProgramCloses) {
@@ -160,47 +196,8 @@ TEST_F(MainUnitTest, SettingsCommandStopsTheTickAndOpensADialogUntilTheProgramCl
   EXPECT_TRUE(dialogWindows.settingsViews.empty());
 }
 
-// The tray menu top to bottom and the About window, as code page 936 bytes.
-TEST(Captions, EveryCaptionOfTheMenuAndTheAboutWindowByteForByte) {
-  struct Item {
-    MenuItem item;
-    const char* caption;
-  } const menu[] = {
-      {MenuItem::n1, "\xC6\xF4\xD3\xC3\xBC\xE0\xBF\xD8(&E)"},                 // 启用监控(&E)
-      {MenuItem::N21, "\xC8\xA1\xCF\xFB\xCD\xC6\xB3\xD9(&D)"},  // 取消推迟(&D)
-      {MenuItem::Separator, ""},                                                   // N2
-      {MenuItem::n4, "\xC9\xE8\xD6\xC3(&S)"},                                     // 设置(&S)
-      {MenuItem::N22, "\xD4\xCB\xD0\xD0\xBC\xC7\xC2\xBC(&L)"},  // 运行记录(&L)
-      {MenuItem::Separator, ""},                                                   // N5
-      {MenuItem::n6, "\xD7\xA2\xCF\xFA(&L)"},                                     // 注销(&L)
-      {MenuItem::n7, "\xB4\xFD\xBB\xFA(&W)"},                                     // 待机(&W)
-      {MenuItem::n8, "\xD0\xDD\xC3\xDF(&S)"},                                     // 休眠(&S)
-      {MenuItem::n9, "\xD6\xD8\xC6\xF4(&R)"},                                     // 重启(&R)
-      {MenuItem::n10, "\xB9\xD8\xBB\xFA(&U)"},                                    // 关机(&U)
-      {MenuItem::n18, "\xBF\xEC\xCB\xD9\xD6\xD8\xC6\xF4(&I)"},                   // 快速重启(&I)
-      {MenuItem::n19, "\xBF\xEC\xCB\xD9\xB9\xD8\xBB\xFA(&Q)"},                   // 快速关机(&Q)
-      {MenuItem::n11, "\xB4\xF2\xBF\xAA\xB9\xE2\xC7\xFD(&O)"},                   // 打开光驱(&O)
-      {MenuItem::n12, "\xB9\xD8\xB1\xD5\xB9\xE2\xC7\xFD(&C)"},                   // 关闭光驱(&C)
-      {MenuItem::n13, "\xB9\xD8\xB1\xD5\xCF\xD4\xCA\xBE\xC6\xF7(&M)"},           // 关闭显示器(&M)
-      {MenuItem::L1, "\xC7\xE5\xC0\xED\xCF\xB5\xCD\xB3\xC0\xAC\xBB\xF8(&Z)"},    // 清理系统垃圾(&Z)
-      {MenuItem::Separator, ""},                                                   // N14
-      {MenuItem::N20, "\xC8\xED\xBC\xFE\xB8\xFC\xD0\xC2(&P)"},                   // 软件更新(&P)
-      {MenuItem::n15, "\xB9\xD8\xD3\xDA(&A)"},                                    // 关于(&A)
-      {MenuItem::n16, "\xB0\xEF\xD6\xFA(&H)"},                                    // 帮助(&H)
-      {MenuItem::n17, "\xCD\xCB\xB3\xF6(&X)"},                                    // 退出(&X)
-  };
-  ASSERT_EQ(MainUnit::kPopupMenuSize, sizeof menu / sizeof menu[0]);
-  for (std::size_t i = 0; i < MainUnit::kPopupMenuSize; ++i) {
-    const MenuEntry& entry = MainUnit::kPopupMenu[i];
-    EXPECT_EQ(entry.item, menu[i].item) << i;
-    EXPECT_EQ(std::string(entry.caption), menu[i].caption) << i;
-    EXPECT_EQ(entry.click == nullptr, entry.item == MenuItem::Separator) << i;
-    EXPECT_EQ(entry.checked, entry.item == MenuItem::n1) << i;
-  }
-  FakeApp app;
-  app.unit.FormCreate();
-  EXPECT_EQ(app.view.caption, "\xD7\xA2\xCF\xFA(&L) Administrator");
-
+// The About window's texts, as code page 936 bytes.
+TEST(Captions, TheAboutWindowByteForByte) {
   struct Text {
     const char* component;
     const char* text;
