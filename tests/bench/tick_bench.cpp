@@ -100,6 +100,24 @@ void AddConditionTasks(Registry& registry, int tasks) {
 #endif
 }
 
+// The system's load and process services, or on the host fakes of a
+// system of 60 processes, as a desktop has.
+struct SystemServices {
+#ifdef _WIN32
+  std::unique_ptr<SystemLoadService> load = MakeSystemLoad();
+  std::unique_ptr<ProcessService> processes = MakeSystemProcesses();
+#else
+  std::unique_ptr<SystemLoadService> load = std::make_unique<FakeSystemLoad>();
+  std::unique_ptr<ProcessService> processes = [] {
+    auto fake = std::make_unique<FakeProcesses>();
+    for (std::uint32_t id = 1; id <= 60; ++id) {
+      fake->processes.push_back({id * 4, u"process" + std::u16string(1, u'a' + id % 26) + u".exe"});
+    }
+    return fake;
+  }();
+#endif
+};
+
 // The ratio of the tick that watches 10 condition tasks among 100 to the
 // one that does not.
 std::string ConditionsRatio() {
@@ -112,16 +130,8 @@ std::string ConditionsRatio() {
   settings.LastTaskNum = kTasks;
   TaskStore store(reg, settings);
   TickingClock clock;
-#ifdef _WIN32
-  std::unique_ptr<SystemLoadService> load = MakeSystemLoad();
-  std::unique_ptr<ProcessService> processes = MakeSystemProcesses();
-#else
-  // A system of 60 processes, as a desktop has.
-  auto load = std::make_unique<FakeSystemLoad>();
-  auto processes = std::make_unique<FakeProcesses>();
-  for (std::uint32_t id = 1; id <= 60; ++id) processes->processes.push_back({id * 4, u"process" + std::u16string(1, u'a' + id % 26) + u".exe"});
-#endif
-  TaskEvaluator watching(*load, *processes);
+  SystemServices system;
+  TaskEvaluator watching(*system.load, *system.processes);
   TaskEvaluator plain;
   int ran = 0;
   auto run = [&](const DueTask&) { return ++ran, true; };
@@ -141,14 +151,7 @@ std::string ConditionsRatio() {
 // Microseconds per tick of each measure: one condition task of the kind
 // examined by a ConditionWatch over the system's services.
 std::vector<std::string> MeasureCosts() {
-#ifdef _WIN32
-  std::unique_ptr<SystemLoadService> load = MakeSystemLoad();
-  std::unique_ptr<ProcessService> processes = MakeSystemProcesses();
-#else
-  auto load = std::make_unique<FakeSystemLoad>();
-  auto processes = std::make_unique<FakeProcesses>();
-  for (std::uint32_t id = 1; id <= 60; ++id) processes->processes.push_back({id * 4, u"process" + std::u16string(1, u'a' + id % 26) + u".exe"});
-#endif
+  SystemServices system;
   struct Measure {
     const char* name;
     const char* trigger;
@@ -157,7 +160,7 @@ std::vector<std::string> MeasureCosts() {
                               {"processes", "程序结束downloader.exe"}};
   std::vector<std::string> lines;
   for (const Measure& measure : measures) {
-    ConditionWatch watch(*load, *processes);
+    ConditionWatch watch(*system.load, *system.processes);
     const std::string trigger = measure.trigger;
     const ParsedTrigger parsed = *ParseTrigger(trigger);
     std::uint32_t tick = 0;
