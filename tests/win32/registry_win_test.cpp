@@ -150,9 +150,15 @@ TEST_F(Win32RegistryTest, ListedValuesHoldWhatAQueryByNameGives) {
   }
   RegCloseKey(raw);
   for (const RegNamedValue& value : listed) {
-    if (value.name == "a2") EXPECT_EQ(value.value.data, longText);
-    if (value.name == "A3") EXPECT_EQ(value.value.data, "ab");
-    if (value.name == "B3") EXPECT_EQ(value.value.type, static_cast<std::uint32_t>(REG_EXPAND_SZ));
+    if (value.name == "a2") {
+      EXPECT_EQ(value.value.data, longText);
+    }
+    if (value.name == "A3") {
+      EXPECT_EQ(value.value.data, "ab");
+    }
+    if (value.name == "B3") {
+      EXPECT_EQ(value.value.type, static_cast<std::uint32_t>(REG_EXPAND_SZ));
+    }
   }
 }
 
