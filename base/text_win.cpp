@@ -59,4 +59,19 @@ std::optional<std::string> StorablePath(const WideString& path) {
   return FromWideExact(shortPath.data(), length);
 }
 
+std::string SystemErrorText(unsigned long error) {
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+      reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string message = "错误 " + std::to_string(error);
+  if (length > 0 && text) {
+    std::string said = FromWide(text, length);
+    while (!said.empty() && (said.back() == '\r' || said.back() == '\n' || said.back() == ' ')) said.pop_back();
+    if (!said.empty()) message += "：" + said;
+  }
+  if (text) LocalFree(text);
+  return message;
+}
+
 }  // namespace velmaro

@@ -49,4 +49,8 @@ std::optional<std::string> FromWideExact(const wchar_t* text, std::size_t length
 // short 8.3 form, which names the same file in ASCII where the system made one.
 std::optional<std::string> StorablePath(const WideString& path);
 
+// The system's own text for an error code, led by its number, so that a
+// record line says why in the user's language and can still be looked up.
+std::string SystemErrorText(unsigned long error);
+
 }  // namespace velmaro

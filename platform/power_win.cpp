@@ -8,26 +8,9 @@ namespace velmaro {
 
 namespace {
 
-// The system's own text for an error code, led by its number, so that a
-// record line says why in the user's language and can still be looked up.
-std::string SystemMessage(DWORD error) {
-  wchar_t* text = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-      reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string message = "错误 " + std::to_string(error);
-  if (length > 0 && text) {
-    std::string said = FromWide(text, length);
-    while (!said.empty() && (said.back() == '\r' || said.back() == '\n' || said.back() == ' ')) said.pop_back();
-    if (!said.empty()) message += "：" + said;
-  }
-  if (text) LocalFree(text);
-  return message;
-}
-
 PowerResult FromBool(BOOL done) {
   if (done) return PowerResult();
-  return PowerResult{false, SystemMessage(GetLastError())};
+  return PowerResult{false, SystemErrorText(GetLastError())};
 }
 
 class SystemPower : public PowerService {
