@@ -120,6 +120,16 @@ const LoadCalls& Load() {
   return calls;
 }
 
+const PowerPlanCalls& PowerPlan() {
+  static const PowerPlanCalls calls = [] {
+    PowerPlanCalls found;
+    HMODULE module = LoadSystemLibrary(L"powrprof.dll");
+    VELMARO_POWRPROF_CALLS(VELMARO_FIND_CALL)
+    return found;
+  }();
+  return calls;
+}
+
 const RasEntryPoints& DialUpCalls() {
   static const RasEntryPoints calls = [] {
     RasEntryPoints found;

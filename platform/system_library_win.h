@@ -129,6 +129,21 @@ struct LoadCalls {
 };
 const LoadCalls& Load();
 
+// powrprof (Vista and later): whether the active power plan lets a wake
+// timer wake the computer. Windows XP has the library without these.
+#define VELMARO_POWRPROF_CALLS(X)                                                       \
+  X(DWORD, PowerGetActiveScheme, (HKEY, GUID**))                                        \
+  X(DWORD, PowerReadACValueIndex, (HKEY, const GUID*, const GUID*, const GUID*, DWORD*)) \
+  X(DWORD, PowerReadDCValueIndex, (HKEY, const GUID*, const GUID*, const GUID*, DWORD*))
+struct PowerPlanCalls {
+  VELMARO_POWRPROF_CALLS(VELMARO_CALL_POINTER)
+  bool Available() const {
+    const PowerPlanCalls& found = *this;
+    return true VELMARO_POWRPROF_CALLS(VELMARO_CALL_PRESENT);
+  }
+};
+const PowerPlanCalls& PowerPlan();
+
 // rasapi32 and wininet: the dial-up actions.
 const RasEntryPoints& DialUpCalls();
 
