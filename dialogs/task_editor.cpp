@@ -56,10 +56,8 @@ constexpr bool ControlsFitTheirFields() {
       const bool time = holds == TriggerField::Hour || holds == TriggerField::Minute;
       if ((c.date != nullptr) != (holds == TriggerField::Date) || (c.time != nullptr) != time) return false;
       if ((c.text != nullptr) == (c.date != nullptr || c.time != nullptr)) return false;
-      if (holds == TriggerField::Hour &&
-          (i + 1 == shape.fieldCount || shape.fields[i + 1].holds != TriggerField::Minute || controls[i + 1].time != c.time)) {
-        return false;
-      }
+      const bool minuteNext = i + 1 < shape.fieldCount && shape.fields[i + 1].holds == TriggerField::Minute;
+      if (holds == TriggerField::Hour && !(minuteNext && controls[i + 1].time == c.time)) return false;
       if (holds == TriggerField::Minute && (i == 0 || shape.fields[i - 1].holds != TriggerField::Hour)) return false;
     }
   }
@@ -232,7 +230,9 @@ std::string TaskEditor::Refusal() const {
   const KindControls& controls = ControlsOf(*checked);
   for (std::size_t i = 0; i < shape.fieldCount; ++i) {
     const char* name = EntryOf(shape.fields[i].holds).name;
-    if (controls[i].text && name && Unstorable(controls[i].text)) return "“" + std::string(name) + "”" + kUnstorableText;
+    if (controls[i].text && name && Unstorable(controls[i].text)) {
+      return "“" + std::string(name) + "”" + kUnstorableText;
+    }
   }
   for (const ActionText& field : kActionTexts) {
     if (!Unstorable(field.text)) continue;

@@ -100,8 +100,8 @@ constexpr ControlRow kControls[] = {
 };
 
 constexpr bool EveryKindHasItsRadio() {
-  for (int i = 0; i < kKindCount; ++i) {
-    if (kControls[i].id != RadioId(KindAt(static_cast<std::size_t>(i)))) return false;
+  for (std::size_t i = 0; i < kTriggerKindCount; ++i) {
+    if (kControls[i].id != RadioId(KindAt(i))) return false;
   }
   return true;
 }
@@ -209,8 +209,8 @@ void TForm5::Refresh() { Push(); }
 void TForm5::Pull() {
   HWND window = BaseWindow::Handle();
   model_.checked.reset();
-  for (int i = 0; i < kKindCount; ++i) {
-    if (IsDlgButtonChecked(window, IDC_RADIOBUTTON1 + i) == BST_CHECKED) model_.checked = KindAt(static_cast<std::size_t>(i));
+  for (std::size_t i = 0; i < kTriggerKindCount; ++i) {
+    if (IsDlgButtonChecked(window, RadioId(KindAt(i))) == BST_CHECKED) model_.checked = KindAt(i);
   }
   model_.unstorable.clear();
   model_.ComboBox5 = ControlText(window, IDC_COMBOBOX5);  // says whether the argument is a path
@@ -235,9 +235,10 @@ void TForm5::Pull() {
 void TForm5::Push() {
   HWND window = BaseWindow::Handle();
   if (!window) return;
-  for (int i = 0; i < kKindCount; ++i) {
-    const UINT state = model_.checked == KindAt(static_cast<std::size_t>(i)) ? BST_CHECKED : BST_UNCHECKED;
-    if (IsDlgButtonChecked(window, IDC_RADIOBUTTON1 + i) != state) CheckDlgButton(window, IDC_RADIOBUTTON1 + i, state);
+  for (std::size_t i = 0; i < kTriggerKindCount; ++i) {
+    const int id = RadioId(KindAt(i));
+    const UINT state = model_.checked == KindAt(i) ? BST_CHECKED : BST_UNCHECKED;
+    if (IsDlgButtonChecked(window, id) != state) CheckDlgButton(window, id, state);
   }
   SyncRadioTabStops();
   // The focus given when the window opened stays on the first kind while

@@ -13,6 +13,31 @@ namespace {
 // How the seven skip every marker.
 constexpr std::size_t kMarkerBytes = 2;
 
+constexpr bool Begins(const char* text, const char* prefix) {
+  for (; *prefix; ++text, ++prefix) {
+    if (*text != *prefix) return false;
+  }
+  return true;
+}
+
+// What the readers below take for granted of every row: a kind found by the
+// first prefix that matches, at least one field, and nothing after a field
+// that runs to the end of the text.
+constexpr bool ShapesReadAsWritten() {
+  for (std::size_t k = 0; k < kTriggerKindCount; ++k) {
+    const TriggerShape& shape = kTriggerShapes[k];
+    if (shape.fieldCount == 0) return false;
+    for (std::size_t other = 0; other < kTriggerKindCount; ++other) {
+      if (other != k && Begins(shape.prefix, kTriggerShapes[other].prefix)) return false;
+    }
+    for (std::size_t i = 0; i + 1 < shape.fieldCount; ++i) {
+      if (!*shape.fields[i].marker) return false;
+    }
+  }
+  return true;
+}
+static_assert(ShapesReadAsWritten(), "a trigger kind's row that the scanner cannot read back");
+
 }  // namespace
 
 std::string ComposeTrigger(TriggerKind kind, const std::vector<std::string>& fields) {
@@ -141,11 +166,9 @@ ConditionTrigger ReadConditionTrigger(const std::string& text, const ParsedTrigg
   ConditionTrigger condition;
   condition.kind = parsed.kind;
   const std::vector<std::string>& f = parsed.fields;
-  std::vector<std::string> examples;
   for (std::size_t i = 0; i < shape.fieldCount; ++i) {
     const TriggerField holds = shape.fields[i].holds;
     const ConditionField field = ConditionFieldOf(holds);
-    examples.push_back(field.example);
     if (!field.what) {
       const std::string fault = ProgramNameFault(f[i]);
       if (!fault.empty()) throw AppError(fault);
@@ -158,6 +181,8 @@ ConditionTrigger ReadConditionTrigger(const std::string& text, const ParsedTrigg
   // Good fields in a text that is not their one form: a marker missing, or
   // more after the last one.
   if (ComposeTrigger(parsed.kind, f) != text) {
+    std::vector<std::string> examples;
+    for (std::size_t i = 0; i < shape.fieldCount; ++i) examples.push_back(ConditionFieldOf(shape.fields[i].holds).example);
     throw AppError(QuotedMessage("", text, "不是完整的条件，应写作如") + ComposeTrigger(parsed.kind, examples));
   }
   return condition;
