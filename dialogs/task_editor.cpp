@@ -228,10 +228,11 @@ bool TaskEditor::Unstorable(std::string TaskEditor::*text) const {
 std::string TaskEditor::Refusal() const {
   const TriggerShape& shape = ShapeOf(*checked);
   const KindControls& controls = ControlsOf(*checked);
+  // A digit field always has a code page 936 form; the number checks below name it.
   for (std::size_t i = 0; i < shape.fieldCount; ++i) {
-    const char* name = EntryOf(shape.fields[i].holds).name;
-    if (controls[i].text && name && Unstorable(controls[i].text)) {
-      return "“" + std::string(name) + "”" + kUnstorableText;
+    const FieldEntry field = EntryOf(shape.fields[i].holds);
+    if (controls[i].text && field.name && field.entry == Entry::AsTyped && Unstorable(controls[i].text)) {
+      return "“" + std::string(field.name) + "”" + kUnstorableText;
     }
   }
   for (const ActionText& field : kActionTexts) {

@@ -51,6 +51,38 @@ std::uint16_t ClockSnapshot::*ClockPart(TriggerField holds) {
   }
 }
 
+constexpr bool IsClockPart(TriggerField holds) {
+  return holds == TriggerField::Date || holds == TriggerField::Month || holds == TriggerField::Day ||
+         holds == TriggerField::Weekday || holds == TriggerField::Hour || holds == TriggerField::Minute;
+}
+
+// What each timing below reads of its fields: the idle kind its one field,
+// the uptime kind hours then minutes, a clock kind parts of the local time.
+constexpr bool FieldsFitTheirTiming() {
+  for (const TriggerShape& shape : kTriggerShapes) {
+    const TriggerField first = shape.fields[0].holds;
+    switch (shape.timing) {
+      case TriggerTiming::Idle:
+        if (shape.fieldCount != 1 || first != TriggerField::IdleMinutes) return false;
+        break;
+      case TriggerTiming::Uptime:
+        if (shape.fieldCount != 2 || first != TriggerField::UptimeHours ||
+            shape.fields[1].holds != TriggerField::UptimeMinutes) {
+          return false;
+        }
+        break;
+      case TriggerTiming::Clock:
+        for (std::size_t i = 0; i < shape.fieldCount; ++i) {
+          if (!IsClockPart(shape.fields[i].holds)) return false;
+        }
+        break;
+      case TriggerTiming::Condition: break;
+    }
+  }
+  return true;
+}
+static_assert(FieldsFitTheirTiming(), "a trigger kind's fields that its timing does not read");
+
 // The fields in the order written, each compared only while the ones before
 // it matched.
 bool DueAt(const TriggerShape& shape, Fields& fields, const ClockSnapshot& at, const DateFormat* format) {

@@ -21,8 +21,9 @@ constexpr bool Begins(const char* text, const char* prefix) {
 }
 
 // What the readers below take for granted of every row: a kind found by the
-// first prefix that matches, at least one field, and nothing after a field
-// that runs to the end of the text.
+// first prefix that matches, at least one field, nothing after a field that
+// runs to the end of the text, and condition fields in the condition kinds
+// only.
 constexpr bool ShapesReadAsWritten() {
   for (std::size_t k = 0; k < kTriggerKindCount; ++k) {
     const TriggerShape& shape = kTriggerShapes[k];
@@ -30,8 +31,13 @@ constexpr bool ShapesReadAsWritten() {
     for (std::size_t other = 0; other < kTriggerKindCount; ++other) {
       if (other != k && Begins(shape.prefix, kTriggerShapes[other].prefix)) return false;
     }
-    for (std::size_t i = 0; i + 1 < shape.fieldCount; ++i) {
-      if (!*shape.fields[i].marker) return false;
+    for (std::size_t i = 0; i < shape.fieldCount; ++i) {
+      const TriggerField holds = shape.fields[i].holds;
+      if (!*shape.fields[i].marker && i + 1 < shape.fieldCount) return false;
+      // ReadConditionTrigger reads nothing else.
+      const bool conditionField = holds == TriggerField::QuietMinutes || holds == TriggerField::KbPerSecond ||
+                                  holds == TriggerField::BusyPercent || holds == TriggerField::Program;
+      if (conditionField != (shape.timing == TriggerTiming::Condition)) return false;
     }
   }
   return true;
@@ -182,7 +188,9 @@ ConditionTrigger ReadConditionTrigger(const std::string& text, const ParsedTrigg
   // more after the last one.
   if (ComposeTrigger(parsed.kind, f) != text) {
     std::vector<std::string> examples;
-    for (std::size_t i = 0; i < shape.fieldCount; ++i) examples.push_back(ConditionFieldOf(shape.fields[i].holds).example);
+    for (std::size_t i = 0; i < shape.fieldCount; ++i) {
+      examples.push_back(ConditionFieldOf(shape.fields[i].holds).example);
+    }
     throw AppError(QuotedMessage("", text, "不是完整的条件，应写作如") + ComposeTrigger(parsed.kind, examples));
   }
   return condition;

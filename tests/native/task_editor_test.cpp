@@ -246,7 +246,7 @@ TEST_F(TaskEditorTest, OkAfterModifyStoresEveryKindsTextAsItWas) {
     editor.Button2Click();
     EXPECT_EQ(Stored("A" + slot), triggers[i]);
   }
-  for (std::size_t k = 0; k < kTriggerKindCount; ++k) EXPECT_TRUE(covered[k]) << "no case of " << kTriggerShapes[k].prefix;
+  for (std::size_t k = 0; k < kTriggerKindCount; ++k) EXPECT_TRUE(covered[k]) << "no case of kind " << k;
 }
 
 TEST_F(TaskEditorTest, ModifyOfAnUnknownOrBrokenTriggerText) {
