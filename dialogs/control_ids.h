@@ -27,7 +27,7 @@ enum ControlId : int {
 
 namespace form5 {
 enum ControlId : int {
-  IDC_RADIOBUTTON1 = 1001,  // RadioButton1..10 follow in order
+  IDC_RADIOBUTTON1 = 1001,  // one per trigger kind, in the kinds' order
   IDC_RADIOBUTTON2,
   IDC_RADIOBUTTON3,
   IDC_RADIOBUTTON4,

@@ -1,6 +1,7 @@
 #include "dialogs/task_editor.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 #include "actions/action_table.h"
@@ -24,17 +25,85 @@ TimeOfDay TimeFromFields(const std::string& hours, const std::string& minutes) {
   return TimeOfDay{hour, minute, 0};
 }
 
-struct StoredText {
+// The control that shows a trigger field: a text as typed, the date picker,
+// or a time picker, which shows an hour field and the minute field after it.
+struct FieldControl {
   std::string TaskEditor::*text;
-  const char* name;                // as the message names it; null: Label6's caption
-  std::optional<TriggerKind> kind;  // stored only with this kind; none: always
+  CalendarDate TaskEditor::*date;
+  TimeOfDay TaskEditor::*time;
 };
-const StoredText kStoredTexts[] = {
-    {&TaskEditor::ComboBox1, "星期", TriggerKind::Weekly}, {&TaskEditor::ComboBox2, "日期", TriggerKind::Monthly},
-    {&TaskEditor::ComboBox3, "月份", TriggerKind::Yearly}, {&TaskEditor::ComboBox4, "日期", TriggerKind::Yearly},
-    {&TaskEditor::ComboBox5, "任务类型", std::nullopt},     {&TaskEditor::ComboBox6, nullptr, std::nullopt},
-    {&TaskEditor::ComboBox7, "程序", TriggerKind::ProgramEnded},
+constexpr FieldControl Control(std::string TaskEditor::*text) { return {text, nullptr, nullptr}; }
+constexpr FieldControl Control(CalendarDate TaskEditor::*date) { return {nullptr, date, nullptr}; }
+constexpr FieldControl Control(TimeOfDay TaskEditor::*time) { return {nullptr, nullptr, time}; }
+
+using KindControls = std::array<FieldControl, kTriggerFieldsMax>;
+#define VELMARO_FIELD_CONTROL(marker, holds, control) Control(&TaskEditor::control)
+#define VELMARO_KIND_CONTROLS(name, prefix, timing, skip, ...) KindControls{{__VA_ARGS__}},
+// Indexed by TriggerKind, each field's control in the order written.
+constexpr KindControls kKindControls[] = {VELMARO_TRIGGER_KINDS(VELMARO_KIND_CONTROLS, VELMARO_FIELD_CONTROL)};
+#undef VELMARO_KIND_CONTROLS
+#undef VELMARO_FIELD_CONTROL
+
+// What a field holds says which control can show it: a date the date picker,
+// an hour a time picker whose minute is the next field, anything else a text.
+constexpr bool ControlsFitTheirFields() {
+  for (std::size_t k = 0; k < kTriggerKindCount; ++k) {
+    const TriggerShape& shape = kTriggerShapes[k];
+    const KindControls& controls = kKindControls[k];
+    for (std::size_t i = 0; i < shape.fieldCount; ++i) {
+      const TriggerField holds = shape.fields[i].holds;
+      const FieldControl& c = controls[i];
+      const bool time = holds == TriggerField::Hour || holds == TriggerField::Minute;
+      if ((c.date != nullptr) != (holds == TriggerField::Date) || (c.time != nullptr) != time) return false;
+      if ((c.text != nullptr) == (c.date != nullptr || c.time != nullptr)) return false;
+      const bool minuteNext = i + 1 < shape.fieldCount && shape.fields[i + 1].holds == TriggerField::Minute;
+      if (holds == TriggerField::Hour && !(minuteNext && controls[i + 1].time == c.time)) return false;
+      if (holds == TriggerField::Minute && (i == 0 || shape.fields[i - 1].holds != TriggerField::Hour)) return false;
+    }
+  }
+  return true;
+}
+static_assert(sizeof kKindControls / sizeof kKindControls[0] == kTriggerKindCount);
+static_assert(ControlsFitTheirFields(), "a trigger field is shown by a control that cannot hold it");
+
+const KindControls& ControlsOf(TriggerKind kind) { return kKindControls[static_cast<std::size_t>(kind)]; }
+
+// What OK makes of a field typed into a text control.
+enum class Entry : std::uint8_t {
+  AsTyped,       // stored as it stands; a condition's fields are then read as the tick reads them
+  Number,        // a number the tick reads, which must fit 32 bits; blank is refused
+  NumberOrZero,  // the same, but blank stores "0"
 };
+struct FieldEntry {
+  const char* name;  // as messages name the field; null where the condition's reading names it
+  Entry entry;
+};
+FieldEntry EntryOf(TriggerField holds) {
+  switch (holds) {
+    case TriggerField::Month: return {"月份", Entry::AsTyped};
+    case TriggerField::Day: return {"日期", Entry::AsTyped};
+    case TriggerField::Weekday: return {"星期", Entry::AsTyped};
+    // 空闲分钟 could never be read back: every tick would fail on it.
+    case TriggerField::IdleMinutes: return {"空闲分钟数", Entry::Number};
+    case TriggerField::UptimeHours: return {"开机小时数", Entry::NumberOrZero};
+    case TriggerField::UptimeMinutes: return {"开机分钟数", Entry::NumberOrZero};
+    case TriggerField::Program: return {"程序", Entry::AsTyped};
+    case TriggerField::Date:
+    case TriggerField::Hour:
+    case TriggerField::Minute:
+    case TriggerField::QuietMinutes:
+    case TriggerField::KbPerSecond:
+    case TriggerField::BusyPercent: break;
+  }
+  return {nullptr, Entry::AsTyped};
+}
+
+// The action's texts, stored whatever the kind; null: named by Label6's caption.
+struct ActionText {
+  std::string TaskEditor::*text;
+  const char* name;
+};
+const ActionText kActionTexts[] = {{&TaskEditor::ComboBox5, "任务类型"}, {&TaskEditor::ComboBox6, nullptr}};
 
 // "提醒语：" names its field as "提醒语".
 std::string FieldName(std::string caption) {
@@ -152,46 +221,62 @@ void TaskEditor::Button1Click() {
   ComboBox6 = file->path;
 }
 
+bool TaskEditor::Unstorable(std::string TaskEditor::*text) const {
+  return std::find(unstorable.begin(), unstorable.end(), text) != unstorable.end();
+}
+
 std::string TaskEditor::Refusal() const {
-  for (const StoredText& field : kStoredTexts) {
-    if (field.kind && field.kind != checked) continue;
-    if (std::find(unstorable.begin(), unstorable.end(), field.text) == unstorable.end()) continue;
+  const TriggerShape& shape = ShapeOf(*checked);
+  const KindControls& controls = ControlsOf(*checked);
+  // A digit field always has a code page 936 form; the number checks below name it.
+  for (std::size_t i = 0; i < shape.fieldCount; ++i) {
+    const FieldEntry field = EntryOf(shape.fields[i].holds);
+    if (controls[i].text && field.name && field.entry == Entry::AsTyped && Unstorable(controls[i].text)) {
+      return "“" + std::string(field.name) + "”" + kUnstorableText;
+    }
+  }
+  for (const ActionText& field : kActionTexts) {
+    if (!Unstorable(field.text)) continue;
     return "“" + (field.name ? std::string(field.name) : FieldName(Label6)) + "”" + kUnstorableText;
   }
-  switch (*checked) {
-    case TriggerKind::Idle:
-      // 空闲分钟 could never be read back: every tick would fail on it.
-      if (Edit1.empty()) return "请输入空闲分钟数";
-      if (!FitsNumberField(Edit1)) return std::string("空闲分钟数") + kNumberRange;
-      break;
-    case TriggerKind::Boot:
-      // Empty fields become "0"; a number past 32 bits would fail every tick.
-      if (!Edit3.empty() && !FitsNumberField(Edit3)) return std::string("开机小时数") + kNumberRange;
-      if (!Edit4.empty() && !FitsNumberField(Edit4)) return std::string("开机分钟数") + kNumberRange;
-      break;
-    case TriggerKind::NetworkQuiet:
-    case TriggerKind::ProcessorQuiet:
-    case TriggerKind::ProgramEnded: {
-      // The tick's own reading decides: a text it would fail on is never stored.
-      const std::string text = ComposeTrigger(*checked, ConditionFields());
-      try {
-        ReadConditionTrigger(text, *ParseTrigger(text));
-      } catch (const AppError& error) {
-        return error.what();
-      }
-      break;
+  for (std::size_t i = 0; i < shape.fieldCount; ++i) {
+    const FieldEntry field = EntryOf(shape.fields[i].holds);
+    if (!controls[i].text || field.entry == Entry::AsTyped) continue;
+    const std::string& value = this->*controls[i].text;
+    if (value.empty() && field.entry == Entry::Number) return std::string("请输入") + field.name;
+    // A number past 32 bits would fail every tick.
+    if (!value.empty() && !FitsNumberField(value)) return field.name + std::string(kNumberRange);
+  }
+  if (shape.timing == TriggerTiming::Condition) {
+    // The tick's own reading decides: a text it would fail on is never stored.
+    const std::string text = ComposeTrigger(*checked, TriggerFields());
+    try {
+      ReadConditionTrigger(text, *ParseTrigger(text));
+    } catch (const AppError& error) {
+      return error.what();
     }
-    default: break;
   }
   return "";
 }
 
-std::vector<std::string> TaskEditor::ConditionFields() const {
-  switch (*checked) {
-    case TriggerKind::NetworkQuiet: return {Edit5, Edit6};
-    case TriggerKind::ProcessorQuiet: return {Edit7, Edit8};
-    default: return {ComboBox7};
+std::vector<std::string> TaskEditor::TriggerFields() const {
+  const TriggerShape& shape = ShapeOf(*checked);
+  const KindControls& controls = ControlsOf(*checked);
+  std::vector<std::string> fields;
+  for (std::size_t i = 0; i < shape.fieldCount; ++i) {
+    const FieldControl& c = controls[i];
+    if (c.text) {
+      fields.push_back(this->*c.text);
+    } else if (c.date) {
+      ClockService& clock = dialogs_.services.clock;
+      const DateFormat format = ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator());
+      fields.push_back(WriteDateField(this->*c.date, format, clock.LocalTime().wYear));
+    } else {
+      const TimeOfDay& time = this->*c.time;
+      fields.push_back(Decimal(shape.fields[i].holds == TriggerField::Hour ? time.hour : time.minute));
+    }
   }
+  return fields;
 }
 
 void TaskEditor::ComboBox7DropDown() {
@@ -209,34 +294,13 @@ void TaskEditor::ComboBox7DropDown() {
 }
 
 std::string TaskEditor::ComposeTriggerText() {
-  auto hm = [](const TimeOfDay& time) { return std::vector<std::string>{Decimal(time.hour), Decimal(time.minute)}; };
-  auto with = [](std::vector<std::string> first, const std::vector<std::string>& rest) {
-    first.insert(first.end(), rest.begin(), rest.end());
-    return first;
-  };
-  std::vector<std::string> fields;
-  switch (*checked) {
-    case TriggerKind::Idle: fields = {Edit1}; break;
-    case TriggerKind::Once: {
-      ClockService& clock = dialogs_.services.clock;
-      const DateFormat format = ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator());
-      fields = with({WriteDateField(DateTimePicker1, format, clock.LocalTime().wYear)}, hm(DateTimePicker2));
-      break;
-    }
-    case TriggerKind::Daily: fields = hm(DateTimePicker3); break;
-    case TriggerKind::Weekly: fields = with({ComboBox1}, hm(DateTimePicker4)); break;
-    case TriggerKind::Monthly: fields = with({ComboBox2}, hm(DateTimePicker5)); break;
-    case TriggerKind::Yearly: fields = with({ComboBox3, ComboBox4}, hm(DateTimePicker6)); break;
-    case TriggerKind::Boot:
-      if (Edit3.empty()) Edit3 = "0";
-      if (Edit4.empty()) Edit4 = "0";
-      fields = {Edit3, Edit4};
-      break;
-    case TriggerKind::NetworkQuiet:
-    case TriggerKind::ProcessorQuiet:
-    case TriggerKind::ProgramEnded: fields = ConditionFields(); break;
+  const TriggerShape& shape = ShapeOf(*checked);
+  const KindControls& controls = ControlsOf(*checked);
+  for (std::size_t i = 0; i < shape.fieldCount; ++i) {
+    std::string TaskEditor::*text = controls[i].text;
+    if (text && EntryOf(shape.fields[i].holds).entry == Entry::NumberOrZero && (this->*text).empty()) this->*text = "0";
   }
-  return ComposeTrigger(*checked, fields);
+  return ComposeTrigger(*checked, TriggerFields());
 }
 
 void TaskEditor::Button2Click() {
@@ -264,20 +328,13 @@ void TaskEditor::Button3Click() { visible = false; }
 void TaskEditor::ResetTriggerFields() {
   const TaskEditor fresh(dialogs_);
   checked.reset();
-  Edit1 = fresh.Edit1;
-  DateTimePicker1 = fresh.DateTimePicker1;
-  DateTimePicker2 = DateTimePicker3 = DateTimePicker4 = DateTimePicker5 = DateTimePicker6 = TimeOfDay{};
-  ComboBox1 = fresh.ComboBox1;
-  ComboBox2 = fresh.ComboBox2;
-  ComboBox3 = fresh.ComboBox3;
-  ComboBox4 = fresh.ComboBox4;
-  Edit3 = fresh.Edit3;
-  Edit4 = fresh.Edit4;
-  Edit5 = fresh.Edit5;
-  Edit6 = fresh.Edit6;
-  Edit7 = fresh.Edit7;
-  Edit8 = fresh.Edit8;
-  ComboBox7 = fresh.ComboBox7;
+  for (const KindControls& controls : kKindControls) {
+    for (const FieldControl& c : controls) {
+      if (c.text) this->*c.text = fresh.*c.text;
+      if (c.date) this->*c.date = fresh.*c.date;
+      if (c.time) this->*c.time = fresh.*c.time;
+    }
+  }
 }
 
 void TaskEditor::FillFrom(const TaskSlot& task) {
@@ -295,65 +352,32 @@ void TaskEditor::FillFrom(const TaskSlot& task) {
 }
 
 void TaskEditor::FillTrigger(const std::string& text, const ParsedTrigger& trigger) {
-  if (IsConditionKind(trigger.kind)) {
-    // Read as the tick reads it; the fields keep their texts as stored.
-    ReadConditionTrigger(text, trigger);
-    checked = trigger.kind;
-    const std::vector<std::string>& f = trigger.fields;
-    switch (trigger.kind) {
-      case TriggerKind::NetworkQuiet:
-        Edit5 = f[0];
-        Edit6 = f[1];
-        break;
-      case TriggerKind::ProcessorQuiet:
-        Edit7 = f[0];
-        Edit8 = f[1];
-        break;
-      default: ComboBox7 = f[0]; break;
-    }
-    return;
-  }
-  ClockService& clock = dialogs_.services.clock;
+  const TriggerShape& shape = ShapeOf(trigger.kind);
   const std::vector<std::string>& f = trigger.fields;
   // Every field converts, in the order written, as the tick converts it: a
   // text the tick fails on at some minute is never shown as one that works.
-  // The digit fields keep their texts as stored.
+  // The text fields keep their texts as stored.
   CalendarDate date = DateTimePicker1;
-  for (std::size_t i = 0; i < f.size(); ++i) {
-    if (trigger.kind == TriggerKind::Once && i == 0) {
-      date = ReadDateField(f[0], ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator()),
-                           clock.LocalTime().wYear);
-    } else {
-      ReadNumberField(f[i]);
+  if (shape.timing == TriggerTiming::Condition) {
+    ReadConditionTrigger(text, trigger);
+  } else {
+    ClockService& clock = dialogs_.services.clock;
+    for (std::size_t i = 0; i < f.size(); ++i) {
+      if (shape.fields[i].holds == TriggerField::Date) {
+        date = ReadDateField(f[i], ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator()),
+                             clock.LocalTime().wYear);
+      } else {
+        ReadNumberField(f[i]);
+      }
     }
   }
-  const TriggerKind kind = trigger.kind;
-  checked = kind;
-  switch (kind) {
-    case TriggerKind::Idle: Edit1 = f[0]; break;
-    case TriggerKind::Once:
-      DateTimePicker1 = date;
-      DateTimePicker2 = TimeFromFields(f[1], f[2]);
-      break;
-    case TriggerKind::Daily: DateTimePicker3 = TimeFromFields(f[0], f[1]); break;
-    case TriggerKind::Weekly:
-      ComboBox1 = f[0];
-      DateTimePicker4 = TimeFromFields(f[1], f[2]);
-      break;
-    case TriggerKind::Monthly:
-      ComboBox2 = f[0];
-      DateTimePicker5 = TimeFromFields(f[1], f[2]);
-      break;
-    case TriggerKind::Yearly:
-      ComboBox3 = f[0];
-      ComboBox4 = f[1];
-      DateTimePicker6 = TimeFromFields(f[2], f[3]);
-      break;
-    case TriggerKind::Boot:
-      Edit3 = f[0];
-      Edit4 = f[1];
-      break;
-    default: break;
+  checked = trigger.kind;
+  const KindControls& controls = ControlsOf(trigger.kind);
+  for (std::size_t i = 0; i < shape.fieldCount; ++i) {
+    const FieldControl& c = controls[i];
+    if (c.text) this->*c.text = f[i];
+    if (c.date) this->*c.date = date;
+    if (c.time && shape.fields[i].holds == TriggerField::Hour) this->*c.time = TimeFromFields(f[i], f[i + 1]);
   }
 }
 

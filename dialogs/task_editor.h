@@ -59,7 +59,8 @@ class TaskEditor {
   Dialogs& Owner() { return dialogs_; }
 
   // The controls, as the window shows them. `checked` is the one radio
-  // button of the seven that is checked, if any.
+  // button of the kinds that is checked, if any. The kinds' fields are
+  // shown by the members their row of VELMARO_TRIGGER_KINDS names.
   std::optional<TriggerKind> checked;
   std::string Edit1;  // idle minutes
   CalendarDate DateTimePicker1{2009, 1, 19};
@@ -120,8 +121,9 @@ class TaskEditor {
   // What OK cannot store as the fields stand, or "" when it can.
   std::string Refusal() const;
   void FillTrigger(const std::string& text, const ParsedTrigger& trigger);
-  // The condition kind's fields as the controls hold them.
-  std::vector<std::string> ConditionFields() const;
+  // The checked kind's fields as the controls hold them, in the order written.
+  std::vector<std::string> TriggerFields() const;
+  bool Unstorable(std::string TaskEditor::*text) const;
   void ResetTriggerFields();
 
   Dialogs& dialogs_;

@@ -32,20 +32,32 @@ constexpr DWORD kLabel = SS_LEFTNOWORDWRAP | SS_NOPREFIX;  // one line, as wide 
 // the buttons move down by as much, and the window grows by it.
 constexpr int kConditionRows96 = 104;
 constexpr UINT_PTR kReadingsTimer = 1;
-constexpr int kKindCount = 10;
+
+// One radio button per kind, in the kinds' order, the ids running up to the
+// control after them.
+constexpr int kKindCount = static_cast<int>(kTriggerKindCount);
+static_assert(IDC_RADIOBUTTON1 + kKindCount == IDC_EDIT1, "one radio button id per trigger kind");
+constexpr int RadioId(TriggerKind kind) { return IDC_RADIOBUTTON1 + static_cast<int>(kind); }
+constexpr bool IsRadio(int id) { return id >= IDC_RADIOBUTTON1 && id < IDC_RADIOBUTTON1 + kKindCount; }
+
+// Captioned with the kind's leading word; the first starts the group.
+constexpr ControlRow Radio(TriggerKind kind, int y96, int w96) {
+  const DWORD group = kind == KindAt(0) ? WS_GROUP | WS_TABSTOP : 0;
+  return {RadioId(kind), L"BUTTON", ShapeOf(kind).prefix, BS_AUTORADIOBUTTON | group, 32, y96, w96, 17};
+}
 
 // The radio buttons come first so that they form one group on their own.
-const ControlRow kControls[] = {
-    {IDC_RADIOBUTTON1, L"BUTTON", "空闲", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 32, 14, 48, 17},
-    {IDC_RADIOBUTTON2, L"BUTTON", "一次", BS_AUTORADIOBUTTON, 32, 36, 57, 17},
-    {IDC_RADIOBUTTON3, L"BUTTON", "每天", BS_AUTORADIOBUTTON, 32, 59, 49, 17},
-    {IDC_RADIOBUTTON4, L"BUTTON", "每周", BS_AUTORADIOBUTTON, 32, 84, 49, 17},
-    {IDC_RADIOBUTTON5, L"BUTTON", "每月", BS_AUTORADIOBUTTON, 32, 108, 49, 17},
-    {IDC_RADIOBUTTON6, L"BUTTON", "每年", BS_AUTORADIOBUTTON, 32, 133, 49, 17},
-    {IDC_RADIOBUTTON7, L"BUTTON", "开机", BS_AUTORADIOBUTTON, 32, 160, 73, 17},
-    {IDC_RADIOBUTTON8, L"BUTTON", "网络空闲", BS_AUTORADIOBUTTON, 32, 186, 84, 17},
-    {IDC_RADIOBUTTON9, L"BUTTON", "处理器空闲", BS_AUTORADIOBUTTON, 32, 226, 92, 17},
-    {IDC_RADIOBUTTON10, L"BUTTON", "程序结束", BS_AUTORADIOBUTTON, 32, 266, 84, 17},
+constexpr ControlRow kControls[] = {
+    Radio(TriggerKind::Idle, 14, 48),
+    Radio(TriggerKind::Once, 36, 57),
+    Radio(TriggerKind::Daily, 59, 49),
+    Radio(TriggerKind::Weekly, 84, 49),
+    Radio(TriggerKind::Monthly, 108, 49),
+    Radio(TriggerKind::Yearly, 133, 49),
+    Radio(TriggerKind::Boot, 160, 73),
+    Radio(TriggerKind::NetworkQuiet, 186, 84),
+    Radio(TriggerKind::ProcessorQuiet, 226, 92),
+    Radio(TriggerKind::ProgramEnded, 266, 84),
     {IDC_EDIT1, L"EDIT", "", kEdit | WS_GROUP, 88, 10, 73, 21},
     {IDC_LABEL1, L"STATIC", "分钟", kLabel, 166, 14, 0, 0},
     {IDC_DATETIMEPICKER1, DATETIMEPICK_CLASSW, "", WS_TABSTOP | DTS_SHORTDATEFORMAT, 88, 34, 105, 21},
@@ -87,10 +99,13 @@ const ControlRow kControls[] = {
     {IDC_BUTTON3, L"BUTTON", "取消(&C)", BS_PUSHBUTTON | WS_TABSTOP, 256, 264 + kConditionRows96, 75, 25},
 };
 
-const TriggerKind kKinds[kKindCount] = {
-    TriggerKind::Idle, TriggerKind::Once,         TriggerKind::Daily,          TriggerKind::Weekly,
-    TriggerKind::Monthly, TriggerKind::Yearly,    TriggerKind::Boot,           TriggerKind::NetworkQuiet,
-    TriggerKind::ProcessorQuiet, TriggerKind::ProgramEnded};
+constexpr bool EveryKindHasItsRadio() {
+  for (std::size_t i = 0; i < kTriggerKindCount; ++i) {
+    if (kControls[i].id != RadioId(KindAt(i))) return false;
+  }
+  return true;
+}
+static_assert(EveryKindHasItsRadio(), "the table starts with one radio button per trigger kind, in order");
 
 struct TimePicker {
   int id;
@@ -194,8 +209,8 @@ void TForm5::Refresh() { Push(); }
 void TForm5::Pull() {
   HWND window = BaseWindow::Handle();
   model_.checked.reset();
-  for (int i = 0; i < kKindCount; ++i) {
-    if (IsDlgButtonChecked(window, IDC_RADIOBUTTON1 + i) == BST_CHECKED) model_.checked = kKinds[i];
+  for (std::size_t i = 0; i < kTriggerKindCount; ++i) {
+    if (IsDlgButtonChecked(window, RadioId(KindAt(i))) == BST_CHECKED) model_.checked = KindAt(i);
   }
   model_.unstorable.clear();
   model_.ComboBox5 = ControlText(window, IDC_COMBOBOX5);  // says whether the argument is a path
@@ -220,19 +235,18 @@ void TForm5::Pull() {
 void TForm5::Push() {
   HWND window = BaseWindow::Handle();
   if (!window) return;
-  for (int i = 0; i < kKindCount; ++i) {
-    const UINT state = model_.checked == kKinds[i] ? BST_CHECKED : BST_UNCHECKED;
-    if (IsDlgButtonChecked(window, IDC_RADIOBUTTON1 + i) != state) CheckDlgButton(window, IDC_RADIOBUTTON1 + i, state);
+  for (std::size_t i = 0; i < kTriggerKindCount; ++i) {
+    const int id = RadioId(KindAt(i));
+    const UINT state = model_.checked == KindAt(i) ? BST_CHECKED : BST_UNCHECKED;
+    if (IsDlgButtonChecked(window, id) != state) CheckDlgButton(window, id, state);
   }
   SyncRadioTabStops();
   // The focus given when the window opened stays on the first kind while
   // Modify checks another one: it belongs on the checked one.
   HWND focus = GetFocus();
-  if (model_.checked && focus && GetParent(focus) == window && GetDlgCtrlID(focus) >= IDC_RADIOBUTTON1 &&
-      GetDlgCtrlID(focus) <= IDC_RADIOBUTTON10 && IsDlgButtonChecked(window, GetDlgCtrlID(focus)) != BST_CHECKED) {
-    for (int i = 0; i < kKindCount; ++i) {
-      if (model_.checked == kKinds[i]) FocusKeepingChecks(GetDlgItem(window, IDC_RADIOBUTTON1 + i));
-    }
+  if (model_.checked && focus && GetParent(focus) == window && IsRadio(GetDlgCtrlID(focus)) &&
+      IsDlgButtonChecked(window, GetDlgCtrlID(focus)) != BST_CHECKED) {
+    FocusKeepingChecks(GetDlgItem(window, RadioId(*model_.checked)));
   }
   if (model_.ComboBox7Items != shownPrograms_) {
     // The list goes and comes with the box's text kept, as for ComboBox6.
@@ -332,7 +346,7 @@ void TForm5::OnCommand(int id, int code) {
       break;
     default:
       // A kind checked by click, Space or arrow key moves the group's tab stop.
-      if (id >= IDC_RADIOBUTTON1 && id <= IDC_RADIOBUTTON10 && code == BN_CLICKED) SyncRadioTabStops();
+      if (IsRadio(id) && code == BN_CLICKED) SyncRadioTabStops();
       break;
   }
 }

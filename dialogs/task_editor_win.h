@@ -1,5 +1,5 @@
 // The task editor window TForm5, bound to a TaskEditor: a sizeable window
-// with the seven trigger kinds, the action name and its argument.
+// with the trigger kinds, the action name and its argument.
 #pragma once
 
 #include <windows.h>

@@ -21,9 +21,9 @@ class Fields {
   }
 
   // The once kind's date: a date without a year takes the current one.
-  CalendarDate Date(const DateFormat& format, int currentYear) {
+  CalendarDate Date(std::size_t index, const DateFormat& format, int currentYear) {
     if (!dateRead_ || dateYear_ != currentYear) {
-      date_ = ReadDateField(texts_[0], format, currentYear);
+      date_ = ReadDateField(texts_[index], format, currentYear);
       dateRead_ = true;
       dateYear_ = currentYear;
     }
@@ -32,7 +32,7 @@ class Fields {
 
  private:
   const std::vector<std::string>& texts_;
-  std::array<std::optional<std::int64_t>, 4> numbers_;
+  std::array<std::optional<std::int64_t>, kTriggerFieldsMax> numbers_;
   // A flag, not a std::optional: inlined into the window's loop, the
   // optional draws a false "may be used uninitialized" from GCC.
   CalendarDate date_;
@@ -40,23 +40,60 @@ class Fields {
   int dateYear_ = 0;
 };
 
-bool DueAt(TriggerKind kind, Fields& fields, const ClockSnapshot& at, const DateFormat* format) {
-  switch (kind) {
-    case TriggerKind::Once:
-      return fields.Date(*format, at.wYear) == CalendarDate{at.wYear, at.wMonth, at.wDay} && fields.Is(1, at.wHour) &&
-             fields.Is(2, at.wMinute);
-    case TriggerKind::Daily: return fields.Is(0, at.wHour) && fields.Is(1, at.wMinute);
-    case TriggerKind::Weekly: return fields.Is(0, at.wDayOfWeek) && fields.Is(1, at.wHour) && fields.Is(2, at.wMinute);
-    case TriggerKind::Monthly: return fields.Is(0, at.wDay) && fields.Is(1, at.wHour) && fields.Is(2, at.wMinute);
-    case TriggerKind::Yearly:
-      return fields.Is(0, at.wMonth) && fields.Is(1, at.wDay) && fields.Is(2, at.wHour) && fields.Is(3, at.wMinute);
-    case TriggerKind::Idle:
-    case TriggerKind::Boot:
-    case TriggerKind::NetworkQuiet:
-    case TriggerKind::ProcessorQuiet:
-    case TriggerKind::ProgramEnded: break;
+// The part of the local time that a field of a clock kind must equal.
+std::uint16_t ClockSnapshot::*ClockPart(TriggerField holds) {
+  switch (holds) {
+    case TriggerField::Month: return &ClockSnapshot::wMonth;
+    case TriggerField::Day: return &ClockSnapshot::wDay;
+    case TriggerField::Weekday: return &ClockSnapshot::wDayOfWeek;
+    case TriggerField::Hour: return &ClockSnapshot::wHour;
+    default: return &ClockSnapshot::wMinute;
   }
-  return false;
+}
+
+constexpr bool IsClockPart(TriggerField holds) {
+  return holds == TriggerField::Date || holds == TriggerField::Month || holds == TriggerField::Day ||
+         holds == TriggerField::Weekday || holds == TriggerField::Hour || holds == TriggerField::Minute;
+}
+
+// What each timing below reads of its fields: the idle kind its one field,
+// the uptime kind hours then minutes, a clock kind parts of the local time.
+constexpr bool FieldsFitTheirTiming() {
+  for (const TriggerShape& shape : kTriggerShapes) {
+    const TriggerField first = shape.fields[0].holds;
+    switch (shape.timing) {
+      case TriggerTiming::Idle:
+        if (shape.fieldCount != 1 || first != TriggerField::IdleMinutes) return false;
+        break;
+      case TriggerTiming::Uptime:
+        if (shape.fieldCount != 2 || first != TriggerField::UptimeHours ||
+            shape.fields[1].holds != TriggerField::UptimeMinutes) {
+          return false;
+        }
+        break;
+      case TriggerTiming::Clock:
+        for (std::size_t i = 0; i < shape.fieldCount; ++i) {
+          if (!IsClockPart(shape.fields[i].holds)) return false;
+        }
+        break;
+      case TriggerTiming::Condition: break;
+    }
+  }
+  return true;
+}
+static_assert(FieldsFitTheirTiming(), "a trigger kind's fields that its timing does not read");
+
+// The fields in the order written, each compared only while the ones before
+// it matched.
+bool DueAt(const TriggerShape& shape, Fields& fields, const ClockSnapshot& at, const DateFormat* format) {
+  for (std::size_t i = 0; i < shape.fieldCount; ++i) {
+    const TriggerField holds = shape.fields[i].holds;
+    const bool matches = holds == TriggerField::Date
+                             ? fields.Date(i, *format, at.wYear) == CalendarDate{at.wYear, at.wMonth, at.wDay}
+                             : fields.Is(i, at.*ClockPart(holds));
+    if (!matches) return false;
+  }
+  return true;
 }
 
 // H x 60 + M is a signed 32-bit sum, so huge fields wrap around, possibly to
@@ -97,31 +134,32 @@ std::uint32_t IdleMinutes(std::uint32_t lastInputTick, std::uint32_t tickNow) {
 void DueOccurrences(const ParsedTrigger& trigger, const TickWindow& window, ClockService& clock,
                     std::vector<std::uint64_t>& due) {
   due.clear();
-  if (IsConditionKind(trigger.kind)) return;
-  switch (trigger.kind) {
-    case TriggerKind::Idle: {
+  const TriggerShape& shape = ShapeOf(trigger.kind);
+  switch (shape.timing) {
+    case TriggerTiming::Idle: {
       Fields fields(trigger.fields);
       AddIdleOccurrence(fields, clock, due);
       return;
     }
-    case TriggerKind::Boot: {
+    case TriggerTiming::Uptime: {
       const std::int64_t minute = BootMinute(trigger.fields);
       for (std::uint32_t uptime : window.uptimeMinutes) {
         if (minute == static_cast<std::int64_t>(uptime)) due.push_back(uptime);
       }
       return;
     }
-    default: {
+    case TriggerTiming::Clock: {
       Fields fields(trigger.fields);
       std::optional<DateFormat> format;
-      if (trigger.kind == TriggerKind::Once) format = DateFormatOf(clock);
+      if (Holds(shape, TriggerField::Date)) format = DateFormatOf(clock);
       for (std::size_t i = 0; i < window.localMinutes.size(); ++i) {
-        if (DueAt(trigger.kind, fields, window.localMinutes[i], format ? &*format : nullptr)) {
+        if (DueAt(shape, fields, window.localMinutes[i], format ? &*format : nullptr)) {
           due.push_back(static_cast<std::uint64_t>(window.localKeys[i]));
         }
       }
       return;
     }
+    case TriggerTiming::Condition: return;
   }
 }
 

@@ -1,6 +1,5 @@
 #include "store/trigger_text.h"
 
-#include <array>
 #include <cstddef>
 #include <cstring>
 
@@ -11,46 +10,48 @@ namespace velmaro {
 
 namespace {
 
-struct Shape {
-  TriggerKind kind;
-  const char* prefix;
-  // One per field, in order; "" for a field that runs to the end of the text.
-  std::vector<const char*> markers;
-  // The seven skip two bytes past a marker's lead byte, as stored texts were
-  // always read; the condition kinds skip the marker as written.
-  bool wholeMarkers;
-};
-
-// In the order of TriggerKind, so that a kind indexes its own shape.
-const std::array<Shape, 10>& Shapes() {
-  static const std::array<Shape, 10> shapes = {{
-      {TriggerKind::Idle, "空闲", {"分钟"}, false},
-      {TriggerKind::Once, "一次", {"日", "时", "分"}, false},
-      {TriggerKind::Daily, "每天", {"时", "分"}, false},
-      {TriggerKind::Weekly, "每周", {"日", "时", "分"}, false},
-      {TriggerKind::Monthly, "每月", {"日", "时", "分"}, false},
-      {TriggerKind::Yearly, "每年", {"月", "日", "时", "分"}, false},
-      {TriggerKind::Boot, "开机", {"时", "分"}, false},
-      {TriggerKind::NetworkQuiet, "网络空闲", {"分钟", "KB"}, true},
-      {TriggerKind::ProcessorQuiet, "处理器空闲", {"分钟", "%"}, true},
-      {TriggerKind::ProgramEnded, "程序结束", {""}, true},
-  }};
-  return shapes;
-}
-
-const Shape& ShapeOf(TriggerKind kind) { return Shapes()[static_cast<std::size_t>(kind)]; }
-
 // How the seven skip every marker.
 constexpr std::size_t kMarkerBytes = 2;
+
+constexpr bool Begins(const char* text, const char* prefix) {
+  for (; *prefix; ++text, ++prefix) {
+    if (*text != *prefix) return false;
+  }
+  return true;
+}
+
+// What the readers below take for granted of every row: a kind found by the
+// first prefix that matches, at least one field, nothing after a field that
+// runs to the end of the text, and condition fields in the condition kinds
+// only.
+constexpr bool ShapesReadAsWritten() {
+  for (std::size_t k = 0; k < kTriggerKindCount; ++k) {
+    const TriggerShape& shape = kTriggerShapes[k];
+    if (shape.fieldCount == 0) return false;
+    for (std::size_t other = 0; other < kTriggerKindCount; ++other) {
+      if (other != k && Begins(shape.prefix, kTriggerShapes[other].prefix)) return false;
+    }
+    for (std::size_t i = 0; i < shape.fieldCount; ++i) {
+      const TriggerField holds = shape.fields[i].holds;
+      if (!*shape.fields[i].marker && i + 1 < shape.fieldCount) return false;
+      // ReadConditionTrigger reads nothing else.
+      const bool conditionField = holds == TriggerField::QuietMinutes || holds == TriggerField::KbPerSecond ||
+                                  holds == TriggerField::BusyPercent || holds == TriggerField::Program;
+      if (conditionField != (shape.timing == TriggerTiming::Condition)) return false;
+    }
+  }
+  return true;
+}
+static_assert(ShapesReadAsWritten(), "a trigger kind's row that the scanner cannot read back");
 
 }  // namespace
 
 std::string ComposeTrigger(TriggerKind kind, const std::vector<std::string>& fields) {
-  const Shape& shape = ShapeOf(kind);
+  const TriggerShape& shape = ShapeOf(kind);
   std::string text = shape.prefix;
-  for (std::size_t i = 0; i < shape.markers.size(); ++i) {
+  for (std::size_t i = 0; i < shape.fieldCount; ++i) {
     if (i < fields.size()) text += fields[i];
-    text += shape.markers[i];
+    text += shape.fields[i].marker;
   }
   return text;
 }
@@ -58,18 +59,19 @@ std::string ComposeTrigger(TriggerKind kind, const std::vector<std::string>& fie
 std::optional<TriggerKind> TriggerKindOf(const std::string& text) {
   // Every prefix is whole valid double-byte characters, so comparing decoded
   // characters comes to comparing bytes; no prefix begins another.
-  for (const Shape& shape : Shapes()) {
-    const std::size_t length = std::strlen(shape.prefix);
-    if (text.compare(0, length, shape.prefix) == 0) return shape.kind;
+  for (std::size_t i = 0; i < kTriggerKindCount; ++i) {
+    const char* prefix = kTriggerShapes[i].prefix;
+    if (text.compare(0, std::strlen(prefix), prefix) == 0) return KindAt(i);
   }
   return std::nullopt;
 }
 
 std::vector<std::string> ScanTriggerFields(const std::string& text, TriggerKind kind) {
-  const Shape& shape = ShapeOf(kind);
+  const TriggerShape& shape = ShapeOf(kind);
   std::vector<std::string> fields;
   std::size_t pos = std::strlen(shape.prefix);
-  for (const char* marker : shape.markers) {
+  for (std::size_t i = 0; i < shape.fieldCount; ++i) {
+    const char* marker = shape.fields[i].marker;
     if (pos >= text.size()) {
       // A bare prefix, or an earlier field that ran to the end of the text.
       fields.emplace_back();
@@ -80,10 +82,10 @@ std::vector<std::string> ScanTriggerFields(const std::string& text, TriggerKind 
     std::size_t stop = marker[0] ? text.find(marker[0], pos) : std::string::npos;
     if (stop == std::string::npos) stop = text.size();
     fields.push_back(text.substr(pos, stop - pos));
-    const std::size_t skip = shape.wholeMarkers ? std::strlen(marker) : kMarkerBytes;
+    if (shape.fields[i].holds == TriggerField::Weekday && fields.back() == "7") fields.back() = "0";
+    const std::size_t skip = shape.skip == MarkerSkip::Whole ? std::strlen(marker) : kMarkerBytes;
     pos = stop == text.size() ? stop : stop + skip;
   }
-  if (kind == TriggerKind::Weekly && fields[0] == "7") fields[0] = "0";
   return fields;
 }
 
@@ -109,11 +111,21 @@ std::uint32_t ReadRangeField(const std::string& field, const char* what, std::ui
   return static_cast<std::uint32_t>(value);
 }
 
-const char* ExampleOf(TriggerKind kind) {
-  switch (kind) {
-    case TriggerKind::NetworkQuiet: return "网络空闲10分钟50KB";
-    case TriggerKind::ProcessorQuiet: return "处理器空闲10分钟10%";
-    default: return "程序结束downloader.exe";
+// How a condition field reads, and a value of it for the example that a
+// malformed text is answered with.
+struct ConditionField {
+  const char* what;  // null: the program, which names its own faults
+  std::uint32_t max;
+  const char* unit;
+  const char* example;
+};
+
+ConditionField ConditionFieldOf(TriggerField holds) {
+  switch (holds) {
+    case TriggerField::QuietMinutes: return {"分钟数", kConditionMinutesMax, "", "10"};
+    case TriggerField::KbPerSecond: return {"网速", kNetworkKbMax, "（KB/秒）", "50"};
+    case TriggerField::BusyPercent: return {"处理器占用", kProcessorPercentMax, "（%）", "10"};
+    default: return {nullptr, 0, "", "downloader.exe"};
   }
 }
 
@@ -155,30 +167,31 @@ std::string ProgramNameFault(const std::string& name) {
 }
 
 ConditionTrigger ReadConditionTrigger(const std::string& text, const ParsedTrigger& parsed) {
+  const TriggerShape& shape = ShapeOf(parsed.kind);
+  if (shape.timing != TriggerTiming::Condition) throw AppError(QuotedMessage("", text, "不是条件触发"));
   ConditionTrigger condition;
   condition.kind = parsed.kind;
   const std::vector<std::string>& f = parsed.fields;
-  switch (parsed.kind) {
-    case TriggerKind::NetworkQuiet:
-      condition.minutes = ReadRangeField(f[0], "分钟数", kConditionMinutesMax, "");
-      condition.threshold = ReadRangeField(f[1], "网速", kNetworkKbMax, "（KB/秒）");
-      break;
-    case TriggerKind::ProcessorQuiet:
-      condition.minutes = ReadRangeField(f[0], "分钟数", kConditionMinutesMax, "");
-      condition.threshold = ReadRangeField(f[1], "处理器占用", kProcessorPercentMax, "（%）");
-      break;
-    case TriggerKind::ProgramEnded: {
-      const std::string fault = ProgramNameFault(f[0]);
+  for (std::size_t i = 0; i < shape.fieldCount; ++i) {
+    const TriggerField holds = shape.fields[i].holds;
+    const ConditionField field = ConditionFieldOf(holds);
+    if (!field.what) {
+      const std::string fault = ProgramNameFault(f[i]);
       if (!fault.empty()) throw AppError(fault);
-      condition.program = f[0];
-      break;
+      condition.program = f[i];
+      continue;
     }
-    default: throw AppError(QuotedMessage("", text, "不是条件触发"));
+    const std::uint32_t value = ReadRangeField(f[i], field.what, field.max, field.unit);
+    (holds == TriggerField::QuietMinutes ? condition.minutes : condition.threshold) = value;
   }
   // Good fields in a text that is not their one form: a marker missing, or
   // more after the last one.
   if (ComposeTrigger(parsed.kind, f) != text) {
-    throw AppError(QuotedMessage("", text, "不是完整的条件，应写作如") + ExampleOf(parsed.kind));
+    std::vector<std::string> examples;
+    for (std::size_t i = 0; i < shape.fieldCount; ++i) {
+      examples.push_back(ConditionFieldOf(shape.fields[i].holds).example);
+    }
+    throw AppError(QuotedMessage("", text, "不是完整的条件，应写作如") + ComposeTrigger(parsed.kind, examples));
   }
   return condition;
 }

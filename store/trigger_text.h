@@ -3,32 +3,116 @@
 // characters, so that every reader takes apart old and odd texts the same way.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 namespace velmaro {
 
-// The first seven are read by every install. The three condition kinds come
-// later: their leading words (网络空闲, 处理器空闲, 程序结束) share no first
-// two characters with the seven, so an older install, which knows a kind by
-// those two characters alone, finds no kind in them and skips the task.
-enum class TriggerKind {
-  Idle,
-  Once,
-  Daily,
-  Weekly,
-  Monthly,
-  Yearly,
-  Boot,
-  NetworkQuiet,    // 网络空闲{minutes}分钟{KB/s}KB
-  ProcessorQuiet,  // 处理器空闲{minutes}分钟{percent}%
-  ProgramEnded,    // 程序结束{file name}
+// What a field of a trigger text holds. It decides how the tick reads and
+// matches the field, and what the editor checks of it.
+enum class TriggerField : std::uint8_t {
+  Date,  // the once kind's date, in the short date format
+  Month,
+  Day,
+  Weekday,  // 0 = Sunday; "7" is read as "0"
+  Hour,
+  Minute,
+  IdleMinutes,  // minutes without input
+  UptimeHours,
+  UptimeMinutes,
+  QuietMinutes,  // how long the network or the processor stays quiet
+  KbPerSecond,   // in each direction
+  BusyPercent,
+  Program,  // a file name, running to the end of the text
+};
+constexpr std::size_t kTriggerFieldKinds = 13;
+static_assert(static_cast<std::size_t>(TriggerField::Program) + 1 == kTriggerFieldKinds);
+
+// How the tick finds a kind due.
+enum class TriggerTiming : std::uint8_t {
+  Idle,       // after so many minutes without input, matched now only
+  Uptime,     // at a minute since start
+  Clock,      // at a local minute whose parts equal the fields
+  Condition,  // by what the computer did between ticks
 };
 
-constexpr bool IsConditionKind(TriggerKind kind) { return kind >= TriggerKind::NetworkQuiet; }
+// How a marker is passed over. The first seven kinds are read by every
+// install, which skipped two bytes past a marker's lead byte whatever
+// followed; the kinds that came later skip the marker as written.
+enum class MarkerSkip : std::uint8_t { TwoBytes, Whole };
+
+// Every trigger kind, one row each, in the order the editor lists them: its
+// name; the leading word of its text, which is also its radio button's
+// caption; how the tick times it; how its markers are skipped; then its
+// fields in the order written, each as FIELD(marker, what it holds, the
+// member of TaskEditor that shows it), a marker "" running to the end.
+// The three condition words share no first two characters with the seven,
+// so an older install, which knows a kind by those two characters alone,
+// finds no kind in them and skips the task.
+#define VELMARO_TRIGGER_KINDS(KIND, FIELD)                                                                        \
+  KIND(Idle, "空闲", Idle, TwoBytes, FIELD("分钟", IdleMinutes, Edit1))                                            \
+  KIND(Once, "一次", Clock, TwoBytes, FIELD("日", Date, DateTimePicker1), FIELD("时", Hour, DateTimePicker2),       \
+       FIELD("分", Minute, DateTimePicker2))                                                                      \
+  KIND(Daily, "每天", Clock, TwoBytes, FIELD("时", Hour, DateTimePicker3), FIELD("分", Minute, DateTimePicker3))   \
+  KIND(Weekly, "每周", Clock, TwoBytes, FIELD("日", Weekday, ComboBox1), FIELD("时", Hour, DateTimePicker4),        \
+       FIELD("分", Minute, DateTimePicker4))                                                                      \
+  KIND(Monthly, "每月", Clock, TwoBytes, FIELD("日", Day, ComboBox2), FIELD("时", Hour, DateTimePicker5),           \
+       FIELD("分", Minute, DateTimePicker5))                                                                      \
+  KIND(Yearly, "每年", Clock, TwoBytes, FIELD("月", Month, ComboBox3), FIELD("日", Day, ComboBox4),                 \
+       FIELD("时", Hour, DateTimePicker6), FIELD("分", Minute, DateTimePicker6))                                  \
+  KIND(Boot, "开机", Uptime, TwoBytes, FIELD("时", UptimeHours, Edit3), FIELD("分", UptimeMinutes, Edit4))         \
+  KIND(NetworkQuiet, "网络空闲", Condition, Whole, FIELD("分钟", QuietMinutes, Edit5), FIELD("KB", KbPerSecond, Edit6)) \
+  KIND(ProcessorQuiet, "处理器空闲", Condition, Whole, FIELD("分钟", QuietMinutes, Edit7),                        \
+       FIELD("%", BusyPercent, Edit8))                                                                            \
+  KIND(ProgramEnded, "程序结束", Condition, Whole, FIELD("", Program, ComboBox7))
+
+#define VELMARO_KIND_NAME(name, ...) name,
+#define VELMARO_NO_FIELD(...)
+enum class TriggerKind { VELMARO_TRIGGER_KINDS(VELMARO_KIND_NAME, VELMARO_NO_FIELD) };
+#undef VELMARO_NO_FIELD
+#undef VELMARO_KIND_NAME
+
+constexpr std::size_t kTriggerFieldsMax = 4;
+
+struct TriggerFieldShape {
+  const char* marker;
+  TriggerField holds;
+};
+
+struct TriggerShape {
+  const char* prefix;
+  TriggerTiming timing;
+  MarkerSkip skip;
+  std::size_t fieldCount;
+  std::array<TriggerFieldShape, kTriggerFieldsMax> fields;
+};
+
+#define VELMARO_SHAPE_FIELD(marker, holds, control) TriggerFieldShape{marker, TriggerField::holds}
+#define VELMARO_SHAPE(name, prefix, timing, skip, ...)                                                   \
+  TriggerShape{prefix, TriggerTiming::timing, MarkerSkip::skip,                                         \
+               std::initializer_list<TriggerFieldShape>{__VA_ARGS__}.size(), {{__VA_ARGS__}}},
+// Indexed by TriggerKind.
+inline constexpr TriggerShape kTriggerShapes[] = {VELMARO_TRIGGER_KINDS(VELMARO_SHAPE, VELMARO_SHAPE_FIELD)};
+#undef VELMARO_SHAPE
+#undef VELMARO_SHAPE_FIELD
+constexpr std::size_t kTriggerKindCount = sizeof kTriggerShapes / sizeof kTriggerShapes[0];
+
+constexpr const TriggerShape& ShapeOf(TriggerKind kind) { return kTriggerShapes[static_cast<std::size_t>(kind)]; }
+constexpr TriggerKind KindAt(std::size_t index) { return static_cast<TriggerKind>(index); }
+
+constexpr bool Holds(const TriggerShape& shape, TriggerField holds) {
+  for (std::size_t i = 0; i < shape.fieldCount; ++i) {
+    if (shape.fields[i].holds == holds) return true;
+  }
+  return false;
+}
+
+constexpr bool IsConditionKind(TriggerKind kind) { return ShapeOf(kind).timing == TriggerTiming::Condition; }
 
 // The prefix, then each field followed by its marker. Missing fields are
 // written empty and extra ones are dropped: composing never fails.

@@ -18,11 +18,6 @@ using namespace velmaro;
 
 namespace {
 
-constexpr TriggerKind kKinds[] = {TriggerKind::Idle,         TriggerKind::Once,           TriggerKind::Daily,
-                                  TriggerKind::Weekly,       TriggerKind::Monthly,        TriggerKind::Yearly,
-                                  TriggerKind::Boot,         TriggerKind::NetworkQuiet,   TriggerKind::ProcessorQuiet,
-                                  TriggerKind::ProgramEnded};
-
 void Check(bool holds) {
   if (!holds) __builtin_trap();
 }
@@ -94,7 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   std::vector<std::uint64_t> due;
-  for (TriggerKind kind : kKinds) {
+  for (std::size_t k = 0; k < kTriggerKindCount; ++k) {
+    const TriggerKind kind = KindAt(k);
     // Composing the scanned fields again must give the same fields: the
     // modify command rewrites stored texts this way.
     std::vector<std::string> fields = ScanTriggerFields(text, kind);

@@ -184,48 +184,69 @@ TEST_F(TaskEditorTest, ModifyRewritesItsSlotAndMovesTheRowToTheEnd) {
 TEST_F(TaskEditorTest, ModifyFillsTheEditorFromTheFieldTextsOfEachKind) {
   struct Case {
     const char* trigger;
+    TriggerKind kind;
     std::function<void(const TaskEditor&)> check;
   };
   const Case cases[] = {
-      {"空闲05分钟", [](const TaskEditor& e) { EXPECT_EQ(e.Edit1, "05"); }},
-      {"一次2009-1-18日10时30分",
+      {"空闲05分钟", TriggerKind::Idle, [](const TaskEditor& e) { EXPECT_EQ(e.Edit1, "05"); }},
+      {"一次2009-1-18日10时30分", TriggerKind::Once,
        [](const TaskEditor& e) {
          EXPECT_EQ(e.DateTimePicker1, (CalendarDate{2009, 1, 18}));
          EXPECT_EQ(e.DateTimePicker2, (TimeOfDay{10, 30, 0}));
        }},
-      {"每周7日22时5分",
+      {"每周7日22时5分", TriggerKind::Weekly,
        [](const TaskEditor& e) {
          EXPECT_EQ(e.ComboBox1, "0");  // Sunday as the scanner returns it
          EXPECT_EQ(e.DateTimePicker4, (TimeOfDay{22, 5, 0}));
        }},
-      {"每月15日9时30分", [](const TaskEditor& e) { EXPECT_EQ(e.ComboBox2, "15"); }},
-      {"每年2月29日8时0分",
+      {"每月15日9时30分", TriggerKind::Monthly, [](const TaskEditor& e) { EXPECT_EQ(e.ComboBox2, "15"); }},
+      {"每年2月29日8时0分", TriggerKind::Yearly,
        [](const TaskEditor& e) {
          EXPECT_EQ(e.ComboBox3, "2");
          EXPECT_EQ(e.ComboBox4, "29");
          EXPECT_EQ(e.DateTimePicker6, (TimeOfDay{8, 0, 0}));
        }},
-      {"开机1时90分",
+      {"开机1时90分", TriggerKind::Boot,
        [](const TaskEditor& e) {
          EXPECT_EQ(e.Edit3, "1");
          EXPECT_EQ(e.Edit4, "90");
        }},
   };
-  const TriggerKind kinds[] = {TriggerKind::Idle,    TriggerKind::Once,   TriggerKind::Weekly,
-                               TriggerKind::Monthly, TriggerKind::Yearly, TriggerKind::Boot};
   int n = 0;
   for (const Case& c : cases) PutTask(++n, c.trigger, "提醒");
   stored.PutTaskNum(static_cast<std::uint32_t>(n));
   SettingsDialog& dialog = Open();
   for (int i = 0; i < n; ++i) {
     TaskEditor& editor = Modify(dialog, std::to_string(i + 1));
-    EXPECT_EQ(editor.checked, kinds[i]) << cases[i].trigger;
+    EXPECT_EQ(editor.checked, cases[i].kind) << cases[i].trigger;
     cases[i].check(editor);
   }
   // Stored again, Sunday reads 每周0日: the same day of the week.
   TaskEditor& weekly = Modify(dialog, "3");
   weekly.Button2Click();
   EXPECT_EQ(Stored("A3"), "每周0日22时5分");
+}
+
+TEST_F(TaskEditorTest, OkAfterModifyStoresEveryKindsTextAsItWas) {
+  const char* const triggers[] = {"空闲05分钟",          "一次2009-1-18日10时30分", "每天8时5分",
+                                  "每周3日22时5分",      "每月15日9时30分",         "每年2月29日8时0分",
+                                  "开机1时90分",         "网络空闲15分钟60KB",      "处理器空闲5分钟99%",
+                                  "程序结束下载工具.exe"};
+  std::vector<bool> covered(kTriggerKindCount);
+  int n = 0;
+  for (const char* trigger : triggers) PutTask(++n, trigger, "提醒");
+  stored.PutTaskNum(static_cast<std::uint32_t>(n));
+  SettingsDialog& dialog = Open();
+  for (int i = 0; i < n; ++i) {
+    const std::string slot = std::to_string(i + 1);
+    TaskEditor& editor = Modify(dialog, slot);
+    ASSERT_TRUE(editor.checked) << triggers[i];
+    EXPECT_EQ(editor.checked, TriggerKindOf(triggers[i])) << triggers[i];
+    covered[static_cast<std::size_t>(*editor.checked)] = true;
+    editor.Button2Click();
+    EXPECT_EQ(Stored("A" + slot), triggers[i]);
+  }
+  for (std::size_t k = 0; k < kTriggerKindCount; ++k) EXPECT_TRUE(covered[k]) << "no case of kind " << k;
 }
 
 TEST_F(TaskEditorTest, ModifyOfAnUnknownOrBrokenTriggerText) {

@@ -126,6 +126,11 @@ TEST(TriggerText, OlderInstallFindsNoKindInConditionTexts) {
     return false;
   };
   ASSERT_TRUE(olderKind("空闲10分钟")) << "the emulated older rule itself";
+  // Each kind whose markers are read as two bytes is one the older install knows.
+  for (std::size_t k = 0; k < kTriggerKindCount; ++k) {
+    const TriggerShape& shape = kTriggerShapes[k];
+    EXPECT_EQ(olderKind(shape.prefix), shape.skip == MarkerSkip::TwoBytes) << shape.prefix;
+  }
   const char* const kConditionTexts[] = {"网络空闲10分钟50KB", "处理器空闲10分钟10%", "程序结束downloader.exe",
                                          "网络空闲",            "处理器空闲",          "程序结束空闲.exe"};
   for (const char* text : kConditionTexts) {
