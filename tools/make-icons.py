@@ -74,6 +74,9 @@ def render(size, off):
 
 
 PNG_FROM = 64  # images this large and larger are stored as PNG
+# DISSHUT shows only in the tray, which asks for 48 px only above 200 % DPI:
+# on Vista and later, which read PNG. Its 48 px image in the exe is PNG too.
+TRAY_PNG_FROM = 48
 
 
 def bmp_image(rows):
@@ -103,8 +106,8 @@ def png_image(rows):
             + chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
 
 
-def images(off):
-    return [(size, (png_image if size >= PNG_FROM else bmp_image)(render(size, off))) for size in SIZES]
+def images(off, png_from=PNG_FROM):
+    return [(size, (png_image if size >= png_from else bmp_image)(render(size, off))) for size in SIZES]
 
 
 def directory_entry(size, data):
@@ -150,4 +153,6 @@ if __name__ == '__main__':
     on, off = images(off=False), images(off=True)
     write_ico(os.path.join(out_dir, 'enashut.ico'), on)
     write_ico(os.path.join(out_dir, 'disshut.ico'), off)
-    write_resources(out_dir, [('enashut', ['MAINICON', 'ENASHUT'], on), ('disshut', ['DISSHUT'], off)])
+    # The uninstaller's icon file keeps its 48 px image readable on XP.
+    tray_off = images(off=True, png_from=TRAY_PNG_FROM)
+    write_resources(out_dir, [('enashut', ['MAINICON', 'ENASHUT'], on), ('disshut', ['DISSHUT'], tray_off)])

@@ -1,7 +1,8 @@
 // The icons as Velmaro.exe ships them, read from the built exe itself: every
 // size of each icon loads and shows its picture, MAINICON shares the ENASHUT
-// images, and only the 64 and 128 px images, larger than any Windows XP asks
-// for, are PNG (which it cannot read).
+// images, and only the images Windows XP never asks for are PNG (which it
+// cannot read): 64 and 128 px, and DISSHUT's 48 px, which only the tray of a
+// later Windows above 200 % DPI shows.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -78,14 +79,19 @@ TEST(Win32Icons, EverySizeOfEachIconLoadsWithItsPicture) {
   }
 }
 
-TEST(Win32Icons, MainIconSharesTheEnabledImagesAndOnlyTheLargestArePng) {
+TEST(Win32Icons, MainIconSharesTheEnabledImagesAndOnlyWhatXpNeverAsksForIsPng) {
   ExeModule exe;
   ASSERT_TRUE(exe.module);
   const std::string mainGroup = ResourceBytes(exe.module, L"MAINICON", MAKEINTRESOURCEW(14));
   ASSERT_FALSE(mainGroup.empty());
   EXPECT_EQ(mainGroup, ResourceBytes(exe.module, L"ENASHUT", MAKEINTRESOURCEW(14)));
 
-  for (const wchar_t* name : {L"ENASHUT", L"DISSHUT"}) {
+  struct Icon {
+    const wchar_t* name;
+    int pngFrom;
+  };
+  for (const Icon& icon : {Icon{L"ENASHUT", 64}, Icon{L"DISSHUT", 48}}) {
+    const wchar_t* name = icon.name;
     std::string group = ResourceBytes(exe.module, name, MAKEINTRESOURCEW(14));
     for (int size : kSizes) {
       SCOPED_TRACE(testing::Message() << FromWide(name) << " " << size);
@@ -93,7 +99,7 @@ TEST(Win32Icons, MainIconSharesTheEnabledImagesAndOnlyTheLargestArePng) {
       const std::string image = ResourceBytes(exe.module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(3));
       ASSERT_GE(image.size(), 8u);
       const bool png = image.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0;
-      EXPECT_EQ(png, size >= 64);
+      EXPECT_EQ(png, size >= icon.pngFrom);
     }
   }
 }
