@@ -1,10 +1,10 @@
 #include "app/form1_win.h"
 
 #include "base/text_win.h"
+#include "platform/error_box.h"
 #include "platform/system_library_win.h"
 #include "ui/button_glyph.h"
 #include "ui/controls_win.h"
-#include "ui/error_box.h"
 
 namespace velmaro {
 
