@@ -3,20 +3,9 @@
 namespace velmaro {
 
 ProgramServices MakeSystemServices() {
-  ProgramServices services;
-  services.registry = MakeSystemRegistry();
-  services.shell = MakeSystemShell();
-  services.session = MakeSystemSession();
-  services.power = MakeSystemPower();
-  services.processes = MakeSystemProcesses();
-  services.clock = MakeSystemClock();
-  services.dialUp = MakeSystemDialUp();
-  services.sound = MakeSystemSound();
-  services.files = MakeSystemFileDialog();
-  services.autoStart = MakeSystemAutoStart();
-  services.records = MakeSystemRecordFiles();
-  services.load = MakeSystemLoad();
-  return services;
+  return ProgramServices{MakeSystemRegistry(),   MakeSystemShell(),     MakeSystemSession(),    MakeSystemPower(),
+                         MakeSystemProcesses(),  MakeSystemClock(),     MakeSystemDialUp(),     MakeSystemSound(),
+                         MakeSystemFileDialog(), MakeSystemAutoStart(), MakeSystemRecordFiles(), MakeSystemLoad()};
 }
 
 }  // namespace velmaro

@@ -23,6 +23,8 @@
 
 namespace velmaro {
 
+// Each type once, so a member out of MakeSystemServices' order does not
+// compile: a new service is one member here and one call there.
 struct ProgramServices {
   std::unique_ptr<RegistryService> registry;
   std::unique_ptr<ShellService> shell;
