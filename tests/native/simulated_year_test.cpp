@@ -311,14 +311,14 @@ struct VerbRow {
 constexpr VerbRow kVerbRows[] = {{"注销计算机", "注销"},   {"重启计算机", "重启"}, {"关闭计算机", "关机"},
                                  {"快速重启", "快速重启"}, {"快速关机", "快速关机"}, {"休眠计算机", "休眠"},
                                  {"待机计算机", "待机"}};
-
-// The one system call of a row's verb.
-std::string CallOf(int row) { return CallsOfVerb(kVerbRows[row].verb).at(0); }
 constexpr int kIdleRow = 5;
 constexpr int kBootRow = 6;
 constexpr std::int64_t kIdleMinutes = 8;
 constexpr std::int64_t kBootMinute = 10;
 constexpr std::int64_t kTishiS = 30;
+
+// The one system call of a row's verb.
+std::string CallOf(int row) { return CallsOfVerb(kVerbRows[row].verb).at(0); }
 
 struct PowerTask {
   int row = 0;   // in kVerbRows
