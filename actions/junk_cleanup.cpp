@@ -1,8 +1,8 @@
 #include "actions/junk_cleanup.h"
 
 #include "base/gbk.h"
+#include "platform/error_box.h"
 #include "scheduler/folder_rights.h"
-#include "ui/error_box.h"
 
 namespace velmaro {
 

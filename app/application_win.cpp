@@ -1,7 +1,7 @@
 #include "app/application_win.h"
 
 #include "base/text_win.h"
-#include "ui/error_box.h"
+#include "platform/error_box.h"
 
 namespace velmaro {
 

@@ -1,19 +1,18 @@
 #include "app/form1_win.h"
 
 #include "base/text_win.h"
+#include "platform/error_box.h"
 #include "platform/system_library_win.h"
 #include "ui/button_glyph.h"
 #include "ui/controls_win.h"
-#include "ui/error_box.h"
 
 namespace velmaro {
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"TForm1";
-constexpr UINT kWmTrayIcon = WM_USER + 1;
-constexpr LPARAM kBalloonUserClick = WM_USER + 5;  // NIN_BALLOONUSERCLICK, from Windows 2000 on
-// WM_USER + 2 and up are the dialog manager's (DM_REPOSITION...).
+// WM_USER + 1 is the tray icon's, WM_USER + 2 and up the dialog manager's
+// (DM_REPOSITION...).
 constexpr UINT kWmEvaluate = WM_APP + 1;  // EvaluateSoon
 // Wider than the 413 of the two-button window by the postpone button.
 constexpr int kWidth96 = 441;
@@ -41,20 +40,6 @@ int ControlOf(CountdownText which) {
     case CountdownText::Caption: break;
   }
   return 0;
-}
-
-// Handles what is waiting in the queue, as a modal step would, keeping a
-// quit request for the main loop.
-void ProcessMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
 }
 
 // An image list for a button of the states normal, hot, pressed, disabled,
@@ -89,7 +74,6 @@ HIMAGELIST GlyphImageList(ButtonGlyph glyph, int size) {
 }  // namespace
 
 TForm1::~TForm1() {
-  if (PopupMenu1) DestroyMenu(PopupMenu1);
   for (HIMAGELIST list : glyphs_) {
     if (list && CommonControls().ImageList_Destroy) CommonControls().ImageList_Destroy(list);
   }
@@ -106,18 +90,6 @@ bool TForm1::Create() {
   application_.SetMainForm(BaseWindow::Handle());
   unit_.FormCreate();
   return true;
-}
-
-void TForm1::OnCreate() {
-  PopupMenu1 = CreatePopupMenu();
-  for (std::size_t i = 0; i < MainUnit::kPopupMenuSize; ++i) {
-    const MenuEntry& entry = MainUnit::kPopupMenu[i];
-    if (entry.item == MenuItem::Separator) {
-      AppendMenuW(PopupMenu1, MF_SEPARATOR, 0, nullptr);
-    } else {
-      AppendMenuW(PopupMenu1, MF_STRING, static_cast<UINT_PTR>(entry.item), ToWide(entry.caption).c_str());
-    }
-  }
 }
 
 void TForm1::EnsureControls() {
@@ -167,20 +139,6 @@ void TForm1::SetProgress(std::int32_t position) {
   SendDlgItemMessageW(BaseWindow::Handle(), IDC_PGBAR1, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
-void TForm1::SetMenuCaption(MenuItem item, const std::string& caption) {
-  const WideString text = ToWide(caption);
-  MENUITEMINFOW info = {};
-  info.cbSize = sizeof info;
-  info.fMask = MIIM_TYPE;
-  info.fType = MFT_STRING;
-  info.dwTypeData = const_cast<wchar_t*>(text.c_str());
-  SetMenuItemInfoW(PopupMenu1, static_cast<UINT>(item), FALSE, &info);
-}
-
-void TForm1::SetMenuChecked(MenuItem item, bool checked) {
-  CheckMenuItem(PopupMenu1, static_cast<UINT>(item), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
-}
-
 void TForm1::MakeTopmost() {
   SetWindowPos(BaseWindow::Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
@@ -188,10 +146,6 @@ void TForm1::MakeTopmost() {
 void TForm1::EvaluateSoon() { PostMessageW(BaseWindow::Handle(), kWmEvaluate, 0, 0); }
 
 void TForm1::Close() { SendMessageW(BaseWindow::Handle(), WM_CLOSE, 0, 0); }
-
-void TForm1::SetMenuEnabled(MenuItem item, bool enabled) {
-  EnableMenuItem(PopupMenu1, static_cast<UINT>(item), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
-}
 
 std::int32_t TForm1::ChoosePostponement() {
   return ChoosePostponementUnder(BaseWindow::Handle(), GetDlgItem(BaseWindow::Handle(), IDC_BITBTN3));
@@ -231,23 +185,6 @@ void TForm1::ShowCountdown() {
 void TForm1::HideCountdown() {
   ShowWindow(BaseWindow::Handle(), SW_HIDE);
   application_.HideTaskbarButton();
-}
-
-void TForm1::OnTrayIcon(LPARAM mouseMessage) {
-  if (mouseMessage == kBalloonUserClick) {
-    Guarded(shell_, [&] { unit_.BalloonClicked(); });
-    return;
-  }
-  if (mouseMessage != WM_LBUTTONDOWN && mouseMessage != WM_RBUTTONDOWN) return;
-  HWND hwnd = BaseWindow::Handle();
-  SetForegroundWindow(hwnd);
-  POINT cursor = {};
-  GetCursorPos(&cursor);
-  ProcessMessages();
-  if (unit_.Closed()) return;
-  TrackPopupMenu(PopupMenu1, TPM_LEFTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd, nullptr);
-  // Lets the menu close properly when the user clicks elsewhere.
-  PostMessageW(hwnd, WM_NULL, 0, 0);
 }
 
 // A menu command and a click of a countdown button come as one message.
@@ -302,13 +239,8 @@ void TForm1::OnPowerBroadcast(WPARAM event) {
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (tray_.HandleMessage(BaseWindow::Handle(), message, wParam, lParam)) return 0;
   switch (message) {
-    case WM_CREATE:
-      OnCreate();
-      return 0;
-    case kWmTrayIcon:
-      OnTrayIcon(lParam);
-      return 0;
     case WM_COMMAND:
       OnCommand(wParam);
       return 0;
@@ -341,12 +273,6 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
-    default:
-      if (message != 0 && message == unit_.TaskbarCreatedMsg) {
-        unit_.TaskbarCreated();
-        return 0;
-      }
-      break;
   }
   return DefaultProc(message, wParam, lParam);
 }

@@ -1,5 +1,6 @@
-// `TForm1`: the hidden main window. It owns the tray icon, the command menu
-// `PopupMenu1` and the three timers, and doubles as the countdown window.
+// `TForm1`: the hidden main window, which doubles as the countdown window.
+// It runs the three timers and hears the system's power and clock notices;
+// the tray icon and its menu are the TrayHost's, on the same window.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +10,7 @@
 
 #include "app/application_win.h"
 #include "app/main_unit.h"
+#include "app/tray_host_win.h"
 #include "app/warning_window_win.h"
 #include "ui/base_window_win.h"
 
@@ -20,10 +22,10 @@ class TForm1 : public BaseWindow<TForm1>, public Form1View {
   enum ControlId : int { IDC_LABEL1 = 1001, IDC_LABEL2, IDC_PGBAR1, IDC_BITBTN1, IDC_BITBTN2, IDC_BITBTN3 };
 
   TForm1(const AppServices& services, TApplication& application)
-      : shell_(services.shell), application_(application), unit_(services, *this) {}
+      : shell_(services.shell), application_(application), unit_(services, *this), tray_(unit_, services.shell) {}
   ~TForm1() override;
 
-  // Builds the window, its controls and menu, then runs start-up.
+  // Builds the window, then runs start-up.
   bool Create();
   MainUnit& Unit() { return unit_; }
 
@@ -34,12 +36,12 @@ class TForm1 : public BaseWindow<TForm1>, public Form1View {
   WindowHandle ApplicationHandle() override { return reinterpret_cast<WindowHandle>(application_.Handle()); }
   void SetTimer(TimerId timer, bool enabled) override;
   void SetProgressMax(std::int32_t maximum) override;
-  void SetMenuCaption(MenuItem item, const std::string& caption) override;
-  void SetMenuChecked(MenuItem item, bool checked) override;
+  void SetMenuCaption(MenuItem item, const std::string& caption) override { tray_.SetMenuCaption(item, caption); }
+  void SetMenuChecked(MenuItem item, bool checked) override { tray_.SetMenuChecked(item, checked); }
   void MakeTopmost() override;
   void EvaluateSoon() override;
   void Close() override;
-  void SetMenuEnabled(MenuItem item, bool enabled) override;
+  void SetMenuEnabled(MenuItem item, bool enabled) override { tray_.SetMenuEnabled(item, enabled); }
   std::int32_t ChoosePostponement() override;
   void ShowWarning(const std::string& text) override;
   void SetCountdownText(CountdownText which, const std::string& text) override;
@@ -48,9 +50,7 @@ class TForm1 : public BaseWindow<TForm1>, public Form1View {
   void HideCountdown() override;
 
  private:
-  void OnCreate();
   void OnCommand(WPARAM wParam);
-  void OnTrayIcon(LPARAM mouseMessage);
   void OnTimer(unsigned id);
   void OnPowerBroadcast(WPARAM event);
   void EnsureControls();
@@ -60,7 +60,7 @@ class TForm1 : public BaseWindow<TForm1>, public Form1View {
   ShellService& shell_;
   TApplication& application_;
   MainUnit unit_;
-  HMENU PopupMenu1 = nullptr;
+  TrayHost tray_;
   std::int32_t progressMax_ = 100;
   HIMAGELIST glyphs_[2] = {};
   std::unique_ptr<TForm4> warning_;  // from the first warning on

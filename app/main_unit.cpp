@@ -9,8 +9,8 @@
 #include "actions/task_actions.h"
 #include "app/help.h"
 #include "base/gbk.h"
+#include "platform/error_box.h"
 #include "scheduler/tick_window.h"
-#include "ui/error_box.h"
 
 namespace velmaro {
 

@@ -6,25 +6,11 @@
 #include "app/about_window_win.h"
 #include "app/application_win.h"
 #include "app/form1_win.h"
-#include "base/gbk.h"
+#include "app/services_win.h"
 #include "dialogs/dialog_windows_win.h"
-#include "platform/autostart.h"
-#include "platform/clock.h"
-#include "platform/dialup.h"
-#include "platform/file_dialog.h"
-#include "platform/power.h"
-#include "platform/processes.h"
-#include "platform/record_file.h"
-#include "platform/registry.h"
-#include "platform/session.h"
-#include "platform/shell.h"
-#include "platform/sound.h"
-#include "platform/system_load.h"
 #include "platform/system_library_win.h"
 #include "scheduler/record_folder.h"
 #include "scheduler/run_record.h"
-#include "tests/e2e/doubles/power_recording.h"
-#include "tests/e2e/doubles/shell_recording.h"
 #include "ui/controls_win.h"
 
 namespace {
@@ -54,43 +40,22 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return 0;
   }
 
-  std::unique_ptr<velmaro::RegistryService> registry = velmaro::MakeSystemRegistry();
-  std::unique_ptr<velmaro::ShellService> systemShell = velmaro::MakeSystemShell();
-  std::unique_ptr<velmaro::SessionService> session = velmaro::MakeSystemSession();
-#ifdef VELMARO_RECORDING_POWER
-  // The end-to-end build: power calls are written to a log beside the exe
-  // instead of made, and so are the tray icon's changes, which are made too.
-  const std::string folder = velmaro::DirectoryPart(session->ExecutablePath());
-  velmaro::RecordingPower power(folder + "power-calls.log");
-  velmaro::RecordingTrayShell shell(*systemShell, folder + "tray-calls.log");
-#else
-  velmaro::ShellService& shell = *systemShell;
-  std::unique_ptr<velmaro::PowerService> systemPower = velmaro::MakeSystemPower();
-  velmaro::PowerService& power = *systemPower;
-#endif
-  std::unique_ptr<velmaro::ProcessService> processes = velmaro::MakeSystemProcesses();
-  std::unique_ptr<velmaro::ClockService> clock = velmaro::MakeSystemClock();
-  std::unique_ptr<velmaro::DialUpService> dialUp = velmaro::MakeSystemDialUp();
-  std::unique_ptr<velmaro::SoundService> sound = velmaro::MakeSystemSound();
-  std::unique_ptr<velmaro::FileDialogService> files = velmaro::MakeSystemFileDialog();
-  std::unique_ptr<velmaro::AutoStartService> autoStart = velmaro::MakeSystemAutoStart();
-  std::unique_ptr<velmaro::RecordFileService> systemRecords = velmaro::MakeSystemRecordFiles();
-  velmaro::ClosedRecordFiles records(*systemRecords, shell);
-  std::unique_ptr<velmaro::SystemLoadService> load = velmaro::MakeSystemLoad();
+  velmaro::ProgramServices services = velmaro::MakeProgramServices();
+  velmaro::ClosedRecordFiles records(*services.records, *services.shell);
   velmaro::Win32DialogWindows dialogWindows;
 
   velmaro::TApplication application;
   if (!application.Create()) return 1;
   // The record's folder gets its rights before anything could be written.
-  records.Prepare(velmaro::RunRecord(records, *clock).Path());
+  records.Prepare(velmaro::RunRecord(records, *services.clock).Path());
   velmaro::ReminderWindows reminders(application.Handle());
   velmaro::AboutWindows about(application.Handle());
-  velmaro::TForm1 form1(velmaro::AppServices{*registry, shell, *session, power, *processes, *clock, *dialUp, reminders,
-                                             *sound, *files, *autoStart, dialogWindows, about, records, *load},
+  velmaro::TForm1 form1(velmaro::AppServices{*services.registry, *services.shell, *services.session, *services.power,
+                                             *services.processes, *services.clock, *services.dialUp, reminders,
+                                             *services.sound, *services.files, *services.autoStart, dialogWindows,
+                                             about, records, *services.load},
                         application);
-#ifdef VELMARO_RECORDING_POWER
-  form1.Unit().SetPostponeMinute(1000);  // a postponement's minute is a second
-#endif
+  if (services.postponeMinuteMs) form1.Unit().SetPostponeMinute(services.postponeMinuteMs);
   if (!form1.Create()) return 1;
 
   MSG msg;

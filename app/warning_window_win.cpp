@@ -1,8 +1,8 @@
 #include "app/warning_window_win.h"
 
 #include "base/text_win.h"
+#include "platform/error_box.h"
 #include "ui/controls_win.h"
-#include "ui/error_box.h"
 
 namespace velmaro {
 

@@ -16,7 +16,7 @@ add_compile_options(${SIZE_OPTIONS})
 target_compile_options(velmaro_core PRIVATE ${SIZE_OPTIONS})
 
 file(GLOB WIN_SOURCES CONFIGURE_DEPENDS ${WIN_GLOBS})
-list(FILTER WIN_SOURCES EXCLUDE REGEX "/(main|runtime_overrides)_win\\.cpp$")
+list(FILTER WIN_SOURCES EXCLUDE REGEX "/(main|runtime_overrides|program_services)_win\\.cpp$")
 add_library(velmaro_win STATIC ${WIN_SOURCES})
 target_link_libraries(velmaro_win PUBLIC velmaro_core ${SYSTEM_LIBS})
 
@@ -44,18 +44,18 @@ add_custom_command(
 add_custom_target(velmaro_resources DEPENDS ${RES_DIR}/velmaro_res.o)
 
 # --gc-sections drops the sections nothing refers to, mostly parts of the
-# static C++ runtime, which keeps the exe within its 400 KB.
-function(velmaro_exe name)
-  add_executable(${name} WIN32 app/main_win.cpp app/runtime_overrides_win.cpp ${RES_DIR}/velmaro_res.o)
+# static C++ runtime, which keeps the exe within its 400 KB. Each program
+# names the file that makes its services (MakeProgramServices).
+function(velmaro_exe name services)
+  add_executable(${name} WIN32 app/main_win.cpp app/runtime_overrides_win.cpp ${services} ${RES_DIR}/velmaro_res.o)
   target_link_libraries(${name} PRIVATE velmaro_win ${XP_LINK_FLAGS} -s -Wl,--gc-sections)
   add_dependencies(${name} velmaro_resources)
 endfunction()
-velmaro_exe(Velmaro)
+velmaro_exe(Velmaro app/program_services_win.cpp)
 # The same program with every power call recorded instead of made, for the
 # end-to-end tests.
-velmaro_exe(VelmaroE2E)
+velmaro_exe(VelmaroE2E tests/e2e/doubles/e2e_services_win.cpp)
 target_sources(VelmaroE2E PRIVATE ${DOUBLE_SOURCES})
-target_compile_definitions(VelmaroE2E PRIVATE VELMARO_RECORDING_POWER)
 
 # The cleanup batch beside the exe, as it is shipped.
 add_custom_command(

@@ -15,13 +15,13 @@
 #include "dialogs/task_editor.h"
 #include "platform/autostart.h"
 #include "platform/clock.h"
+#include "platform/error_box.h"
 #include "platform/file_dialog.h"
 #include "platform/processes.h"
 #include "platform/session.h"
-#include "platform/system_load.h"
 #include "platform/shell.h"
+#include "platform/system_load.h"
 #include "store/task_store.h"
-#include "ui/error_box.h"
 
 namespace velmaro {
 

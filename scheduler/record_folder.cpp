@@ -1,8 +1,8 @@
 #include "scheduler/record_folder.h"
 
 #include "base/gbk.h"
+#include "platform/error_box.h"
 #include "scheduler/folder_rights.h"
-#include "ui/error_box.h"
 
 namespace velmaro {
 

@@ -9,10 +9,9 @@
 #include "actions/countdown.h"
 #include "actions/power_actions.h"
 #include "app/about.h"
-#include "base/gbk.h"
 #include "tests/fakes/fake_app.h"
 #include "tests/fakes/store_arranger.h"
-#include "ui/error_box.h"
+#include "tests/native/verb_calls.h"
 
 namespace velmaro {
 namespace {
@@ -116,15 +115,11 @@ TEST_F(MainUnitTest, EachMenuItemRunsWhatItsCaptionSaysAtOnce) {
     if (!entry.power) continue;
     ++powerItems;
     const std::string caption = entry.caption;
-    const std::string verb = caption.substr(0, caption.find("(&"));
-    RecordingPower expected;
-    FakeDialUp noDialUp;
-    FakeReminders noReminders;
-    RunPendingAction(verb, expected, noDialUp, noReminders);
-    ASSERT_EQ(expected.calls.size(), 1u) << caption << " names no verb";
+    const std::vector<std::string> expected = CallsOfVerb(caption.substr(0, caption.find("(&")));
+    ASSERT_EQ(expected.size(), 1u) << caption << " names no verb";
     power.calls.clear();
     unit.MenuCommand(entry.item);
-    EXPECT_EQ(power.calls, expected.calls) << caption;
+    EXPECT_EQ(power.calls, expected) << caption;
     EXPECT_EQ(processes.closed.size(), 0u) << caption;
   }
   EXPECT_EQ(powerItems, 7);
@@ -233,46 +228,6 @@ TEST_F(MainUnitTest, AnAmpersandInTheUserNameIsShownAsItIs) {
   session.userName = "R&D 张&";
   unit.FormCreate();
   EXPECT_EQ(view.caption, "注销(&L) R&&D 张&&");
-}
-
-TEST(CutToColumns, CutsBetweenCharactersWithinTheLimit) {
-  struct Case {
-    const char* text;
-    std::size_t columns;
-    const char* cut;
-  } const cases[] = {
-      {"abc", 3, "abc"},
-      {"abcd", 3, "a…"},
-      {"中文字", 6, "中文字"},
-      {"中文字", 5, "中…"},
-      {"a乗cd", 4, "a…"},  // 81 5C is one character: never split before its second byte
-      {"abcd", 1, ""},
-      {"", 0, ""},
-  };
-  for (const Case& c : cases) EXPECT_EQ(CutToColumns(c.text, c.columns), c.cut) << c.text << " " << c.columns;
-}
-
-TEST(ErrorBoxText, AnyTextIsCutToFitTheScreen) {
-  const std::string shown = ErrorBoxText(std::string(5000, 'a') + " " + std::string(5000, 'b'));
-  EXPECT_EQ(shown, std::string(kErrorBoxColumns - 2, 'a') + "….");
-}
-
-TEST(ErrorBoxText, FullStopOnlyAfterCharactersThatSortAfterIt) {
-  struct Case {
-    const char* failure;
-    const char* shown;
-  } const cases[] = {
-      {"Failed to get data for 'tishi'", "Failed to get data for 'tishi'"},
-      {"'x' is not a valid integer value", "'x' is not a valid integer value."},
-      {"no dot.", "no dot."},
-      {"(paren)", "(paren)"},
-      {"blank ", "blank "},
-      {"digit 9", "digit 9."},
-      {"没有可用的拨号连接", "没有可用的拨号连接."},
-      {"ends in 乗", "ends in 乗."},  // 81 5C: one Chinese character, not a backslash
-      {"", ""},
-  };
-  for (const Case& c : cases) EXPECT_EQ(ErrorBoxText(c.failure), c.shown) << c.failure;
 }
 
 }  // namespace

@@ -22,12 +22,12 @@ void RecordingTrayShell::Append(const std::string& line) {
 bool RecordingTrayShell::NotifyIcon(NotifyOp op, const NotifyIconData& data) {
   Append(std::string(kOpNames[static_cast<int>(op)]) + ' ' + kIconNames[static_cast<int>(data.hIcon)] + ' ' +
          std::string(data.szTip, strnlen(data.szTip, sizeof data.szTip)));
-  return inner_.NotifyIcon(op, data);
+  return inner_->NotifyIcon(op, data);
 }
 
 void RecordingTrayShell::ShowBalloon(const NotifyIconData& icon, const std::string& text) {
   Append("Balloon " + text);
-  inner_.ShowBalloon(icon, text);
+  inner_->ShowBalloon(icon, text);
 }
 
 }  // namespace velmaro

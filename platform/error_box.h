@@ -1,5 +1,6 @@
 // The general error box: a failure that aborts a handler is shown in one
-// modal box, and the program goes on.
+// modal box, and the program goes on. It is shown through the shell service,
+// so the core's handlers and the windows' share it.
 #pragma once
 
 #include <new>

@@ -1,4 +1,4 @@
-#include "ui/error_box.h"
+#include "platform/error_box.h"
 
 #include "base/gbk.h"
 
