@@ -5,7 +5,8 @@ namespace velmaro {
 ProgramServices MakeSystemServices() {
   return ProgramServices{MakeSystemRegistry(),   MakeSystemShell(),     MakeSystemSession(),    MakeSystemPower(),
                          MakeSystemProcesses(),  MakeSystemClock(),     MakeSystemDialUp(),     MakeSystemSound(),
-                         MakeSystemFileDialog(), MakeSystemAutoStart(), MakeSystemRecordFiles(), MakeSystemLoad()};
+                         MakeSystemFileDialog(), MakeSystemAutoStart(), MakeSystemRecordFiles(), MakeSystemLoad(),
+                         MakeSystemWake()};
 }
 
 }  // namespace velmaro

@@ -20,6 +20,7 @@
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "platform/system_load.h"
+#include "platform/wake.h"
 
 namespace velmaro {
 
@@ -38,6 +39,7 @@ struct ProgramServices {
   std::unique_ptr<AutoStartService> autoStart;
   std::unique_ptr<RecordFileService> records;
   std::unique_ptr<SystemLoadService> load;
+  std::unique_ptr<WakeService> wake;
   // Not 0: a postponement's minute lasts this many milliseconds.
   std::uint32_t postponeMinuteMs = 0;
 };

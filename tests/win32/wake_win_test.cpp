@@ -68,7 +68,8 @@ TEST(Win32Wake, NothingStaysArmedAfterACancelOrARefusal) {
   std::unique_ptr<WakeService> cancelled = MakeSystemWake();
   std::unique_ptr<WakeService> refusedTime = MakeSystemWake();
   std::unique_ptr<WakeService> refusedBySystem = MakeSystemWake();
-  RecordingWake recording(*refusedBySystem, std::string());
+  WakeService& behindTheRecording = *refusedBySystem;
+  RecordingWake recording(std::move(refusedBySystem), std::string());
   WakeService* const ways[] = {cancelled.get(), refusedTime.get(), &recording};
   const UniversalTime soon = cancelled->Now() + kSecond;
   for (WakeService* wake : ways) ASSERT_TRUE(wake->SetWakeTimer(soon).ok);
@@ -84,7 +85,7 @@ TEST(Win32Wake, NothingStaysArmedAfterACancelOrARefusal) {
 
   // Had one of them stayed armed, it would fire one second from the start.
   const HANDLE timers[] = {SystemWakeTimer(*cancelled), SystemWakeTimer(*refusedTime),
-                           SystemWakeTimer(*refusedBySystem)};
+                           SystemWakeTimer(behindTheRecording)};
   EXPECT_EQ(WaitForMultipleObjects(3, timers, FALSE, 2500), static_cast<DWORD>(WAIT_TIMEOUT));
 }
 
@@ -183,8 +184,7 @@ TEST(Win32Wake, TheSystemsOwnZoneAgreesWithItsClock) {
 TEST(Win32Wake, TheRecordingLogsEachCallWithTheMomentAsTheSystemWritesIt) {
   const WideString folder = MakeScratchFolder(L"velmaro wake log");
   const WideString log = folder + L"wake-calls.log";
-  std::unique_ptr<WakeService> system = MakeSystemWake();
-  RecordingWake wake(*system, FromWide(log));
+  RecordingWake wake(MakeSystemWake(), FromWide(log));
   // Leap days, the century that is no leap year, the last second of a day
   // and of a year; the ones in the past arm a timer that is due at once.
   const UniversalTime moments[] = {Universal(1601, 1, 1, 0, 0, 1),     Universal(1900, 3, 1, 0, 0),

@@ -7,7 +7,9 @@
 // nothing.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/wake.h"
 
@@ -18,16 +20,17 @@ std::string UniversalText(UniversalTime at);
 
 class RecordingWake : public WakeService {
  public:
-  RecordingWake(WakeService& inner, std::string logPath) : inner_(inner), logPath_(std::move(logPath)) {}
+  RecordingWake(std::unique_ptr<WakeService> inner, std::string logPath)
+      : inner_(std::move(inner)), logPath_(std::move(logPath)) {}
 
   // Non-empty: SetWakeTimer is refused with this text, as a system without
   // wake support or with wake timers switched off refuses it, and the timer
   // is off.
   std::string refusal;
 
-  UniversalTime Now() override { return inner_.Now(); }
+  UniversalTime Now() override { return inner_->Now(); }
   std::optional<UniversalTime> UniversalFromLocal(const ClockSnapshot& local) override {
-    return inner_.UniversalFromLocal(local);
+    return inner_->UniversalFromLocal(local);
   }
   WakeResult SetWakeTimer(UniversalTime at) override;
   void CancelWakeTimer() override;
@@ -36,7 +39,7 @@ class RecordingWake : public WakeService {
  private:
   void Append(const std::string& line);
 
-  WakeService& inner_;
+  std::unique_ptr<WakeService> inner_;
   std::string logPath_;
 };
 
