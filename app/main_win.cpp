@@ -21,6 +21,7 @@
 #include "platform/sound.h"
 #include "platform/system_load.h"
 #include "platform/system_library_win.h"
+#include "platform/wake.h"
 #include "scheduler/record_folder.h"
 #include "scheduler/run_record.h"
 #include "tests/e2e/doubles/power_recording.h"
@@ -77,6 +78,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   std::unique_ptr<velmaro::RecordFileService> systemRecords = velmaro::MakeSystemRecordFiles();
   velmaro::ClosedRecordFiles records(*systemRecords, shell);
   std::unique_ptr<velmaro::SystemLoadService> load = velmaro::MakeSystemLoad();
+  std::unique_ptr<velmaro::WakeService> wake = velmaro::MakeSystemWake();
   velmaro::Win32DialogWindows dialogWindows;
 
   velmaro::TApplication application;
@@ -86,7 +88,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   velmaro::ReminderWindows reminders(application.Handle());
   velmaro::AboutWindows about(application.Handle());
   velmaro::TForm1 form1(velmaro::AppServices{*registry, shell, *session, power, *processes, *clock, *dialUp, reminders,
-                                             *sound, *files, *autoStart, dialogWindows, about, records, *load},
+                                             *sound, *files, *autoStart, dialogWindows, about, records, *load,
+                                             *wake},
                         application);
 #ifdef VELMARO_RECORDING_POWER
   form1.Unit().SetPostponeMinute(1000);  // a postponement's minute is a second

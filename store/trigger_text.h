@@ -29,6 +29,9 @@ enum class TriggerKind {
 };
 
 constexpr bool IsConditionKind(TriggerKind kind) { return kind >= TriggerKind::NetworkQuiet; }
+// The kinds that name a date or a time of day: each occurrence is a local
+// minute known ahead, which the computer can be woken for and caught up.
+constexpr bool IsCalendarKind(TriggerKind kind) { return kind >= TriggerKind::Once && kind <= TriggerKind::Yearly; }
 
 // The prefix, then each field followed by its marker. Missing fields are
 // written empty and extra ones are dropped: composing never fails.
