@@ -220,7 +220,10 @@ void SettingsDialog::Button6Click() {
   }
   const std::int32_t slot = *rows[*selected].slot;
   const std::int32_t before = dialogs_.settings.LastTaskNum;
+  std::optional<TaskKey> key;
+  if (dialogs_.options && dialogs_.options->Any() && slot >= 1 && slot <= before) key = KeyOfSlot(dialogs_.store, slot);
   dialogs_.store.DeleteSlot(slot);
+  if (key) dialogs_.options->Removed(*key);
   // A number the store did not hold deleted nothing, and nothing may move.
   if (dialogs_.settings.LastTaskNum != before) dialogs_.TaskDeleted(slot);
 }
