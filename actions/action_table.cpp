@@ -56,14 +56,17 @@ const ActionRow* FindVerb(const std::string& verb) {
   return nullptr;
 }
 
-bool MayWake(const std::string& trigger) {
-  const std::optional<TriggerKind> kind = TriggerKindOf(trigger);
-  return kind && IsCalendarKind(*kind);
+bool MayWake(std::optional<TriggerKind> kind) { return kind && IsCalendarKind(*kind); }
+
+bool MayCatchUp(std::optional<TriggerKind> kind, const std::string& action) {
+  const ActionRow* row = FindAction(action);
+  return row && row->harmlessLate && MayWake(kind);
 }
 
+bool MayWake(const std::string& trigger) { return MayWake(TriggerKindOf(trigger)); }
+
 bool MayCatchUp(const std::string& trigger, const std::string& action) {
-  const ActionRow* row = FindAction(action);
-  return row && row->harmlessLate && MayWake(trigger);
+  return MayCatchUp(TriggerKindOf(trigger), action);
 }
 
 bool IsSuspendVerb(const std::string& verb) {

@@ -69,6 +69,8 @@ const ActionRow* FindVerb(const std::string& verb);
 // The two options a task may carry besides its trigger and action: waking
 // the computer for it needs an occurrence known ahead (a calendar kind);
 // catching it up needs that and an action that serves late as well.
+bool MayWake(std::optional<TriggerKind> kind);
+bool MayCatchUp(std::optional<TriggerKind> kind, const std::string& action);
 bool MayWake(const std::string& trigger);
 bool MayCatchUp(const std::string& trigger, const std::string& action);
 

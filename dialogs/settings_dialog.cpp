@@ -205,6 +205,11 @@ void SettingsDialog::Button5Click() {
     // A text that does not convert still names the task to repair: OK
     // rewrites it rather than adding a copy beside the broken one.
     editor.Modifies(slot);
+    if (dialogs_.options && dialogs_.options->Any()) {
+      const TaskOptionSet options = dialogs_.options->Of(KeyOfSlot(dialogs_.store, *slot));
+      editor.CheckBox1 = options.wake;
+      editor.CheckBox2 = options.catchUp;
+    }
     editor.FillFrom(task);
   } catch (...) {
     dialogs_.Refresh(editor);

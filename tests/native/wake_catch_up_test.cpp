@@ -51,7 +51,9 @@ TEST(WakeTime, NextOccurrenceOfEachCalendarKindAsUniversalTime) {
     const std::optional<NextOccurrence> next =
         FindNextOccurrence(schedules, LocalMinuteOf(c.now), *wake.UniversalFromLocal(c.now), wake);
     ASSERT_EQ(next.has_value(), c.expected.has_value()) << c.why;
-    if (next) EXPECT_EQ(next->at, *c.expected) << c.why;
+    if (next) {
+      EXPECT_EQ(next->at, *c.expected) << c.why;
+    }
   }
   // In the second showing of 02:00-03:00, after the first 02:30 went by:
   // the next is tomorrow's, not the one that already passed.
@@ -117,7 +119,9 @@ TEST(TaskOptions, NamesAndTextsReadBackAndNoTwoTasksShareAName) {
   for (const TaskKey& key : keys) {
     EXPECT_EQ(TaskKeyOf(OptionsValueName(key)), key) << OptionsValueName(key);
     for (const TaskKey& other : keys) {
-      if (!(other == key)) EXPECT_NE(OptionsValueName(other), OptionsValueName(key));
+      if (!(other == key)) {
+        EXPECT_NE(OptionsValueName(other), OptionsValueName(key));
+      }
     }
   }
   const std::int64_t minute = LocalMinuteOf(Local(2026, 12, 1, 9, 0));
@@ -167,7 +171,9 @@ TEST(CatchUp, AMissedOccurrenceRunsOnceAtStartHoweverManyWereMissed) {
     ASSERT_EQ(rig.reminders.shown.size(), static_cast<std::size_t>(c.runs)) << c.lastRun;
     EXPECT_EQ(rig.LinesWith("补做（错过 2026-12-06 09:00）"), c.runs) << c.lastRun;
     EXPECT_EQ(rig.OptionsOf(kMorningKey), "C 2026-12-06 09:00") << "the occurrence is recorded, not the time it ran";
-    if (c.runs) EXPECT_EQ(rig.shell.balloons.back(), "错过的任务已补做：提醒（2026-12-06 09:00）");
+    if (c.runs) {
+      EXPECT_EQ(rig.shell.balloons.back(), "错过的任务已补做：提醒（2026-12-06 09:00）");
+    }
   }
 }
 
@@ -267,6 +273,62 @@ TEST(Wake, ARefusalIsSaidOnceAndNoWakeTaskCancelsTheTimer) {
   dialog.Close();
   EXPECT_FALSE(rig.wake.timer) << "its only wake task deleted";
   EXPECT_EQ(rig.OptionsOf(TaskKey{"每天3时0分", "打开文件", 0}), "(none)");
+}
+
+TEST(Wake, TheEditorOffersTheOptionsWhereTheyApplyAndTheyMoveWithTheTask) {
+  struct Case {
+    TriggerKind kind;
+    const char* action;
+    bool wake, catchUp;
+  } const cases[] = {
+      {TriggerKind::Daily, "提醒", true, true},         {TriggerKind::Once, "打开文件", true, true},
+      {TriggerKind::Yearly, "清理系统垃圾", true, true}, {TriggerKind::Weekly, "关闭计算机", true, false},
+      {TriggerKind::Monthly, "注销计算机", true, false}, {TriggerKind::Daily, "关闭程序", true, false},
+      {TriggerKind::Daily, "拨号连接", true, false},     {TriggerKind::Daily, "断开拨号", true, false},
+      {TriggerKind::Idle, "提醒", false, false},         {TriggerKind::Boot, "提醒", false, false},
+      {TriggerKind::ProgramEnded, "提醒", false, false}, {TriggerKind::Daily, "提 醒", true, false},
+  };
+  WakeRig rig;
+  rig.Start({kMorningReminder, {"每天9时0分", "待机计算机", ""}});
+  SettingsDialog& dialog = rig.OpenSettings();
+  dialog.Button4Click();
+  TaskEditor& editor = *rig.dialogWindows.editorModels.back();
+  for (const Case& c : cases) {
+    editor.checked = c.kind;
+    editor.ComboBox5 = c.action;
+    EXPECT_EQ(editor.CheckBox1Enabled(), c.wake) << c.action;
+    EXPECT_EQ(editor.CheckBox2Enabled(), c.catchUp) << c.action;
+  }
+
+  // Both ticked on the stand-by: only the wake is stored.
+  dialog.selected = 1;
+  dialog.Button5Click();
+  TaskEditor& standBy = *rig.dialogWindows.editorModels.back();
+  standBy.CheckBox1 = standBy.CheckBox2 = true;
+  standBy.Button2Click();
+  EXPECT_EQ(rig.OptionsOf(TaskKey{"每天9时0分", "待机计算机", 0}), "W");
+
+  // The reminder given a catch-up at 08:00:10 has missed nothing before it;
+  // moved to 07:30, it keeps the option under its new text, counted afresh.
+  rig.view.RunFor(15 * kSecond);
+  dialog.selected = 0;
+  dialog.Button5Click();
+  TaskEditor& reminder = *rig.dialogWindows.editorModels.back();
+  ASSERT_FALSE(reminder.CheckBox2);
+  reminder.CheckBox2 = true;
+  reminder.Button2Click();
+  EXPECT_EQ(rig.OptionsOf(kMorningKey), "C 2026-12-07 08:00");
+  dialog.Button5Click();
+  TaskEditor& moved = *rig.dialogWindows.editorModels.back();
+  ASSERT_TRUE(moved.CheckBox2);
+  moved.DateTimePicker3 = TimeOfDay{7, 30, 0};
+  rig.clock.Advance(kHour);
+  moved.Button2Click();
+  EXPECT_EQ(rig.OptionsOf(kMorningKey), "(none)");
+  EXPECT_EQ(rig.OptionsOf(TaskKey{"每天7时30分", "提醒", 0}), "C 2026-12-07 09:00");
+  dialog.Close();
+  EXPECT_EQ(rig.wake.timer, FakeWake::Utc(2026, 12, 8, 7, 59)) << "the stand-by wakes the computer";
+  EXPECT_TRUE(rig.reminders.shown.empty()) << "07:30 today passed before the task was";
 }
 
 }  // namespace
