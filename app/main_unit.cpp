@@ -168,10 +168,7 @@ void MainUnit::FormCreate() {
   // No tick before start-up is through, whatever the user did meanwhile.
   gate_.SetStarting(false);
   UpdateEvaluation();
-  Guarded(services_.shell, [&] {
-    CatchUpMissed();
-    if (!Closed()) UpdateWake(true);
-  });
+  CatchUpAndWake();
 }
 
 void MainUnit::FormClose() {
@@ -199,7 +196,7 @@ void MainUnit::TimeChanged() {
   if (gate_.Closed()) return;
   // The postponements keep their time on the counter; the tip's clock moved.
   if (!postponements_.Empty()) ShowTrayState();
-  Guarded(services_.shell, [&] { UpdateWake(true); });
+  GuardedUpdateWake(true);
   if (EvaluationRuns()) view_.EvaluateSoon();
 }
 
@@ -247,10 +244,7 @@ void MainUnit::Resumed() {
     const DueTask task{0, woke->task.trigger, woke->task.action, 0, 0, woke->task.duplicate};
     record_.Write(RecordEntry{StoredSlot(task), task.trigger, task.action, RecordOutcome::Woke, 0, ""});
   }
-  Guarded(services_.shell, [&] {
-    CatchUpMissed();
-    if (!Closed()) UpdateWake(true);
-  });
+  CatchUpAndWake();
   if (Closed()) return;
   UpdateEvaluation();
   if (EvaluationRuns()) view_.EvaluateSoon();
@@ -319,7 +313,7 @@ void MainUnit::ResumeEvaluation() {
   gate_.DialogClosed();
   UpdateEvaluation();
   // The dialog may have changed what wakes the computer.
-  Guarded(services_.shell, [&] { UpdateWake(false); });
+  GuardedUpdateWake(false);
 }
 
 // A negative countdown length is no valid progress range, as at start-up.
@@ -662,6 +656,17 @@ void MainUnit::UpdateWake(bool force) {
   services_.shell.ShowBalloon(notifyData_, "无法唤醒计算机运行任务：" + *refusal);
 }
 
+void MainUnit::CatchUpAndWake() {
+  Guarded(services_.shell, [&] {
+    CatchUpMissed();
+    if (!Closed()) UpdateWake(true);
+  });
+}
+
+void MainUnit::GuardedUpdateWake(bool force) {
+  Guarded(services_.shell, [&] { UpdateWake(force); });
+}
+
 void MainUnit::CatchUpMissed() {
   if (!options_ || !options_->Any()) return;
   ClockService& clock = services_.clock;
@@ -669,7 +674,9 @@ void MainUnit::CatchUpMissed() {
   const std::int64_t nowMinute = LocalMinuteOf(now);
   const DateFormat format = ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator());
   std::string caughtUp;
-  for (const auto& [key, options] : options_->All()) {
+  // A copy: an action's message loop may open a dialog that changes them.
+  const std::vector<TaskOptions::Entry> entries = options_->All();
+  for (const auto& [key, options] : entries) {
     if (!options.catchUp || !MayCatchUp(key.trigger, key.action)) continue;
     // Stored without a run (by hand, or before the option recorded one):
     // nothing before now is known to be missed.

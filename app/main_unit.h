@@ -251,6 +251,9 @@ class MainUnit : public MainWindowLink {
   // A catch-up task that the tick found due: false when it ran for this
   // occurrence before the program restarted; otherwise its run is recorded.
   bool FirstRunOf(const DueTask& task);
+  // Both at start and on waking; a failure shows in the error box.
+  void CatchUpAndWake();
+  void GuardedUpdateWake(bool force);
   // The tip and the postpone item as monitoring and the postponed countdowns
   // stand, given to the shell with the icon.
   void ShowTrayState();

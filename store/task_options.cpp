@@ -1,7 +1,5 @@
 #include "store/task_options.h"
 
-#include <set>
-
 #include "base/error.h"
 #include "base/gbk.h"
 
@@ -144,10 +142,11 @@ void TaskOptions::Load(TaskStore& store) {
   if (!reg_.OpenKey(kTaskOptionsKey)) return;
   std::vector<std::string> unreadable;
   for (const RegNamedValue& value : reg_.ListValues()) {
+    const std::optional<TaskKey> key = TaskKeyOf(value.name);
     std::optional<TaskOptionSet> options;
-    if (value.value.type == kRegSz && TaskKeyOf(value.name)) options = ReadOptionsText(value.value.data);
+    if (key && value.value.type == kRegSz) options = ReadOptionsText(value.value.data);
     if (options) {
-      entries_[value.name] = *options;
+      entries_.push_back(Entry{*key, *options});
     } else {
       unreadable.push_back(value.name);
     }
@@ -158,71 +157,75 @@ void TaskOptions::Load(TaskStore& store) {
   reg_.CloseKey();
   if (entries_.empty()) return;
 
-  std::set<std::string> stored;
+  // How many stored tasks share each entry's trigger and action: the entry
+  // of the n-th of them lives while there are more than n.
+  std::vector<int> stored(entries_.size(), 0);
   try {
-    std::map<std::pair<std::string, std::string>, int> seen;
     store.ForEachTask([&](std::int32_t slot, const std::string& trigger) {
-      const std::string action = store.ReadAction(slot);
-      stored.insert(OptionsValueName(TaskKey{trigger, action, seen[{trigger, action}]++}));
+      std::optional<std::string> action;
+      for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i].key.trigger != trigger) continue;
+        if (!action) action = store.ReadAction(slot);
+        if (entries_[i].key.action == *action) ++stored[i];
+      }
     });
   } catch (const AppError&) {
     store.CloseStore();
     return;  // what cannot be read is not known to be gone
   }
   store.CloseStore();
-  std::vector<std::string> gone;
-  for (const auto& entry : entries_) {
-    if (!stored.count(entry.first)) gone.push_back(entry.first);
+  for (std::size_t i = entries_.size(); i-- > 0;) {
+    if (stored[i] <= entries_[i].key.duplicate) Erase(entries_[i].key);
   }
-  for (const std::string& name : gone) Erase(name);
+}
+
+TaskOptions::Entry* TaskOptions::Find(const TaskKey& key) {
+  for (Entry& entry : entries_) {
+    if (entry.key == key) return &entry;
+  }
+  return nullptr;
 }
 
 TaskOptionSet TaskOptions::Of(const TaskKey& key) const {
-  if (entries_.empty()) return TaskOptionSet();
-  const auto found = entries_.find(OptionsValueName(key));
-  return found == entries_.end() ? TaskOptionSet() : found->second;
-}
-
-std::vector<std::pair<TaskKey, TaskOptionSet>> TaskOptions::All() const {
-  std::vector<std::pair<TaskKey, TaskOptionSet>> all;
-  for (const auto& entry : entries_) all.emplace_back(*TaskKeyOf(entry.first), entry.second);
-  return all;
+  for (const Entry& entry : entries_) {
+    if (entry.key == key) return entry.options;
+  }
+  return TaskOptionSet();
 }
 
 void TaskOptions::Set(const TaskKey& key, const TaskOptionSet& options) {
-  const std::string name = OptionsValueName(key);
   if (options.Empty()) {
-    if (entries_.count(name)) Erase(name);
+    if (Find(key)) Erase(key);
   } else {
-    Write(name, options);
+    Write(key, options);
   }
 }
 
 void TaskOptions::RecordRun(const TaskKey& key, std::int64_t occurrence) {
-  const std::string name = OptionsValueName(key);
-  const auto found = entries_.find(name);
-  if (found == entries_.end() || !found->second.catchUp) return;
-  TaskOptionSet options = found->second;
+  const Entry* entry = Find(key);
+  if (!entry || !entry->options.catchUp) return;
+  TaskOptionSet options = entry->options;
   options.lastRun = occurrence;
-  Write(name, options);
+  Write(key, options);
 }
 
 void TaskOptions::Shift(const TaskKey& key, int from, int step) {
-  std::vector<std::pair<int, TaskOptionSet>> moving;
-  for (const auto& entry : entries_) {
-    const std::optional<TaskKey> other = TaskKeyOf(entry.first);
-    if (other->duplicate >= from && other->trigger == key.trigger && other->action == key.action) {
-      moving.emplace_back(other->duplicate, entry.second);
+  std::vector<Entry> moving;
+  for (const Entry& entry : entries_) {
+    if (entry.key.duplicate >= from && entry.key.trigger == key.trigger && entry.key.action == key.action) {
+      moving.push_back(entry);
     }
   }
-  for (const auto& move : moving) Erase(OptionsValueName(TaskKey{key.trigger, key.action, move.first}));
-  for (const auto& move : moving) Write(OptionsValueName(TaskKey{key.trigger, key.action, move.first + step}), move.second);
+  for (const Entry& move : moving) Erase(move.key);
+  for (Entry& move : moving) {
+    move.key.duplicate += step;
+    Write(move.key, move.options);
+  }
 }
 
 void TaskOptions::Removed(const TaskKey& key) {
   if (entries_.empty()) return;
-  const std::string name = OptionsValueName(key);
-  if (entries_.count(name)) Erase(name);
+  if (Find(key)) Erase(key);
   Shift(key, key.duplicate + 1, -1);
 }
 
@@ -231,25 +234,34 @@ void TaskOptions::Inserted(const TaskKey& key, const TaskOptionSet& options) {
   Set(key, options);
 }
 
-void TaskOptions::Write(const std::string& name, const TaskOptionSet& options) {
+void TaskOptions::Write(const TaskKey& key, const TaskOptionSet& options) {
   reg_.SelectRoot(RegRoot::LocalMachine);
   reg_.OpenKey(kTaskOptionsKey);
   try {
-    reg_.WriteString(name, OptionsText(options));
+    reg_.WriteString(OptionsValueName(key), OptionsText(options));
   } catch (...) {
     reg_.CloseKey();
     throw;
   }
   reg_.CloseKey();
-  entries_[name] = options;
+  if (Entry* entry = Find(key)) {
+    entry->options = options;
+  } else {
+    entries_.push_back(Entry{key, options});
+  }
 }
 
-void TaskOptions::Erase(const std::string& name) {
+void TaskOptions::Erase(const TaskKey& key) {
   reg_.SelectRoot(RegRoot::LocalMachine);
   reg_.OpenKey(kTaskOptionsKey);
-  reg_.DeleteValue(name);
+  reg_.DeleteValue(OptionsValueName(key));
   reg_.CloseKey();
-  entries_.erase(name);
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (entries_[i].key == key) {
+      entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i));
+      return;
+    }
+  }
 }
 
 TaskKey KeyOfSlot(TaskStore& store, std::int32_t slot) {

@@ -11,7 +11,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -65,11 +64,16 @@ class TaskOptions {
   // drops nothing. Walks the store only when there are entries.
   void Load(TaskStore& store);
 
+  struct Entry {
+    TaskKey key;
+    TaskOptionSet options;
+  };
   // The options of `key`; all off for a task without an entry.
   TaskOptionSet Of(const TaskKey& key) const;
   bool Any() const { return !entries_.empty(); }
-  // Each task with options, in no particular order.
-  std::vector<std::pair<TaskKey, TaskOptionSet>> All() const;
+  // Each task with options, in no particular order. Recording a run
+  // changes an entry in its place; Set, Removed and Inserted may move them.
+  const std::vector<Entry>& All() const { return entries_; }
 
   // Stores the options of `key`, removing its entry when they are all off.
   void Set(const TaskKey& key, const TaskOptionSet& options);
@@ -85,13 +89,15 @@ class TaskOptions {
   void Inserted(const TaskKey& key, const TaskOptionSet& options);
 
  private:
-  void Write(const std::string& name, const TaskOptionSet& options);
-  void Erase(const std::string& name);
+  Entry* Find(const TaskKey& key);
+  void Write(const TaskKey& key, const TaskOptionSet& options);
+  void Erase(const TaskKey& key);
   // Moves the entries of the identical tasks of `key` from `from` upwards by `step`.
   void Shift(const TaskKey& key, int from, int step);
 
   RegistryObject reg_;
-  std::map<std::string, TaskOptionSet> entries_;  // by value name
+  // A handful at most: looked through one by one.
+  std::vector<Entry> entries_;
 };
 
 // The key of the task in `slot`: its trigger and action and how many
