@@ -26,8 +26,14 @@ std::optional<CalendarSchedule> CalendarSchedule::Of(const ParsedTrigger& trigge
       time = 1;
       break;
     }
-    case TriggerKind::Weekly: schedule.weekday_ = ReadNumberField(f[0]), time = 1; break;
-    case TriggerKind::Monthly: schedule.day_ = ReadNumberField(f[0]), time = 1; break;
+    case TriggerKind::Weekly:
+      schedule.weekday_ = ReadNumberField(f[0]);
+      time = 1;
+      break;
+    case TriggerKind::Monthly:
+      schedule.day_ = ReadNumberField(f[0]);
+      time = 1;
+      break;
     case TriggerKind::Yearly:
       schedule.month_ = ReadNumberField(f[0]);
       schedule.day_ = ReadNumberField(f[1]);

@@ -97,6 +97,8 @@ std::optional<TaskKey> TaskKeyOf(const std::string& valueName) {
   return TaskKey{*trigger, *action, duplicate};
 }
 
+// The store knows no calendar of its own: the days are counted here as the
+// tick's window counts them, proleptic Gregorian from 1970-01-01.
 std::string LocalMinuteText(std::int64_t minute) {
   const std::int64_t days = minute >= 0 ? minute / 1440 : -((-minute + 1439) / 1440);
   const std::int64_t inDay = minute - days * 1440;
@@ -117,8 +119,14 @@ std::string OptionsText(const TaskOptionSet& options) {
 std::optional<TaskOptionSet> ReadOptionsText(const std::string& text) {
   TaskOptionSet options;
   std::size_t at = 0;
-  if (at < text.size() && text[at] == 'W') options.wake = true, ++at;
-  if (at < text.size() && text[at] == 'C') options.catchUp = true, ++at;
+  if (at < text.size() && text[at] == 'W') {
+    options.wake = true;
+    ++at;
+  }
+  if (at < text.size() && text[at] == 'C') {
+    options.catchUp = true;
+    ++at;
+  }
   if (at == text.size()) return options.Empty() ? std::nullopt : std::optional<TaskOptionSet>(options);
   // " yyyy-MM-dd HH:mm", as OptionsText writes it.
   int y = 0, mo = 0, d = 0, h = 0, mi = 0;
