@@ -80,11 +80,12 @@ const ControlRow kControls[] = {
     {IDC_COMBOBOX7, L"COMBOBOX", "", kCombo, 128, 264, 190, kDropDown96},
     {IDC_LABEL5, L"STATIC", "任务类型:", kLabel, 24, 192 + kConditionRows96, 0, 0},
     {IDC_COMBOBOX5, L"COMBOBOX", "", kCombo, 88, 190 + kConditionRows96, 121, kDropDown96 + 60},
-    {IDC_CHECKBOX1, L"BUTTON", "唤醒计算机运行", BS_AUTOCHECKBOX | WS_TABSTOP, 224, 188 + kConditionRows96, 130, 17},
-    {IDC_CHECKBOX2, L"BUTTON", "错过后补做", BS_AUTOCHECKBOX | WS_TABSTOP, 224, 208 + kConditionRows96, 130, 17},
     {IDC_LABEL6, L"STATIC", "", kLabel, 24, 232 + kConditionRows96, 0, 0},
     {IDC_COMBOBOX6, L"COMBOBOX", "", kCombo, 87, 229 + kConditionRows96, 225, kDropDown96},
     {IDC_BUTTON1, L"BUTTON", "浏览", BS_PUSHBUTTON | WS_TABSTOP, 327, 228 + kConditionRows96, 57, 25},
+    // Beside the action, but after the argument in the Tab order.
+    {IDC_CHECKBOX1, L"BUTTON", "唤醒计算机运行", BS_AUTOCHECKBOX | WS_TABSTOP, 224, 188 + kConditionRows96, 130, 17},
+    {IDC_CHECKBOX2, L"BUTTON", "错过后补做", BS_AUTOCHECKBOX | WS_TABSTOP, 224, 208 + kConditionRows96, 130, 17},
     {IDC_BUTTON2, L"BUTTON", "确定(&O)", BS_PUSHBUTTON | WS_TABSTOP, 96, 264 + kConditionRows96, 75, 25},
     {IDC_BUTTON3, L"BUTTON", "取消(&C)", BS_PUSHBUTTON | WS_TABSTOP, 256, 264 + kConditionRows96, 75, 25},
 };
