@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "actions/power_actions.h"
+#include "store/trigger_text.h"
 
 namespace velmaro {
 
@@ -49,6 +50,11 @@ struct ActionRow {
   const char* hint;
   ArgumentRule argument;
   bool argumentIsPath;
+  // Done late, the action still serves: a task of a calendar kind may be
+  // caught up once after its minute passed with the computer off or asleep.
+  // A shutdown, a log-off, a closed program or a dial-up of last night would
+  // come as a surprise in the morning.
+  bool harmlessLate;
 };
 
 extern const ActionRow kActionTable[];
@@ -59,6 +65,14 @@ const ActionRow* FindAction(const std::string& name);
 // The countdown row whose pending action verb equals `verb`, or null: the
 // empty text and every action name that differs from its verb name none.
 const ActionRow* FindVerb(const std::string& verb);
+
+// The two options a task may carry besides its trigger and action: waking
+// the computer for it needs an occurrence known ahead (a calendar kind);
+// catching it up needs that and an action that serves late as well.
+bool MayWake(std::optional<TriggerKind> kind);
+bool MayCatchUp(std::optional<TriggerKind> kind, const std::string& action);
+bool MayWake(const std::string& trigger);
+bool MayCatchUp(const std::string& trigger, const std::string& action);
 
 // The verbs whose countdown may ask the other programs to close first.
 bool IsSuspendVerb(const std::string& verb);

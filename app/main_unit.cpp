@@ -10,6 +10,7 @@
 #include "app/help.h"
 #include "base/gbk.h"
 #include "platform/error_box.h"
+#include "scheduler/occurrences.h"
 #include "scheduler/tick_window.h"
 
 namespace velmaro {
@@ -134,6 +135,12 @@ void MainUnit::FormCreate() {
     failure = error.what();
   }
   store_->CloseStore();
+  options_ = std::make_unique<TaskOptions>(services_.registry);
+  try {
+    options_->Load(*store_);
+  } catch (const AppError& error) {
+    if (!failure) failure = error.what();
+  }
 
   TaskbarCreatedMsg = services_.shell.RegisterMessage("TaskbarCreated");
 
@@ -161,6 +168,7 @@ void MainUnit::FormCreate() {
   // No tick before start-up is through, whatever the user did meanwhile.
   gate_.SetStarting(false);
   UpdateEvaluation();
+  CatchUpAndWake();
 }
 
 void MainUnit::FormClose() {
@@ -172,6 +180,8 @@ void MainUnit::FormClose() {
   view_.SetTimer(TimerId::Timer2, false);
   view_.SetTimer(TimerId::Timer3, false);
   if (countdown_.Showing()) countdown_.End();
+  wakeTimer_.Keep(std::nullopt, false);
+  wakeTimer_.Release();
   services_.shell.NotifyIcon(NotifyOp::Delete, notifyData_);
   // The store objects stay until the process ends, so a handler that
   // resumes from a nested message loop finds them; Closed() keeps it away.
@@ -186,12 +196,15 @@ void MainUnit::TimeChanged() {
   if (gate_.Closed()) return;
   // The postponements keep their time on the counter; the tip's clock moved.
   if (!postponements_.Empty()) ShowTrayState();
+  GuardedUpdateWake(true);
   if (EvaluationRuns()) view_.EvaluateSoon();
 }
 
 void MainUnit::Suspending() {
   if (gate_.Closed()) return;
   gate_.Suspend();
+  // Asleep, it needs no keeping awake; the timer stays set to wake it.
+  wakeTimer_.Release();
   EndInterruptedCountdown();
   UpdateEvaluation();
 }
@@ -226,6 +239,13 @@ void MainUnit::Resumed() {
     services_.shell.ShowBalloon(notifyData_, std::string("电脑睡眠时") + interruptedVerb_ + "倒计时已取消");
     interruptedVerb_.clear();
   }
+  if (const std::optional<WakeTarget> woke = wakeTimer_.Resumed(services_.wake.Now())) {
+    wokeFor_ = woke;
+    const DueTask task{0, woke->task.trigger, woke->task.action, 0, 0, woke->task.duplicate};
+    record_.Write(RecordEntry{StoredSlot(task), task.trigger, task.action, RecordOutcome::Woke, 0, ""});
+  }
+  CatchUpAndWake();
+  if (Closed()) return;
   UpdateEvaluation();
   if (EvaluationRuns()) view_.EvaluateSoon();
 }
@@ -258,6 +278,8 @@ void MainUnit::SetMonitoring(bool on) {
   }
   gate_.SetMonitoring(on);
   UpdateEvaluation();
+  // Nothing runs while it is off: nothing to stay awake for.
+  if (!on) wakeTimer_.Release();
   view_.SetMenuChecked(MenuItem::n1, on);
   // Monitoring off drops what was postponed: nothing runs while it is off.
   if (!on) postponements_.Clear();
@@ -290,6 +312,8 @@ void MainUnit::StopEvaluation() {
 void MainUnit::ResumeEvaluation() {
   gate_.DialogClosed();
   UpdateEvaluation();
+  // The dialog may have changed what wakes the computer.
+  GuardedUpdateWake(false);
 }
 
 // A negative countdown length is no valid progress range, as at start-up.
@@ -300,6 +324,17 @@ void MainUnit::Timer1Timer() {
   // system dialling) may deliver the next tick before this one is through.
   if (inTick_ || !EvaluationRuns()) return;
   lastTick_ = services_.clock.TickCount();
+  if (wakeTimer_.KeepsAwake()) {
+    const bool due = wokeFor_ && wokeFor_->occurrence >= LocalMinuteOf(services_.clock.LocalTime());
+    wakeTimer_.Beat(lastTick_, due || countdown_.Showing());
+  }
+  if (wakeMinute_ != LocalMinuteOf(services_.clock.LocalTime())) {
+    try {
+      UpdateWake(false);
+    } catch (const AppError&) {
+      // A store that cannot be read now is the tick's to report.
+    }
+  }
   // A postponed countdown first; the minutes it holds the tick are caught up after it.
   if (RunPostponed()) return;
   std::optional<std::string> failure;
@@ -326,12 +361,13 @@ void MainUnit::Timer1Timer() {
 void MainUnit::RunDueTask(const DueTask& task) {
   const ActionRow* row = FindAction(task.action);
   if (!row) return;
+  if (row->harmlessLate && !FirstRunOf(task)) return;
   switch (row->actionClass) {
     case ActionClass::Immediate:
       // The pause follows an action that failed (a file that would not
       // open) as it follows one that ran; the failure is the tick's to show.
       try {
-        RunImmediateAction(row->id, task.slot);
+        RunImmediateAction(row->id, task.slot, *tickStore_);
       } catch (const AppError& error) {
         Record(task, RecordOutcome::Failed, error.what());
         if (!gate_.Closed()) StartPause();
@@ -381,14 +417,14 @@ void MainUnit::RunVerb(const DueTask& task, const std::string& verb) {
   }
 }
 
-void MainUnit::RunImmediateAction(ActionId action, std::int32_t slot) {
+void MainUnit::RunImmediateAction(ActionId action, std::int32_t slot, TaskStore& store) {
   switch (action) {
     case ActionId::Reminder:
-      services_.reminders.ShowReminder(CutToColumns(tickStore_->ReadArgument(slot), kReminderColumns));
+      services_.reminders.ShowReminder(CutToColumns(store.ReadArgument(slot), kReminderColumns));
       break;
-    case ActionId::OpenFile: OpenTaskFile(services_.shell, tickStore_->ReadArgument(slot)); break;
+    case ActionId::OpenFile: OpenTaskFile(services_.shell, store.ReadArgument(slot)); break;
     case ActionId::CloseProgram:
-      KillProcessByName(services_.processes, FileNamePart(tickStore_->ReadArgument(slot)));
+      KillProcessByName(services_.processes, FileNamePart(store.ReadArgument(slot)));
       break;
     case ActionId::Dial: DialDefaultConnection(services_.dialUp, view_.Handle()); break;
     default: break;
@@ -424,6 +460,7 @@ void MainUnit::n4Click() {
                                   services_.files, services_.autoStart, services_.dialogWindows,
                                   services_.processes, &services_.load};
     dialogs_ = std::make_unique<Dialogs>(services, *store_, settings, *this);
+    dialogs_->options = options_.get();
   }
   dialogs_->OpenSettings();
 }
@@ -572,6 +609,120 @@ bool MainUnit::RunPostponed() {
   if (const std::int32_t slot = StoredSlot(due->task)) due->task.slot = slot;
   HandOver(due->task, due->verb);
   return true;
+}
+
+bool MainUnit::FirstRunOf(const DueTask& task) {
+  // Cheap where no task has options, as at almost every tick.
+  if (!options_ || !options_->Any() || !MayCatchUp(task.trigger, task.action)) return true;
+  const TaskKey key{task.trigger, task.action, task.duplicate};
+  const TaskOptionSet options = options_->Of(key);
+  if (!options.catchUp) return true;
+  const std::int64_t occurrence = static_cast<std::int64_t>(task.occurrence);
+  if (options.lastRun && *options.lastRun >= occurrence) return false;
+  options_->RecordRun(key, occurrence);
+  return true;
+}
+
+void MainUnit::UpdateWake(bool force) {
+  if (!options_) return;
+  ClockService& clock = services_.clock;
+  const ClockSnapshot now = clock.LocalTime();
+  wakeMinute_ = LocalMinuteOf(now);
+  std::vector<CalendarSchedule> schedules;
+  std::vector<TaskKey> keys;
+  if (options_->Any()) {
+    const DateFormat format = ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator());
+    for (const auto& [key, options] : options_->All()) {
+      if (!options.wake || !MayWake(key.trigger)) continue;
+      try {
+        if (const std::optional<CalendarSchedule> schedule = CalendarSchedule::Of(*ParseTrigger(key.trigger), format, now.wYear)) {
+          schedules.push_back(*schedule);
+          keys.push_back(key);
+        }
+      } catch (const AppError&) {
+        // A field that does not convert names no occurrence; the tick reports it.
+      }
+    }
+  }
+  std::optional<WakeTarget> target;
+  if (const std::optional<NextOccurrence> next =
+          FindNextOccurrence(schedules, *wakeMinute_, services_.wake.Now(), services_.wake)) {
+    target = WakeTarget{keys[next->schedule], next->localMinute, next->at - kUniversalMinute};
+  }
+  const std::optional<std::string> refusal = wakeTimer_.Keep(target, force);
+  if (!refusal) return;
+  const DueTask task{0, target->task.trigger, target->task.action, 0, 0, target->task.duplicate};
+  record_.Write(RecordEntry{StoredSlot(task), task.trigger, task.action, RecordOutcome::CannotWake, 0, *refusal});
+  services_.shell.ShowBalloon(notifyData_, "无法唤醒计算机运行任务：" + *refusal);
+}
+
+void MainUnit::CatchUpAndWake() {
+  Guarded(services_.shell, [&] {
+    CatchUpMissed();
+    if (!Closed()) UpdateWake(true);
+  });
+}
+
+void MainUnit::GuardedUpdateWake(bool force) {
+  Guarded(services_.shell, [&] { UpdateWake(force); });
+}
+
+void MainUnit::CatchUpMissed() {
+  if (!options_ || !options_->Any()) return;
+  ClockService& clock = services_.clock;
+  const ClockSnapshot now = clock.LocalTime();
+  const std::int64_t nowMinute = LocalMinuteOf(now);
+  const DateFormat format = ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator());
+  std::string caughtUp;
+  // A copy: an action's message loop may open a dialog that changes them.
+  const std::vector<TaskOptions::Entry> entries = options_->All();
+  for (const auto& [key, options] : entries) {
+    if (!options.catchUp || !MayCatchUp(key.trigger, key.action)) continue;
+    // Stored without a run (by hand, or before the option recorded one):
+    // nothing before now is known to be missed.
+    if (!options.lastRun) {
+      options_->RecordRun(key, nowMinute);
+      continue;
+    }
+    std::optional<std::int64_t> missed;
+    try {
+      if (const std::optional<CalendarSchedule> schedule = CalendarSchedule::Of(*ParseTrigger(key.trigger), format, now.wYear)) {
+        missed = schedule->Latest(nowMinute);
+      }
+    } catch (const AppError&) {
+      continue;  // the tick reports the field
+    }
+    if (!missed || *missed <= *options.lastRun) continue;
+    const std::int32_t slot = FindSlot(*store_, key);
+    if (!slot) continue;
+    // Recorded first: an action that never returns must not run again at the next start.
+    options_->RecordRun(key, *missed);
+    const DueTask task{slot, key.trigger, key.action, 0, static_cast<std::uint64_t>(*missed), key.duplicate};
+    const std::string missedText = LocalMinuteText(*missed);
+    std::optional<std::string> notDone;
+    try {
+      if (FindAction(key.action)->actionClass == ActionClass::JunkCleanup) {
+        notDone = RunJunkCleanup(0, view_.ApplicationHandle(), services_.clock, services_.session, services_.processes,
+                                 services_.shell);
+      } else {
+        store_->OpenStore();
+        RunImmediateAction(FindAction(key.action)->id, slot, *store_);
+        store_->CloseStore();
+      }
+    } catch (const AppError& error) {
+      store_->CloseStore();
+      Record(task, RecordOutcome::Failed, error.what());
+      throw;
+    }
+    if (notDone) {
+      Record(task, RecordOutcome::NotDone, *notDone);
+    } else {
+      Record(task, RecordOutcome::CaughtUp, missedText);
+      caughtUp += (caughtUp.empty() ? "" : "；") + key.action + "（" + missedText + "）";
+    }
+    if (Closed()) return;
+  }
+  if (!caughtUp.empty()) services_.shell.ShowBalloon(notifyData_, "错过的任务已补做：" + caughtUp);
 }
 
 void MainUnit::ShowTickFailure(const std::string& failure) {

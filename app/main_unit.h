@@ -25,6 +25,7 @@
 #include "app/countdown_handover.h"
 #include "app/evaluation_gate.h"
 #include "app/postponements.h"
+#include "app/wake_timer.h"
 #include "app/warnings_ahead.h"
 #include "app/menu.h"
 #include "dialogs/dialog_windows.h"
@@ -42,9 +43,11 @@
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "platform/system_load.h"
+#include "platform/wake.h"
 #include "scheduler/run_record.h"
 #include "scheduler/task_evaluator.h"
 #include "store/registry_object.h"
+#include "store/task_options.h"
 #include "store/task_store.h"
 
 namespace velmaro {
@@ -110,6 +113,7 @@ struct AppServices {
   AboutService& about;
   RecordFileService& records;
   SystemLoadService& load;  // for the condition tasks, with `processes`
+  WakeService& wake;
 };
 
 // `text` as a menu caption shows it: every "&" doubled, so that a user name
@@ -133,7 +137,8 @@ class MainUnit : public MainWindowLink {
         view_(view),
         countdown_(view, services.sound),
         evaluator_(services.load, services.processes),
-        record_(services.records, services.clock) {}
+        record_(services.records, services.clock),
+        wakeTimer_(services.wake) {}
 
   void FormCreate();
   void FormClose();
@@ -156,6 +161,10 @@ class MainUnit : public MainWindowLink {
   void N1Click() { SetMonitoring(!gate_.Monitoring()); }
   bool MonitoringOn() const { return gate_.Monitoring(); }
   std::size_t RememberedRuns() const { return evaluator_.Remembered(); }
+  // The wake timer as last set, and whether the computer is kept awake for
+  // the task it woke for.
+  const std::optional<WakeTarget>& WakeSet() const { return wakeTimer_.Set(); }
+  bool KeepsAwake() const { return wakeTimer_.KeepsAwake(); }
 
   void Timer1Timer();
   void Timer2Timer();
@@ -224,7 +233,7 @@ class MainUnit : public MainWindowLink {
   void Record(const DueTask& task, RecordOutcome outcome, const std::string& detail = std::string());
   // Runs the verb's operation for `task` and records what the system said.
   void RunVerb(const DueTask& task, const std::string& verb);
-  void RunImmediateAction(ActionId action, std::int32_t slot);
+  void RunImmediateAction(ActionId action, std::int32_t slot, TaskStore& store);
   void StartPause();
   bool EvaluationRuns() const;
   // Timer1 on exactly when the evaluation runs: the one place that switches it.
@@ -233,6 +242,18 @@ class MainUnit : public MainWindowLink {
   void HandOver(const DueTask& task, const std::string& verb);
   void EndCountdownAndRun();
   void ShowTickFailure(const std::string& failure);
+  // The wake timer set for the next occurrence of the tasks that wake the
+  // computer, or cancelled when there is none; `force` asks the system again.
+  void UpdateWake(bool force);
+  // Each catch-up task whose latest occurrence of the last 31 days came
+  // after its last run runs once, now.
+  void CatchUpMissed();
+  // A catch-up task that the tick found due: false when it ran for this
+  // occurrence before the program restarted; otherwise its run is recorded.
+  bool FirstRunOf(const DueTask& task);
+  // Both at start and on waking; a failure shows in the error box.
+  void CatchUpAndWake();
+  void GuardedUpdateWake(bool force);
   // The tip and the postpone item as monitoring and the postponed countdowns
   // stand, given to the shell with the icon.
   void ShowTrayState();
@@ -281,6 +302,11 @@ class MainUnit : public MainWindowLink {
   std::unique_ptr<TaskStore> tickStore_;
   bool inTick_ = false;
   bool errorBoxOpen_ = false;
+  // The wake and catch-up options of the tasks, shared with the dialogs.
+  std::unique_ptr<TaskOptions> options_;
+  WakeTimer wakeTimer_;
+  std::optional<std::int64_t> wakeMinute_;  // the local minute the wake timer was last worked out in
+  std::optional<WakeTarget> wokeFor_;       // the task the computer last woke for
   // Created with the first settings dialog; the dialogs live until the program ends.
   std::unique_ptr<Dialogs> dialogs_;
 };

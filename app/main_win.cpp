@@ -53,7 +53,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   velmaro::TForm1 form1(velmaro::AppServices{*services.registry, *services.shell, *services.session, *services.power,
                                              *services.processes, *services.clock, *services.dialUp, reminders,
                                              *services.sound, *services.files, *services.autoStart, dialogWindows,
-                                             about, records, *services.load},
+                                             about, records, *services.load, *services.wake},
                         application);
   if (services.postponeMinuteMs) form1.Unit().SetPostponeMinute(services.postponeMinuteMs);
   if (!form1.Create()) return 1;

@@ -75,6 +75,8 @@ enum ControlId : int {
   IDC_COMBOBOX7,  // program name, with the running programs as its list
   IDC_LABEL14,    // the network now
   IDC_LABEL15,    // the processor now
+  IDC_CHECKBOX1,  // wake the computer to run it
+  IDC_CHECKBOX2,  // catch up once if missed
 };
 }  // namespace form5
 

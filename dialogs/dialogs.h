@@ -21,6 +21,7 @@
 #include "platform/session.h"
 #include "platform/shell.h"
 #include "platform/system_load.h"
+#include "store/task_options.h"
 #include "store/task_store.h"
 
 namespace velmaro {
@@ -86,6 +87,8 @@ class Dialogs {
   TaskStore& store;
   Settings& settings;
   MainWindowLink& link;
+  // The tasks' wake and catch-up options; none where the program keeps none.
+  TaskOptions* options = nullptr;
 
  private:
   template <class Model>

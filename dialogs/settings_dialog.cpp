@@ -205,6 +205,11 @@ void SettingsDialog::Button5Click() {
     // A text that does not convert still names the task to repair: OK
     // rewrites it rather than adding a copy beside the broken one.
     editor.Modifies(slot);
+    if (dialogs_.options && dialogs_.options->Any()) {
+      const TaskOptionSet options = dialogs_.options->Of(KeyOfSlot(dialogs_.store, *slot));
+      editor.CheckBox1 = options.wake;
+      editor.CheckBox2 = options.catchUp;
+    }
     editor.FillFrom(task);
   } catch (...) {
     dialogs_.Refresh(editor);
@@ -220,7 +225,10 @@ void SettingsDialog::Button6Click() {
   }
   const std::int32_t slot = *rows[*selected].slot;
   const std::int32_t before = dialogs_.settings.LastTaskNum;
+  std::optional<TaskKey> key;
+  if (dialogs_.options && dialogs_.options->Any() && slot >= 1 && slot <= before) key = KeyOfSlot(dialogs_.store, slot);
   dialogs_.store.DeleteSlot(slot);
+  if (key) dialogs_.options->Removed(*key);
   // A number the store did not hold deleted nothing, and nothing may move.
   if (dialogs_.settings.LastTaskNum != before) dialogs_.TaskDeleted(slot);
 }

@@ -8,6 +8,7 @@
 #include "base/error.h"
 #include "base/gbk.h"
 #include "dialogs/dialogs.h"
+#include "scheduler/tick_window.h"
 
 namespace velmaro {
 
@@ -317,13 +318,39 @@ void TaskEditor::Button2Click() {
   const std::int32_t rewritten = target_ ? *target_ : 0;
   const TaskSlot task{ComposeTriggerText(), ComboBox5, ComboBox6};
   TaskStore& store = dialogs_.store;
+  TaskOptions* options = dialogs_.options;
+  const bool keepsOptions = options && (options->Any() || (CheckBox1Enabled() && CheckBox1) ||
+                                        (CheckBox2Enabled() && CheckBox2));
+  std::optional<TaskKey> before;
+  if (keepsOptions && rewritten > 0) before = KeyOfSlot(store, rewritten);
   const std::int32_t slot = rewritten > 0 ? rewritten : store.AllocateSlot();
   store.WriteSlot(slot, task);
+  if (keepsOptions) StoreOptions(before, slot, task);
   dialogs_.TaskStored(slot, task, rewritten > 0);
   visible = false;
 }
 
 void TaskEditor::Button3Click() { visible = false; }
+
+bool TaskEditor::CheckBox1Enabled() const { return MayWake(checked); }
+bool TaskEditor::CheckBox2Enabled() const { return MayCatchUp(checked, ComboBox5); }
+
+void TaskEditor::StoreOptions(const std::optional<TaskKey>& before, std::int32_t slot, const TaskSlot& task) {
+  TaskOptions& options = *dialogs_.options;
+  TaskOptionSet next{CheckBox1Enabled() && CheckBox1, CheckBox2Enabled() && CheckBox2, std::nullopt};
+  if (next.catchUp) {
+    // The same task keeps its last run. A task new, changed or just given
+    // the option has missed nothing before now: it was not asked to.
+    const TaskOptionSet previous = before ? options.Of(*before) : TaskOptionSet();
+    const bool same = before && before->trigger == task.trigger && before->action == task.action;
+    next.lastRun = same && previous.catchUp && previous.lastRun
+                       ? previous.lastRun
+                       : std::optional<std::int64_t>(LocalMinuteOf(dialogs_.services.clock.LocalTime()));
+  }
+  if (before) options.Removed(*before);
+  options.Inserted(KeyOfSlot(dialogs_.store, slot), next);
+  dialogs_.store.CloseStore();
+}
 
 void TaskEditor::ResetTriggerFields() {
   const TaskEditor fresh(dialogs_);

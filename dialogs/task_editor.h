@@ -13,6 +13,7 @@
 #include "dialogs/slot_tracker.h"
 #include "scheduler/conditions.h"
 #include "store/field_convert.h"
+#include "store/task_options.h"
 #include "store/task_store.h"
 #include "store/trigger_text.h"
 
@@ -85,6 +86,8 @@ class TaskEditor {
   std::string ComboBox6;  // action argument
   std::vector<std::string> ComboBox6Items;
   std::string ComboBox6Hint;
+  bool CheckBox1 = false;  // "唤醒计算机运行"
+  bool CheckBox2 = false;  // "错过后补做"
   bool visible = false;
   // The text fields whose text has no code page 936 form (set by the window,
   // which keeps the text as typed): OK refuses to store them.
@@ -99,6 +102,12 @@ class TaskEditor {
   // once, sorted; names without a code page 936 form are left out.
   void ComboBox7DropDown();
   void FormClose() { visible = false; }
+  // The boxes can be ticked only where the kind checked and the action
+  // named allow them; they are greyed out otherwise, and OK stores them off.
+  bool CheckBox1Enabled() const;
+  bool CheckBox2Enabled() const;
+  // Another kind was checked: the window greys the boxes as it now allows.
+  void RadioButtonClick() {}
   // The readings start afresh (the window shows), and are taken again every
   // kReadingsMs while it shows.
   void StartReadings();
@@ -125,6 +134,8 @@ class TaskEditor {
   std::vector<std::string> TriggerFields() const;
   bool Unstorable(std::string TaskEditor::*text) const;
   void ResetTriggerFields();
+  // The task's options moved with it to where OK stored it.
+  void StoreOptions(const std::optional<TaskKey>& before, std::int32_t slot, const TaskSlot& task);
 
   Dialogs& dialogs_;
   SlotRef target_;

@@ -95,6 +95,9 @@ constexpr ControlRow kControls[] = {
     {IDC_LABEL6, L"STATIC", "", kLabel, 24, 232 + kConditionRows96, 0, 0},
     {IDC_COMBOBOX6, L"COMBOBOX", "", kCombo, 87, 229 + kConditionRows96, 225, kDropDown96},
     {IDC_BUTTON1, L"BUTTON", "浏览", BS_PUSHBUTTON | WS_TABSTOP, 327, 228 + kConditionRows96, 57, 25},
+    // Beside the action, but after the argument in the Tab order.
+    {IDC_CHECKBOX1, L"BUTTON", "唤醒计算机运行", BS_AUTOCHECKBOX | WS_TABSTOP, 224, 188 + kConditionRows96, 130, 17},
+    {IDC_CHECKBOX2, L"BUTTON", "错过后补做", BS_AUTOCHECKBOX | WS_TABSTOP, 224, 208 + kConditionRows96, 130, 17},
     {IDC_BUTTON2, L"BUTTON", "确定(&O)", BS_PUSHBUTTON | WS_TABSTOP, 96, 264 + kConditionRows96, 75, 25},
     {IDC_BUTTON3, L"BUTTON", "取消(&C)", BS_PUSHBUTTON | WS_TABSTOP, 256, 264 + kConditionRows96, 75, 25},
 };
@@ -224,6 +227,8 @@ void TForm5::Pull() {
       model_.unstorable.push_back(control.text);
     }
   }
+  model_.CheckBox1 = IsDlgButtonChecked(window, IDC_CHECKBOX1) == BST_CHECKED;
+  model_.CheckBox2 = IsDlgButtonChecked(window, IDC_CHECKBOX2) == BST_CHECKED;
   const SYSTEMTIME date = ReadPicker(window, IDC_DATETIMEPICKER1);
   model_.DateTimePicker1 = CalendarDate{date.wYear, date.wMonth, date.wDay};
   for (const TimePicker& picker : kTimePickers) {
@@ -265,6 +270,10 @@ void TForm5::Push() {
   for (const TimePicker& picker : kTimePickers) {
     WritePicker(window, picker.id, PickerTime(CalendarDate{2009, 1, 19}, model_.*picker.time));
   }
+  CheckDlgButton(window, IDC_CHECKBOX1, model_.CheckBox1 ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(window, IDC_CHECKBOX2, model_.CheckBox2 ? BST_CHECKED : BST_UNCHECKED);
+  EnableWindow(GetDlgItem(window, IDC_CHECKBOX1), model_.CheckBox1Enabled());
+  EnableWindow(GetDlgItem(window, IDC_CHECKBOX2), model_.CheckBox2Enabled());
   SetControlText(window, IDC_LABEL6, model_.Label6);
   SetControlText(window, IDC_LABEL9, model_.Label9);
   // The readings are taken only while the editor shows: a closed editor
@@ -346,7 +355,10 @@ void TForm5::OnCommand(int id, int code) {
       break;
     default:
       // A kind checked by click, Space or arrow key moves the group's tab stop.
-      if (IsRadio(id) && code == BN_CLICKED) SyncRadioTabStops();
+      if (IsRadio(id) && code == BN_CLICKED) {
+        SyncRadioTabStops();
+        Run(&TaskEditor::RadioButtonClick);
+      }
       break;
   }
 }

@@ -32,6 +32,9 @@ std::string OutcomeText(const RecordEntry& entry) {
     case RecordOutcome::Failed: return "失败：" + Field(entry.detail);
     case RecordOutcome::NotDone: return "未执行：" + Field(entry.detail);
     case RecordOutcome::Began: return "开始执行";
+    case RecordOutcome::Woke: return "为任务 " + std::to_string(entry.slot) + " 唤醒计算机";
+    case RecordOutcome::CaughtUp: return "补做（错过 " + Field(entry.detail) + "）";
+    case RecordOutcome::CannotWake: return "不能唤醒计算机：" + Field(entry.detail);
   }
   return std::string();
 }

@@ -17,7 +17,13 @@ namespace velmaro {
 // the action was not carried out, for the reason in `detail` ("未执行：").
 // Began: written before a fast restart or fast shutdown, which end the
 // system inside the call when they succeed and so never report back.
-enum class RecordOutcome { Ran, RanLate, Skipped, Cancelled, Postponed, NotDoneAsleep, Failed, NotDone, Began };
+// Woke: the wake timer woke the computer for the task. CaughtUp: run once
+// for the occurrence missed while the computer was off or asleep, the
+// local minute in `detail`. CannotWake: the system refused the wake timer
+// the task needs, its reason in `detail`.
+enum class RecordOutcome {
+  Ran, RanLate, Skipped, Cancelled, Postponed, NotDoneAsleep, Failed, NotDone, Began, Woke, CaughtUp, CannotWake,
+};
 
 struct RecordEntry {
   std::int32_t slot = 0;

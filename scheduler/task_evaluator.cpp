@@ -96,7 +96,7 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
         // A stretch or a program's end fires once, so it needs no record of runs.
         if (!conditions_) return true;
         const std::string action = store.ReadAction(slot);
-        if (conditions_->Fires(trigger, *parsed, action) && !run(DueTask{slot, trigger, action, 0})) {
+        if (conditions_->Fires(trigger, *parsed, action) && !run(DueTask{slot, trigger, action, 0, 0, 0})) {
           closed = true;
           return false;
         }
@@ -117,8 +117,9 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
           for (std::size_t i = 0; i < aheadWindows.size(); ++i) {
             DueOccurrences(*parsed, aheadWindows[i], clock, due);
             for (std::uint64_t occurrence : due) {
-              ComingTask task{DueTask{slot, trigger, readAction(), 0}, ahead->minutes[i], occurrence,
-                              comingSoFar[{trigger, action, occurrence}]++};
+              const int duplicate = comingSoFar[{trigger, readAction(), occurrence}]++;
+              ComingTask task{DueTask{slot, trigger, action, 0, occurrence, duplicate}, ahead->minutes[i], occurrence,
+                              duplicate};
               if (!Done(task)) ahead->coming.push_back(std::move(task));
             }
           }
@@ -134,7 +135,8 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
         if (task.idle) idleDueNow.push_back(task);
         if (HasRun(task)) continue;
         ran_.push_back(task);
-        if (!run(DueTask{slot, trigger, action, LateMinutes(parsed->kind, occurrence, window)})) {
+        if (!run(DueTask{slot, trigger, action, LateMinutes(parsed->kind, occurrence, window), occurrence,
+                         task.duplicate})) {
           closed = true;
           return false;
         }

@@ -35,6 +35,10 @@ struct DueTask {
   // Whole minutes since the minute it was due: more than 0 for a minute that
   // the tick catches up.
   std::int32_t lateMinutes = 0;
+  // The occurrence it is due for (the local minute of the calendar kinds),
+  // and its place among the identical tasks due for it.
+  std::uint64_t occurrence = 0;
+  int duplicate = 0;
 };
 
 // A task whose occurrence comes a few minutes after the minute of a tick, for

@@ -113,6 +113,9 @@ constexpr bool Holds(const TriggerShape& shape, TriggerField holds) {
 }
 
 constexpr bool IsConditionKind(TriggerKind kind) { return ShapeOf(kind).timing == TriggerTiming::Condition; }
+// The kinds that name a date or a time of day: each occurrence is a local
+// minute known ahead, which the computer can be woken for and caught up.
+constexpr bool IsCalendarKind(TriggerKind kind) { return ShapeOf(kind).timing == TriggerTiming::Clock; }
 
 // The prefix, then each field followed by its marker. Missing fields are
 // written empty and extra ones are dropped: composing never fails.

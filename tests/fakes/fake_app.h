@@ -16,6 +16,7 @@
 #include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_sound.h"
 #include "tests/fakes/fake_system_load.h"
+#include "tests/fakes/fake_wake.h"
 #include "tests/fakes/memory_registry.h"
 
 namespace velmaro {
@@ -44,8 +45,9 @@ struct FakeApp {
   FakeAbout about;
   FakeRecordFiles records;
   FakeSystemLoad load;
+  FakeWake wake{clock};
   MainUnit unit{AppServices{registry, shell, session, power, processes, clock, dialUp, reminders, sound, files,
-                            autoStart, dialogWindows, about, records, load},
+                            autoStart, dialogWindows, about, records, load, wake},
                 view};
 
   FakeApp() { view.Attach(unit); }

@@ -31,12 +31,16 @@ class FakeDialogWindows : public DialogWindows {
     settingsModels.push_back(&model);
     return Make(settingsViews);
   }
-  std::unique_ptr<DialogView> CreateEditorWindow(TaskEditor&) override { return Make(editorViews); }
+  std::unique_ptr<DialogView> CreateEditorWindow(TaskEditor& model) override {
+    editorModels.push_back(&model);
+    return Make(editorViews);
+  }
 
   // Owned by the core; valid until the core releases them.
   std::vector<FakeDialogView*> settingsViews;
   std::vector<SettingsDialog*> settingsModels;
   std::vector<FakeDialogView*> editorViews;
+  std::vector<TaskEditor*> editorModels;
   int released = 0;  // views the core has destroyed
 
  private:

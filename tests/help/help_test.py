@@ -34,6 +34,8 @@ REQUIRED = {
                       'Velmaro-禁用', '退出 Velmaro'],
     'postpone.htm': ['推迟(P)', '推迟 5 分钟', '推迟 60 分钟', 'Velmaro-启用：23:10 关机', '取消推迟(D)', '重新启动 Velmaro'],
     'ahead.htm': ['5 分钟后将关闭计算机', '立即执行(R)', '推迟(P)', '本次不执行(S)', '关机前提醒(W)', '空闲任务'],
+    'wake.htm': ['唤醒计算机运行', '错过后补做', '为任务 N 唤醒计算机', '错过的任务已补做：…', '补做（错过 2026-12-01 09:00）',
+                 '提醒', '打开文件', '清理系统垃圾', '注销', '关闭程序', '拨号'],
     'record.htm': ['运行记录.log', '运行记录.old.log', '运行记录(L)', '迟了 N 分钟执行', '本次不执行', '推迟 N 分钟',
                    '电脑睡眠，未执行', '1 MB'],
     'cleanup.htm': ['QLLJ.bat', 'TEMP', 'TMP', 'Temp', 'Tmp', '%SystemRoot%\\Temp', 'Temporary Internet Files',

@@ -22,7 +22,7 @@ struct ScriptedChecks : Postponements::Checks {
 };
 
 Postponement Of(const char* trigger, std::uint32_t since, std::uint32_t delayMs) {
-  return Postponement{DueTask{1, trigger, "关闭计算机", 0}, "关机", since, delayMs};
+  return Postponement{DueTask{1, trigger, "关闭计算机", 0, 0, 0}, "关机", since, delayMs};
 }
 
 TEST(Postponements, WhatComesBackAndWhatIsDroppedWithItsReason) {
@@ -80,8 +80,8 @@ TEST(Postponements, OneAtATimeInTheOrderMadeAndTheSoonestForTheTip) {
   ASSERT_TRUE(first);
   EXPECT_EQ(first->task.trigger, "每天8时0分");
   EXPECT_EQ(queue.Size(), 2u) << "the others wait for the next tick";
-  EXPECT_EQ(queue.TakeOf(DueTask{3, "每天10时0分", "关闭计算机", 0}).size(), 1u);
-  EXPECT_EQ(queue.TakeOf(DueTask{3, "每天9时0分", "重启计算机", 0}).size(), 0u) << "another action is another task";
+  EXPECT_EQ(queue.TakeOf(DueTask{3, "每天10时0分", "关闭计算机", 0, 0, 0}).size(), 1u);
+  EXPECT_EQ(queue.TakeOf(DueTask{3, "每天9时0分", "重启计算机", 0, 0, 0}).size(), 0u) << "another action is another task";
   EXPECT_EQ(queue.TakeDueAsleep(30000).size(), 0u);
   EXPECT_EQ(queue.TakeDueAsleep(60000).size(), 1u);
   EXPECT_TRUE(queue.Empty());
@@ -104,9 +104,9 @@ TEST(CountdownHandover, TheReplacedTaskIsGivenBackAndAStoppedCountIsSeen) {
 
 TEST(WarningsAhead, TheWindowKeepsTheTaskOfTheBalloonItWasOpenedFrom) {
   WarningsAhead warnings;
-  const ComingTask shutdown{DueTask{1, "每天8时10分", "关闭计算机", 0}, 5, 100, 0};
-  const ComingTask restart{DueTask{2, "每天8时12分", "重启计算机", 0}, 5, 102, 0};
-  const ComingTask reminder{DueTask{3, "每天8时11分", "提醒", 0}, 1, 101, 0};
+  const ComingTask shutdown{DueTask{1, "每天8时10分", "关闭计算机", 0, 0, 0}, 5, 100, 0};
+  const ComingTask restart{DueTask{2, "每天8时12分", "重启计算机", 0, 0, 0}, 5, 102, 0};
+  const ComingTask reminder{DueTask{3, "每天8时11分", "提醒", 0, 0, 0}, 1, 101, 0};
   EXPECT_FALSE(warnings.OpenWindow()) << "no balloon yet";
   EXPECT_EQ(warnings.Balloon({reminder}), std::nullopt) << "no balloon for a reminder";
   EXPECT_EQ(warnings.Balloon({shutdown, reminder}), "5 分钟后将关闭计算机");

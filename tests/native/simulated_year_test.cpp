@@ -17,8 +17,10 @@
 #include <random>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "store/task_options.h"
 #include "tests/fakes/scheduler_rig.h"
 #include "tests/native/verb_calls.h"
 
@@ -870,6 +872,176 @@ TEST(SimulatedYear, EveryPowerRunIsTheOneTheUserWasShownAtItsTimeWithItsRecord) 
                            "postponements of a changed task dropped", "refused"}) {
     EXPECT_GT(counts[kind], 0) << kind;
   }
+}
+
+// ---------------------------------------------------------------------------
+// A year of mornings of a computer that sleeps at night and is now and then
+// switched off for days. A nightly file at 03:00 and a reminder on
+// Wednesdays at 06:00 wake it; the reminder and one on the 1st of each month
+// at 09:00 are caught up when missed; a shutdown at noon marked for catch-up
+// by hand is refused it. The test acts as the system (it fires the wake
+// timer it finds set) and works out for itself which wake must be set when
+// the computer goes to sleep, and which record line each wake, run and
+// catch-up leaves at which minute.
+std::string MinuteText(std::int64_t localMs) {
+  const std::tm tm = CalendarOf(localMs);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+                tm.tm_hour, tm.tm_min);
+  return text;
+}
+
+ClockSnapshot SnapshotOf(std::int64_t localMs) {
+  const std::tm tm = CalendarOf(localMs);
+  ClockSnapshot at;
+  at.wYear = static_cast<std::uint16_t>(tm.tm_year + 1900);
+  at.wMonth = static_cast<std::uint16_t>(tm.tm_mon + 1);
+  at.wDay = static_cast<std::uint16_t>(tm.tm_mday);
+  at.wHour = static_cast<std::uint16_t>(tm.tm_hour);
+  at.wMinute = static_cast<std::uint16_t>(tm.tm_min);
+  return at;
+}
+
+TEST(SimulatedYear, WakeTasksWakeTheSleepingComputerAndMissedRemindersAreCaughtUpOnce) {
+  const char* const kOptions = "Software\\Drennik\\Velmaro\\TaskOptions";
+  // Slot 1 at 03:00 and slot 2 on Wednesdays at 06:00 wake it; 2 and 3 are caught up.
+  const auto nightly = [](const std::tm& tm) { return tm.tm_hour == 3 && tm.tm_min == 0; };
+  const auto wednesday = [](const std::tm& tm) { return tm.tm_wday == 3 && tm.tm_hour == 6 && tm.tm_min == 0; };
+  const auto monthly = [](const std::tm& tm) { return tm.tm_mday == 1 && tm.tm_hour == 9 && tm.tm_min == 0; };
+  // The latest minute before `localMs`, within 31 days, that `due` names.
+  const auto latest = [](auto due, std::int64_t localMs) -> std::optional<std::int64_t> {
+    for (std::int64_t minute = localMs / kMinuteMs - 1; minute >= localMs / kMinuteMs - 31 * 1440; --minute) {
+      if (due(CalendarOf(minute * kMinuteMs))) return minute * kMinuteMs;
+    }
+    return std::nullopt;
+  };
+  const auto next = [](auto due, std::int64_t localMs) {
+    std::int64_t minute = localMs / kMinuteMs + 1;
+    while (!due(CalendarOf(minute * kMinuteMs))) ++minute;
+    return minute * kMinuteMs;
+  };
+
+  std::mt19937 random(2029);
+  const auto between = [&](std::int64_t low, std::int64_t high) {
+    return std::uniform_int_distribution<std::int64_t>(low, high)(random);
+  };
+  auto rig = std::make_unique<Rig>();
+  rig->Arrange({{"每天3时0分", "打开文件", "nightly.cmd"},
+                {"每周3日6时0分", "提醒", "周三"},
+                {"每月1日9时0分", "提醒", "月报"},
+                {"每天12时0分", "关闭计算机", ""}});
+  const auto put = [&](const TaskKey& key, const char* text) {
+    rig->registry.PutString(RegRoot::LocalMachine, kOptions, OptionsValueName(key), text);
+  };
+  put({"每天3时0分", "打开文件", 0}, "W");
+  put({"每周3日6时0分", "提醒", 0}, "WC 2026-12-30 06:00");
+  put({"每月1日9时0分", "提醒", 0}, "C 2026-12-01 09:00");
+  put({"每天12时0分", "关闭计算机", 0}, "C 2026-12-01 12:00");
+  // The occurrences last run, as the options above say.
+  std::int64_t lastWednesday = LocalMs({2026, 12, 0, 30, 6, 0, 0, 0});
+  std::int64_t lastMonthly = LocalMs({2026, 12, 0, 1, 9, 0, 0, 0});
+
+  std::vector<std::string> expected;
+  const auto expect = [&](std::int64_t at, int slot, const std::string& outcome) {
+    expected.push_back(MinuteText(at) + "|任务 " + N(slot) + "|" + outcome);
+  };
+  std::map<std::string, int> counts;
+  bool running = false;
+  int offDays = 0;
+  std::size_t powerCalls = 0;
+  const std::int64_t first = LocalMs({2026, 12, 0, 31, 0, 0, 0, 0});
+  for (std::int64_t day = first; day < first + 366 * kDayMs; day += kDayMs) {
+    const bool early = between(0, 1) == 0;
+    const std::int64_t start = day + (early ? 8 * 60 + 30 : 9 * 60 + 20) * kMinuteMs + between(0, 600) * kSecondMs;
+    const std::int64_t end = early ? day + (9 * 60 + 5) * kMinuteMs + between(0, 600) * kSecondMs
+                                   : start + between(5 * 60, 40 * 60) * kSecondMs;
+    // The night: asleep with the program running, the wake timer fires.
+    while (running) {
+      const std::int64_t now = LocalMs(rig->clock.LocalTime());
+      const std::int64_t nightly3 = next(nightly, now), wed6 = next(wednesday, now);
+      const std::int64_t occurrence = std::min(nightly3, wed6);
+      const int slot = occurrence == nightly3 ? 1 : 2;
+      const std::optional<UniversalTime> wakeAt = rig->wake.UniversalFromLocal(SnapshotOf(occurrence));
+      ASSERT_TRUE(wakeAt);
+      ASSERT_EQ(rig->wake.timer, *wakeAt - kUniversalMinute) << "asleep at " << MinuteText(now);
+      const std::int64_t utcMs = FakeWake::UtcMsOf(*rig->wake.timer);
+      const std::int64_t fires = utcMs + rig->wake.OffsetAt(utcMs) * kMinuteMs;
+      if (fires >= start) break;
+      rig->clock.Advance(static_cast<std::uint64_t>(fires + between(0, 20) * kSecondMs - now));
+      rig->unit.Resumed();
+      expect(LocalMs(rig->clock.LocalTime()), slot, "为任务 " + N(slot) + " 唤醒计算机");
+      expect(occurrence, slot, "已执行");
+      if (slot == 2) lastWednesday = occurrence;
+      ++counts["wakes"];
+      for (int minutes = 0; rig->wake.awake; ++minutes) {
+        ASSERT_LT(minutes, 90) << "kept awake at " << MinuteText(LocalMs(rig->clock.LocalTime()));
+        rig->view.RunFor(kMinute);
+      }
+      rig->unit.Suspending();
+    }
+    if (offDays > 0) {
+      --offDays;
+      continue;
+    }
+    // The morning: woken by the user, or switched on.
+    if (running) {
+      rig->clock.Advance(static_cast<std::uint64_t>(start - LocalMs(rig->clock.LocalTime())));
+      rig->unit.Resumed();
+    } else {
+      auto started = std::make_unique<Rig>();
+      started->registry = rig->registry;
+      started->records = rig->records;
+      powerCalls += rig->power.calls.size();
+      rig = std::move(started);
+      SetClock(rig->clock, start);
+      rig->unit.FormCreate();
+      running = true;
+      ++counts["starts"];
+    }
+    for (auto [due, last, slot] : {std::tuple{+wednesday, &lastWednesday, 2}, std::tuple{+monthly, &lastMonthly, 3}}) {
+      const std::optional<std::int64_t> missed = latest(due, start);
+      if (missed && *missed > *last) {
+        expect(start, slot, "补做（错过 " + MinuteText(*missed) + "）");
+        *last = *missed;
+        ++counts["caught up"];
+      }
+    }
+    if (early && monthly(CalendarOf(day + 9 * 60 * kMinuteMs))) {
+      expect(day + 9 * 60 * kMinuteMs, 3, "已执行");
+      lastMonthly = day + 9 * 60 * kMinuteMs;
+      ++counts["on time"];
+    }
+    rig->view.RunFor(static_cast<std::uint64_t>(end - start));
+    if (between(0, 99) < 12) {
+      rig->unit.FormClose();
+      running = false;
+      offDays = static_cast<int>(between(0, 12));
+      ++counts["switched off"];
+    } else {
+      rig->unit.Suspending();
+    }
+  }
+  powerCalls += rig->power.calls.size();
+
+  std::vector<std::string> recorded;
+  for (const std::string& line : rig->RecordedLines()) {
+    std::vector<std::string> fields;
+    for (std::size_t at = 0, tab; at <= line.size(); at = tab + 1) {
+      tab = line.find('\t', at);
+      if (tab == std::string::npos) tab = line.size();
+      fields.push_back(line.substr(at, tab - at));
+    }
+    ASSERT_EQ(fields.size(), 5u) << line;
+    recorded.push_back(fields[0].substr(0, 16) + "|" + fields[1] + "|" + fields[4]);
+  }
+  std::sort(expected.begin(), expected.end());
+  std::sort(recorded.begin(), recorded.end());
+  EXPECT_EQ(recorded, expected);
+  EXPECT_EQ(powerCalls, 0u) << "a shutdown is never caught up";
+  std::printf("simulated year of wakes and catch-ups:");
+  for (const auto& [what, count] : counts) std::printf(" %s %d;", what.c_str(), count);
+  std::printf("\n");
+  for (const char* kind : {"wakes", "starts", "caught up", "on time", "switched off"}) EXPECT_GT(counts[kind], 0) << kind;
 }
 
 }  // namespace

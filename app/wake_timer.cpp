@@ -1,0 +1,64 @@
+#include "app/wake_timer.h"
+
+namespace velmaro {
+
+namespace {
+
+// A resume this close to the timer's time is its doing: waking from
+// hibernation takes a while, and the task's minute is the one after it.
+constexpr UniversalTime kWokeBefore = kUniversalMinute;
+constexpr UniversalTime kWokeAfter = 3 * kUniversalMinute;
+
+}  // namespace
+
+std::optional<std::string> WakeTimer::Keep(const std::optional<WakeTarget>& target, bool force) {
+  if (!target) {
+    if (set_) wake_.CancelWakeTimer();
+    set_.reset();
+    refused_.reset();
+    return std::nullopt;
+  }
+  if (!force && set_ && set_->at == target->at) {
+    set_ = target;  // the same minute, perhaps for another of its tasks
+    return std::nullopt;
+  }
+  if (!force && refused_ == target->at) return std::nullopt;
+  const WakeResult result = wake_.SetWakeTimer(target->at);
+  if (result.ok) {
+    set_ = target;
+    refused_.reset();
+    return std::nullopt;
+  }
+  set_.reset();
+  refused_ = target->at;
+  if (refusalSaid_) return std::nullopt;
+  refusalSaid_ = true;
+  return result.message;
+}
+
+std::optional<WakeTarget> WakeTimer::Resumed(UniversalTime now) {
+  if (!set_ || now < set_->at - kWokeBefore || now > set_->at + kWokeAfter) return std::nullopt;
+  if (!awake_) wake_.KeepAwake(true);
+  awake_ = true;
+  doneAt_.reset();
+  return set_;
+}
+
+void WakeTimer::Beat(std::uint32_t tickCount, bool busy) {
+  if (!awake_) return;
+  if (busy) {
+    doneAt_.reset();
+    return;
+  }
+  if (!doneAt_) doneAt_ = tickCount;
+  // Modulo 2^32: right across the counter's wrap.
+  if (tickCount - *doneAt_ >= kStayAwakeMs) Release();
+}
+
+void WakeTimer::Release() {
+  if (awake_) wake_.KeepAwake(false);
+  awake_ = false;
+  doneAt_.reset();
+}
+
+}  // namespace velmaro
