@@ -29,6 +29,7 @@ using velmaro::WideString;
 using velmaro::WindowText;
 
 inline const wchar_t kStoreKey[] = L"Software\\Drennik\\Velmaro";
+inline const wchar_t kOptionsKey[] = L"Software\\Drennik\\Velmaro\\TaskOptions";
 inline const wchar_t kMainClass[] = L"TForm1";
 constexpr UINT kWmTrayIcon = WM_USER + 1;
 
@@ -274,6 +275,7 @@ inline std::string RecordedLog(const wchar_t* name) {
 }
 inline std::string PowerLog() { return RecordedLog(L"power-calls.log"); }
 inline std::string TrayLog() { return RecordedLog(L"tray-calls.log"); }
+inline std::string WakeLog() { return RecordedLog(L"wake-calls.log"); }
 
 // The program's record of what ran, under the common application data
 // folder, as UTF-8 after its byte-order mark; empty when there is none.
@@ -299,6 +301,7 @@ class E2eTest : public ::testing::Test {
   void SetUp() override {
     DeleteFileW(BesideThisExe(L"power-calls.log").c_str());
     DeleteFileW(BesideThisExe(L"tray-calls.log").c_str());
+    DeleteFileW(BesideThisExe(L"wake-calls.log").c_str());
     while (HWND old = FindWindowW(kMainClass, nullptr)) {
       PostMessageW(old, WM_CLOSE, 0, 0);
       Sleep(200);
@@ -312,6 +315,7 @@ class E2eTest : public ::testing::Test {
         length = 256;
       }
       RegCloseKey(key);
+      RegDeleteKeyW(HKEY_LOCAL_MACHINE, kOptionsKey);  // a key with subkeys cannot be deleted
       RegDeleteKeyW(HKEY_LOCAL_MACHINE, kStoreKey);
     }
   }
