@@ -33,14 +33,14 @@ TEST(RunRecord, OneLinePerOutcomeWithTimeSlotTriggerAndAction) {
       {RecordOutcome::NotDoneAsleep, 0, "电脑睡眠，未执行"},
   };
   for (const Case& c : cases) {
-    RecordEntry entry{12, "每天22:00", "关机", c.outcome, c.minutes};
+    RecordEntry entry{12, "每天22:00", "关机", c.outcome, c.minutes, {}};
     EXPECT_EQ(RecordLine(At(22, 0, 5), entry), std::string("2026-12-09 22:00:05\t任务 12\t每天22:00\t关机\t") + c.text + "\r\n");
   }
 }
 
 TEST(RunRecord, AStoredTextCannotBreakOrFloodTheLine) {
   // A hostile store: line breaks and tabs in the trigger, a 100 000-character action.
-  RecordEntry entry{3, "每天\r\n22:00\t", std::string(100000, 'x'), RecordOutcome::Ran};
+  RecordEntry entry{3, "每天\r\n22:00\t", std::string(100000, 'x'), RecordOutcome::Ran, 0, {}};
   const std::string line = RecordLine(At(1, 2, 3), entry);
   EXPECT_EQ(line.find('\n'), line.size() - 1);
   EXPECT_NE(line.find("\t每天  22:00 \t"), std::string::npos) << line.substr(0, 60);
@@ -54,7 +54,7 @@ TEST(RunRecord, PastTheLimitTheRecordStartsAfreshKeepingOneOldFile) {
   RunRecord record(files, clock);
   EXPECT_EQ(record.Path(), kPath);
 
-  const RecordEntry entry{1, "每天08:00", "提醒", RecordOutcome::Ran};
+  const RecordEntry entry{1, "每天08:00", "提醒", RecordOutcome::Ran, 0, {}};
   record.Write(entry);
   const std::string first = files.files[kPath];
   ASSERT_FALSE(first.empty());
@@ -79,7 +79,7 @@ TEST(RunRecord, ARecordThatCannotBeWrittenIsLeftAlone) {
   FakeClock clock;
   clock.now = At(8, 0, 0);
   RunRecord record(files, clock);
-  const RecordEntry entry{1, "每天08:00", "提醒", RecordOutcome::Ran};
+  const RecordEntry entry{1, "每天08:00", "提醒", RecordOutcome::Ran, 0, {}};
 
   files.failAppend = true;
   record.Write(entry);

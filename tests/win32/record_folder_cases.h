@@ -61,8 +61,8 @@ class Win32RecordFolder : public ::testing::Test {
   // Two lines through the program's own record, each refused or written.
   void WriteTwoLines() {
     RunRecord record(closed, clock);
-    record.Write(RecordEntry{1, "每天08:00", "关闭计算机", RecordOutcome::Ran});
-    record.Write(RecordEntry{2, "每天08:05", "提醒", RecordOutcome::Skipped});
+    record.Write(RecordEntry{1, "每天08:00", "关闭计算机", RecordOutcome::Ran, 0, {}});
+    record.Write(RecordEntry{2, "每天08:05", "提醒", RecordOutcome::Skipped, 0, {}});
   }
 
   WideString common = MakeScratchFolder(L"velmaro record");
