@@ -40,7 +40,8 @@ class FakeClock : public ClockService {
   // The user touches the mouse: a new stretch of inactivity begins.
   void Input() { lastInputTick = tickCount; }
 
- private:
+  // The fakes' own calendar, apart from the product's, so that what they
+  // expect does not share its faults.
   // Days since 1970-01-01 of a proleptic Gregorian date.
   static std::int64_t DaysFromCivil(std::int64_t y, int m, int d) {
     y -= m <= 2;
@@ -50,6 +51,8 @@ class FakeClock : public ClockService {
     const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return era * 146097 + doe - 719468;
   }
+
+ private:
 
   void Refresh() {
     std::int64_t days = localMs_ / 86400000;

@@ -37,7 +37,7 @@ class FakeWake : public WakeService {
   static std::int64_t UtcMsOf(UniversalTime at) { return at / kMsPerUnit - kUnixEpochMs; }
   // Universal time of a UTC date, for writing expectations.
   static UniversalTime Utc(int year, int month, int day, int hour, int minute) {
-    return FromUtcMs((((DaysFromCivil(year, month, day) * 24 + hour) * 60) + minute) * 60000LL);
+    return FromUtcMs((((FakeClock::DaysFromCivil(year, month, day) * 24 + hour) * 60) + minute) * 60000LL);
   }
 
   // The local clock's offset from universal time at `utcMs`, in minutes.
@@ -78,26 +78,19 @@ class FakeWake : public WakeService {
   }
 
  private:
-  static std::int64_t DaysFromCivil(std::int64_t y, int m, int d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const std::int64_t yoe = y - era * 400;
-    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    return era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
-  }
   static int YearOf(std::int64_t days) {
     int year = 1970 + static_cast<int>(days / 366);
-    while (DaysFromCivil(year + 1, 1, 1) <= days) ++year;
-    while (DaysFromCivil(year, 1, 1) > days) --year;
+    while (FakeClock::DaysFromCivil(year + 1, 1, 1) <= days) ++year;
+    while (FakeClock::DaysFromCivil(year, 1, 1) > days) --year;
     return year;
   }
   // Days since 1970 of the month's last Sunday.
   static std::int64_t LastSunday(int year, int month) {
-    const std::int64_t last = DaysFromCivil(year, month + 1, 1) - 1;
+    const std::int64_t last = FakeClock::DaysFromCivil(year, month + 1, 1) - 1;
     return last - ((last + 4) % 7);  // 1970-01-01 was a Thursday
   }
   static std::int64_t LocalMs(const ClockSnapshot& local) {
-    return ((DaysFromCivil(local.wYear, local.wMonth, local.wDay) * 24 + local.wHour) * 60 + local.wMinute) * 60000LL +
+    return ((FakeClock::DaysFromCivil(local.wYear, local.wMonth, local.wDay) * 24 + local.wHour) * 60 + local.wMinute) * 60000LL +
            local.wSecond * 1000LL + local.wMilliseconds;
   }
   // The first universal moment that shows `localMs`, or none.
