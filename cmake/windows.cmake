@@ -14,6 +14,14 @@ string(REPLACE "-O3" "-Oz" CMAKE_CXX_FLAGS_RELEASE "${CMAKE_CXX_FLAGS_RELEASE}")
 set(SIZE_OPTIONS $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti> $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
 add_compile_options(${SIZE_OPTIONS})
 target_compile_options(velmaro_core PRIVATE ${SIZE_OPTIONS})
+# Up to C++17 the library declares std::string instantiated in itself, so
+# the program links the library's whole instantiation, each member kept by
+# its unwind table whether called or not; from C++20 on, the program
+# instantiates only the members it calls (14 KB less). The native build
+# stays at C++17: its benchmarks' <chrono> has a literal that code page 936
+# cannot hold.
+set(CMAKE_CXX_STANDARD 20)
+set_property(TARGET velmaro_core PROPERTY CXX_STANDARD 20)
 
 file(GLOB WIN_SOURCES CONFIGURE_DEPENDS ${WIN_GLOBS})
 list(FILTER WIN_SOURCES EXCLUDE REGEX "/(main|runtime_overrides|program_services)_win\\.cpp$")
