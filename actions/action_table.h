@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "actions/power_actions.h"
 #include "store/trigger_text.h"
@@ -42,11 +41,12 @@ struct ActionRow {
   // row has none, the hang-up of the HangUp row.
   std::optional<PowerOperation> power;
   // The task editor's argument field: its label (null: the label stays as
-  // it is), the suggestions offered in its list, its hint, and what it is
-  // filled with. `argumentIsPath`: the argument names a file, whose short
-  // 8.3 form may stand in for it.
+  // it is), the suggestions offered in its list (up to the first null), its
+  // hint, and what it is filled with. `argumentIsPath`: the argument names a
+  // file, whose short 8.3 form may stand in for it. Plain pointers keep the
+  // table constant data rather than strings built at start-up.
   const char* label;
-  std::vector<std::string> items;
+  const char* items[5];
   const char* hint;
   ArgumentRule argument;
   bool argumentIsPath;

@@ -14,10 +14,18 @@ string(REPLACE "-O3" "-Oz" CMAKE_CXX_FLAGS_RELEASE "${CMAKE_CXX_FLAGS_RELEASE}")
 set(SIZE_OPTIONS $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti> $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
 add_compile_options(${SIZE_OPTIONS})
 target_compile_options(velmaro_core PRIVATE ${SIZE_OPTIONS})
+# What goes into the exes is compiled as C++20. Up to C++17 the library
+# declares std::string instantiated in itself, so the program links the
+# library's whole instantiation, each member kept by its unwind table whether
+# called or not; from C++20 on, the program instantiates only the members it
+# calls (14 KB less). The tests, the benchmarks and the native build stay at
+# C++17: their <chrono> has a literal that code page 936 cannot hold.
+set_property(TARGET velmaro_core PROPERTY CXX_STANDARD 20)
 
 file(GLOB WIN_SOURCES CONFIGURE_DEPENDS ${WIN_GLOBS})
 list(FILTER WIN_SOURCES EXCLUDE REGEX "/(main|runtime_overrides|program_services)_win\\.cpp$")
 add_library(velmaro_win STATIC ${WIN_SOURCES})
+set_property(TARGET velmaro_win PROPERTY CXX_STANDARD 20)
 target_link_libraries(velmaro_win PUBLIC velmaro_core ${SYSTEM_LIBS})
 
 # Icons drawn by our generator, then the resource script with the manifest.
@@ -48,6 +56,7 @@ add_custom_target(velmaro_resources DEPENDS ${RES_DIR}/velmaro_res.o)
 # names the file that makes its services (MakeProgramServices).
 function(velmaro_exe name services)
   add_executable(${name} WIN32 app/main_win.cpp app/runtime_overrides_win.cpp ${services} ${RES_DIR}/velmaro_res.o)
+  set_property(TARGET ${name} PROPERTY CXX_STANDARD 20)
   target_link_libraries(${name} PRIVATE velmaro_win ${XP_LINK_FLAGS} -s -Wl,--gc-sections)
   add_dependencies(${name} velmaro_resources)
 endfunction()

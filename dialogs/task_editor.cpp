@@ -197,11 +197,13 @@ void TaskEditor::ComboBox5Change() {
   const ActionRow* row = FindAction(ComboBox5);
   if (!row) return;
   if (row->label) Label6 = row->label;
-  ComboBox6Items = row->items;
+  for (const char* item : row->items) {
+    if (item) ComboBox6Items.push_back(item);
+  }
   ComboBox6Hint = row->hint;
   switch (row->argument) {
     case ArgumentRule::Empty: break;
-    case ArgumentRule::FirstItem: ComboBox6 = row->items.front(); break;
+    case ArgumentRule::FirstItem: ComboBox6 = row->items[0]; break;
     case ArgumentRule::Hint: ComboBox6 = row->hint; break;
     case ArgumentRule::ActionName: ComboBox6 = row->name; break;
   }

@@ -49,7 +49,7 @@ WideString XmlEscaped(const WideString& text) {
 }  // namespace
 
 WideString LogonTaskXml(const WideString& exePath) {
-  WideString xml = kLogonTaskTemplate;
+  WideString xml(kLogonTaskTemplate, kLogonTaskTemplate + sizeof kLogonTaskTemplate - 1);
   const WideString placeholder = L"VELMARO_EXE";
   xml.replace(xml.find(placeholder), placeholder.size(), XmlEscaped(exePath));
   return xml;

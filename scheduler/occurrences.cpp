@@ -1,12 +1,13 @@
 #include "scheduler/occurrences.h"
 
+#include "base/calendar.h"
 #include "scheduler/tick_window.h"
 
 namespace velmaro {
 
 namespace {
 
-std::int64_t DayOf(std::int64_t minute) { return minute >= 0 ? minute / 1440 : -((-minute + 1439) / 1440); }
+std::int64_t DayOf(std::int64_t minute) { return FloorDiv(minute, 1440); }
 
 }  // namespace
 

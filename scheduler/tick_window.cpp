@@ -3,23 +3,13 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "base/calendar.h"
+
 namespace velmaro {
 
 namespace {
 
 constexpr std::int64_t kMinuteMs = 60000;
-
-// Days since 1970-01-01 of a proleptic Gregorian date, and back.
-std::int64_t DaysFromCivil(std::int64_t y, std::int64_t m, std::int64_t d) {
-  y -= m <= 2;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const std::int64_t yoe = y - era * 400;
-  const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
-
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
 
 }  // namespace
 
@@ -32,16 +22,10 @@ ClockSnapshot LocalMinuteAt(std::int64_t minute) {
   const std::int64_t inDay = minute - days * 1440;
   ClockSnapshot at;
   at.wDayOfWeek = static_cast<std::uint16_t>(((days % 7) + 11) % 7);  // 1970-01-01 was a Thursday
-  const std::int64_t z = days + 719468;
-  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const std::int64_t doe = z - era * 146097;
-  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const std::int64_t mp = (5 * doy + 2) / 153;
-  const std::int64_t month = mp + (mp < 10 ? 3 : -9);
-  at.wYear = static_cast<std::uint16_t>(yoe + era * 400 + (month <= 2));
-  at.wMonth = static_cast<std::uint16_t>(month);
-  at.wDay = static_cast<std::uint16_t>(doy - (153 * mp + 2) / 5 + 1);
+  const CivilDate date = CivilFromDays(days);
+  at.wYear = static_cast<std::uint16_t>(date.year);
+  at.wMonth = static_cast<std::uint16_t>(date.month);
+  at.wDay = static_cast<std::uint16_t>(date.day);
   at.wHour = static_cast<std::uint16_t>(inDay / 60);
   at.wMinute = static_cast<std::uint16_t>(inDay % 60);
   return at;

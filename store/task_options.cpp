@@ -1,5 +1,6 @@
 #include "store/task_options.h"
 
+#include "base/calendar.h"
 #include "base/error.h"
 #include "base/gbk.h"
 
@@ -8,27 +9,6 @@ namespace velmaro {
 const char kTaskOptionsKey[] = "\\Software\\Drennik\\Velmaro\\TaskOptions";
 
 namespace {
-
-// Days since 1970-01-01 of a proleptic Gregorian date, and back.
-std::int64_t DaysFromCivil(std::int64_t y, std::int64_t m, std::int64_t d) {
-  y -= m <= 2;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const std::int64_t yoe = y - era * 400;
-  const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  return era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
-}
-
-void CivilFromDays(std::int64_t days, int& y, int& m, int& d) {
-  const std::int64_t z = days + 719468;
-  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const std::int64_t doe = z - era * 146097;
-  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const std::int64_t mp = (5 * doy + 2) / 153;
-  m = static_cast<int>(mp + (mp < 10 ? 3 : -9));
-  y = static_cast<int>(yoe + era * 400 + (m <= 2));
-  d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-}
 
 std::string Escape(const std::string& text) {
   std::string out;
@@ -97,14 +77,14 @@ std::optional<TaskKey> TaskKeyOf(const std::string& valueName) {
   return TaskKey{*trigger, *action, duplicate};
 }
 
-// The store knows no calendar of its own: the days are counted here as the
-// tick's window counts them, proleptic Gregorian from 1970-01-01.
+// The store does not reach into the scheduler; it counts the days with the
+// calendar the tick's window counts them with.
 std::string LocalMinuteText(std::int64_t minute) {
-  const std::int64_t days = minute >= 0 ? minute / 1440 : -((-minute + 1439) / 1440);
+  const std::int64_t days = FloorDiv(minute, 1440);
   const std::int64_t inDay = minute - days * 1440;
-  int y = 0, m = 0, d = 0;
-  CivilFromDays(days, y, m, d);
-  return std::to_string(y) + "-" + TwoDigits(static_cast<unsigned>(m)) + "-" + TwoDigits(static_cast<unsigned>(d)) +
+  const CivilDate date = CivilFromDays(days);
+  return std::to_string(date.year) + "-" + TwoDigits(static_cast<unsigned>(date.month)) + "-" +
+         TwoDigits(static_cast<unsigned>(date.day)) +
          " " + TwoDigits(static_cast<unsigned>(inDay / 60)) + ":" + TwoDigits(static_cast<unsigned>(inDay % 60));
 }
 
@@ -137,9 +117,8 @@ std::optional<TaskOptionSet> ReadOptionsText(const std::string& text) {
     return std::nullopt;
   }
   const std::int64_t days = DaysFromCivil(y, mo, d);
-  int cy = 0, cm = 0, cd = 0;
-  CivilFromDays(days, cy, cm, cd);
-  if (cy != y || cm != mo || cd != d || y == 0 || h > 23 || mi > 59) return std::nullopt;
+  const CivilDate date = CivilFromDays(days);
+  if (date.year != y || date.month != mo || date.day != d || y == 0 || h > 23 || mi > 59) return std::nullopt;
   options.lastRun = days * 1440 + h * 60 + mi;
   return options;
 }
