@@ -10,22 +10,33 @@ const char kTaskOptionsKey[] = "\\Software\\Drennik\\Velmaro\\TaskOptions";
 
 namespace {
 
+// The name's own "|" and "%" are escaped; a double-byte character is copied
+// whole, since its second byte may be "|" (0x7C), and an escape there would
+// leave a name with half a character, which the registry's UTF-16 cannot hold.
 std::string Escape(const std::string& text) {
   std::string out;
-  for (char c : text) {
-    if (c == '|') {
+  for (std::size_t i = 0; i < text.size(); i += GbkCharLength(text, i)) {
+    if (text[i] == '|') {
       out += "%7C";
-    } else if (c == '%') {
+    } else if (text[i] == '%') {
       out += "%25";
     } else {
-      out += c;
+      out.append(text, i, GbkCharLength(text, i));
     }
   }
   return out;
 }
 
-// Both escapes are ASCII, never the second byte of a double-byte character
-// (those start at 0x40), so a byte-wise scan is safe in code page 936.
+// The next "|" that is a character of its own, from `from`, or npos.
+std::size_t FindBar(const std::string& text, std::size_t from) {
+  for (std::size_t i = from; i < text.size(); i += GbkCharLength(text, i)) {
+    if (text[i] == '|') return i;
+  }
+  return std::string::npos;
+}
+
+// "%" is never the second byte of a double-byte character (those start at
+// 0x40), so every one begins an escape.
 std::optional<std::string> Unescape(const std::string& text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -62,10 +73,10 @@ std::string OptionsValueName(const TaskKey& key) {
 }
 
 std::optional<TaskKey> TaskKeyOf(const std::string& valueName) {
-  const std::size_t first = valueName.find('|');
+  const std::size_t first = FindBar(valueName, 0);
   if (first == std::string::npos) return std::nullopt;
-  const std::size_t second = valueName.find('|', first + 1);
-  if (second == std::string::npos || valueName.find('|', second + 1) != std::string::npos) return std::nullopt;
+  const std::size_t second = FindBar(valueName, first + 1);
+  if (second == std::string::npos || FindBar(valueName, second + 1) != std::string::npos) return std::nullopt;
   const std::optional<std::string> trigger = Unescape(valueName.substr(0, first));
   const std::optional<std::string> action = Unescape(valueName.substr(first + 1, second - first - 1));
   const std::string place = valueName.substr(second + 1);

@@ -115,7 +115,10 @@ TEST(TaskOptions, StayWithTheirTasksWhenSlotsMove) {
 }
 
 TEST(TaskOptions, NamesAndTextsReadBackAndNoTwoTasksShareAName) {
-  const TaskKey keys[] = {{"a|b", "c", 0}, {"a", "b|c", 0}, {"a%7Cb", "c", 0}, {"每天8时0分", "提醒", 12}};
+  // "\x81\x7C" is one character whose second byte is "|": it stays whole,
+  // or the name would not survive the registry's UTF-16.
+  const TaskKey keys[] = {{"a|b", "c", 0}, {"a", "b|c", 0}, {"a%7Cb", "c", 0}, {"每天8时0分", "提醒", 12}, {"\x81\x7C", "c", 0}};
+  EXPECT_EQ(OptionsValueName(keys[4]), "\x81\x7C|c|0");
   for (const TaskKey& key : keys) {
     EXPECT_EQ(TaskKeyOf(OptionsValueName(key)), key) << OptionsValueName(key);
     for (const TaskKey& other : keys) {
