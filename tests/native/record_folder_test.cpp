@@ -73,7 +73,7 @@ TEST(ClosedRecordFiles, WritesOnlyIntoARealFolderClosedToStandardUsers) {
 
     EXPECT_EQ(closed.Prepare(record.Path()), c.written) << c.what;
     EXPECT_EQ(files.made.size(), c.made ? 1u : 0u) << c.what << ": made before the first line";
-    const RecordEntry entry{1, "每天08:00", "提醒", RecordOutcome::Ran};
+    const RecordEntry entry{1, "每天08:00", "提醒", RecordOutcome::Ran, 0, {}};
     record.Write(entry);
     record.Write(entry);
 
@@ -116,7 +116,7 @@ TEST(ClosedRecordFiles, TheFullRecordMovesAsideOnlyWithinTheCheckedFolder) {
     FakeShell shell;
     FakeClock clock;
     ClosedRecordFiles closed(files, shell);
-    RunRecord(closed, clock).Write(RecordEntry{1, "每天08:00", "提醒", RecordOutcome::Ran});
+    RunRecord(closed, clock).Write(RecordEntry{1, "每天08:00", "提醒", RecordOutcome::Ran, 0, {}});
     EXPECT_EQ(files.files[kOldPath] == full, c.moved) << c.what;
     EXPECT_EQ(shell.boxes.size(), c.moved ? 0u : 1u) << c.what;
   }

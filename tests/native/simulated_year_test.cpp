@@ -885,7 +885,7 @@ TEST(SimulatedYear, EveryPowerRunIsTheOneTheUserWasShownAtItsTimeWithItsRecord) 
 // catch-up leaves at which minute.
 std::string MinuteText(std::int64_t localMs) {
   const std::tm tm = CalendarOf(localMs);
-  char text[32];
+  char text[64];  // room for any int, which the compiler cannot rule out
   std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
                 tm.tm_hour, tm.tm_min);
   return text;

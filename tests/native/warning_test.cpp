@@ -76,7 +76,9 @@ TEST(Warning, TheStoredLeadChoosesTheFirstBalloon) {
     rig.Launch();
     rig.view.RunFor(20 * kMinute);
     EXPECT_EQ(rig.shell.balloons, c.balloons) << c.stored;
-    if (c.stored < 0) EXPECT_THROW(rig.stored.Dword(kTiqianValue), std::exception) << "no value is written";
+    if (c.stored < 0) {
+      EXPECT_THROW(rig.stored.Dword(kTiqianValue), std::exception) << "no value is written";
+    }
   }
 
   Rig dialog;  // the settings dialog shows and saves it

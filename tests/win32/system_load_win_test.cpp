@@ -47,7 +47,9 @@ TEST(Win32SystemLoad, BothPathsReadTheRealCountersAndAgreeOnTheInterfaces) {
   MIB_IF_TABLE2* table = nullptr;
   ASSERT_EQ(Load().GetIfTable2(&table), static_cast<DWORD>(NO_ERROR));
   for (ULONG i = 0; i < table->NumEntries; ++i) {
-    if (table->Table[i].Type == IF_TYPE_SOFTWARE_LOOPBACK) EXPECT_EQ(Indexes(newer).count(table->Table[i].InterfaceIndex), 0u);
+    if (table->Table[i].Type == IF_TYPE_SOFTWARE_LOOPBACK) {
+      EXPECT_EQ(Indexes(newer).count(table->Table[i].InterfaceIndex), 0u);
+    }
   }
   Load().FreeMibTable(table);
 
