@@ -6,9 +6,15 @@ target_include_directories(gtest_win SYSTEM BEFORE PUBLIC ${CMAKE_SOURCE_DIR}/te
                            ${GTEST_SRC}/include PRIVATE ${GTEST_SRC})
 target_compile_options(gtest_win PRIVATE -w)
 
+# The fakes once for both test programs, and the system's and GoogleTest's
+# headers parsed once per program.
+add_library(velmaro_fakes STATIC ${FAKE_SOURCES})
+target_link_libraries(velmaro_fakes PUBLIC velmaro_core)
+
 file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*_test.cpp)
-add_executable(velmaro_win32_tests ${WIN32_TEST_SOURCES} ${FAKE_SOURCES})
-target_link_libraries(velmaro_win32_tests PRIVATE velmaro_win gtest_win version ${XP_LINK_FLAGS})
+add_executable(velmaro_win32_tests ${WIN32_TEST_SOURCES})
+target_link_libraries(velmaro_win32_tests PRIVATE velmaro_win velmaro_fakes gtest_win version ${XP_LINK_FLAGS})
+target_precompile_headers(velmaro_win32_tests PRIVATE <windows.h> <gtest/gtest.h>)
 # Some of them read the shipped exe itself.
 add_dependencies(velmaro_win32_tests Velmaro)
 # The Win32 tests share one prefix, its registry and its Run value: one at a
@@ -27,8 +33,8 @@ add_custom_command(
   COMMAND localedef -i zh_CN -f UTF-8 ${ZH_LOCALE_DIR}/zh_CN.UTF-8 || test -f ${ZH_LOCALE_DIR}/zh_CN.UTF-8/LC_CTYPE)
 add_custom_target(velmaro_zh_locale DEPENDS ${ZH_LOCALE_DIR}/zh_CN.UTF-8/LC_CTYPE)
 file(GLOB ZH_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/zh_CN/*_test.cpp)
-add_executable(velmaro_zh_tests ${ZH_TEST_SOURCES} ${FAKE_SOURCES})
-target_link_libraries(velmaro_zh_tests PRIVATE velmaro_win gtest_win ${XP_LINK_FLAGS})
+add_executable(velmaro_zh_tests ${ZH_TEST_SOURCES})
+target_link_libraries(velmaro_zh_tests PRIVATE velmaro_win velmaro_fakes gtest_win ${XP_LINK_FLAGS})
 add_dependencies(velmaro_zh_tests velmaro_zh_locale Velmaro)
 set_target_properties(velmaro_zh_tests PROPERTIES CROSSCOMPILING_EMULATOR
   "env;LANG=zh_CN.UTF-8;LC_ALL=zh_CN.UTF-8;LOCPATH=${ZH_LOCALE_DIR};${CMAKE_CROSSCOMPILING_EMULATOR}")
@@ -65,6 +71,7 @@ file(GLOB E2E_SOURCES CONFIGURE_DEPENDS tests/e2e/*_test.cpp)
 if(E2E_SOURCES)
   add_executable(velmaro_e2e_tests ${E2E_SOURCES})
   target_link_libraries(velmaro_e2e_tests PRIVATE gtest_win ${XP_LINK_FLAGS} ${SYSTEM_LIBS})
+  target_precompile_headers(velmaro_e2e_tests PRIVATE <windows.h> <gtest/gtest.h>)
   add_dependencies(velmaro_e2e_tests Velmaro VelmaroE2E velmaro_sleeper)
 endif()
 
