@@ -255,6 +255,24 @@ TEST(Wake, TheTimerWakesForTheTaskWhichKeepsTheComputerAwakeUntilTenMinutesAfter
   EXPECT_EQ(rig.wake.timer, FakeWake::Utc(2026, 12, 9, 1, 59));
 }
 
+TEST(Wake, TheTimerFollowsTheClockWhenItIsSetBackOrForward) {
+  WakeRig rig;
+  rig.Arrange({{"每天3时0分", "打开文件", "a.cmd"}, {"一次2026-12-7日2时0分", "提醒", "x"}});
+  rig.PutOptions(TaskKey{"每天3时0分", "打开文件", 0}, "W");
+  rig.PutOptions(TaskKey{"一次2026-12-7日2时0分", "提醒", 0}, "W");
+  rig.Launch();  // 07:59:55: both of today's minutes have passed
+  EXPECT_EQ(rig.wake.timer, FakeWake::Utc(2026, 12, 8, 1, 59)) << "tomorrow's 03:00";
+
+  // Set back to 01:00 the same morning: the once task's 02:00 lies ahead again.
+  rig.clock.SetLocalTime(2026, 12, 7, 1, 0);
+  rig.unit.TimeChanged();
+  EXPECT_EQ(rig.wake.timer, FakeWake::Utc(2026, 12, 7, 0, 59));
+  // Forward past both: tomorrow's 03:00 again.
+  rig.clock.SetLocalTime(2026, 12, 7, 3, 30);
+  rig.unit.TimeChanged();
+  EXPECT_EQ(rig.wake.timer, FakeWake::Utc(2026, 12, 8, 1, 59));
+}
+
 TEST(Wake, ARefusalIsSaidOnceAndNoWakeTaskCancelsTheTimer) {
   WakeRig rig;
   rig.wake.refuse = "不支持该请求。";
