@@ -1,6 +1,7 @@
 #include "platform/wake_win.h"
 
 #include <cstring>
+#include <utility>
 
 #include "base/text_win.h"
 #include "platform/system_library_win.h"
@@ -13,13 +14,14 @@ namespace {
 constexpr GUID kSleepSettings = {0x238c9fa8, 0x0aad, 0x41ed, {0x83, 0xf4, 0x97, 0xbe, 0x24, 0x2c, 0x8f, 0x20}};
 constexpr GUID kAllowWakeTimers = {0xbd3b718a, 0x0680, 0x4d9d, {0x8a, 0xb2, 0xe1, 0xd2, 0xb4, 0xac, 0x80, 0x6d}};
 
-// The timer is set anyway where the plan cannot be read: Windows XP has no
-// such setting.
-bool PlanForbidsWakeTimers() {
+// Why the active power plan keeps the timer from waking the computer, or
+// none. The timer is set anyway where the plan cannot be read: Windows XP
+// has no such setting.
+std::optional<std::string> PlanRefusal() {
   const PowerPlanCalls& plan = PowerPlan();
-  if (!plan.Available()) return false;
+  if (!plan.Available()) return std::nullopt;
   GUID* scheme = nullptr;
-  if (plan.PowerGetActiveScheme(nullptr, &scheme) != ERROR_SUCCESS || !scheme) return false;
+  if (plan.PowerGetActiveScheme(nullptr, &scheme) != ERROR_SUCCESS || !scheme) return std::nullopt;
   // The plan has one value on mains power and one on battery; the one in
   // force now is the best guess for the night.
   SYSTEM_POWER_STATUS power;
@@ -28,7 +30,8 @@ bool PlanForbidsWakeTimers() {
   DWORD allowed = 1;
   const DWORD status = read(nullptr, scheme, &kSleepSettings, &kAllowWakeTimers, &allowed);
   LocalFree(scheme);
-  return status == ERROR_SUCCESS && allowed == 0;
+  if (status != ERROR_SUCCESS) return std::nullopt;
+  return WakeTimerPlanRefusal(allowed);
 }
 
 UniversalTime FromFileTime(const FILETIME& time) {
@@ -67,9 +70,7 @@ class SystemWake : public WakeService {
   WakeResult SetWakeTimer(UniversalTime at) override {
     // A due time of zero or less would count from now instead of from 1601.
     if (at <= 0) return Refuse("唤醒时间无效");
-    if (PlanForbidsWakeTimers()) {
-      return Refuse("电源计划不允许使用唤醒定时器（电源选项 > 睡眠 > 允许使用唤醒定时器），无法唤醒计算机");
-    }
+    if (std::optional<std::string> refusal = PlanRefusal()) return Refuse(std::move(*refusal));
     // Nothing waits on the timer: the tick after the wake runs the task, so
     // it only has to be armed. A manual-reset one stays signalled once due.
     if (!timer_) timer_ = CreateWaitableTimerW(nullptr, TRUE, nullptr);
@@ -102,6 +103,18 @@ class SystemWake : public WakeService {
 };
 
 }  // namespace
+
+std::optional<std::string> WakeTimerPlanRefusal(DWORD allowWakeTimers) {
+  switch (allowWakeTimers) {
+    case 0:
+      return "电源计划不允许使用唤醒定时器（电源选项 > 睡眠 > 允许使用唤醒定时器），无法唤醒计算机";
+    case 2:
+      // Only the system's own timers, such as the restart after updates, wake it then.
+      return "电源计划只允许重要的唤醒定时器（电源选项 > 睡眠 > 允许使用唤醒定时器），无法唤醒计算机";
+    default:
+      return std::nullopt;
+  }
+}
 
 std::optional<UniversalTime> UniversalFromLocalIn(const TIME_ZONE_INFORMATION* zone, const ClockSnapshot& local) {
   const SYSTEMTIME wanted = {local.wYear, local.wMonth, local.wDayOfWeek, local.wDay,

@@ -89,6 +89,17 @@ TEST(Win32Wake, NothingStaysArmedAfterACancelOrARefusal) {
   EXPECT_EQ(WaitForMultipleObjects(3, timers, FALSE, 2500), static_cast<DWORD>(WAIT_TIMEOUT));
 }
 
+// "Allow wake timers" in the power plan: off, on, or for the system's
+// important timers only, which leaves the program's asleep as well.
+TEST(Win32Wake, APlanThatLetsOnlyImportantTimersWakeRefusesOursToo) {
+  EXPECT_EQ(WakeTimerPlanRefusal(1), std::nullopt);
+  const std::optional<std::string> off = WakeTimerPlanRefusal(0);
+  const std::optional<std::string> importantOnly = WakeTimerPlanRefusal(2);
+  ASSERT_TRUE(off && importantOnly);
+  EXPECT_NE(*off, *importantOnly) << "the user is told which setting to change";
+  EXPECT_EQ(WakeTimerPlanRefusal(3), std::nullopt) << "a value of a later Windows is not taken for a refusal";
+}
+
 // Central European rules: one hour ahead of universal time, two from the
 // last Sunday of March at 02:00 to the last Sunday of October at 03:00. And
 // eastern Australian ones, where summer spans the turn of the year: ten hours
