@@ -271,15 +271,18 @@ void MainUnit::UpdateEvaluation() {
 }
 
 void MainUnit::SetMonitoring(bool on) {
+  const bool switched = on != gate_.Monitoring();
   // Minutes while monitoring was off are the user's choice, not a gap to catch up.
-  if (on && !gate_.Monitoring()) {
+  if (on && switched) {
     evaluator_.ForgetGap();
     evaluator_.ForgetConditions();
   }
   gate_.SetMonitoring(on);
+  if (on && switched) Guarded(services_.shell, [&] { CatchUpMissed(CatchUp::PassOver); });
   UpdateEvaluation();
-  // Nothing runs while it is off: nothing to stay awake for.
+  // Nothing runs while it is off: nothing to wake the computer or stay awake for.
   if (!on) wakeTimer_.Release();
+  if (switched && !Closed()) GuardedUpdateWake(false);
   view_.SetMenuChecked(MenuItem::n1, on);
   // Monitoring off drops what was postponed: nothing runs while it is off.
   if (!on) postponements_.Clear();
@@ -630,7 +633,7 @@ void MainUnit::UpdateWake(bool force) {
   wakeMinute_ = LocalMinuteOf(now);
   std::vector<CalendarSchedule> schedules;
   std::vector<TaskKey> keys;
-  if (options_->Any()) {
+  if (options_->Any() && gate_.Monitoring()) {
     const DateFormat format = ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator());
     for (const auto& [key, options] : options_->All()) {
       if (!options.wake || !MayWake(key.trigger)) continue;
@@ -667,8 +670,8 @@ void MainUnit::GuardedUpdateWake(bool force) {
   Guarded(services_.shell, [&] { UpdateWake(force); });
 }
 
-void MainUnit::CatchUpMissed() {
-  if (!options_ || !options_->Any()) return;
+void MainUnit::CatchUpMissed(CatchUp how) {
+  if (!options_ || !options_->Any() || !gate_.Monitoring()) return;
   ClockService& clock = services_.clock;
   const ClockSnapshot now = clock.LocalTime();
   const std::int64_t nowMinute = LocalMinuteOf(now);
@@ -693,6 +696,10 @@ void MainUnit::CatchUpMissed() {
       continue;  // the tick reports the field
     }
     if (!missed || *missed <= *options.lastRun) continue;
+    if (how == CatchUp::PassOver) {
+      options_->RecordRun(key, *missed);
+      continue;
+    }
     const std::int32_t slot = FindSlot(*store_, key);
     if (!slot) continue;
     // Recorded first: an action that never returns must not run again at the next start.
@@ -721,6 +728,7 @@ void MainUnit::CatchUpMissed() {
       caughtUp += (caughtUp.empty() ? "" : "；") + key.action + "（" + missedText + "）";
     }
     if (Closed()) return;
+    if (!gate_.Monitoring()) break;  // switched off under the action's message loop
   }
   if (!caughtUp.empty()) services_.shell.ShowBalloon(notifyData_, "错过的任务已补做：" + caughtUp);
 }

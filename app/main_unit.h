@@ -246,8 +246,11 @@ class MainUnit : public MainWindowLink {
   // computer, or cancelled when there is none; `force` asks the system again.
   void UpdateWake(bool force);
   // Each catch-up task whose latest occurrence of the last 31 days came
-  // after its last run runs once, now.
-  void CatchUpMissed();
+  // after its last run runs once, now. Nothing runs while monitoring is off;
+  // switched back on, what was missed meanwhile is passed over, recorded as
+  // if it had run.
+  enum class CatchUp { Run, PassOver };
+  void CatchUpMissed(CatchUp how = CatchUp::Run);
   // A catch-up task that the tick found due: false when it ran for this
   // occurrence before the program restarted; otherwise its run is recorded.
   bool FirstRunOf(const DueTask& task);

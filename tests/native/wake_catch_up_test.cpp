@@ -273,6 +273,48 @@ TEST(Wake, TheTimerFollowsTheClockWhenItIsSetBackOrForward) {
   EXPECT_EQ(rig.wake.timer, FakeWake::Utc(2026, 12, 8, 1, 59));
 }
 
+// Nothing runs while monitoring is off (a cancelled countdown switches it
+// off too): the computer is not woken for a task, nothing missed meanwhile
+// is caught up, then or after monitoring is back on.
+TEST(Wake, MonitoringOffNeitherWakesTheComputerNorCatchesUpWhatItMissed) {
+  WakeRig rig;
+  rig.Arrange({{"每天3时0分", "打开文件", "a.cmd"}, kMorningReminder});
+  rig.PutOptions(TaskKey{"每天3时0分", "打开文件", 0}, "W");
+  rig.PutOptions(kMorningKey, "C 2026-12-06 09:00");
+  rig.Launch();
+  ASSERT_EQ(rig.wake.timer, FakeWake::Utc(2026, 12, 8, 1, 59));
+  rig.unit.N1Click();
+  EXPECT_FALSE(rig.wake.timer);
+
+  // Asleep over 09:00, woken at 10:00 with monitoring still off.
+  rig.unit.Suspending();
+  rig.clock.Advance(2 * kHour);  // 09:59:55
+  rig.unit.Resumed();
+  rig.view.RunFor(kMinute);
+  EXPECT_TRUE(rig.reminders.shown.empty());
+  EXPECT_FALSE(rig.wake.timer);
+
+  // Switched on, and the program started anew: 09:00 was passed over.
+  rig.unit.N1Click();
+  EXPECT_EQ(rig.wake.timer, FakeWake::Utc(2026, 12, 8, 1, 59));
+  rig.view.RunFor(kMinute);
+  WakeRig restarted;
+  restarted.registry = rig.registry;
+  restarted.clock.SetLocalTime(2026, 12, 7, 10, 5);
+  restarted.unit.FormCreate();
+  restarted.view.RunFor(kMinute);
+  EXPECT_TRUE(rig.reminders.shown.empty());
+  EXPECT_TRUE(restarted.reminders.shown.empty());
+
+  // Tuesday's, slept through with monitoring on, is caught up on waking.
+  rig.unit.Suspending();
+  rig.clock.Advance(24 * kHour);
+  rig.unit.Resumed();
+  rig.view.RunFor(kMinute);
+  EXPECT_EQ(rig.reminders.shown, std::vector<std::string>{"早会"});
+  EXPECT_EQ(rig.LinesWith("补做（错过 2026-12-08 09:00）"), 1);
+}
+
 TEST(Wake, ARefusalIsSaidOnceAndNoWakeTaskCancelsTheTimer) {
   WakeRig rig;
   rig.wake.refuse = "不支持该请求。";
