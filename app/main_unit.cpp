@@ -173,6 +173,15 @@ void MainUnit::FormCreate() {
 
 void MainUnit::FormClose() {
   if (gate_.Closed()) return;
+  // What the catch-up tasks missed while monitoring was off is not caught
+  // up at the next start either. Closing, the program has no box to show a
+  // store failure in; the next start reads the store afresh.
+  if (!gate_.Monitoring()) {
+    try {
+      CatchUpMissed(CatchUp::PassOver);
+    } catch (const AppError&) {
+    }
+  }
   gate_.Close();
   // Open dialogs and editors must not reach the store once the program closes.
   if (dialogs_) dialogs_->Close();
@@ -671,7 +680,7 @@ void MainUnit::GuardedUpdateWake(bool force) {
 }
 
 void MainUnit::CatchUpMissed(CatchUp how) {
-  if (!options_ || !options_->Any() || !gate_.Monitoring()) return;
+  if (!options_ || !options_->Any() || (how == CatchUp::Run && !gate_.Monitoring())) return;
   ClockService& clock = services_.clock;
   const ClockSnapshot now = clock.LocalTime();
   const std::int64_t nowMinute = LocalMinuteOf(now);

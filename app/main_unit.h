@@ -247,8 +247,8 @@ class MainUnit : public MainWindowLink {
   void UpdateWake(bool force);
   // Each catch-up task whose latest occurrence of the last 31 days came
   // after its last run runs once, now. Nothing runs while monitoring is off;
-  // switched back on, what was missed meanwhile is passed over, recorded as
-  // if it had run.
+  // switched back on, or the program closed while it is off, what was missed
+  // meanwhile is passed over, recorded as if it had run.
   enum class CatchUp { Run, PassOver };
   void CatchUpMissed(CatchUp how = CatchUp::Run);
   // A catch-up task that the tick found due: false when it ran for this

@@ -313,6 +313,18 @@ TEST(Wake, MonitoringOffNeitherWakesTheComputerNorCatchesUpWhatItMissed) {
   rig.view.RunFor(kMinute);
   EXPECT_EQ(rig.reminders.shown, std::vector<std::string>{"早会"});
   EXPECT_EQ(rig.LinesWith("补做（错过 2026-12-08 09:00）"), 1);
+
+  // Off again over Wednesday's 09:00, and the program closed: not caught
+  // up at the next start either.
+  rig.unit.N1Click();
+  rig.clock.Advance(23 * kHour);  // Wednesday 09:00:55
+  rig.unit.FormClose();
+  WakeRig wednesday;
+  wednesday.registry = rig.registry;
+  wednesday.clock.SetLocalTime(2026, 12, 9, 9, 30);
+  wednesday.unit.FormCreate();
+  wednesday.view.RunFor(kMinute);
+  EXPECT_TRUE(wednesday.reminders.shown.empty());
 }
 
 TEST(Wake, ARefusalIsSaidOnceAndNoWakeTaskCancelsTheTimer) {
