@@ -22,6 +22,9 @@ class FakeWake : public WakeService {
   bool daylightSaving = true;
   // Set: SetWakeTimer is refused with this text and the timer is off.
   std::optional<std::string> refuse;
+  // The local clock alone cannot tell the two showings of the hour repeated
+  // when summer time ends; Now() takes the first unless this is set.
+  bool secondShowing = false;
 
   std::vector<UniversalTime> sets;  // each SetWakeTimer, in order
   int cancels = 0;
@@ -52,7 +55,7 @@ class FakeWake : public WakeService {
 
   UniversalTime Now() override {
     const std::int64_t local = LocalMs(clock_.LocalTime());
-    const std::optional<UniversalTime> at = FromLocalMs(local);
+    const std::optional<UniversalTime> at = FromLocalMs(local, secondShowing);
     // A fake clock standing in the skipped hour: read it as standard time.
     return at ? *at : FromUtcMs(local - biasMinutes * 60000LL);
   }
@@ -93,9 +96,11 @@ class FakeWake : public WakeService {
     return ((FakeClock::DaysFromCivil(local.wYear, local.wMonth, local.wDay) * 24 + local.wHour) * 60 + local.wMinute) * 60000LL +
            local.wSecond * 1000LL + local.wMilliseconds;
   }
-  // The first universal moment that shows `localMs`, or none.
-  std::optional<UniversalTime> FromLocalMs(std::int64_t localMs) const {
-    for (int extra : {60, 0}) {
+  // The first universal moment that shows `localMs` (with `second`, the
+  // last), or none.
+  std::optional<UniversalTime> FromLocalMs(std::int64_t localMs, bool second = false) const {
+    const int summerFirst[] = {60, 0}, summerLast[] = {0, 60};
+    for (int extra : second ? summerLast : summerFirst) {
       const std::int64_t utc = localMs - (biasMinutes + extra) * 60000LL;
       if (OffsetAt(utc) == biasMinutes + extra) return FromUtcMs(utc);
     }

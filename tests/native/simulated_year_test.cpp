@@ -879,7 +879,9 @@ TEST(SimulatedYear, EveryPowerRunIsTheOneTheUserWasShownAtItsTimeWithItsRecord) 
 // switched off for days. A nightly file at 03:00 and a reminder on
 // Wednesdays at 06:00 wake it; the reminder and one on the 1st of each month
 // at 09:00 are caught up when missed; a shutdown at noon marked for catch-up
-// by hand is refused it. The test acts as the system (it fires the wake
+// by hand is refused it. Now and then the user switches monitoring off in
+// the morning and on again the next: nothing wakes the computer meanwhile,
+// and what was missed is passed over, whether the program ran on or closed. The test acts as the system (it fires the wake
 // timer it finds set) and works out for itself which wake must be set when
 // the computer goes to sleep, and which record line each wake, run and
 // catch-up leaves at which minute.
@@ -947,6 +949,7 @@ TEST(SimulatedYear, WakeTasksWakeTheSleepingComputerAndMissedRemindersAreCaughtU
   };
   std::map<std::string, int> counts;
   bool running = false;
+  bool monitoringOff = false;
   int offDays = 0;
   std::size_t powerCalls = 0;
   const std::int64_t first = LocalMs({2026, 12, 0, 31, 0, 0, 0, 0});
@@ -958,6 +961,10 @@ TEST(SimulatedYear, WakeTasksWakeTheSleepingComputerAndMissedRemindersAreCaughtU
     // The night: asleep with the program running, the wake timer fires.
     while (running) {
       const std::int64_t now = LocalMs(rig->clock.LocalTime());
+      if (monitoringOff) {
+        ASSERT_FALSE(rig->wake.timer) << "monitoring off, asleep at " << MinuteText(now);
+        break;
+      }
       const std::int64_t nightly3 = next(nightly, now), wed6 = next(wednesday, now);
       const std::int64_t occurrence = std::min(nightly3, wed6);
       const int slot = occurrence == nightly3 ? 1 : 2;
@@ -967,8 +974,13 @@ TEST(SimulatedYear, WakeTasksWakeTheSleepingComputerAndMissedRemindersAreCaughtU
       const std::int64_t utcMs = FakeWake::UtcMsOf(*rig->wake.timer);
       const std::int64_t fires = utcMs + rig->wake.OffsetAt(utcMs) * kMinuteMs;
       if (fires >= start) break;
+      // The night summer time ends, 03:00 comes after 02:00 to 02:59 showed
+      // twice: the timer fires in the second showing.
+      rig->wake.secondShowing = rig->wake.OffsetAt(utcMs) == rig->wake.biasMinutes;
       rig->clock.Advance(static_cast<std::uint64_t>(fires + between(0, 20) * kSecondMs - now));
       rig->unit.Resumed();
+      rig->wake.secondShowing = false;
+      ASSERT_TRUE(rig->wake.awake) << "not woken by its timer at " << MinuteText(fires);
       expect(LocalMs(rig->clock.LocalTime()), slot, "为任务 " + N(slot) + " 唤醒计算机");
       expect(occurrence, slot, "已执行");
       if (slot == 2) lastWednesday = occurrence;
@@ -998,23 +1010,43 @@ TEST(SimulatedYear, WakeTasksWakeTheSleepingComputerAndMissedRemindersAreCaughtU
       running = true;
       ++counts["starts"];
     }
-    for (auto [due, last, slot] : {std::tuple{+wednesday, &lastWednesday, 2}, std::tuple{+monthly, &lastMonthly, 3}}) {
-      const std::optional<std::int64_t> missed = latest(due, start);
-      if (missed && *missed > *last) {
-        expect(start, slot, "补做（错过 " + MinuteText(*missed) + "）");
+    // What was missed up to `at`, run (at the start or on waking) or passed over.
+    const auto catchUp = [&](std::int64_t at, bool run) {
+      for (auto [due, last, slot] : {std::tuple{+wednesday, &lastWednesday, 2}, std::tuple{+monthly, &lastMonthly, 3}}) {
+        const std::optional<std::int64_t> missed = latest(due, at);
+        if (!missed || *missed <= *last) continue;
+        if (run) expect(at, slot, "补做（错过 " + MinuteText(*missed) + "）");
         *last = *missed;
-        ++counts["caught up"];
+        ++counts[run ? "caught up" : "passed over"];
       }
+    };
+    if (monitoringOff) {
+      // Woken with monitoring off, which the user switches on a moment later.
+      rig->clock.Advance(static_cast<std::uint64_t>(between(5, 30) * kSecondMs));
+      rig->unit.N1Click();
+      monitoringOff = false;
+      catchUp(LocalMs(rig->clock.LocalTime()), false);
+    } else {
+      catchUp(start, true);
     }
-    if (early && monthly(CalendarOf(day + 9 * 60 * kMinuteMs))) {
+    if (between(0, 99) < 10) {
+      // Off before 09:00 even on an early morning, until the next.
+      rig->view.RunFor(static_cast<std::uint64_t>(between(10, 60) * kSecondMs));
+      rig->unit.N1Click();
+      monitoringOff = true;
+      ++counts["monitoring off"];
+    }
+    if (!monitoringOff && early && monthly(CalendarOf(day + 9 * 60 * kMinuteMs))) {
       expect(day + 9 * 60 * kMinuteMs, 3, "已执行");
       lastMonthly = day + 9 * 60 * kMinuteMs;
       ++counts["on time"];
     }
-    rig->view.RunFor(static_cast<std::uint64_t>(end - start));
+    rig->view.RunFor(static_cast<std::uint64_t>(end - LocalMs(rig->clock.LocalTime())));
     if (between(0, 99) < 12) {
+      if (monitoringOff) catchUp(end, false);
       rig->unit.FormClose();
       running = false;
+      monitoringOff = false;
       offDays = static_cast<int>(between(0, 12));
       ++counts["switched off"];
     } else {
@@ -1041,7 +1073,9 @@ TEST(SimulatedYear, WakeTasksWakeTheSleepingComputerAndMissedRemindersAreCaughtU
   std::printf("simulated year of wakes and catch-ups:");
   for (const auto& [what, count] : counts) std::printf(" %s %d;", what.c_str(), count);
   std::printf("\n");
-  for (const char* kind : {"wakes", "starts", "caught up", "on time", "switched off"}) EXPECT_GT(counts[kind], 0) << kind;
+  for (const char* kind : {"wakes", "starts", "caught up", "on time", "switched off", "monitoring off", "passed over"}) {
+    EXPECT_GT(counts[kind], 0) << kind;
+  }
 }
 
 }  // namespace
