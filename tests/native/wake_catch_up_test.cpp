@@ -3,6 +3,7 @@
 // the main window's logic on a store with such tasks.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -150,6 +151,16 @@ struct WakeRig : Rig {
     auto found = values.find(OptionsValueName(key));
     return found == values.end() ? "(none)" : found->second.data;
   }
+  // The reminders a program started anew on this store at a local time
+  // shows in its first `ms`.
+  std::vector<std::string> RemindersAfterRestartAt(int y, int mo, int d, int h, int mi, int s, std::uint64_t ms) const {
+    auto restarted = std::make_unique<WakeRig>();
+    restarted->registry = registry;
+    restarted->clock.SetLocalTime(y, mo, d, h, mi, s);
+    restarted->unit.FormCreate();
+    restarted->view.RunFor(ms);
+    return restarted->reminders.shown;
+  }
   int LinesWith(const std::string& text) const {
     int count = 0;
     for (const std::string& line : RecordedLines()) count += line.find(text) != std::string::npos;
@@ -216,12 +227,7 @@ TEST(CatchUp, AfterSleepAndNotAgainAfterARestartInTheSameMinute) {
   rig.clock.Advance(22 * kHour);  // 08:59:55
   rig.view.RunFor(20 * kSecond);
   ASSERT_EQ(rig.reminders.shown.size(), 3u);
-  WakeRig restarted;
-  restarted.registry = rig.registry;
-  restarted.clock.SetLocalTime(2026, 12, 10, 9, 0, 30);
-  restarted.unit.FormCreate();
-  restarted.view.RunFor(20 * kSecond);
-  EXPECT_EQ(restarted.reminders.shown, std::vector<std::string>{"不补做"});
+  EXPECT_EQ(rig.RemindersAfterRestartAt(2026, 12, 10, 9, 0, 30, 20 * kSecond), std::vector<std::string>{"不补做"});
 }
 
 TEST(Wake, TheTimerWakesForTheTaskWhichKeepsTheComputerAwakeUntilTenMinutesAfter) {
@@ -298,13 +304,8 @@ TEST(Wake, MonitoringOffNeitherWakesTheComputerNorCatchesUpWhatItMissed) {
   rig.unit.N1Click();
   EXPECT_EQ(rig.wake.timer, FakeWake::Utc(2026, 12, 8, 1, 59));
   rig.view.RunFor(kMinute);
-  WakeRig restarted;
-  restarted.registry = rig.registry;
-  restarted.clock.SetLocalTime(2026, 12, 7, 10, 5);
-  restarted.unit.FormCreate();
-  restarted.view.RunFor(kMinute);
   EXPECT_TRUE(rig.reminders.shown.empty());
-  EXPECT_TRUE(restarted.reminders.shown.empty());
+  EXPECT_TRUE(rig.RemindersAfterRestartAt(2026, 12, 7, 10, 5, 0, kMinute).empty());
 
   // Tuesday's, slept through with monitoring on, is caught up on waking.
   rig.unit.Suspending();
@@ -319,12 +320,7 @@ TEST(Wake, MonitoringOffNeitherWakesTheComputerNorCatchesUpWhatItMissed) {
   rig.unit.N1Click();
   rig.clock.Advance(23 * kHour);  // Wednesday 09:00:55
   rig.unit.FormClose();
-  WakeRig wednesday;
-  wednesday.registry = rig.registry;
-  wednesday.clock.SetLocalTime(2026, 12, 9, 9, 30);
-  wednesday.unit.FormCreate();
-  wednesday.view.RunFor(kMinute);
-  EXPECT_TRUE(wednesday.reminders.shown.empty());
+  EXPECT_TRUE(rig.RemindersAfterRestartAt(2026, 12, 9, 9, 30, 0, kMinute).empty());
 }
 
 TEST(Wake, ARefusalIsSaidOnceAndNoWakeTaskCancelsTheTimer) {
