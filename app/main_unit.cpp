@@ -285,9 +285,9 @@ void MainUnit::SetMonitoring(bool on) {
   if (on && switched) {
     evaluator_.ForgetGap();
     evaluator_.ForgetConditions();
+    Guarded(services_.shell, [&] { CatchUpMissed(CatchUp::PassOver); });
   }
   gate_.SetMonitoring(on);
-  if (on && switched) Guarded(services_.shell, [&] { CatchUpMissed(CatchUp::PassOver); });
   UpdateEvaluation();
   // Nothing runs while it is off: nothing to wake the computer or stay awake for.
   if (!on) wakeTimer_.Release();
