@@ -99,8 +99,7 @@ class FakeWake : public WakeService {
   // The first universal moment that shows `localMs` (with `second`, the
   // last), or none.
   std::optional<UniversalTime> FromLocalMs(std::int64_t localMs, bool second = false) const {
-    const int summerFirst[] = {60, 0}, summerLast[] = {0, 60};
-    for (int extra : second ? summerLast : summerFirst) {
+    for (int extra : {second ? 0 : 60, second ? 60 : 0}) {
       const std::int64_t utc = localMs - (biasMinutes + extra) * 60000LL;
       if (OffsetAt(utc) == biasMinutes + extra) return FromUtcMs(utc);
     }
