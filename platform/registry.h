@@ -54,6 +54,9 @@ class RegistryService {
   // Opens `path` (relative to the root, no leading backslash) with full
   // access, creating it and its missing parents. Returns 0 on failure.
   virtual RegKeyHandle CreateKey(RegRoot root, const std::string& path) = 0;
+  // The same for a key that exists; 0 when it does not (or cannot be opened),
+  // and nothing is created.
+  virtual RegKeyHandle OpenKey(RegRoot root, const std::string& path) = 0;
   virtual void CloseKey(RegKeyHandle key) = 0;
   // False when the value is missing or cannot be read.
   virtual bool QueryValue(RegKeyHandle key, const std::string& name, RegValue* value) = 0;

@@ -47,6 +47,13 @@ RegKeyHandle Win32Registry::CreateKey(RegRoot root, const std::string& path) {
   return status == ERROR_SUCCESS ? reinterpret_cast<RegKeyHandle>(key) : 0;
 }
 
+RegKeyHandle Win32Registry::OpenKey(RegRoot root, const std::string& path) {
+  HKEY key = nullptr;
+  LONG status = RegOpenKeyExW(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(root)), ToWide(path).c_str(), 0,
+                              KEY_ALL_ACCESS, &key);
+  return status == ERROR_SUCCESS ? reinterpret_cast<RegKeyHandle>(key) : 0;
+}
+
 void Win32Registry::CloseKey(RegKeyHandle key) { RegCloseKey(ToHkey(key)); }
 
 bool Win32Registry::QueryValue(RegKeyHandle key, const std::string& name, RegValue* value) {

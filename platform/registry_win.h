@@ -8,6 +8,7 @@ namespace velmaro {
 class Win32Registry : public RegistryService {
  public:
   RegKeyHandle CreateKey(RegRoot root, const std::string& path) override;
+  RegKeyHandle OpenKey(RegRoot root, const std::string& path) override;
   void CloseKey(RegKeyHandle key) override;
   bool QueryValue(RegKeyHandle key, const std::string& name, RegValue* value) override;
   bool SetValue(RegKeyHandle key, const std::string& name, const RegValue& value) override;

@@ -32,6 +32,13 @@ bool RegistryObject::OpenKey(const std::string& path) {
   return key != 0;
 }
 
+bool RegistryObject::OpenExistingKey(const std::string& path) {
+  RegKeyHandle key = service_.OpenKey(root_, !path.empty() && path[0] == '\\' ? path.substr(1) : path);
+  CloseKey();
+  key_ = key;
+  return key != 0;
+}
+
 void RegistryObject::CloseKey() {
   if (key_) service_.CloseKey(key_);
   key_ = 0;

@@ -22,6 +22,8 @@ class RegistryObject {
   // Opens `path` (absolute when it starts with "\"), creating it if missing.
   // On success it becomes the current key; on failure no key is current.
   bool OpenKey(const std::string& path);
+  // The same for a key that exists: reading never creates one.
+  bool OpenExistingKey(const std::string& path);
   void CloseKey();
 
   bool ValueExists(const std::string& name);

@@ -28,6 +28,13 @@ RegKeyHandle MemoryRegistry::CreateKey(RegRoot root, const std::string& path) {
   return nextHandle_++;
 }
 
+RegKeyHandle MemoryRegistry::OpenKey(RegRoot root, const std::string& path) {
+  if (failCreate || !keys_.count(KeyName(root, path))) return 0;
+  handles_[nextHandle_] = KeyName(root, path);
+  ++openKeys;
+  return nextHandle_++;
+}
+
 void MemoryRegistry::CloseKey(RegKeyHandle key) {
   if (handles_.erase(key)) --openKeys;
 }

@@ -23,6 +23,7 @@ class MemoryRegistry : public RegistryService {
   using Values = std::map<std::string, RegValue, NoCaseLess>;
 
   RegKeyHandle CreateKey(RegRoot root, const std::string& path) override;
+  RegKeyHandle OpenKey(RegRoot root, const std::string& path) override;
   void CloseKey(RegKeyHandle key) override;
   bool QueryValue(RegKeyHandle key, const std::string& name, RegValue* value) override;
   bool SetValue(RegKeyHandle key, const std::string& name, const RegValue& value) override;
