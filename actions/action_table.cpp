@@ -1,5 +1,9 @@
 #include "actions/action_table.h"
 
+#include "actions/junk_cleanup.h"
+#include "actions/task_actions.h"
+#include "base/gbk.h"
+
 namespace velmaro {
 
 namespace {
@@ -8,50 +12,91 @@ const char kProperties[] = "属性：";
 const char kOpenFileHint[] = "可以打开mp3文件，程序，网址，电影视频等";
 const char kCloseProgramHint[] = "在此输入程序的文件名或按浏览。";
 
+ActionResult Remind(const ActionRow&, const ActionCall& call) {
+  call.services.reminders.ShowReminder(CutToColumns(call.argument, kReminderColumns));
+  return ActionResult::Done();
+}
+
+ActionResult OpenFile(const ActionRow&, const ActionCall& call) {
+  OpenTaskFile(call.services.shell, call.argument);
+  return ActionResult::Done();
+}
+
+ActionResult CloseProgram(const ActionRow&, const ActionCall& call) {
+  KillProcessByName(call.services.processes, FileNamePart(call.argument));
+  return ActionResult::Done();
+}
+
+ActionResult Dial(const ActionRow&, const ActionCall& call) {
+  DialDefaultConnection(call.services.dialUp, call.windows.Handle());
+  return ActionResult::Done();
+}
+
+ActionResult HangUp(const ActionRow&, const ActionCall& call) {
+  HangUpDialUp(call.services.dialUp, call.services.reminders);
+  return ActionResult::Done();
+}
+
+ActionResult Power(const ActionRow& row, const ActionCall& call) {
+  const PowerResult result = RunPowerOperation(call.services.power, *row.power);
+  return result.ok ? ActionResult::Done() : ActionResult::Failed(result.message);
+}
+
+ActionResult CleanUp(const ActionRow&, const ActionCall& call) {
+  const ActionServices& s = call.services;
+  const std::optional<std::string> notRun =
+      RunJunkCleanup(0, call.windows.ApplicationHandle(), s.clock, s.session, s.processes, s.shell);
+  return notRun ? ActionResult::NotDone(*notRun) : ActionResult::Done();
+}
+
+constexpr ActionRow PowerRow(ActionId id, const char* name, const char* verb, PowerOperation operation,
+                             bool recordsStart = false) {
+  return {id, name, ActionClass::Countdown, verb, Power, operation, recordsStart, kProperties, {}, "",
+          ArgumentRule::ActionName, false, false};
+}
+
 }  // namespace
 
-const ActionRow kActionTable[] = {
-    {ActionId::Reminder, "提醒", ActionClass::Immediate, "", std::nullopt, "提醒语：",
+constexpr ActionRow kActionTable[] = {
+    {ActionId::Reminder, "提醒", ActionClass::Immediate, "", Remind, std::nullopt, false, "提醒语：",
      {"下班时间到。", "要去上班啰。", "该吃饭了。", "该休息一下了。", "放学了。"}, "", ArgumentRule::FirstItem, false, true},
-    {ActionId::OpenFile, "打开文件", ActionClass::Immediate, "", std::nullopt, "文件:", {}, kOpenFileHint,
-     ArgumentRule::Hint, true, true},
-    {ActionId::CloseProgram, "关闭程序", ActionClass::Immediate, "", std::nullopt, "程序：", {}, kCloseProgramHint,
-     ArgumentRule::Hint, false, false},
-    {ActionId::HangUp, "断开拨号", ActionClass::Countdown, "断开拨号", std::nullopt, kProperties, {}, "",
+    {ActionId::OpenFile, "打开文件", ActionClass::Immediate, "", OpenFile, std::nullopt, false, "文件:", {},
+     kOpenFileHint, ArgumentRule::Hint, true, true},
+    {ActionId::CloseProgram, "关闭程序", ActionClass::Immediate, "", CloseProgram, std::nullopt, false, "程序：", {},
+     kCloseProgramHint, ArgumentRule::Hint, false, false},
+    {ActionId::HangUp, "断开拨号", ActionClass::Countdown, "断开拨号", HangUp, std::nullopt, false, kProperties, {},
+     "", ArgumentRule::Empty, false, false},
+    {ActionId::Dial, "拨号连接", ActionClass::Immediate, "", Dial, std::nullopt, false, kProperties, {}, "",
      ArgumentRule::Empty, false, false},
-    {ActionId::Dial, "拨号连接", ActionClass::Immediate, "", std::nullopt, kProperties, {}, "", ArgumentRule::Empty,
-     false, false},
-    {ActionId::LogOff, "注销计算机", ActionClass::Countdown, "注销", PowerOperation::LogOff, kProperties, {}, "",
-     ArgumentRule::ActionName, false, false},
-    {ActionId::StandBy, "待机计算机", ActionClass::Countdown, "待机", PowerOperation::StandBy, kProperties, {}, "",
-     ArgumentRule::ActionName, false, false},
-    {ActionId::Hibernate, "休眠计算机", ActionClass::Countdown, "休眠", PowerOperation::Hibernate, kProperties, {}, "",
-     ArgumentRule::ActionName, false, false},
-    {ActionId::Restart, "重启计算机", ActionClass::Countdown, "重启", PowerOperation::Restart, kProperties, {}, "",
-     ArgumentRule::ActionName, false, false},
-    {ActionId::PowerOff, "关闭计算机", ActionClass::Countdown, "关机", PowerOperation::PowerOff, kProperties, {}, "",
-     ArgumentRule::ActionName, false, false},
-    {ActionId::FastRestart, "快速重启", ActionClass::Countdown, "快速重启", PowerOperation::FastRestart, kProperties,
-     {}, "", ArgumentRule::ActionName, false, false},
-    {ActionId::FastPowerOff, "快速关机", ActionClass::Countdown, "快速关机", PowerOperation::FastPowerOff,
-     kProperties, {}, "", ArgumentRule::ActionName, false, false},
+    PowerRow(ActionId::LogOff, "注销计算机", "注销", PowerOperation::LogOff),
+    PowerRow(ActionId::StandBy, "待机计算机", "待机", PowerOperation::StandBy),
+    PowerRow(ActionId::Hibernate, "休眠计算机", "休眠", PowerOperation::Hibernate),
+    PowerRow(ActionId::Restart, "重启计算机", "重启", PowerOperation::Restart),
+    PowerRow(ActionId::PowerOff, "关闭计算机", "关机", PowerOperation::PowerOff),
+    PowerRow(ActionId::FastRestart, "快速重启", "快速重启", PowerOperation::FastRestart, true),
+    PowerRow(ActionId::FastPowerOff, "快速关机", "快速关机", PowerOperation::FastPowerOff, true),
     // The editor leaves the label as it was for the junk cleanup.
-    {ActionId::JunkCleanup, "清理系统垃圾", ActionClass::JunkCleanup, "", std::nullopt, nullptr, {}, "",
-     ArgumentRule::Empty, false, true},
+    {ActionId::JunkCleanup, "清理系统垃圾", ActionClass::JunkCleanup, "", CleanUp, std::nullopt, false, nullptr, {},
+     "", ArgumentRule::Empty, false, true},
 };
 const std::size_t kActionCount = sizeof kActionTable / sizeof kActionTable[0];
+
+namespace {
+
+// Every row runs something, and a countdown names its verb in its window.
+constexpr bool EveryRowRuns() {
+  for (const ActionRow& row : kActionTable) {
+    if (!row.run || (row.actionClass == ActionClass::Countdown) != (row.verb[0] != '\0')) return false;
+  }
+  return true;
+}
+static_assert(EveryRowRuns(), "an action row without a way to run");
+
+}  // namespace
 
 const ActionRow* FindAction(const std::string& name) {
   for (const ActionRow& row : kActionTable) {
     if (name == row.name) return &row;
-  }
-  return nullptr;
-}
-
-const ActionRow* FindVerb(const std::string& verb) {
-  if (verb.empty()) return nullptr;
-  for (const ActionRow& row : kActionTable) {
-    if (verb == row.verb) return &row;
   }
   return nullptr;
 }
@@ -67,11 +112,6 @@ bool MayWake(const std::string& trigger) { return MayWake(TriggerKindOf(trigger)
 
 bool MayCatchUp(const std::string& trigger, const std::string& action) {
   return MayCatchUp(TriggerKindOf(trigger), action);
-}
-
-bool IsSuspendVerb(const std::string& verb) {
-  const ActionRow* row = FindVerb(verb);
-  return row && (row->power == PowerOperation::StandBy || row->power == PowerOperation::Hibernate);
 }
 
 }  // namespace velmaro

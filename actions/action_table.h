@@ -1,6 +1,6 @@
 // The thirteen action names a task can carry, in the order the task editor
-// offers them: for each, what the evaluation tick does for a due task, what
-// its countdown runs at the end, and how the task editor prepares the
+// offers them: for each, when it runs (at once, or after a countdown), what
+// runs and what the record says of it, and how the task editor prepares the
 // argument field once the name is chosen.
 #pragma once
 
@@ -8,15 +8,16 @@
 #include <optional>
 #include <string>
 
+#include "actions/action_run.h"
 #include "actions/power_actions.h"
 #include "store/trigger_text.h"
 
 namespace velmaro {
 
 enum class ActionClass {
-  Immediate,    // runs inside the tick, then the evaluation pauses for a minute
-  Countdown,    // hands over to the countdown window, which runs the verb at its end
-  JunkCleanup,  // runs inside the tick and waits for the batch
+  Immediate,    // runs when due, then the evaluation pauses for a minute
+  Countdown,    // hands over to the countdown window, and runs at its end
+  JunkCleanup,  // runs when due and waits for the batch
 };
 
 enum class ActionId {
@@ -36,10 +37,15 @@ struct ActionRow {
   ActionId id;
   const char* name;  // code page 936, compared byte for byte
   ActionClass actionClass;
-  const char* verb;  // the pending action of a countdown action; empty otherwise
-  // What the countdown runs at its end: this power operation, or, where the
-  // row has none, the hang-up of the HangUp row.
-  std::optional<PowerOperation> power;
+  const char* verb;  // the countdown window's verb ("关机"); empty for the others
+  // What runs: the row's own operation with the task's argument. Throws
+  // AppError for a failure the user is shown at once (a file that will not
+  // open); what the system refused comes back as Failed.
+  ActionResult (*run)(const ActionRow& row, const ActionCall& call);
+  std::optional<PowerOperation> power;  // the operation of a power row
+  // The record says it began before it runs: a fast restart or shutdown
+  // ends the system inside its call when it succeeds, and never reports back.
+  bool recordsStart;
   // The task editor's argument field: its label (null: the label stays as
   // it is), the suggestions offered in its list (up to the first null), its
   // hint, and what it is filled with. `argumentIsPath`: the argument names a
@@ -55,6 +61,9 @@ struct ActionRow {
   // A shutdown, a log-off, a closed program or a dial-up of last night would
   // come as a surprise in the morning.
   bool harmlessLate;
+  // Stand-by and hibernate: with ShutApp, the other programs are asked to
+  // close first, since they stay in memory with their work unsaved.
+  bool Suspends() const { return power == PowerOperation::StandBy || power == PowerOperation::Hibernate; }
 };
 
 extern const ActionRow kActionTable[];
@@ -62,9 +71,6 @@ extern const std::size_t kActionCount;
 
 // The row whose name equals `name`, or null: any other name does nothing.
 const ActionRow* FindAction(const std::string& name);
-// The countdown row whose pending action verb equals `verb`, or null: the
-// empty text and every action name that differs from its verb name none.
-const ActionRow* FindVerb(const std::string& verb);
 
 // The two options a task may carry besides its trigger and action: waking
 // the computer for it needs an occurrence known ahead (a calendar kind);
@@ -73,8 +79,5 @@ bool MayWake(std::optional<TriggerKind> kind);
 bool MayCatchUp(std::optional<TriggerKind> kind, const std::string& action);
 bool MayWake(const std::string& trigger);
 bool MayCatchUp(const std::string& trigger, const std::string& action);
-
-// The verbs whose countdown may ask the other programs to close first.
-bool IsSuspendVerb(const std::string& verb);
 
 }  // namespace velmaro

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "actions/action_table.h"
-#include "actions/task_actions.h"
 
 namespace velmaro {
 
@@ -42,17 +40,6 @@ void Countdown::End() {
   view_.SetProgress(0);
   showing_ = false;
   view_.HideCountdown();
-}
-
-PowerResult RunPendingAction(const std::string& verb, PowerService& power, DialUpService& dialUp,
-                             ReminderService& reminders) {
-  const ActionRow* row = FindVerb(verb);
-  if (row && row->power) return RunPowerOperation(power, *row->power);
-  if (row && row->id == ActionId::HangUp) {
-    HangUpDialUp(dialUp, reminders);
-    return PowerResult();
-  }
-  return PowerResult{false, "没有这个操作：" + verb};
 }
 
 }  // namespace velmaro

@@ -7,8 +7,6 @@
 #include <cstdint>
 #include <string>
 
-#include "actions/reminder.h"
-#include "platform/dialup.h"
 #include "platform/power.h"
 #include "platform/sound.h"
 
@@ -54,10 +52,5 @@ class Countdown {
   bool showing_ = false;
   bool soundPlaying_ = false;
 };
-
-// Runs the operation of a pending action verb: the seven power verbs and
-// "断开拨号"; any other text, the empty one included, runs nothing and says
-// so. The hang-up reports its outcome in a window of its own.
-PowerResult RunPendingAction(const std::string& verb, PowerService& power, DialUpService& dialUp, ReminderService& reminders);
 
 }  // namespace velmaro

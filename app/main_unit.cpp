@@ -8,18 +8,15 @@
 #include "actions/power_actions.h"
 #include "actions/task_actions.h"
 #include "app/help.h"
+#include "base/error.h"
 #include "base/gbk.h"
 #include "platform/error_box.h"
-#include "scheduler/occurrences.h"
 #include "scheduler/tick_window.h"
 
 namespace velmaro {
 
 const char kTipEnabled[] = "Velmaro-启用";
 const char kTipDisabled[] = "Velmaro-禁用";
-
-const PostponeChoice kPostponeChoices[4] = {
-    {5, "推迟 &5 分钟"}, {10, "推迟 &10 分钟"}, {30, "推迟 &30 分钟"}, {60, "推迟 &60 分钟"}};
 
 namespace {
 
@@ -38,6 +35,23 @@ class FlagScope {
 };
 
 }  // namespace
+
+MainUnit::MainUnit(const AppServices& services, Form1View& view)
+    : services_(services),
+      view_(view),
+      evaluation_(view, services.clock),
+      evaluator_(services.load, services.processes),
+      record_(services.records, services.clock),
+      runner_(ActionServices{services.shell, services.session, services.power, services.processes, services.clock,
+                             services.dialUp, services.reminders},
+              view, record_),
+      session_(CountdownServices{view, services.sound, services.processes, services.clock}, settings, evaluation_,
+               postponements_, runner_),
+      missed_(services.clock, services.wake, services.registry, settings),
+      wakeTimer_(services.wake) {}
+
+// Out of line, so that the program has one copy of it.
+MainUnit::~MainUnit() = default;
 
 std::string MenuText(const std::string& text) {
   std::string shown;
@@ -109,11 +123,12 @@ void MainUnit::N22Click() {
 }
 
 void MainUnit::FormCreate() {
-  gate_.SetStarting(true);
+  EvaluationGate& gate = evaluation_.gate;
+  gate.SetStarting(true);
   struct EndOfStart {
     EvaluationGate& gate;
     ~EndOfStart() { gate.SetStarting(false); }
-  } endOfStart{gate_};
+  } endOfStart{gate};
   const OsVersion version = services_.session.Version();
   if (version.major >= 5 || version.platformId == kPlatformWin32Nt) services_.session.EnableShutdownPrivilege();
 
@@ -141,6 +156,7 @@ void MainUnit::FormCreate() {
   } catch (const AppError& error) {
     if (!failure) failure = error.what();
   }
+  missed_.SetOptions(options_.get());
 
   TaskbarCreatedMsg = services_.shell.RegisterMessage("TaskbarCreated");
 
@@ -158,7 +174,7 @@ void MainUnit::FormCreate() {
 
   view_.SetMenuCaption(MenuItem::n6,
                        std::string(FindMenuEntry(MenuItem::n6)->caption) + " " + MenuText(services_.session.UserName()));
-  view_.SetMenuChecked(MenuItem::n1, gate_.Monitoring());
+  view_.SetMenuChecked(MenuItem::n1, gate.Monitoring());
   view_.MakeTopmost();
 
   if (failure) {
@@ -166,29 +182,28 @@ void MainUnit::FormCreate() {
     if (Closed()) return;  // the box's message loop may have closed the program
   }
   // No tick before start-up is through, whatever the user did meanwhile.
-  gate_.SetStarting(false);
-  UpdateEvaluation();
+  gate.SetStarting(false);
+  evaluation_.Update();
   CatchUpAndWake();
 }
 
 void MainUnit::FormClose() {
-  if (gate_.Closed()) return;
+  if (Closed()) return;
   // What the catch-up tasks missed while monitoring was off is not caught
   // up at the next start either. Closing, the program has no box to show a
   // store failure in; the next start reads the store afresh.
-  if (!gate_.Monitoring()) {
+  if (!evaluation_.gate.Monitoring()) {
     try {
-      CatchUpMissed(CatchUp::PassOver);
+      missed_.Walk(MissedRuns::Missed::PassOver, false);
     } catch (const AppError&) {
     }
   }
-  gate_.Close();
+  evaluation_.gate.Close();
   // Open dialogs and editors must not reach the store once the program closes.
   if (dialogs_) dialogs_->Close();
-  UpdateEvaluation();
-  view_.SetTimer(TimerId::Timer2, false);
+  evaluation_.Update();
+  session_.Close();
   view_.SetTimer(TimerId::Timer3, false);
-  if (countdown_.Showing()) countdown_.End();
   wakeTimer_.Keep(std::nullopt, false);
   wakeTimer_.Release();
   services_.shell.NotifyIcon(NotifyOp::Delete, notifyData_);
@@ -202,93 +217,62 @@ void MainUnit::TaskbarCreated() {
 }
 
 void MainUnit::TimeChanged() {
-  if (gate_.Closed()) return;
+  if (Closed()) return;
   // The postponements keep their time on the counter; the tip's clock moved.
   if (!postponements_.Empty()) ShowTrayState();
   GuardedUpdateWake(true);
-  if (EvaluationRuns()) view_.EvaluateSoon();
+  if (evaluation_.Runs()) view_.EvaluateSoon();
 }
 
 void MainUnit::Suspending() {
-  if (gate_.Closed()) return;
-  gate_.Suspend();
+  if (Closed()) return;
+  evaluation_.gate.Suspend();
   // Asleep, it needs no keeping awake; the timer stays set to wake it.
   wakeTimer_.Release();
-  EndInterruptedCountdown();
-  UpdateEvaluation();
+  session_.EndOnSuspend();
+  evaluation_.Update();
 }
 
 void MainUnit::Resumed() {
-  if (gate_.Closed()) return;
-  const bool noticed = gate_.Resume();
+  if (Closed()) return;
+  const bool noticed = evaluation_.gate.Resume();
   const std::uint32_t now = services_.clock.TickCount();
   // Without a suspend notice this is either the second notice of one wake,
   // which must leave a countdown started since the first alone, or a sleep
   // without notice, which stopped the count and the ticks.
-  const bool countdownStalled = countdown_.Showing() && handover_.Stalled(now);
-  const bool ticksStalled = EvaluationRuns() && now - lastTick_ > kCountdownStallMs;
-  if (!noticed && !countdownStalled && !ticksStalled) {
-    UpdateEvaluation();
+  if (!noticed && !session_.Stalled(now) && !evaluation_.TicksStalled(now, kCountdownStallMs)) {
+    evaluation_.Update();
     return;
   }
-  EndInterruptedCountdown();
-  // A postponed countdown whose time came while the computer slept is not
-  // run on waking, as a task due in a minute slept through is not.
-  const std::vector<Postponement> slept = postponements_.TakeDueAsleep(now);
-  for (const Postponement& postponement : slept) {
-    Record(postponement.task, RecordOutcome::NotDoneAsleep);
-    interruptedVerb_ = postponement.verb;
-  }
-  if (!slept.empty()) ShowTrayState();
-  gate_.Release();
+  const std::size_t postponed = postponements_.Size();
+  const std::optional<std::string> interrupted = session_.Woke(now);
+  if (postponements_.Size() != postponed) ShowTrayState();
+  evaluation_.gate.Release();
   view_.SetTimer(TimerId::Timer3, false);
   evaluator_.ForgetGap();
   evaluator_.ConditionsSlept();
-  if (!interruptedVerb_.empty()) {
-    services_.shell.ShowBalloon(notifyData_, std::string("电脑睡眠时") + interruptedVerb_ + "倒计时已取消");
-    interruptedVerb_.clear();
-  }
+  if (interrupted) services_.shell.ShowBalloon(notifyData_, "电脑睡眠时" + *interrupted + "倒计时已取消");
   if (const std::optional<WakeTarget> woke = wakeTimer_.Resumed(services_.wake.Now())) {
     wokeFor_ = woke;
-    const DueTask task{0, woke->task.trigger, woke->task.action, 0, 0, woke->task.duplicate};
-    record_.Write(RecordEntry{StoredSlot(task), task.trigger, task.action, RecordOutcome::Woke, 0, ""});
+    runner_.Record(StoredTask(woke->task), RecordOutcome::Woke);
   }
   CatchUpAndWake();
   if (Closed()) return;
-  UpdateEvaluation();
-  if (EvaluationRuns()) view_.EvaluateSoon();
-}
-
-void MainUnit::EndInterruptedCountdown() {
-  if (!countdown_.Showing()) return;
-  view_.SetTimer(TimerId::Timer2, false);
-  countdown_.End();
-  interruptedVerb_ = pendingAction_;
-  Record(handover_.Task(), RecordOutcome::NotDoneAsleep);
-}
-
-bool MainUnit::EvaluationRuns() const {
-  return gate_.Runs();
-}
-
-void MainUnit::UpdateEvaluation() {
-  const bool runs = EvaluationRuns();
-  // A tick is due within one period of Timer1 from when it is switched on.
-  if (runs && !evaluating_) lastTick_ = services_.clock.TickCount();
-  evaluating_ = runs;
-  view_.SetTimer(TimerId::Timer1, runs);
+  evaluation_.Update();
+  if (evaluation_.Runs()) view_.EvaluateSoon();
 }
 
 void MainUnit::SetMonitoring(bool on) {
-  const bool switched = on != gate_.Monitoring();
+  EvaluationGate& gate = evaluation_.gate;
+  const bool switched = on != gate.Monitoring();
   // Minutes while monitoring was off are the user's choice, not a gap to catch up.
   if (on && switched) {
     evaluator_.ForgetGap();
     evaluator_.ForgetConditions();
-    Guarded(services_.shell, [&] { CatchUpMissed(CatchUp::PassOver); });
+    Guarded(services_.shell, [&] { missed_.Walk(MissedRuns::Missed::PassOver, false); });
   }
-  gate_.SetMonitoring(on);
-  UpdateEvaluation();
+  gate.SetMonitoring(on);
+  evaluation_.Update();
   // Nothing runs while it is off: nothing to wake the computer or stay awake for.
   if (!on) wakeTimer_.Release();
   if (switched && !Closed()) GuardedUpdateWake(false);
@@ -300,7 +284,7 @@ void MainUnit::SetMonitoring(bool on) {
 }
 
 void MainUnit::ShowTrayState() {
-  std::string tip = gate_.Monitoring() ? kTipEnabled : kTipDisabled;
+  std::string tip = evaluation_.gate.Monitoring() ? kTipEnabled : kTipDisabled;
   const std::uint32_t now = services_.clock.TickCount();
   // "Velmaro-启用：23:10 关机", the local time it comes back at as the clock
   // reads now.
@@ -317,13 +301,13 @@ void MainUnit::ShowTrayState() {
 }
 
 void MainUnit::StopEvaluation() {
-  gate_.DialogOpened();
-  UpdateEvaluation();
+  evaluation_.gate.DialogOpened();
+  evaluation_.Update();
 }
 
 void MainUnit::ResumeEvaluation() {
-  gate_.DialogClosed();
-  UpdateEvaluation();
+  evaluation_.gate.DialogClosed();
+  evaluation_.Update();
   // The dialog may have changed what wakes the computer.
   GuardedUpdateWake(false);
 }
@@ -334,13 +318,12 @@ void MainUnit::SetCountdownMax(std::int32_t tishi) { view_.SetProgressMax(std::m
 void MainUnit::Timer1Timer() {
   // A nested message loop inside an action (the shell opening a file, the
   // system dialling) may deliver the next tick before this one is through.
-  if (inTick_ || !EvaluationRuns()) return;
-  lastTick_ = services_.clock.TickCount();
-  if (wakeTimer_.KeepsAwake()) {
-    const bool due = wokeFor_ && wokeFor_->occurrence >= LocalMinuteOf(services_.clock.LocalTime());
-    wakeTimer_.Beat(lastTick_, due || countdown_.Showing());
-  }
-  if (wakeMinute_ != LocalMinuteOf(services_.clock.LocalTime())) {
+  if (inTick_ || !evaluation_.Runs()) return;
+  const std::uint32_t now = services_.clock.TickCount();
+  evaluation_.Ticked(now);
+  const std::int64_t minute = LocalMinuteOf(services_.clock.LocalTime());
+  if (wakeTimer_.KeepsAwake()) wakeTimer_.Beat(now, (wokeFor_ && wokeFor_->occurrence >= minute) || session_.Showing());
+  if (wakeMinute_ != minute) {
     try {
       UpdateWake(false);
     } catch (const AppError&) {
@@ -363,107 +346,36 @@ void MainUnit::Timer1Timer() {
     }
     failure = evaluator_.Tick(*tickStore_, window, services_.clock, [this](const DueTask& task) {
       RunDueTask(task);
-      return !gate_.Closed();
+      return !Closed();
     }, lookAhead ? &ahead : nullptr);
-    if (!gate_.Closed()) WarnAhead(ahead.coming);
+    if (!Closed()) {
+      if (const std::optional<std::string> text = warnings_.Balloon(ahead.coming)) {
+        services_.shell.ShowBalloon(notifyData_, *text);
+      }
+    }
   }
-  if (failure && !gate_.Closed()) ShowTickFailure(*failure);
+  if (failure && !Closed()) ShowTickFailure(*failure);
 }
 
 void MainUnit::RunDueTask(const DueTask& task) {
-  const ActionRow* row = FindAction(task.action);
-  if (!row) return;
-  if (row->harmlessLate && !FirstRunOf(task)) return;
-  switch (row->actionClass) {
-    case ActionClass::Immediate:
-      // The pause follows an action that failed (a file that would not
-      // open) as it follows one that ran; the failure is the tick's to show.
-      try {
-        RunImmediateAction(row->id, task.slot, *tickStore_);
-      } catch (const AppError& error) {
-        Record(task, RecordOutcome::Failed, error.what());
-        if (!gate_.Closed()) StartPause();
-        throw;
-      }
-      Record(task, RecordOutcome::Ran);
-      if (!gate_.Closed()) StartPause();
-      break;
-    case ActionClass::Countdown:
-      // Come due anew, the task no longer waits for its postponement.
-      for (const Postponement& earlier : postponements_.TakeOf(task)) {
-        Record(earlier.task, RecordOutcome::NotDone, "同一任务又到时间，推迟的一次作废");
-        ShowTrayState();
-      }
-      HandOver(task, row->verb);
-      break;
-    case ActionClass::JunkCleanup: {
-      const std::optional<std::string> notRun = RunJunkCleanup(
-          0, view_.ApplicationHandle(), services_.clock, services_.session, services_.processes, services_.shell);
-      if (notRun) {
-        Record(task, RecordOutcome::NotDone, *notRun);
-      } else {
-        Record(task, RecordOutcome::Ran);
-      }
-      break;
-    }
+  if (!missed_.FirstRun(task)) return;
+  const TaskOutcome outcome = runner_.Run(task, RunStart::Due);
+  if (outcome.kind == TaskOutcome::Kind::CountsDown) {
+    const std::size_t postponed = postponements_.Size();
+    session_.Start(task, *outcome.row);
+    if (postponements_.Size() != postponed) ShowTrayState();
+    return;
   }
-}
-
-void MainUnit::Record(const DueTask& task, RecordOutcome outcome, const std::string& detail) {
-  // A task caught up after a gap ran late; one that did not run says so itself.
-  if (outcome == RecordOutcome::Ran && task.lateMinutes > 0) outcome = RecordOutcome::RanLate;
-  record_.Write(RecordEntry{task.slot, task.trigger, task.action, outcome, task.lateMinutes, detail});
-}
-
-void MainUnit::RunVerb(const DueTask& task, const std::string& verb) {
-  const ActionRow* row = FindVerb(verb);
-  if (row && (row->power == PowerOperation::FastRestart || row->power == PowerOperation::FastPowerOff)) {
-    Record(task, RecordOutcome::Began);
-  }
-  const PowerResult result = RunPendingAction(verb, services_.power, services_.dialUp, services_.reminders);
-  if (gate_.Closed()) return;
-  if (result.ok) {
-    Record(task, RecordOutcome::Ran);
-  } else {
-    Record(task, RecordOutcome::Failed, result.message);
-  }
-}
-
-void MainUnit::RunImmediateAction(ActionId action, std::int32_t slot, TaskStore& store) {
-  switch (action) {
-    case ActionId::Reminder:
-      services_.reminders.ShowReminder(CutToColumns(store.ReadArgument(slot), kReminderColumns));
-      break;
-    case ActionId::OpenFile: OpenTaskFile(services_.shell, store.ReadArgument(slot)); break;
-    case ActionId::CloseProgram:
-      KillProcessByName(services_.processes, FileNamePart(store.ReadArgument(slot)));
-      break;
-    case ActionId::Dial: DialDefaultConnection(services_.dialUp, view_.Handle()); break;
-    default: break;
-  }
+  // The pause follows an action that failed (a file that would not open) as
+  // it follows one that ran; the failure is the tick's to show.
+  if (outcome.Pauses() && !Closed()) StartPause();
+  if (outcome.shown) throw AppError(outcome.detail);
 }
 
 void MainUnit::StartPause() {
-  // A countdown that shows keeps the verb its window names.
-  if (!countdown_.Showing()) pendingAction_.clear();
-  gate_.Hold();
-  UpdateEvaluation();
+  evaluation_.gate.Hold();
+  evaluation_.Update();
   view_.SetTimer(TimerId::Timer3, true);
-}
-
-void MainUnit::HandOver(const DueTask& task, const std::string& verb) {
-  if (const std::optional<DueTask> replaced = handover_.Take(task, countdown_.Showing(), services_.clock.TickCount())) {
-    Record(*replaced, RecordOutcome::NotDone, "倒计时被任务 " + std::to_string(task.slot) + " 取代");
-  }
-  pendingAction_ = verb;
-  countdown_.MyChangeCaption(pendingAction_);
-  view_.SetTimer(TimerId::Timer2, true);
-  gate_.Hold();
-  UpdateEvaluation();
-  countdown_.Show(settings.SoundPath, view_.Handle());
-  // The other programs are asked to close as the countdown starts, so they
-  // have its length to save their work.
-  if (settings.ShutApp == 1 && IsSuspendVerb(pendingAction_)) CloseOtherWindows(services_.processes, view_.Handle());
 }
 
 void MainUnit::n4Click() {
@@ -479,97 +391,40 @@ void MainUnit::n4Click() {
 
 void MainUnit::Timer3Timer() {
   view_.SetTimer(TimerId::Timer3, false);
-  gate_.Release();
-  UpdateEvaluation();
-}
-
-void MainUnit::Timer2Timer() {
-  if (gate_.Closed()) return;
-  handover_.Beat(services_.clock.TickCount());
-  if (countdown_.Tick(settings.Tishi)) EndCountdownAndRun();
-}
-
-void MainUnit::BitBtn1Click() {
-  // A click that was queued behind the end of the count must not run the action twice.
-  if (gate_.Closed() || !countdown_.Showing()) return;
-  EndCountdownAndRun();
-}
-
-void MainUnit::EndCountdownAndRun() {
-  countdown_.End();
-  gate_.Release();
-  UpdateEvaluation();
-  // Off before the action runs: stand-by returns only after the computer
-  // resumes, and the hang-up shows a window.
-  view_.SetTimer(TimerId::Timer2, false);
-  // A copy: the action may run a message loop that replaces both.
-  const DueTask task = handover_.Task();
-  const std::string verb = pendingAction_;
-  RunVerb(task, verb);
+  evaluation_.gate.Release();
+  evaluation_.Update();
 }
 
 void MainUnit::BitBtn2Click() {
-  if (gate_.Closed() || !countdown_.Showing()) return;
-  view_.SetTimer(TimerId::Timer2, false);
-  countdown_.End();
-  Record(handover_.Task(), RecordOutcome::Cancelled);
   // Whatever the menu showed before, a cancelled countdown leaves monitoring off.
-  SetMonitoring(false);
+  if (session_.Cancel()) SetMonitoring(false);
 }
 
 void MainUnit::BitBtn3Click() {
-  if (gate_.Closed() || !countdown_.Showing()) return;
-  // The count waits while the user chooses: the action must not run under the open menu.
-  view_.SetTimer(TimerId::Timer2, false);
-  const std::int32_t minutes = view_.ChoosePostponement();
-  if (gate_.Closed() || !countdown_.Showing()) return;  // the computer slept or the program closed meanwhile
-  handover_.Beat(services_.clock.TickCount());
-  if (minutes > 0) {
-    Postpone(minutes);
-  } else {
-    view_.SetTimer(TimerId::Timer2, true);
-  }
+  if (session_.ChoosePostponement()) ShowTrayState();
 }
 
 void MainUnit::Postpone(std::int32_t minutes) {
-  if (gate_.Closed() || !countdown_.Showing() || minutes <= 0) return;
-  view_.SetTimer(TimerId::Timer2, false);
-  countdown_.End();
-  PostponeTask(handover_.Task(), pendingAction_, 0, minutes);
-  gate_.Release();
-  UpdateEvaluation();
-}
-
-void MainUnit::PostponeTask(const DueTask& due, const std::string& verb, std::uint32_t leadMs,
-                            std::int32_t minutes) {
-  DueTask task = due;
-  task.lateMinutes = 0;  // when it comes back, it comes when asked
-  record_.Write(RecordEntry{task.slot, task.trigger, task.action, RecordOutcome::Postponed, minutes, ""});
-  postponements_.Add(Postponement{task, verb, services_.clock.TickCount(),
-                                  leadMs + static_cast<std::uint32_t>(minutes) * postponeMinuteMs_});
-  ShowTrayState();
-}
-
-void MainUnit::WarnAhead(const std::vector<ComingTask>& coming) {
-  if (const std::optional<std::string> text = warnings_.Balloon(coming)) services_.shell.ShowBalloon(notifyData_, *text);
+  if (session_.Postpone(minutes)) ShowTrayState();
 }
 
 void MainUnit::BalloonClicked() {
-  if (gate_.Closed() || !warnings_.BalloonTask() || evaluator_.Done(*warnings_.BalloonTask())) return;
+  if (Closed() || !warnings_.BalloonTask() || evaluator_.Done(*warnings_.BalloonTask())) return;
   if (const std::optional<std::string> text = warnings_.OpenWindow()) view_.ShowWarning(*text);
 }
 
-std::int32_t MainUnit::StoredSlot(const DueTask& task) {
-  RegistryObject reg(services_.registry);
-  TaskStore store(reg, settings);
-  return FindStoredTask(store, task);
+DueTask MainUnit::StoredTask(const TaskKey& key) {
+  DueTask task;
+  static_cast<TaskKey&>(task) = key;
+  task.slot = FindStoredTask(services_.registry, settings, key);
+  return task;
 }
 
 std::optional<ComingTask> MainUnit::TakeWarning() {
   std::optional<ComingTask> coming = warnings_.TakeWindowTask();
-  if (gate_.Closed() || !coming || evaluator_.Done(*coming)) return std::nullopt;
+  if (Closed() || !coming || evaluator_.Done(*coming)) return std::nullopt;
   // A task deleted or changed since its balloon is not run, nor recorded.
-  const std::int32_t found = StoredSlot(coming->task);
+  const std::int32_t found = FindStoredTask(services_.registry, settings, coming->task);
   if (!found) return std::nullopt;
   coming->task.slot = found;  // deletions below it move it down
   evaluator_.MarkDone(*coming, services_.clock.TickCount());
@@ -581,9 +436,9 @@ void MainUnit::WarningRunNow() {
   if (!coming) return;
   // As the countdown's own execute-now, whose programs were asked to close
   // when the countdown started.
-  const std::string verb = FindAction(coming->task.action)->verb;
-  if (settings.ShutApp == 1 && IsSuspendVerb(verb)) CloseOtherWindows(services_.processes, view_.Handle());
-  RunVerb(coming->task, verb);
+  const ActionRow* row = FindAction(coming->task.action);
+  if (settings.ShutApp == 1 && row && row->Suspends()) CloseOtherWindows(services_.processes, view_.Handle());
+  runner_.Run(coming->task, RunStart::CountedDown);
 }
 
 void MainUnit::WarningPostpone(std::int32_t minutes) {
@@ -593,153 +448,85 @@ void MainUnit::WarningPostpone(std::int32_t minutes) {
   // Counted from the task's minute, on the clock that minute is counted by.
   const ClockSnapshot local = services_.clock.LocalTime();
   const std::uint32_t tickCount = services_.clock.TickCount();
-  const std::int64_t occurrenceMs = static_cast<std::int64_t>(coming->occurrence) * 60000;
+  const std::int64_t occurrenceMs = static_cast<std::int64_t>(coming->task.occurrence) * 60000;
   const std::int64_t nowMs = TriggerKindOf(coming->task.trigger) == TriggerKind::Boot
                                  ? static_cast<std::int64_t>(tickCount)
                                  : MomentOf(local, tickCount).localMs;
   const std::int64_t leadMs = std::clamp<std::int64_t>(occurrenceMs - nowMs, 0, 24 * 60 * 60000LL);
-  PostponeTask(coming->task, FindAction(coming->task.action)->verb, static_cast<std::uint32_t>(leadMs), minutes);
+  session_.PostponeAhead(coming->task, FindAction(coming->task.action)->verb, static_cast<std::uint32_t>(leadMs),
+                         minutes);
+  ShowTrayState();
 }
 
 void MainUnit::WarningSkip() {
-  const std::optional<ComingTask> coming = TakeWarning();
-  if (coming) Record(coming->task, RecordOutcome::Skipped);
+  if (const std::optional<ComingTask> coming = TakeWarning()) runner_.Record(coming->task, RecordOutcome::Skipped);
 }
 
 bool MainUnit::RunPostponed() {
-  if (countdown_.Showing()) return false;
-  LiveChecks checks([this](const DueTask& task) { return StoredSlot(task) != 0; }, services_.clock);
+  if (session_.Showing()) return false;
+  LiveChecks checks([this](const DueTask& task) { return FindStoredTask(services_.registry, settings, task); },
+                    services_.clock);
   std::vector<Postponements::Dropped> dropped;
-  std::optional<Postponement> due = postponements_.TakeDue(services_.clock.TickCount(), checks, dropped);
+  const std::optional<Postponement> due = postponements_.TakeDue(services_.clock.TickCount(), checks, dropped);
   for (const Postponements::Dropped& drop : dropped) {
-    Record(drop.postponement.task, RecordOutcome::NotDone, drop.reason);
+    runner_.Record(drop.postponement.task, RecordOutcome::NotDone, drop.reason);
     if (drop.late) services_.shell.ShowBalloon(notifyData_, "推迟的" + drop.postponement.verb + "耽搁太久，已放弃");
   }
   if (!dropped.empty() || due) ShowTrayState();
   if (!due) return false;
-  // Deletions below it may have moved it down.
-  if (const std::int32_t slot = StoredSlot(due->task)) due->task.slot = slot;
-  HandOver(due->task, due->verb);
-  return true;
-}
-
-bool MainUnit::FirstRunOf(const DueTask& task) {
-  // Cheap where no task has options, as at almost every tick.
-  if (!options_ || !options_->Any() || !MayCatchUp(task.trigger, task.action)) return true;
-  const TaskKey key{task.trigger, task.action, task.duplicate};
-  const TaskOptionSet options = options_->Of(key);
-  if (!options.catchUp) return true;
-  const std::int64_t occurrence = static_cast<std::int64_t>(task.occurrence);
-  if (options.lastRun && *options.lastRun >= occurrence) return false;
-  options_->RecordRun(key, occurrence);
+  session_.StartPostponed(*due);
   return true;
 }
 
 void MainUnit::UpdateWake(bool force) {
   if (!options_) return;
-  ClockService& clock = services_.clock;
-  const ClockSnapshot now = clock.LocalTime();
-  wakeMinute_ = LocalMinuteOf(now);
-  std::vector<CalendarSchedule> schedules;
-  std::vector<TaskKey> keys;
-  if (options_->Any() && gate_.Monitoring()) {
-    const DateFormat format = ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator());
-    for (const auto& [key, options] : options_->All()) {
-      if (!options.wake || !MayWake(key.trigger)) continue;
-      try {
-        if (const std::optional<CalendarSchedule> schedule = CalendarSchedule::Of(*ParseTrigger(key.trigger), format, now.wYear)) {
-          schedules.push_back(*schedule);
-          keys.push_back(key);
-        }
-      } catch (const AppError&) {
-        // A field that does not convert names no occurrence; the tick reports it.
-      }
-    }
-  }
-  std::optional<WakeTarget> target;
-  if (const std::optional<NextOccurrence> next =
-          FindNextOccurrence(schedules, *wakeMinute_, services_.wake.Now(), services_.wake)) {
-    target = WakeTarget{keys[next->schedule], next->localMinute, next->at - kUniversalMinute};
-  }
+  wakeMinute_ = LocalMinuteOf(services_.clock.LocalTime());
+  KeepWake(evaluation_.gate.Monitoring() ? missed_.Walk(MissedRuns::Missed::Keep, true).wake : std::nullopt, force);
+}
+
+void MainUnit::KeepWake(const std::optional<WakeTarget>& target, bool force) {
   const std::optional<std::string> refusal = wakeTimer_.Keep(target, force);
   if (!refusal) return;
-  const DueTask task{0, target->task.trigger, target->task.action, 0, 0, target->task.duplicate};
-  record_.Write(RecordEntry{StoredSlot(task), task.trigger, task.action, RecordOutcome::CannotWake, 0, *refusal});
+  runner_.Record(StoredTask(target->task), RecordOutcome::CannotWake, *refusal);
   services_.shell.ShowBalloon(notifyData_, "无法唤醒计算机运行任务：" + *refusal);
 }
 
 void MainUnit::CatchUpAndWake() {
   Guarded(services_.shell, [&] {
-    CatchUpMissed();
+    if (!options_) return;
+    const bool monitoring = evaluation_.gate.Monitoring();
+    // Nothing is caught up while monitoring is off; what it misses is passed
+    // over when it comes back on.
+    MissedRuns::Plan plan = missed_.Walk(monitoring ? MissedRuns::Missed::Run : MissedRuns::Missed::Keep, monitoring);
+    if (plan.catchUp.empty()) {
+      wakeMinute_ = LocalMinuteOf(services_.clock.LocalTime());
+      KeepWake(plan.wake, true);
+      return;
+    }
+    RunCaughtUp(plan.catchUp);
+    // The actions' message loops may have changed the tasks or monitoring.
     if (!Closed()) UpdateWake(true);
   });
 }
 
-void MainUnit::GuardedUpdateWake(bool force) {
-  Guarded(services_.shell, [&] { UpdateWake(force); });
-}
-
-void MainUnit::CatchUpMissed(CatchUp how) {
-  if (!options_ || !options_->Any() || (how == CatchUp::Run && !gate_.Monitoring())) return;
-  ClockService& clock = services_.clock;
-  const ClockSnapshot now = clock.LocalTime();
-  const std::int64_t nowMinute = LocalMinuteOf(now);
-  const DateFormat format = ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator());
+void MainUnit::RunCaughtUp(const std::vector<DueTask>& tasks) {
   std::string caughtUp;
-  // A copy: an action's message loop may open a dialog that changes them.
-  const std::vector<TaskOptions::Entry> entries = options_->All();
-  for (const auto& [key, options] : entries) {
-    if (!options.catchUp || !MayCatchUp(key.trigger, key.action)) continue;
-    // Stored without a run (by hand, or before the option recorded one):
-    // nothing before now is known to be missed.
-    if (!options.lastRun) {
-      options_->RecordRun(key, nowMinute);
-      continue;
-    }
-    std::optional<std::int64_t> missed;
-    try {
-      if (const std::optional<CalendarSchedule> schedule = CalendarSchedule::Of(*ParseTrigger(key.trigger), format, now.wYear)) {
-        missed = schedule->Latest(nowMinute);
-      }
-    } catch (const AppError&) {
-      continue;  // the tick reports the field
-    }
-    if (!missed || *missed <= *options.lastRun) continue;
-    if (how == CatchUp::PassOver) {
-      options_->RecordRun(key, *missed);
-      continue;
-    }
-    const std::int32_t slot = FindSlot(*store_, key);
-    if (!slot) continue;
-    // Recorded first: an action that never returns must not run again at the next start.
-    options_->RecordRun(key, *missed);
-    const DueTask task{slot, key.trigger, key.action, 0, static_cast<std::uint64_t>(*missed), key.duplicate};
-    const std::string missedText = LocalMinuteText(*missed);
-    std::optional<std::string> notDone;
-    try {
-      if (FindAction(key.action)->actionClass == ActionClass::JunkCleanup) {
-        notDone = RunJunkCleanup(0, view_.ApplicationHandle(), services_.clock, services_.session, services_.processes,
-                                 services_.shell);
-      } else {
-        store_->OpenStore();
-        RunImmediateAction(FindAction(key.action)->id, slot, *store_);
-        store_->CloseStore();
-      }
-    } catch (const AppError& error) {
-      store_->CloseStore();
-      Record(task, RecordOutcome::Failed, error.what());
-      throw;
-    }
-    if (notDone) {
-      Record(task, RecordOutcome::NotDone, *notDone);
-    } else {
-      Record(task, RecordOutcome::CaughtUp, missedText);
-      caughtUp += (caughtUp.empty() ? "" : "；") + key.action + "（" + missedText + "）";
+  for (const DueTask& task : tasks) {
+    if (!missed_.FirstRun(task)) continue;
+    const TaskOutcome outcome = runner_.Run(task, RunStart::Due);
+    if (outcome.shown) throw AppError(outcome.detail);
+    if (outcome.kind == TaskOutcome::Kind::Ran) {
+      caughtUp += (caughtUp.empty() ? "" : "；") + task.action + "（" +
+                  LocalMinuteText(static_cast<std::int64_t>(task.occurrence)) + "）";
     }
     if (Closed()) return;
-    if (!gate_.Monitoring()) break;  // switched off under the action's message loop
+    if (!evaluation_.gate.Monitoring()) break;  // switched off under the action's message loop
   }
   if (!caughtUp.empty()) services_.shell.ShowBalloon(notifyData_, "错过的任务已补做：" + caughtUp);
+}
+
+void MainUnit::GuardedUpdateWake(bool force) {
+  Guarded(services_.shell, [&] { UpdateWake(force); });
 }
 
 void MainUnit::ShowTickFailure(const std::string& failure) {
@@ -748,6 +535,5 @@ void MainUnit::ShowTickFailure(const std::string& failure) {
   FlagScope open(errorBoxOpen_);
   ShowErrorBox(services_.shell, failure);
 }
-
 
 }  // namespace velmaro

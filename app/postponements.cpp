@@ -10,7 +10,7 @@ namespace velmaro {
 
 namespace {
 
-bool SameTask(const DueTask& a, const DueTask& b) { return a.trigger == b.trigger && a.action == b.action; }
+bool SameTask(const DueTask& a, const DueTask& b) { return static_cast<const TaskKey&>(a) == b; }
 
 }  // namespace
 
@@ -28,16 +28,18 @@ std::optional<Postponement> Postponements::TakeDue(std::uint32_t now, Checks& ch
       ++it;
       continue;
     }
-    const Postponement postponement = *it;
+    Postponement postponement = *it;
     it = queue_.erase(it);
+    std::int32_t slot = 0;
     if (postponement.Late(now) > kPostponeLateLimitMs) {
       dropped.push_back({postponement, "推迟后被耽搁超过 " + std::to_string(kCatchUpMinutes) + " 分钟", true});
-    } else if (!checks.StillStored(postponement.task)) {
+    } else if ((slot = checks.SlotNow(postponement.task)) == 0) {
       dropped.push_back({postponement, "推迟期间任务已删除或修改", false});
     } else if (TriggerKindOf(postponement.task.trigger) == TriggerKind::Idle &&
                !checks.IdleAgain(postponement.task)) {
       dropped.push_back({postponement, "推迟期间用户没有空闲", false});
     } else {
+      postponement.task.slot = slot;  // deletions below it may have moved it down
       return postponement;
     }
   }

@@ -40,8 +40,8 @@ class Postponements {
   class Checks {
    public:
     virtual ~Checks() = default;
-    // The same trigger and action are still stored (in some slot).
-    virtual bool StillStored(const DueTask& task) = 0;
+    // The slot the same task is stored in now, or 0 when it is stored no more.
+    virtual std::int32_t SlotNow(const DueTask& task) = 0;
     // For an idle task: the user has been idle for its minutes now.
     virtual bool IdleAgain(const DueTask& task) = 0;
   };
@@ -59,8 +59,8 @@ class Postponements {
   const Postponement* Next(std::uint32_t now) const;
 
   // The first postponement, in the order they were made, whose time has come
-  // and that may still run, taken out; those whose time has come and that may
-  // not are taken out too, into `dropped`.
+  // and that may still run, taken out, with the slot its task has now; those
+  // whose time has come and that may not are taken out too, into `dropped`.
   std::optional<Postponement> TakeDue(std::uint32_t now, Checks& checks, std::vector<Dropped>& dropped);
   // The computer slept: those whose time came meanwhile, taken out.
   std::vector<Postponement> TakeDueAsleep(std::uint32_t now);
@@ -74,14 +74,14 @@ class Postponements {
 // The checks as the store and the user's input stand now.
 class LiveChecks : public Postponements::Checks {
  public:
-  LiveChecks(std::function<bool(const DueTask&)> stored, ClockService& clock)
-      : stored_(std::move(stored)), clock_(clock) {}
-  bool StillStored(const DueTask& task) override { return stored_(task); }
+  LiveChecks(std::function<std::int32_t(const DueTask&)> slotNow, ClockService& clock)
+      : slotNow_(std::move(slotNow)), clock_(clock) {}
+  std::int32_t SlotNow(const DueTask& task) override { return slotNow_(task); }
   // The task's own trigger matched now: idle for its minutes.
   bool IdleAgain(const DueTask& task) override;
 
  private:
-  std::function<bool(const DueTask&)> stored_;
+  std::function<std::int32_t(const DueTask&)> slotNow_;
   ClockService& clock_;
 };
 

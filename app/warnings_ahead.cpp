@@ -1,7 +1,6 @@
 #include "app/warnings_ahead.h"
 
 #include "actions/action_table.h"
-#include "base/error.h"
 
 namespace velmaro {
 
@@ -28,18 +27,6 @@ std::optional<ComingTask> WarningsAhead::TakeWindowTask() {
   std::optional<ComingTask> task;
   task.swap(window_);
   return task;
-}
-
-std::int32_t FindStoredTask(TaskStore& store, const DueTask& task) {
-  std::int32_t found = 0;
-  try {
-    store.ForEachTask([&](std::int32_t slot, const std::string& trigger) {
-      if (!found && trigger == task.trigger && store.ReadAction(slot) == task.action) found = slot;
-    });
-  } catch (const AppError&) {
-  }
-  store.CloseStore();
-  return found;
 }
 
 }  // namespace velmaro

@@ -31,7 +31,4 @@ class WarningsAhead {
   std::optional<ComingTask> window_;
 };
 
-// The slot that holds `task`'s trigger and action now (the first), or 0.
-std::int32_t FindStoredTask(TaskStore& store, const DueTask& task);
-
 }  // namespace velmaro

@@ -77,11 +77,11 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
   if (ahead) {
     for (std::int32_t minutes : ahead->minutes) aheadWindows.push_back(MinuteAhead(window, minutes));
   }
-  std::map<std::tuple<std::string, std::string, std::uint64_t>, int> comingSoFar;
   std::vector<Failure> failing;
   std::vector<Run> idleDueNow;
-  // How many identical tasks were due in each occurrence so far in this tick.
-  std::map<std::tuple<std::string, std::string, std::uint64_t>, int> dueSoFar;
+  // How many identical tasks were due (and coming) in each occurrence so far
+  // in this tick.
+  std::map<std::tuple<std::string, std::string, std::string, std::uint64_t>, int> dueSoFar, comingSoFar;
   std::vector<std::uint64_t> due;
   bool closed = false;
   if (conditions_) conditions_->BeginTick(window.tickCount);
@@ -92,23 +92,34 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
       if (trigger.empty()) return true;
       const std::optional<ParsedTrigger> parsed = ParseTrigger(trigger);
       if (!parsed) return true;
+      // The action and argument are read once the slot has something due.
+      std::optional<DueTask> task;
+      auto taskOf = [&]() -> DueTask& {
+        if (!task) {
+          task.emplace();
+          task->trigger = trigger;
+          task->action = store.ReadAction(slot);
+          task->argument = store.ReadArgument(slot);
+          task->slot = slot;
+        }
+        return *task;
+      };
       if (IsConditionKind(parsed->kind)) {
         // A stretch or a program's end fires once, so it needs no record of runs.
         if (!conditions_) return true;
         const std::string action = store.ReadAction(slot);
-        if (conditions_->Fires(trigger, *parsed, action) && !run(DueTask{slot, trigger, action, 0, 0, 0})) {
+        if (!conditions_->Fires(trigger, *parsed, action)) return true;
+        DueTask fired;
+        fired.trigger = trigger;
+        fired.action = action;
+        fired.argument = store.ReadArgument(slot);
+        fired.slot = slot;
+        if (!run(fired)) {
           closed = true;
           return false;
         }
         return true;
       }
-      std::string action;
-      bool actionRead = false;
-      auto readAction = [&]() -> const std::string& {
-        if (!actionRead) action = store.ReadAction(slot);
-        actionRead = true;
-        return action;
-      };
       // The kinds left name a date, a time of day or a time after start, all
       // known minutes ahead, but for an idle stretch. A field that fails in a
       // minute ahead is reported when the tick reaches that minute.
@@ -117,10 +128,10 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
           for (std::size_t i = 0; i < aheadWindows.size(); ++i) {
             DueOccurrences(*parsed, aheadWindows[i], clock, due);
             for (std::uint64_t occurrence : due) {
-              const int duplicate = comingSoFar[{trigger, readAction(), occurrence}]++;
-              ComingTask task{DueTask{slot, trigger, action, 0, occurrence, duplicate}, ahead->minutes[i], occurrence,
-                              duplicate};
-              if (!Done(task)) ahead->coming.push_back(std::move(task));
+              ComingTask coming{taskOf(), ahead->minutes[i]};
+              coming.task.occurrence = occurrence;
+              coming.task.duplicate = comingSoFar[{trigger, coming.task.action, coming.task.argument, occurrence}]++;
+              if (!Done(coming)) ahead->coming.push_back(std::move(coming));
             }
           }
         } catch (const AppError&) {
@@ -128,15 +139,16 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
       }
       DueOccurrences(*parsed, window, clock, due);
       if (due.empty()) return true;
-      readAction();
+      DueTask& dueTask = taskOf();
       for (std::uint64_t occurrence : due) {
-        const Run task{trigger, action, dueSoFar[{trigger, action, occurrence}]++, occurrence,
-                       parsed->kind == TriggerKind::Idle, window.tickCount};
-        if (task.idle) idleDueNow.push_back(task);
-        if (HasRun(task)) continue;
-        ran_.push_back(task);
-        if (!run(DueTask{slot, trigger, action, LateMinutes(parsed->kind, occurrence, window), occurrence,
-                         task.duplicate})) {
+        dueTask.duplicate = dueSoFar[{trigger, dueTask.action, dueTask.argument, occurrence}]++;
+        dueTask.occurrence = occurrence;
+        const Run ran{dueTask, occurrence, parsed->kind == TriggerKind::Idle, window.tickCount};
+        if (ran.idle) idleDueNow.push_back(ran);
+        if (HasRun(ran)) continue;
+        ran_.push_back(ran);
+        dueTask.lateMinutes = LateMinutes(parsed->kind, occurrence, window);
+        if (!run(dueTask)) {
           closed = true;
           return false;
         }
@@ -174,12 +186,12 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
 
 void TaskEvaluator::MarkDone(const ComingTask& coming, std::uint32_t tickCount) {
   if (!Done(coming)) {
-    ran_.push_back(Run{coming.task.trigger, coming.task.action, coming.duplicate, coming.occurrence, false, tickCount});
+    ran_.push_back(Run{coming.task, coming.task.occurrence, false, tickCount});
   }
 }
 
 bool TaskEvaluator::Done(const ComingTask& coming) const {
-  return HasRun(Run{coming.task.trigger, coming.task.action, coming.duplicate, coming.occurrence, false, 0});
+  return HasRun(Run{coming.task, coming.task.occurrence, false, 0});
 }
 
 }  // namespace velmaro

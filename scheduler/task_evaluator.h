@@ -18,6 +18,7 @@
 #include "platform/system_load.h"
 #include "scheduler/condition_watch.h"
 #include "scheduler/tick_window.h"
+#include "store/task_key.h"
 #include "store/task_store.h"
 
 namespace velmaro {
@@ -27,18 +28,17 @@ namespace velmaro {
 // does not run the task again, plus the two hours a time change may take.
 constexpr std::uint32_t kRememberRunsMs = 26u * 60 * 60 * 1000;
 
-// One task that is due, as the tick hands it over.
-struct DueTask {
+// One task that is due, as the tick or the catch-up hands it over: which
+// stored task, in which slot now, for which occurrence.
+struct DueTask : TaskKey {
   std::int32_t slot = 0;
-  std::string trigger;
-  std::string action;
   // Whole minutes since the minute it was due: more than 0 for a minute that
   // the tick catches up.
   std::int32_t lateMinutes = 0;
-  // The occurrence it is due for (the local minute of the calendar kinds),
-  // and its place among the identical tasks due for it.
+  // The occurrence it is due for (the local minute of the calendar kinds).
   std::uint64_t occurrence = 0;
-  int duplicate = 0;
+  // Run once for an occurrence missed while the computer was off or asleep.
+  bool caughtUp = false;
 };
 
 // A task whose occurrence comes a few minutes after the minute of a tick, for
@@ -46,8 +46,6 @@ struct DueTask {
 struct ComingTask {
   DueTask task;  // as the tick will hand it over
   std::int32_t minutesAhead = 0;
-  std::uint64_t occurrence = 0;
-  int duplicate = 0;  // its place among identical tasks of the same occurrence
 };
 
 class TaskEvaluator {
@@ -110,20 +108,14 @@ class TaskEvaluator {
   std::size_t Watched() const { return conditions_ ? conditions_->Watched() : 0; }
 
  private:
-  // A task that ran: known by its trigger and action name, and by its place
-  // among the identical tasks due in the same occurrence, so that shifting
-  // slots by a deletion does not make it new, while an edited task is new.
+  // A task that ran, known by its key (so that shifting slots by a deletion
+  // does not make it new, while an edited task is new) and its occurrence.
   struct Run {
-    std::string trigger;
-    std::string action;
-    int duplicate;
+    TaskKey key;
     std::uint64_t occurrence;
     bool idle;             // kept only while the task stays due, tick after tick
     std::uint32_t ranAt;   // the millisecond counter then
-    bool SameAs(const Run& other) const {
-      return duplicate == other.duplicate && occurrence == other.occurrence && trigger == other.trigger &&
-             action == other.action;
-    }
+    bool SameAs(const Run& other) const { return occurrence == other.occurrence && key == other.key; }
   };
   struct Failure {
     std::int32_t slot;

@@ -6,7 +6,8 @@
 
 namespace velmaro {
 
-const char kTaskOptionsKey[] = "\\Software\\Drennik\\Velmaro\\TaskOptions";
+const char kTaskOptionsKey[] = "\\Software\\Drennik\\Velmaro\\WakeAndCatchUp";
+const char kOldTaskOptionsKey[] = "\\Software\\Drennik\\Velmaro\\TaskOptions";
 
 namespace {
 
@@ -69,23 +70,44 @@ bool ReadDigits(const std::string& text, std::size_t at, std::size_t width, int&
 }  // namespace
 
 std::string OptionsValueName(const TaskKey& key) {
-  return Escape(key.trigger) + "|" + Escape(key.action) + "|" + std::to_string(key.duplicate);
+  return Escape(key.trigger) + "|" + Escape(key.action) + "|" + Escape(key.argument) + "|" +
+         std::to_string(key.duplicate);
 }
 
-std::optional<TaskKey> TaskKeyOf(const std::string& valueName) {
-  const std::size_t first = FindBar(valueName, 0);
-  if (first == std::string::npos) return std::nullopt;
-  const std::size_t second = FindBar(valueName, first + 1);
-  if (second == std::string::npos || FindBar(valueName, second + 1) != std::string::npos) return std::nullopt;
-  const std::optional<std::string> trigger = Unescape(valueName.substr(0, first));
-  const std::optional<std::string> action = Unescape(valueName.substr(first + 1, second - first - 1));
-  const std::string place = valueName.substr(second + 1);
-  int duplicate = 0;
-  if (!trigger || !action || place.empty() || place.size() > 6 || !ReadDigits(place, 0, place.size(), duplicate) ||
-      (place.size() > 1 && place[0] == '0')) {
+namespace {
+
+// The texts between the name's "|"s, unescaped, and its trailing place; none
+// for a name of another number of parts, a bad escape or a bad place.
+std::optional<std::vector<std::string>> SplitName(const std::string& valueName, std::size_t texts, int& place) {
+  std::vector<std::string> parts;
+  std::size_t from = 0;
+  for (std::size_t bar; (bar = FindBar(valueName, from)) != std::string::npos; from = bar + 1) {
+    const std::optional<std::string> part = Unescape(valueName.substr(from, bar - from));
+    if (!part || parts.size() == texts) return std::nullopt;
+    parts.push_back(*part);
+  }
+  const std::string digits = valueName.substr(from);
+  if (parts.size() != texts || digits.empty() || digits.size() > 6 || !ReadDigits(digits, 0, digits.size(), place) ||
+      (digits.size() > 1 && digits[0] == '0')) {
     return std::nullopt;
   }
-  return TaskKey{*trigger, *action, duplicate};
+  return parts;
+}
+
+}  // namespace
+
+std::optional<TaskKey> TaskKeyOf(const std::string& valueName) {
+  int place = 0;
+  const std::optional<std::vector<std::string>> parts = SplitName(valueName, 3, place);
+  if (!parts) return std::nullopt;
+  return TaskKey{(*parts)[0], (*parts)[1], (*parts)[2], place};
+}
+
+std::optional<OldTaskKey> OldTaskKeyOf(const std::string& valueName) {
+  int place = 0;
+  const std::optional<std::vector<std::string>> parts = SplitName(valueName, 2, place);
+  if (!parts) return std::nullopt;
+  return OldTaskKey{(*parts)[0], (*parts)[1], place};
 }
 
 // The store does not reach into the scheduler; it counts the days with the
@@ -134,12 +156,38 @@ std::optional<TaskOptionSet> ReadOptionsText(const std::string& text) {
   return options;
 }
 
+namespace {
+
+// The values of `key`, without creating it; none when it is missing or
+// cannot be listed.
+std::vector<RegNamedValue> ValuesOf(RegistryObject& reg, const char* key) {
+  std::vector<RegNamedValue> values;
+  reg.SelectRoot(RegRoot::LocalMachine);
+  if (!reg.OpenExistingKey(key)) return values;
+  try {
+    values = reg.ListValues();
+  } catch (const AppError&) {
+  }
+  reg.CloseKey();
+  return values;
+}
+
+void DeleteValues(RegistryObject& reg, const char* key, const std::vector<std::string>& names) {
+  if (names.empty()) return;
+  reg.SelectRoot(RegRoot::LocalMachine);
+  if (!reg.OpenExistingKey(key)) return;
+  for (const std::string& name : names) reg.DeleteValue(name);
+  reg.CloseKey();
+}
+
+}  // namespace
+
 void TaskOptions::Load(TaskStore& store) {
   entries_.clear();
-  reg_.SelectRoot(RegRoot::LocalMachine);
-  if (!reg_.OpenKey(kTaskOptionsKey)) return;
+  // What reads as nobody's options is nothing this program wrote, and
+  // would otherwise stay for ever.
   std::vector<std::string> unreadable;
-  for (const RegNamedValue& value : reg_.ListValues()) {
+  for (const RegNamedValue& value : ValuesOf(reg_, kTaskOptionsKey)) {
     const std::optional<TaskKey> key = TaskKeyOf(value.name);
     std::optional<TaskOptionSet> options;
     if (key && value.value.type == kRegSz) options = ReadOptionsText(value.value.data);
@@ -149,32 +197,65 @@ void TaskOptions::Load(TaskStore& store) {
       unreadable.push_back(value.name);
     }
   }
-  // Nothing this program wrote: a value that reads as no task's options
-  // would otherwise stay for ever.
-  for (const std::string& name : unreadable) reg_.DeleteValue(name);
-  reg_.CloseKey();
-  if (entries_.empty()) return;
+  DeleteValues(reg_, kTaskOptionsKey, unreadable);
+  // The older entries all leave their key: moved to their tasks, or dropped.
+  // Until then an older entry's key holds its trigger and action, and its
+  // place among their tasks.
+  std::vector<Entry> older;
+  std::vector<std::string> olderNames;
+  for (const RegNamedValue& value : ValuesOf(reg_, kOldTaskOptionsKey)) {
+    olderNames.push_back(value.name);
+    const std::optional<OldTaskKey> key = OldTaskKeyOf(value.name);
+    std::optional<TaskOptionSet> options;
+    if (key && value.value.type == kRegSz) options = ReadOptionsText(value.value.data);
+    if (options) older.push_back(Entry{TaskKey{key->trigger, key->action, "", key->duplicate}, *options});
+  }
+  if (entries_.empty() && olderNames.empty()) return;
 
-  // How many stored tasks share each entry's trigger and action: the entry
-  // of the n-th of them lives while there are more than n.
-  std::vector<int> stored(entries_.size(), 0);
+  // One walk of the store: how many stored tasks share each entry's texts
+  // (the entry of the n-th of them lives while there are more than n), and
+  // the slot of the task each older entry named. The slots and the entries
+  // are looked through one by one: a store holds a few slots, and an entry
+  // costs one comparison of its trigger per slot.
+  std::vector<int> stored(entries_.size(), 0), seen(older.size(), 0);
+  std::vector<std::int32_t> moved(older.size(), 0);
   try {
     store.ForEachTask([&](std::int32_t slot, const std::string& trigger) {
-      std::optional<std::string> action;
+      std::optional<TaskSlot> task;
+      auto read = [&]() -> const TaskSlot& {
+        if (!task) task = TaskSlot{trigger, store.ReadAction(slot), store.ReadArgument(slot)};
+        return *task;
+      };
       for (std::size_t i = 0; i < entries_.size(); ++i) {
-        if (entries_[i].key.trigger != trigger) continue;
-        if (!action) action = store.ReadAction(slot);
-        if (entries_[i].key.action == *action) ++stored[i];
+        const TaskKey& key = entries_[i].key;
+        if (key.trigger == trigger && key.action == read().action && key.argument == read().argument) ++stored[i];
+      }
+      for (std::size_t i = 0; i < older.size(); ++i) {
+        const TaskKey& key = older[i].key;
+        if (key.trigger == trigger && key.action == read().action && seen[i]++ == key.duplicate) moved[i] = slot;
       }
     });
   } catch (const AppError&) {
     store.CloseStore();
     return;  // what cannot be read is not known to be gone
   }
-  store.CloseStore();
-  for (std::size_t i = entries_.size(); i-- > 0;) {
-    if (stored[i] <= entries_[i].key.duplicate) Erase(entries_[i].key);
+  std::vector<Entry> kept;
+  std::vector<std::string> gone;
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (stored[i] > entries_[i].key.duplicate) {
+      kept.push_back(entries_[i]);
+    } else {
+      gone.push_back(OptionsValueName(entries_[i].key));
+    }
   }
+  entries_.swap(kept);
+  DeleteValues(reg_, kTaskOptionsKey, gone);
+  // An older entry names what an older install set last: it wins.
+  for (std::size_t i = 0; i < older.size(); ++i) {
+    if (moved[i]) Write(KeyOfSlot(store, moved[i]), older[i].options);
+  }
+  store.CloseStore();
+  DeleteValues(reg_, kOldTaskOptionsKey, olderNames);
 }
 
 TaskOptions::Entry* TaskOptions::Find(const TaskKey& key) {
@@ -210,9 +291,7 @@ void TaskOptions::RecordRun(const TaskKey& key, std::int64_t occurrence) {
 void TaskOptions::Shift(const TaskKey& key, int from, int step) {
   std::vector<Entry> moving;
   for (const Entry& entry : entries_) {
-    if (entry.key.duplicate >= from && entry.key.trigger == key.trigger && entry.key.action == key.action) {
-      moving.push_back(entry);
-    }
+    if (entry.key.duplicate >= from && entry.key.SameTexts(key)) moving.push_back(entry);
   }
   for (const Entry& move : moving) Erase(move.key);
   for (Entry& move : moving) {
@@ -250,47 +329,13 @@ void TaskOptions::Write(const TaskKey& key, const TaskOptionSet& options) {
 }
 
 void TaskOptions::Erase(const TaskKey& key) {
-  reg_.SelectRoot(RegRoot::LocalMachine);
-  reg_.OpenKey(kTaskOptionsKey);
-  reg_.DeleteValue(OptionsValueName(key));
-  reg_.CloseKey();
+  DeleteValues(reg_, kTaskOptionsKey, {OptionsValueName(key)});
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     if (entries_[i].key == key) {
       entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i));
       return;
     }
   }
-}
-
-TaskKey KeyOfSlot(TaskStore& store, std::int32_t slot) {
-  store.OpenStore();
-  TaskKey key{store.ReadTrigger(slot), store.ReadAction(slot), 0};
-  store.ForEachTask([&](std::int32_t lower, const std::string& trigger) {
-    if (lower < slot && trigger == key.trigger && store.ReadAction(lower) == key.action) ++key.duplicate;
-  });
-  return key;
-}
-
-std::int32_t FindSlot(TaskStore& store, const TaskKey& key) {
-  std::int32_t found = 0;
-  int place = 0;
-  store.ForEachSlot([&](std::int32_t slot) {
-    if (store.ReadTrigger(slot) == key.trigger && store.ReadAction(slot) == key.action && place++ == key.duplicate) {
-      found = slot;
-      return false;
-    }
-    return true;
-  });
-  store.CloseStore();
-  return found;
-}
-
-TaskKey KeyOfNewTask(TaskStore& store, const std::string& trigger, const std::string& action) {
-  TaskKey key{trigger, action, 0};
-  store.ForEachTask([&](std::int32_t slot, const std::string& text) {
-    if (text == trigger && store.ReadAction(slot) == action) ++key.duplicate;
-  });
-  return key;
 }
 
 }  // namespace velmaro

@@ -3,11 +3,17 @@
 // computer off or asleep, and the occurrence a caught-up task last ran for.
 //
 // They live under a key of their own below the store key, one value per
-// task, named by the task's trigger text, action name and place among the
-// identical tasks, never by its slot number: an older install reads only the
-// slots and the settings, and its Delete moves later slots down by their
-// three values alone, so options kept by slot number would land on another
-// task. Kept by the task, they stay with it however its slot moves.
+// task, named by the task's key (task_key.h), never by its slot number: an
+// older install reads only the slots and the settings, and its Delete moves
+// later slots down by their three values alone, so options kept by slot
+// number would land on another task.
+//
+// The first versions with options named a task without its argument, under
+// kOldTaskOptionsKey, so that two reminders at one minute shared a name and
+// one could inherit the other's options. Those entries are moved once to the
+// key of the task they named; the key of today's entries is another one,
+// which those versions never read, since they would drop every name they
+// cannot parse.
 #pragma once
 
 #include <cstdint>
@@ -16,22 +22,13 @@
 #include <vector>
 
 #include "store/registry_object.h"
+#include "store/task_key.h"
 #include "store/task_store.h"
 
 namespace velmaro {
 
-extern const char kTaskOptionsKey[];  // \Software\Drennik\Velmaro\TaskOptions
-
-// A task as its options know it. `duplicate` counts the tasks with the same
-// trigger text and action name in lower slots.
-struct TaskKey {
-  std::string trigger;
-  std::string action;
-  int duplicate = 0;
-  bool operator==(const TaskKey& other) const {
-    return duplicate == other.duplicate && trigger == other.trigger && action == other.action;
-  }
-};
+extern const char kTaskOptionsKey[];     // \Software\Drennik\Velmaro\WakeAndCatchUp
+extern const char kOldTaskOptionsKey[];  // \Software\Drennik\Velmaro\TaskOptions
 
 struct TaskOptionSet {
   bool wake = false;     // "唤醒计算机运行"
@@ -42,10 +39,17 @@ struct TaskOptionSet {
   bool Empty() const { return !wake && !catchUp; }
 };
 
-// "每天8时0分|提醒|0": the three parts joined by "|", a "|" or "%" inside a
-// text written as %7C or %25, so that no two tasks share a name.
+// "每天8时0分|提醒|早会|0": the key's parts joined by "|", a "|" or "%" inside
+// a text written as %7C or %25, so that no two tasks share a name.
 std::string OptionsValueName(const TaskKey& key);
 std::optional<TaskKey> TaskKeyOf(const std::string& valueName);
+// The older names, "每天8时0分|提醒|0": the argument left out.
+struct OldTaskKey {
+  std::string trigger;
+  std::string action;
+  int duplicate = 0;  // among the tasks of this trigger and action
+};
+std::optional<OldTaskKey> OldTaskKeyOf(const std::string& valueName);
 // "W", "C" or "WC", then for a catch-up task its last run: "C 2026-12-01 09:00".
 std::string OptionsText(const TaskOptionSet& options);
 // None for a text this program did not write.
@@ -59,9 +63,11 @@ class TaskOptions {
   // the tick holds the store key open.
   explicit TaskOptions(RegistryService& registry) : reg_(registry) {}
 
-  // Reads every entry, then drops those of tasks the store no longer holds
-  // (deleted or edited by an older install). A store that cannot be read
-  // drops nothing. Walks the store only when there are entries.
+  // Reads every entry, moves the older entries to their tasks' keys, then
+  // drops the entries of tasks the store no longer holds (deleted or edited
+  // by an older install), walking the values and the slots once each. A
+  // store that cannot be read drops and moves nothing. Walks the store only
+  // when there are entries; creates no key.
   void Load(TaskStore& store);
 
   struct Entry {
@@ -96,16 +102,9 @@ class TaskOptions {
   void Shift(const TaskKey& key, int from, int step);
 
   RegistryObject reg_;
-  // A handful at most: looked through one by one.
+  // A handful at most, once those of tasks no longer stored are dropped:
+  // looked through one by one.
   std::vector<Entry> entries_;
 };
-
-// The key of the task in `slot`: its trigger and action and how many
-// identical tasks lie below it. Reads the store.
-TaskKey KeyOfSlot(TaskStore& store, std::int32_t slot);
-// The slot that holds `key` now, or 0.
-std::int32_t FindSlot(TaskStore& store, const TaskKey& key);
-// The key the task gets when stored above every slot.
-TaskKey KeyOfNewTask(TaskStore& store, const std::string& trigger, const std::string& action);
 
 }  // namespace velmaro

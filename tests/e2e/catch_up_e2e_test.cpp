@@ -104,8 +104,8 @@ TEST_F(CatchUpTest, AMissedReminderRunsOnceAtStartAndAWakeTaskSetsTheTimerBefore
     store.Task(1, DailyAt(missed), "提醒", "该写日报了。");
     store.Task(2, DailyAt(wakeAt), "提醒", "下载完了吗？");
   }
-  WriteOptions(DailyAt(missed) + "|提醒|0", "C " + MinuteText(recorded));
-  WriteOptions(DailyAt(wakeAt) + "|提醒|0", "W");
+  WriteOptions(DailyAt(missed) + "|提醒|该写日报了。|0", "C " + MinuteText(recorded));
+  WriteOptions(DailyAt(wakeAt) + "|提醒|下载完了吗？|0", "W");
 
   {
     Program program;

@@ -29,7 +29,8 @@ using velmaro::WideString;
 using velmaro::WindowText;
 
 inline const wchar_t kStoreKey[] = L"Software\\Drennik\\Velmaro";
-inline const wchar_t kOptionsKey[] = L"Software\\Drennik\\Velmaro\\TaskOptions";
+inline const wchar_t kOptionsKey[] = L"Software\\Drennik\\Velmaro\\WakeAndCatchUp";
+inline const wchar_t kOldOptionsKey[] = L"Software\\Drennik\\Velmaro\\TaskOptions";
 inline const wchar_t kMainClass[] = L"TForm1";
 constexpr UINT kWmTrayIcon = WM_USER + 1;
 
@@ -315,7 +316,9 @@ class E2eTest : public ::testing::Test {
         length = 256;
       }
       RegCloseKey(key);
-      RegDeleteKeyW(HKEY_LOCAL_MACHINE, kOptionsKey);  // a key with subkeys cannot be deleted
+      // A key with subkeys cannot be deleted.
+      RegDeleteKeyW(HKEY_LOCAL_MACHINE, kOptionsKey);
+      RegDeleteKeyW(HKEY_LOCAL_MACHINE, kOldOptionsKey);
       RegDeleteKeyW(HKEY_LOCAL_MACHINE, kStoreKey);
     }
   }

@@ -10,6 +10,7 @@
 #include "app/evaluation_gate.h"
 #include "app/postponements.h"
 #include "app/warnings_ahead.h"
+#include "tests/fakes/due_task.h"
 
 namespace velmaro {
 namespace {
@@ -17,12 +18,12 @@ namespace {
 struct ScriptedChecks : Postponements::Checks {
   bool stored = true;
   bool idle = true;
-  bool StillStored(const DueTask&) override { return stored; }
+  std::int32_t SlotNow(const DueTask& task) override { return stored ? task.slot : 0; }
   bool IdleAgain(const DueTask&) override { return idle; }
 };
 
 Postponement Of(const char* trigger, std::uint32_t since, std::uint32_t delayMs) {
-  return Postponement{DueTask{1, trigger, "关闭计算机", 0, 0, 0}, "关机", since, delayMs};
+  return Postponement{Due(1, trigger, "关闭计算机"), "关机", since, delayMs};
 }
 
 TEST(Postponements, WhatComesBackAndWhatIsDroppedWithItsReason) {
@@ -80,8 +81,8 @@ TEST(Postponements, OneAtATimeInTheOrderMadeAndTheSoonestForTheTip) {
   ASSERT_TRUE(first);
   EXPECT_EQ(first->task.trigger, "每天8时0分");
   EXPECT_EQ(queue.Size(), 2u) << "the others wait for the next tick";
-  EXPECT_EQ(queue.TakeOf(DueTask{3, "每天10时0分", "关闭计算机", 0, 0, 0}).size(), 1u);
-  EXPECT_EQ(queue.TakeOf(DueTask{3, "每天9时0分", "重启计算机", 0, 0, 0}).size(), 0u) << "another action is another task";
+  EXPECT_EQ(queue.TakeOf(Due(3, "每天10时0分", "关闭计算机")).size(), 1u);
+  EXPECT_EQ(queue.TakeOf(Due(3, "每天9时0分", "重启计算机")).size(), 0u) << "another action is another task";
   EXPECT_EQ(queue.TakeDueAsleep(30000).size(), 0u);
   EXPECT_EQ(queue.TakeDueAsleep(60000).size(), 1u);
   EXPECT_TRUE(queue.Empty());
@@ -89,8 +90,8 @@ TEST(Postponements, OneAtATimeInTheOrderMadeAndTheSoonestForTheTip) {
 
 TEST(CountdownHandover, TheReplacedTaskIsGivenBackAndAStoppedCountIsSeen) {
   CountdownHandover handover;
-  const DueTask first{1, "每天8时0分", "关闭计算机", 0};
-  const DueTask second{2, "每天8时0分", "重启计算机", 0};
+  const DueTask first = Due(1, "每天8时0分", "关闭计算机");
+  const DueTask second = Due(2, "每天8时0分", "重启计算机");
   EXPECT_FALSE(handover.Take(first, false, 0xFFFFFF00u));
   const std::optional<DueTask> replaced = handover.Take(second, true, 0xFFFFFF00u);
   ASSERT_TRUE(replaced);
@@ -104,9 +105,9 @@ TEST(CountdownHandover, TheReplacedTaskIsGivenBackAndAStoppedCountIsSeen) {
 
 TEST(WarningsAhead, TheWindowKeepsTheTaskOfTheBalloonItWasOpenedFrom) {
   WarningsAhead warnings;
-  const ComingTask shutdown{DueTask{1, "每天8时10分", "关闭计算机", 0, 0, 0}, 5, 100, 0};
-  const ComingTask restart{DueTask{2, "每天8时12分", "重启计算机", 0, 0, 0}, 5, 102, 0};
-  const ComingTask reminder{DueTask{3, "每天8时11分", "提醒", 0, 0, 0}, 1, 101, 0};
+  const ComingTask shutdown{Due(1, "每天8时10分", "关闭计算机", 100), 5};
+  const ComingTask restart{Due(2, "每天8时12分", "重启计算机", 102), 5};
+  const ComingTask reminder{Due(3, "每天8时11分", "提醒", 101), 1};
   EXPECT_FALSE(warnings.OpenWindow()) << "no balloon yet";
   EXPECT_EQ(warnings.Balloon({reminder}), std::nullopt) << "no balloon for a reminder";
   EXPECT_EQ(warnings.Balloon({shutdown, reminder}), "5 分钟后将关闭计算机");

@@ -139,7 +139,8 @@ TEST(Postpone, ATaskDeletedOrEditedMeanwhileDropsItsPostponement) {
        "未执行：推迟期间任务已删除或修改"},
       {"trigger edited", [](SettingsDialog&, Rig& r) { r.stored.PutString("A1", "每天9时0分"); }, false,
        "未执行：推迟期间任务已删除或修改"},
-      {"argument edited", [](SettingsDialog&, Rig& r) { r.stored.PutString("C1", "x"); }, true, "已执行"},
+      {"argument edited", [](SettingsDialog&, Rig& r) { r.stored.PutString("C1", "x"); }, false,
+       "未执行：推迟期间任务已删除或修改"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -167,6 +168,17 @@ TEST(Postpone, ATaskDeletedOrEditedMeanwhileDropsItsPostponement) {
   moved.view.RunFor(6 * kMinute + 61 * kSecond);
   EXPECT_EQ(moved.power.calls, std::vector<std::string>{"ExitWindowsEx(12, 0)"});
   EXPECT_EQ(moved.RecordedLines().back().substr(20), "任务 1\t每天8时0分\t关闭计算机\t已执行");
+}
+
+// Of two identical tasks the second was postponed: it comes back as the
+// second, in its own slot, and the first's run does not stand in for it.
+TEST(Postpone, TheSecondOfTwoIdenticalTasksComesBackAsItself) {
+  Rig rig;
+  rig.Start({{"每天8时0分", "关闭计算机", ""}, {"每天8时0分", "关闭计算机", ""}}, 60);
+  PostponeAtEight(rig, 5);  // the second took the window over from the first
+  rig.view.RunFor(6 * kMinute + 5 * kSecond);
+  ASSERT_EQ(rig.power.calls, std::vector<std::string>{"ExitWindowsEx(12, 0)"});
+  EXPECT_EQ(rig.RecordedLines().back().substr(20), "任务 2\t每天8时0分\t关闭计算机\t已执行");
 }
 
 TEST(Postpone, AnIdleTasksPostponementComesBackOnlyIfTheUserIsIdleAgain) {

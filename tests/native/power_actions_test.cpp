@@ -6,37 +6,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "actions/countdown.h"
 #include "tests/e2e/doubles/power_recording.h"
-#include "tests/fakes/fake_dialup.h"
-#include "tests/fakes/fake_reminders.h"
 
 namespace velmaro {
 namespace {
-
-// The action names are longer than their verbs and must not be taken for them.
-TEST(PendingAction, OnlyTheEightVerbsRunAnything) {
-  struct Case {
-    const char* verb;
-    const char* call;
-  } const cases[] = {
-      {"注销", "ExitWindowsEx(4, 0)"},   {"待机", "SetSystemPowerState(-1, -1)"}, {"休眠", "SetSystemPowerState(0, -1)"},
-      {"重启", "ExitWindowsEx(6, 0)"},   {"关机", "ExitWindowsEx(12, 0)"},        {"快速重启", "NtShutdownSystem(1)"},
-      {"快速关机", "NtShutdownSystem(2)"}, {"断开拨号", "断开成功"},            {"", nullptr},
-      {"关闭计算机", nullptr},            {"关机 ", nullptr},                     {"清理系统垃圾", nullptr},
-      {"重", nullptr},                    {"提醒", nullptr},
-  };
-  for (const Case& c : cases) {
-    RecordingPower power;
-    FakeDialUp dialUp;
-    dialUp.active = {3};
-    FakeReminders reminders;
-    RunPendingAction(c.verb, power, dialUp, reminders);
-    std::vector<std::string> calls = power.calls;
-    calls.insert(calls.end(), reminders.shown.begin(), reminders.shown.end());
-    EXPECT_EQ(calls, c.call ? std::vector<std::string>{c.call} : std::vector<std::string>{}) << c.verb;
-  }
-}
 
 TEST(PowerActions, DeviceCommandsPassTheirExactArguments) {
   RecordingPower power;

@@ -306,13 +306,6 @@ TEST(SimulatedYear, NoOccurrenceMissedWithinTheBoundNoneRepeatedNoneInvented) {
 // each countdown is, which system call must come and when, and which record
 // line each choice leaves, and checks every one.
 
-struct VerbRow {
-  const char* action;
-  const char* verb;
-};
-constexpr VerbRow kVerbRows[] = {{"注销计算机", "注销"},   {"重启计算机", "重启"}, {"关闭计算机", "关机"},
-                                 {"快速重启", "快速重启"}, {"快速关机", "快速关机"}, {"休眠计算机", "休眠"},
-                                 {"待机计算机", "待机"}};
 constexpr int kIdleRow = 5;
 constexpr int kBootRow = 6;
 constexpr std::int64_t kIdleMinutes = 8;
@@ -320,17 +313,17 @@ constexpr std::int64_t kBootMinute = 10;
 constexpr std::int64_t kTishiS = 30;
 
 // The one system call of a row's verb.
-std::string CallOf(int row) { return CallsOfVerb(kVerbRows[row].verb).at(0); }
+std::string CallOf(int row) { return kCountdownActions[row].call; }
 
 struct PowerTask {
-  int row = 0;   // in kVerbRows
+  int row = 0;   // in kCountdownActions, a power row
   Planned when;  // for the calendar rows
   std::string Trigger() const {
     if (row == kIdleRow) return "空闲" + N(kIdleMinutes) + "分钟";
     if (row == kBootRow) return "开机0时" + N(kBootMinute) + "分";
     return when.trigger;
   }
-  const char* Action() const { return kVerbRows[row].action; }
+  const char* Action() const { return kCountdownActions[row].action; }
 };
 
 Planned PlanCalendar(std::mt19937& random, TriggerKind kind) {
@@ -366,7 +359,7 @@ TEST(SimulatedYear, EveryPowerRunIsTheOneTheUserWasShownAtItsTimeWithItsRecord) 
   const TriggerKind kinds[5] = {TriggerKind::Daily, TriggerKind::Weekly, TriggerKind::Daily, TriggerKind::Monthly,
                                 TriggerKind::Daily};
   std::vector<PowerTask> tasks;  // as each evening starts, in slot order
-  for (int row = 0; row < 7; ++row) tasks.push_back({row, row < 5 ? PlanCalendar(random, kinds[row]) : Planned{}});
+  for (int row = 0; row < kPowerActionCount; ++row) tasks.push_back({row, row < 5 ? PlanCalendar(random, kinds[row]) : Planned{}});
 
   std::map<std::string, int> counts;
   std::vector<std::string> faults;
@@ -500,7 +493,7 @@ TEST(SimulatedYear, EveryPowerRunIsTheOneTheUserWasShownAtItsTimeWithItsRecord) 
               (rig.power.calls.size() > calls ? rig.power.calls.back() : std::string("nothing")));
       }
       calls = rig.power.calls.size();
-      ++counts[std::string("calls ") + kVerbRows[row].verb];
+      ++counts[std::string("calls ") + kCountdownActions[row].verb];
     };
     auto input = [&] {
       const std::int64_t last = rig.clock.lastInputTick;
@@ -539,8 +532,8 @@ TEST(SimulatedYear, EveryPowerRunIsTheOneTheUserWasShownAtItsTimeWithItsRecord) 
     // came when it had to.
     auto identify = [&](const std::string& caption, std::int64_t at) -> std::optional<Showing> {
       int row = -1;
-      for (int r = 0; r < 7; ++r) {
-        if (caption == std::string("Windows 正在准备") + kVerbRows[r].verb + "...") row = r;
+      for (int r = 0; r < kPowerActionCount; ++r) {
+        if (caption == std::string("Windows 正在准备") + kCountdownActions[r].verb + "...") row = r;
       }
       const int slot = slotOf(row);
       if (slot < 0) {
@@ -715,7 +708,7 @@ TEST(SimulatedYear, EveryPowerRunIsTheOneTheUserWasShownAtItsTimeWithItsRecord) 
       if (showing && !rig.view.shown) {  // ran out: the call comes at the last of its seconds
         const std::int64_t due = showing->shownAt + kTishiS * kSecondMs;
         if (showing->choice != 0 || !(due > stepFrom && due <= tick())) {
-          fault(std::string("a countdown of ") + kVerbRows[showing->row].verb + " ended " +
+          fault(std::string("a countdown of ") + kCountdownActions[showing->row].verb + " ended " +
                 N((tick() - showing->shownAt) / kSecondMs) + " s after it showed");
         }
         powerCall(showing->row, "run out");
@@ -905,7 +898,7 @@ ClockSnapshot SnapshotOf(std::int64_t localMs) {
 }
 
 TEST(SimulatedYear, WakeTasksWakeTheSleepingComputerAndMissedRemindersAreCaughtUpOnce) {
-  const char* const kOptions = "Software\\Drennik\\Velmaro\\TaskOptions";
+  const char* const kOptions = "Software\\Drennik\\Velmaro\\WakeAndCatchUp";
   // Slot 1 at 03:00 and slot 2 on Wednesdays at 06:00 wake it; 2 and 3 are caught up.
   const auto nightly = [](const std::tm& tm) { return tm.tm_hour == 3 && tm.tm_min == 0; };
   const auto wednesday = [](const std::tm& tm) { return tm.tm_wday == 3 && tm.tm_hour == 6 && tm.tm_min == 0; };
@@ -935,10 +928,10 @@ TEST(SimulatedYear, WakeTasksWakeTheSleepingComputerAndMissedRemindersAreCaughtU
   const auto put = [&](const TaskKey& key, const char* text) {
     rig->registry.PutString(RegRoot::LocalMachine, kOptions, OptionsValueName(key), text);
   };
-  put({"每天3时0分", "打开文件", 0}, "W");
-  put({"每周3日6时0分", "提醒", 0}, "WC 2026-12-30 06:00");
-  put({"每月1日9时0分", "提醒", 0}, "C 2026-12-01 09:00");
-  put({"每天12时0分", "关闭计算机", 0}, "C 2026-12-01 12:00");
+  put({"每天3时0分", "打开文件", "nightly.cmd", 0}, "W");
+  put({"每周3日6时0分", "提醒", "周三", 0}, "WC 2026-12-30 06:00");
+  put({"每月1日9时0分", "提醒", "月报", 0}, "C 2026-12-01 09:00");
+  put({"每天12时0分", "关闭计算机", "", 0}, "C 2026-12-01 12:00");
   // The occurrences last run, as the options above say.
   std::int64_t lastWednesday = LocalMs({2026, 12, 0, 30, 6, 0, 0, 0});
   std::int64_t lastMonthly = LocalMs({2026, 12, 0, 1, 9, 0, 0, 0});

@@ -1,5 +1,6 @@
 #include "store/trigger_text.h"
 
+#include "app/about.h"
 #include "base/error.h"
 
 #include <gtest/gtest.h>
@@ -13,10 +14,24 @@ namespace {
 
 using Fields = std::vector<std::string>;
 
+// Everything else here relies on the build writing narrow literals as GBK,
+// as the store and the windows read them: the trigger words, and the About
+// window's texts, which come from another library of the build.
 TEST(TriggerText, LiteralsAreCodePage936Bytes) {
-  // Everything else here relies on the build writing narrow literals as GBK.
-  EXPECT_EQ(std::string("每天"), "\xC3\xBF\xCC\xEC");
-  EXPECT_EQ(std::string("分钟"), "\xB7\xD6\xD6\xD3");
+  struct Text {
+    const char* what;
+    const char* text;
+    const char* expected;
+  } const texts[] = {
+      {"每天", "每天", "\xC3\xBF\xCC\xEC"},
+      {"分钟", "分钟", "\xB7\xD6\xD6\xD3"},
+      {"TForm2", kForm2Caption, "\xB9\xD8\xD3\xDA..."},                             // 关于...
+      {"Label1", kForm2Label1, "\xC3\xFB\xB3\xC6:    Velmaro"},                     // 名称:
+      {"Label3", kForm2Label3, "\xD6\xC6\xD7\xF7:    Velmaro \xCD\xC5\xB6\xD3"},  // 制作:    Velmaro 团队
+      {"Label4", kForm2Label4, ""},
+      {"Button1", kForm2Button1, "\xC8\xB7\xB6\xA8(&O)"},  // 确定(&O)
+  };
+  for (const Text& t : texts) EXPECT_EQ(std::string(t.text), t.expected) << t.what;
 }
 
 TEST(TriggerText, ComposesEachShape) {

@@ -88,7 +88,7 @@ TEST(TaskOptions, StayWithTheirTasksWhenSlotsMove) {
   options.Set(KeyOfSlot(store, 3), TaskOptionSet{true, true, 100});  // the second x
   options.Set(KeyOfSlot(store, 2), TaskOptionSet{false, true, 200});
   options.Set(KeyOfSlot(store, 4), TaskOptionSet{true, false, std::nullopt});
-  EXPECT_EQ(KeyOfSlot(store, 3), (TaskKey{x.trigger, x.action, 1}));
+  EXPECT_EQ(KeyOfSlot(store, 3), (TaskKey{x.trigger, x.action, x.argument, 1}));
 
   // An older install deletes y, moving the slots above it down by their
   // three values; started again, the options are where their tasks went.
@@ -101,7 +101,7 @@ TEST(TaskOptions, StayWithTheirTasksWhenSlotsMove) {
   EXPECT_FALSE(reloaded.Of(KeyOfSlot(store, 1)).catchUp);
   EXPECT_TRUE(reloaded.Of(KeyOfSlot(store, 3)).wake);
   // y's entry went with y, so a y stored again starts without options.
-  EXPECT_EQ(registry.Key(RegRoot::LocalMachine, "Software\\Drennik\\Velmaro\\TaskOptions").size(), 2u);
+  EXPECT_EQ(registry.Key(RegRoot::LocalMachine, "Software\\Drennik\\Velmaro\\WakeAndCatchUp").size(), 2u);
 
   // This program deletes the first x: the second becomes the first of its
   // kind and takes its options to its new place.
@@ -111,15 +111,16 @@ TEST(TaskOptions, StayWithTheirTasksWhenSlotsMove) {
   EXPECT_TRUE(reloaded.Of(KeyOfSlot(store, 1)).wake);
   EXPECT_EQ(reloaded.Of(KeyOfSlot(store, 1)).lastRun, 100);
   // An x added below nothing, above it: the options stay on the older one.
-  reloaded.Inserted(KeyOfNewTask(store, x.trigger, x.action), TaskOptionSet());
-  EXPECT_EQ(reloaded.Of(TaskKey{x.trigger, x.action, 1}).Empty(), true);
+  reloaded.Inserted(KeyOfNewTask(store, x), TaskOptionSet());
+  EXPECT_EQ(reloaded.Of(TaskKey{x.trigger, x.action, x.argument, 1}).Empty(), true);
 }
 
 TEST(TaskOptions, NamesAndTextsReadBackAndNoTwoTasksShareAName) {
   // "\x81\x7C" is one character whose second byte is "|": it stays whole,
   // or the name would not survive the registry's UTF-16.
-  const TaskKey keys[] = {{"a|b", "c", 0}, {"a", "b|c", 0}, {"a%7Cb", "c", 0}, {"每天8时0分", "提醒", 12}, {"\x81\x7C", "c", 0}};
-  EXPECT_EQ(OptionsValueName(keys[4]), "\x81\x7C|c|0");
+  const TaskKey keys[] = {{"a|b", "c", "", 0},   {"a", "b|c", "", 0},         {"a", "b", "|c", 0},
+                          {"a%7Cb", "c", "", 0}, {"每天8时0分", "提醒", "", 12}, {"\x81\x7C", "c", "\x81\x7C", 0}};
+  EXPECT_EQ(OptionsValueName(keys[5]), "\x81\x7C|c|\x81\x7C|0");
   for (const TaskKey& key : keys) {
     EXPECT_EQ(TaskKeyOf(OptionsValueName(key)), key) << OptionsValueName(key);
     for (const TaskKey& other : keys) {
@@ -140,7 +141,7 @@ TEST(TaskOptions, NamesAndTextsReadBackAndNoTwoTasksShareAName) {
 // The main window's logic. Start() starts the program at 07:59:55 on Monday
 // 7 December 2026, Central European winter time.
 
-const char kOptionsPath[] = "Software\\Drennik\\Velmaro\\TaskOptions";
+const char kOptionsPath[] = "Software\\Drennik\\Velmaro\\WakeAndCatchUp";
 
 struct WakeRig : Rig {
   void PutOptions(const TaskKey& key, const std::string& text) {
@@ -169,7 +170,7 @@ struct WakeRig : Rig {
 };
 
 const Task kMorningReminder{"每天9时0分", "提醒", "早会"};
-const TaskKey kMorningKey{"每天9时0分", "提醒", 0};
+const TaskKey kMorningKey{"每天9时0分", "提醒", "早会", 0};
 
 TEST(CatchUp, AMissedOccurrenceRunsOnceAtStartHoweverManyWereMissed) {
   struct Case {
@@ -195,11 +196,12 @@ TEST(CatchUp, NeverForActionsThatSurpriseLateNorForATaskEditedMeanwhile) {
   WakeRig rig;
   rig.Arrange({{"每天9时0分", "关闭计算机", ""}, {"每天9时0分", "关闭程序", "app.exe"}, {"每天9时0分", "拨号连接", ""},
                kMorningReminder});
-  for (const char* action : {"关闭计算机", "关闭程序", "拨号连接"}) {
-    rig.PutOptions(TaskKey{"每天9时0分", action, 0}, "WC 2026-11-01 09:00");
+  for (const TaskKey& key : {TaskKey{"每天9时0分", "关闭计算机", "", 0}, TaskKey{"每天9时0分", "关闭程序", "app.exe", 0},
+                             TaskKey{"每天9时0分", "拨号连接", "", 0}}) {
+    rig.PutOptions(key, "WC 2026-11-01 09:00");
   }
   // Stored with a catch-up for 8:00, then changed to 9:00 by an older install.
-  rig.PutOptions(TaskKey{"每天8时0分", "提醒", 0}, "C 2026-11-01 08:00");
+  rig.PutOptions(TaskKey{"每天8时0分", "提醒", "早会", 0}, "C 2026-11-01 08:00");
   rig.Launch();
   rig.view.RunFor(2 * kMinute);
   EXPECT_TRUE(rig.reminders.shown.empty());
@@ -207,7 +209,7 @@ TEST(CatchUp, NeverForActionsThatSurpriseLateNorForATaskEditedMeanwhile) {
   EXPECT_TRUE(rig.dialUp.dials.empty());
   EXPECT_TRUE(rig.power.calls.empty());
   EXPECT_EQ(rig.LinesWith("补做"), 0);
-  EXPECT_EQ(rig.OptionsOf(TaskKey{"每天8时0分", "提醒", 0}), "(none)");
+  EXPECT_EQ(rig.OptionsOf(TaskKey{"每天8时0分", "提醒", "早会", 0}), "(none)");
 }
 
 TEST(CatchUp, AfterSleepAndNotAgainAfterARestartInTheSameMinute) {
@@ -233,8 +235,8 @@ TEST(CatchUp, AfterSleepAndNotAgainAfterARestartInTheSameMinute) {
 TEST(Wake, TheTimerWakesForTheTaskWhichKeepsTheComputerAwakeUntilTenMinutesAfter) {
   WakeRig rig;
   rig.Arrange({{"每天3时0分", "打开文件", "d:\\夜间下载.cmd"}, {"每天3时30分", "待机计算机", ""}});
-  rig.PutOptions(TaskKey{"每天3时0分", "打开文件", 0}, "W");
-  rig.PutOptions(TaskKey{"每天3时30分", "待机计算机", 0}, "W");
+  rig.PutOptions(TaskKey{"每天3时0分", "打开文件", "d:\\夜间下载.cmd", 0}, "W");
+  rig.PutOptions(TaskKey{"每天3时30分", "待机计算机", "", 0}, "W");
   rig.Launch();
   ASSERT_EQ(rig.wake.timer, FakeWake::Utc(2026, 12, 8, 1, 59)) << "a minute before 03:00 local, an hour ahead of UTC";
 
@@ -264,8 +266,8 @@ TEST(Wake, TheTimerWakesForTheTaskWhichKeepsTheComputerAwakeUntilTenMinutesAfter
 TEST(Wake, TheTimerFollowsTheClockWhenItIsSetBackOrForward) {
   WakeRig rig;
   rig.Arrange({{"每天3时0分", "打开文件", "a.cmd"}, {"一次2026-12-7日2时0分", "提醒", "x"}});
-  rig.PutOptions(TaskKey{"每天3时0分", "打开文件", 0}, "W");
-  rig.PutOptions(TaskKey{"一次2026-12-7日2时0分", "提醒", 0}, "W");
+  rig.PutOptions(TaskKey{"每天3时0分", "打开文件", "a.cmd", 0}, "W");
+  rig.PutOptions(TaskKey{"一次2026-12-7日2时0分", "提醒", "x", 0}, "W");
   rig.Launch();  // 07:59:55: both of today's minutes have passed
   EXPECT_EQ(rig.wake.timer, FakeWake::Utc(2026, 12, 8, 1, 59)) << "tomorrow's 03:00";
 
@@ -285,7 +287,7 @@ TEST(Wake, TheTimerFollowsTheClockWhenItIsSetBackOrForward) {
 TEST(Wake, MonitoringOffNeitherWakesTheComputerNorCatchesUpWhatItMissed) {
   WakeRig rig;
   rig.Arrange({{"每天3时0分", "打开文件", "a.cmd"}, kMorningReminder});
-  rig.PutOptions(TaskKey{"每天3时0分", "打开文件", 0}, "W");
+  rig.PutOptions(TaskKey{"每天3时0分", "打开文件", "a.cmd", 0}, "W");
   rig.PutOptions(kMorningKey, "C 2026-12-06 09:00");
   rig.Launch();
   ASSERT_EQ(rig.wake.timer, FakeWake::Utc(2026, 12, 8, 1, 59));
@@ -327,7 +329,7 @@ TEST(Wake, ARefusalIsSaidOnceAndNoWakeTaskCancelsTheTimer) {
   WakeRig rig;
   rig.wake.refuse = "不支持该请求。";
   rig.Arrange({{"每天3时0分", "打开文件", "a.cmd"}});
-  rig.PutOptions(TaskKey{"每天3时0分", "打开文件", 0}, "W");
+  rig.PutOptions(TaskKey{"每天3时0分", "打开文件", "a.cmd", 0}, "W");
   rig.Launch();
   rig.unit.TimeChanged();
   rig.view.RunFor(3 * kMinute);
@@ -343,7 +345,7 @@ TEST(Wake, ARefusalIsSaidOnceAndNoWakeTaskCancelsTheTimer) {
   dialog.Button6Click();
   dialog.Close();
   EXPECT_FALSE(rig.wake.timer) << "its only wake task deleted";
-  EXPECT_EQ(rig.OptionsOf(TaskKey{"每天3时0分", "打开文件", 0}), "(none)");
+  EXPECT_EQ(rig.OptionsOf(TaskKey{"每天3时0分", "打开文件", "a.cmd", 0}), "(none)");
 }
 
 TEST(Wake, TheEditorOffersTheOptionsWhereTheyApplyAndTheyMoveWithTheTask) {
@@ -377,7 +379,7 @@ TEST(Wake, TheEditorOffersTheOptionsWhereTheyApplyAndTheyMoveWithTheTask) {
   TaskEditor& standBy = *rig.dialogWindows.editorModels.back();
   standBy.CheckBox1 = standBy.CheckBox2 = true;
   standBy.Button2Click();
-  EXPECT_EQ(rig.OptionsOf(TaskKey{"每天9时0分", "待机计算机", 0}), "W");
+  EXPECT_EQ(rig.OptionsOf(TaskKey{"每天9时0分", "待机计算机", "", 0}), "W");
 
   // The reminder given a catch-up at 08:00:10 has missed nothing before it;
   // moved to 07:30, it keeps the option under its new text, counted afresh.
@@ -396,7 +398,7 @@ TEST(Wake, TheEditorOffersTheOptionsWhereTheyApplyAndTheyMoveWithTheTask) {
   rig.clock.Advance(kHour);
   moved.Button2Click();
   EXPECT_EQ(rig.OptionsOf(kMorningKey), "(none)");
-  EXPECT_EQ(rig.OptionsOf(TaskKey{"每天7时30分", "提醒", 0}), "C 2026-12-07 09:00");
+  EXPECT_EQ(rig.OptionsOf(TaskKey{"每天7时30分", "提醒", "早会", 0}), "C 2026-12-07 09:00");
   dialog.Close();
   EXPECT_EQ(rig.wake.timer, FakeWake::Utc(2026, 12, 8, 7, 59)) << "the stand-by wakes the computer";
   EXPECT_TRUE(rig.reminders.shown.empty()) << "07:30 today passed before the task was";

@@ -1,0 +1,69 @@
+#include "app/missed_runs.h"
+
+#include "actions/action_table.h"
+#include "base/error.h"
+#include "scheduler/occurrences.h"
+#include "scheduler/tick_window.h"
+
+namespace velmaro {
+
+bool MissedRuns::FirstRun(const DueTask& task) {
+  // Cheap where no task has options, as at almost every tick.
+  if (!options_ || !options_->Any() || !MayCatchUp(task.trigger, task.action)) return true;
+  const TaskOptionSet options = options_->Of(task);
+  if (!options.catchUp) return true;
+  const std::int64_t occurrence = static_cast<std::int64_t>(task.occurrence);
+  if (options.lastRun && *options.lastRun >= occurrence) return false;
+  options_->RecordRun(task, occurrence);
+  return true;
+}
+
+MissedRuns::Plan MissedRuns::Walk(Missed missed, bool wake) {
+  Plan plan;
+  if (!options_ || !options_->Any()) return plan;
+  const ClockSnapshot now = clock_.LocalTime();
+  const std::int64_t nowMinute = LocalMinuteOf(now);
+  const DateFormat format = ParseDateFormat(clock_.ShortDateFormat(), clock_.DateSeparator());
+  std::vector<CalendarSchedule> wakes;
+  std::vector<const TaskKey*> wakeKeys;  // recording a run leaves the entries in place
+  for (const auto& [key, options] : options_->All()) {
+    const bool forWake = wake && options.wake && MayWake(key.trigger);
+    const bool forCatchUp = missed != Missed::Keep && options.catchUp && MayCatchUp(key.trigger, key.action);
+    if (!forWake && !forCatchUp) continue;
+    if (forCatchUp && !options.lastRun) {
+      options_->RecordRun(key, nowMinute);
+      if (!forWake) continue;
+    }
+    const std::optional<ParsedTrigger> parsed = ParseTrigger(key.trigger);
+    std::optional<CalendarSchedule> schedule;
+    try {
+      if (parsed) schedule = CalendarSchedule::Of(*parsed, format, now.wYear);
+    } catch (const AppError&) {
+      continue;
+    }
+    if (!schedule) continue;
+    if (forWake) {
+      wakes.push_back(*schedule);
+      wakeKeys.push_back(&key);
+    }
+    if (!forCatchUp || !options.lastRun) continue;
+    const std::optional<std::int64_t> latest = schedule->Latest(nowMinute);
+    if (!latest || *latest <= *options.lastRun) continue;
+    if (missed == Missed::PassOver) {
+      options_->RecordRun(key, *latest);
+      continue;
+    }
+    DueTask task;
+    static_cast<TaskKey&>(task) = key;
+    task.slot = FindStoredTask(registry_, settings_, key);
+    task.occurrence = static_cast<std::uint64_t>(*latest);
+    task.caughtUp = true;
+    if (task.slot) plan.catchUp.push_back(task);
+  }
+  if (const std::optional<NextOccurrence> next = FindNextOccurrence(wakes, nowMinute, wake_.Now(), wake_)) {
+    plan.wake = WakeTarget{*wakeKeys[next->schedule], next->localMinute, next->at - kUniversalMinute};
+  }
+  return plan;
+}
+
+}  // namespace velmaro
