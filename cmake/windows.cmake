@@ -10,8 +10,13 @@ set(SYSTEM_LIBS comctl32 comdlg32 shell32 ole32 oleaut32 user32 gdi32 advapi32 k
 string(REPLACE "-O3" "-Oz" CMAKE_CXX_FLAGS_RELEASE "${CMAKE_CXX_FLAGS_RELEASE}")
 # Nor from type names it never asks for, nor from guards around local
 # statics: it has one thread and no dynamic_cast or typeid (3 and 1.5 KB).
-# The core was made before this file was read, so it is named too.
-set(SIZE_OPTIONS $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti> $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
+# At -Oz GCC gives a constructor or destructor one "unified" body that the
+# two ABI entry points call; a PE object cannot alias them, so that body is
+# a local copy in every object that uses it (std::string's copy constructor
+# 23 times over). Without it each entry point is a shared definition, kept
+# once (8 KB). The core was made before this file was read, so it is named too.
+set(SIZE_OPTIONS $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti> $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>
+                 $<$<COMPILE_LANGUAGE:CXX>:-fno-declone-ctor-dtor>)
 add_compile_options(${SIZE_OPTIONS})
 target_compile_options(velmaro_core PRIVATE ${SIZE_OPTIONS})
 # What goes into the exes is compiled as C++20. Up to C++17 the library

@@ -1,5 +1,6 @@
 #include "platform/system_library_win.h"
 
+#include <cstring>
 #include <string>
 
 #include "base/text_win.h"
@@ -22,87 +23,65 @@ HMODULE LoadSystemLibrary(const wchar_t* fileName) {
 
 namespace {
 
-// Looks `name` up in `module` into `function`; null when the library or the
-// export is missing.
-template <class Fn>
-void Find(Fn& function, HMODULE module, const char* name) {
-  function = module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+// Looks each of `names` up in `module` into the pointers of `calls` from
+// place `first` on: a calls table is nothing but its function pointers, in
+// the order of its lists. A missing library or export leaves a null pointer.
+template <class Calls>
+void FindCalls(HMODULE module, const char* const* names, std::size_t count, Calls& calls, std::size_t first) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const FARPROC function = module ? GetProcAddress(module, names[i]) : nullptr;
+    // Copied as bytes: every function pointer has the representation of FARPROC.
+    std::memcpy(reinterpret_cast<char*>(&calls) + (first + i) * sizeof function, &function, sizeof function);
+  }
 }
+
+// Looks up the functions of one list, from place `first` of the table `found`.
+#define VELMARO_FIND_CALLS(LIST, first)                                  \
+  {                                                                      \
+    static const char* const kNames[] = {LIST(VELMARO_CALL_NAME)};       \
+    FindCalls(module, kNames, sizeof kNames / sizeof kNames[0], found, first); \
+  }
+
+// A table of one library's list, looked up on its first use and kept.
+#define VELMARO_LATE_BOUND(Calls, Getter, library, LIST)                            \
+  static_assert(sizeof(Calls) == (0 LIST(VELMARO_CALL_COUNT)) * sizeof(FARPROC),   \
+                #Calls " holds its function pointers only");                        \
+  const Calls& Getter() {                                                           \
+    static const Calls calls = [] {                                                 \
+      Calls found;                                                                  \
+      HMODULE module = LoadSystemLibrary(library);                                  \
+      VELMARO_FIND_CALLS(LIST, 0)                                                   \
+      return found;                                                                 \
+    }();                                                                            \
+    return calls;                                                                   \
+  }
 
 }  // namespace
 
-const KernelCalls& Kernel() {
-  static const KernelCalls calls = [] {
-    KernelCalls found;
-    HMODULE module = LoadSystemLibrary(L"kernel32.dll");
-    VELMARO_KERNEL32_CALLS(VELMARO_FIND_CALL)
-    return found;
-  }();
-  return calls;
-}
+VELMARO_LATE_BOUND(KernelCalls, Kernel, L"kernel32.dll", VELMARO_KERNEL32_CALLS)
+VELMARO_LATE_BOUND(UserCalls, User, L"user32.dll", VELMARO_USER32_CALLS)
+VELMARO_LATE_BOUND(NtCalls, Nt, L"ntdll.dll", VELMARO_NTDLL_CALLS)
+VELMARO_LATE_BOUND(MultimediaCalls, Multimedia, L"winmm.dll", VELMARO_WINMM_CALLS)
+VELMARO_LATE_BOUND(FileDialogCalls, FileDialog, L"comdlg32.dll", VELMARO_COMDLG32_CALLS)
+VELMARO_LATE_BOUND(PowerPlanCalls, PowerPlan, L"powrprof.dll", VELMARO_POWRPROF_CALLS)
 
-const UserCalls& User() {
-  static const UserCalls calls = [] {
-    UserCalls found;
-    HMODULE module = LoadSystemLibrary(L"user32.dll");
-    VELMARO_USER32_CALLS(VELMARO_FIND_CALL)
-    return found;
-  }();
-  return calls;
-}
-
-const NtCalls& Nt() {
-  static const NtCalls calls = [] {
-    NtCalls found;
-    HMODULE module = LoadSystemLibrary(L"ntdll.dll");
-    VELMARO_NTDLL_CALLS(VELMARO_FIND_CALL)
-    return found;
-  }();
-  return calls;
-}
+// The tables of two libraries' lists, the second's pointers after the first's.
+static_assert(sizeof(ComCalls) ==
+              (0 VELMARO_OLE32_CALLS(VELMARO_CALL_COUNT) VELMARO_OLEAUT32_CALLS(VELMARO_CALL_COUNT)) * sizeof(FARPROC));
+static_assert(sizeof(LoadCalls) ==
+              (0 VELMARO_IPHLPAPI_CALLS(VELMARO_CALL_COUNT) VELMARO_KERNEL32_LOAD_CALLS(VELMARO_CALL_COUNT)) *
+                  sizeof(FARPROC));
+static_assert(sizeof(RasEntryPoints) ==
+              (0 VELMARO_RASAPI32_CALLS(VELMARO_CALL_COUNT) VELMARO_WININET_CALLS(VELMARO_CALL_COUNT)) * sizeof(FARPROC));
+static_assert(sizeof(CommonControlsCalls) == (0 VELMARO_COMCTL32_CALLS(VELMARO_CALL_COUNT)) * sizeof(FARPROC));
 
 const ComCalls& Com() {
   static const ComCalls calls = [] {
     ComCalls found;
     HMODULE module = LoadSystemLibrary(L"ole32.dll");
-    VELMARO_OLE32_CALLS(VELMARO_FIND_CALL)
+    VELMARO_FIND_CALLS(VELMARO_OLE32_CALLS, 0)
     module = LoadSystemLibrary(L"oleaut32.dll");
-    VELMARO_OLEAUT32_CALLS(VELMARO_FIND_CALL)
-    return found;
-  }();
-  return calls;
-}
-
-const MultimediaCalls& Multimedia() {
-  static const MultimediaCalls calls = [] {
-    MultimediaCalls found;
-    HMODULE module = LoadSystemLibrary(L"winmm.dll");
-    VELMARO_WINMM_CALLS(VELMARO_FIND_CALL)
-    return found;
-  }();
-  return calls;
-}
-
-const CommonControlsCalls& CommonControls() {
-  static const CommonControlsCalls calls = [] {
-    CommonControlsCalls found;
-    HMODULE module = LoadLibraryW(L"comctl32.dll");
-    VELMARO_COMCTL32_CALLS(VELMARO_FIND_CALL)
-    if (found.InitCommonControlsEx) {
-      INITCOMMONCONTROLSEX controls = {sizeof controls,
-                                       ICC_PROGRESS_CLASS | ICC_DATE_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
-      found.InitCommonControlsEx(&controls);
-    }
-    return found;
-  }();
-  return calls;
-}
-
-const FileDialogCalls& FileDialog() {
-  static const FileDialogCalls calls = [] {
-    FileDialogCalls found;
-    HMODULE module = LoadSystemLibrary(L"comdlg32.dll");
-    VELMARO_COMDLG32_CALLS(VELMARO_FIND_CALL)
+    VELMARO_FIND_CALLS(VELMARO_OLEAUT32_CALLS, 0 VELMARO_OLE32_CALLS(VELMARO_CALL_COUNT))
     return found;
   }();
   return calls;
@@ -112,19 +91,9 @@ const LoadCalls& Load() {
   static const LoadCalls calls = [] {
     LoadCalls found;
     HMODULE module = LoadSystemLibrary(L"iphlpapi.dll");
-    VELMARO_IPHLPAPI_CALLS(VELMARO_FIND_CALL)
+    VELMARO_FIND_CALLS(VELMARO_IPHLPAPI_CALLS, 0)
     module = LoadSystemLibrary(L"kernel32.dll");
-    VELMARO_KERNEL32_LOAD_CALLS(VELMARO_FIND_CALL)
-    return found;
-  }();
-  return calls;
-}
-
-const PowerPlanCalls& PowerPlan() {
-  static const PowerPlanCalls calls = [] {
-    PowerPlanCalls found;
-    HMODULE module = LoadSystemLibrary(L"powrprof.dll");
-    VELMARO_POWRPROF_CALLS(VELMARO_FIND_CALL)
+    VELMARO_FIND_CALLS(VELMARO_KERNEL32_LOAD_CALLS, 0 VELMARO_IPHLPAPI_CALLS(VELMARO_CALL_COUNT))
     return found;
   }();
   return calls;
@@ -134,9 +103,24 @@ const RasEntryPoints& DialUpCalls() {
   static const RasEntryPoints calls = [] {
     RasEntryPoints found;
     HMODULE module = LoadSystemLibrary(L"rasapi32.dll");
-    VELMARO_RASAPI32_CALLS(VELMARO_FIND_CALL)
+    VELMARO_FIND_CALLS(VELMARO_RASAPI32_CALLS, 0)
     module = LoadSystemLibrary(L"wininet.dll");
-    VELMARO_WININET_CALLS(VELMARO_FIND_CALL)
+    VELMARO_FIND_CALLS(VELMARO_WININET_CALLS, 0 VELMARO_RASAPI32_CALLS(VELMARO_CALL_COUNT))
+    return found;
+  }();
+  return calls;
+}
+
+const CommonControlsCalls& CommonControls() {
+  static const CommonControlsCalls calls = [] {
+    CommonControlsCalls found;
+    HMODULE module = LoadLibraryW(L"comctl32.dll");
+    VELMARO_FIND_CALLS(VELMARO_COMCTL32_CALLS, 0)
+    if (found.InitCommonControlsEx) {
+      INITCOMMONCONTROLSEX controls = {sizeof controls,
+                                       ICC_PROGRESS_CLASS | ICC_DATE_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+      found.InitCommonControlsEx(&controls);
+    }
     return found;
   }();
   return calls;
