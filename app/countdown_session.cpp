@@ -15,8 +15,16 @@ void CountdownSession::Start(const DueTask& task, const ActionRow& row) {
   HandOver(task, row.verb);
 }
 
-void CountdownSession::StartPostponed(const Postponement& postponement) {
-  HandOver(postponement.task, postponement.verb);
+bool CountdownSession::StartDuePostponement(Postponements::Checks& checks, std::vector<std::string>& late) {
+  if (countdown_.Showing()) return false;
+  std::vector<Postponements::Dropped> dropped;
+  const std::optional<Postponement> due = postponements_.TakeDue(services_.clock.TickCount(), checks, dropped);
+  for (const Postponements::Dropped& drop : dropped) {
+    runner_.Record(drop.postponement.task, RecordOutcome::NotDone, drop.reason);
+    if (drop.late) late.push_back(drop.postponement.verb);
+  }
+  if (due) HandOver(due->task, due->verb);
+  return due.has_value();
 }
 
 void CountdownSession::HandOver(const DueTask& task, const std::string& verb) {
@@ -30,12 +38,20 @@ void CountdownSession::HandOver(const DueTask& task, const std::string& verb) {
   evaluation_.gate.Hold();
   evaluation_.Update();
   countdown_.Show(settings_.SoundPath, services_.view.Handle());
-  // The other programs are asked to close as the countdown starts, so they
-  // have its length to save their work.
+  // As the countdown starts, so that they have its length to save their work.
+  CloseOtherProgramsBefore(task);
+}
+
+void CountdownSession::CloseOtherProgramsBefore(const DueTask& task) {
   const ActionRow* row = FindAction(task.action);
   if (settings_.ShutApp == 1 && row && row->Suspends()) {
     CloseOtherWindows(services_.processes, services_.view.Handle());
   }
+}
+
+void CountdownSession::RunAtOnce(const DueTask& task) {
+  CloseOtherProgramsBefore(task);
+  runner_.Run(task, RunStart::CountedDown);
 }
 
 void CountdownSession::Tick() {

@@ -50,8 +50,11 @@ class CountdownSession {
   // that shows, whose task then did not run. A postponement of the same task
   // gives way to it.
   void Start(const DueTask& task, const ActionRow& row);
-  // A postponement's time came: its countdown starts as the task's would.
-  void StartPostponed(const Postponement& postponement);
+  // The first postponement whose time has come and that may still run
+  // starts its countdown; those that may not are dropped, with a record line
+  // each. True when a countdown started; `late` gets the verbs of those
+  // dropped for being held back too long, which the user is told of.
+  bool StartDuePostponement(Postponements::Checks& checks, std::vector<std::string>& late);
   // Timer2: a second of the count, and the task's run when it ran out.
   void Tick();
   // The window's buttons: execute now; cancel (true when it cancelled: the
@@ -60,6 +63,9 @@ class CountdownSession {
   bool Cancel();
   bool ChoosePostponement();
   bool Postpone(std::int32_t minutes);
+  // Runs `task` at once, as the countdown's execute-now would have (from the
+  // warning window, ahead of its minute).
+  void RunAtOnce(const DueTask& task);
   // Puts `task` off to `minutes` after `leadMs` from now without a countdown
   // showing (from the warning window, ahead of its minute).
   void PostponeAhead(const DueTask& task, const std::string& verb, std::uint32_t leadMs, std::int32_t minutes);
@@ -82,6 +88,9 @@ class CountdownSession {
 
  private:
   void HandOver(const DueTask& task, const std::string& verb);
+  // With ShutApp, the other programs are asked to close before stand-by or
+  // hibernate, which keep them in memory with their work unsaved.
+  void CloseOtherProgramsBefore(const DueTask& task);
   void EndAndRun();
   void PutOff(const DueTask& task, const std::string& verb, std::uint32_t leadMs, std::int32_t minutes);
 

@@ -13,14 +13,18 @@
 #include <string>
 #include <vector>
 
+#include "actions/power_actions.h"
 #include "actions/task_runner.h"
+#include "actions/task_actions.h"
 #include "app/app_services.h"
 #include "app/countdown_session.h"
 #include "app/evaluation_gate.h"
 #include "app/form1_view.h"
+#include "app/help.h"
 #include "app/menu.h"
 #include "app/missed_runs.h"
 #include "app/postponements.h"
+#include "app/tray_icon.h"
 #include "app/wake_timer.h"
 #include "app/warnings_ahead.h"
 #include "dialogs/dialogs.h"
@@ -33,23 +37,6 @@
 
 namespace velmaro {
 
-extern const char kTipEnabled[];   // "Velmaro-启用"
-extern const char kTipDisabled[];  // "Velmaro-禁用"
-
-// `text` as a menu caption shows it: every "&" doubled, so that a user name
-// such as "R&D" marks no access key.
-std::string MenuText(const std::string& text);
-
-class MainUnit;
-
-// A row of the tray menu: a separator has neither a handler nor an operation.
-struct MenuEntry {
-  MenuItem item;
-  const char* caption;  // code page 936; "&" marks the access key
-  void (MainUnit::*click)();
-  std::optional<PowerOperation> power;
-};
-
 class MainUnit : public MainWindowLink {
  public:
   MainUnit(const AppServices& services, Form1View& view);
@@ -60,6 +47,7 @@ class MainUnit : public MainWindowLink {
   bool Closed() const { return evaluation_.gate.Closed(); }
   // The shell's taskbar was re-created: put the icon back as it was.
   void TaskbarCreated();
+  std::uint32_t TaskbarCreatedMsg() const { return tray_.TaskbarCreatedMsg(); }
   // The system clock or time zone changed: a tick now, which neither repeats
   // what ran in a local minute that comes again nor catches up minutes that
   // were skipped.
@@ -99,21 +87,17 @@ class MainUnit : public MainWindowLink {
   void WarningPostpone(std::int32_t minutes);
   void WarningSkip();
 
-  // The tray menu, top to bottom, and its commands. The power, drive and
-  // display commands act at once: no countdown, no closing of programs.
-  static const MenuEntry kPopupMenu[];
-  static const std::size_t kPopupMenuSize;
-  // The row of `item`, or null for a separator or an id of no item.
-  static const MenuEntry* FindMenuEntry(MenuItem item);
+  // The tray menu's commands (kPopupMenu). The power, drive and display
+  // commands act at once: no countdown, no closing of programs.
   void MenuCommand(MenuItem item);
 
-  void n11Click();
-  void n12Click();
-  void n13Click();
+  void n11Click() { OpenCdTray(services_.power, view_.Handle()); }
+  void n12Click() { CloseCdTray(services_.power, view_.Handle()); }
+  void n13Click() { TurnMonitorOff(services_.power); }
   void L1Click();
-  void N20Click();
-  void n15Click();
-  void n16Click();
+  void N20Click() { OpenDownloadPage(services_.shell); }
+  void n15Click() { services_.about.ShowAbout(); }
+  void n16Click() { OpenHelpFile(services_.shell, services_.session, view_.ApplicationHandle()); }
   void n17Click() { view_.Close(); }
   void n4Click();
   void N21Click();
@@ -125,11 +109,10 @@ class MainUnit : public MainWindowLink {
   void ResumeEvaluation() override;
   void SetCountdownMax(std::int32_t tishi) override;
 
-  // Process-wide values.
-  Settings settings;  // ShutApp, SoundPath, Tishi, LastTaskNum
-  std::uint32_t TaskbarCreatedMsg = 0;
+  // The process-wide settings: ShutApp, SoundPath, Tishi, LastTaskNum, Tiqian.
+  Settings settings;
   // The tray icon as last given to the shell.
-  const NotifyIconData& NotifyData() const { return notifyData_; }
+  const NotifyIconData& NotifyData() const { return tray_.Data(); }
 
  private:
   void SetMonitoring(bool on);
@@ -147,26 +130,23 @@ class MainUnit : public MainWindowLink {
   void CatchUpAndWake();
   void RunCaughtUp(const std::vector<DueTask>& tasks);
   // The wake timer set for the next occurrence of the tasks that wake the
-  // computer, or cancelled when there is none; `force` asks the system again.
-  void UpdateWake(bool force);
-  void KeepWake(const std::optional<WakeTarget>& target, bool force);
-  void GuardedUpdateWake(bool force);
-  // The task of the warning window, taken for a choice in it: nothing when
-  // its minute came meanwhile or it is no longer stored as it was.
-  std::optional<ComingTask> TakeWarning();
+  // computer, from `plan` or a walk of its own, or cancelled when there is
+  // none; `force` asks the system again.
+  void UpdateWake(bool force, const std::optional<MissedRuns::Plan>& plan = std::nullopt);
   // The stored task of `key` as the record names it, in the slot it has now.
   DueTask StoredTask(const TaskKey& key);
 
   AppServices services_;
   Form1View& view_;
-  NotifyIconData notifyData_;
-  // The store `Reg` of the dialogs and the start-up.
-  std::unique_ptr<RegistryObject> reg_;
-  std::unique_ptr<TaskStore> store_;
-  // The tick's own view of the store: a handler that runs inside an action's
-  // message loop (a settings dialog reading the Run key) cannot close it.
-  std::unique_ptr<RegistryObject> tickReg_;
-  std::unique_ptr<TaskStore> tickStore_;
+  TrayIcon tray_;
+  AppIcon icon_ = AppIcon::MAINICON;  // as monitoring was last switched
+  // The store `Reg` of the dialogs and the start-up, and the tick's own view
+  // of it: a handler that runs inside an action's message loop (a settings
+  // dialog reading the Run key) cannot close the tick's.
+  RegistryObject reg_;
+  TaskStore store_;
+  RegistryObject tickReg_;
+  TaskStore tickStore_;
   // The pause after an immediate action, or a countdown, holds the evaluation
   // until the pause ends, the countdown ends, or a settings dialog closes.
   Evaluation evaluation_;
@@ -176,15 +156,12 @@ class MainUnit : public MainWindowLink {
   Postponements postponements_;
   CountdownSession session_;
   WarningsAhead warnings_;
-  std::optional<std::int64_t> warnedMinute_;  // the local minute of the last look ahead
   bool inTick_ = false;
   bool errorBoxOpen_ = false;
   // The wake and catch-up options of the tasks, shared with the dialogs.
-  std::unique_ptr<TaskOptions> options_;
+  TaskOptions options_;
   MissedRuns missed_;
   WakeTimer wakeTimer_;
-  std::optional<std::int64_t> wakeMinute_;  // the local minute the wake timer was last worked out in
-  std::optional<WakeTarget> wokeFor_;       // the task the computer last woke for
   // Created with the first settings dialog; the dialogs live until the program ends.
   std::unique_ptr<Dialogs> dialogs_;
 };

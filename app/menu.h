@@ -8,6 +8,12 @@
 // postponed countdowns.
 #pragma once
 
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "actions/power_actions.h"
+
 #define VELMARO_POPUP_MENU(CLICK, POWER, SEPARATOR)      \
   CLICK(n1, 101, "启用监控(&E)", N1Click)                \
   CLICK(N21, 122, "取消推迟(&D)", N21Click)              \
@@ -67,5 +73,23 @@ constexpr bool IsMenuId(unsigned id) {
   }
   return false;
 }
+
+class MainUnit;
+
+// A row of the tray menu: a separator has neither a handler nor an operation.
+struct MenuEntry {
+  MenuItem item;
+  const char* caption;  // code page 936; "&" marks the access key
+  void (MainUnit::*click)();
+  std::optional<PowerOperation> power;
+};
+extern const MenuEntry kPopupMenu[];
+extern const std::size_t kPopupMenuSize;
+// The row of `item`, or null for a separator or an id of no item.
+const MenuEntry* FindMenuEntry(MenuItem item);
+
+// `text` as a menu caption shows it: every "&" doubled, so that a user name
+// such as "R&D" marks no access key.
+std::string MenuText(const std::string& text);
 
 }  // namespace velmaro

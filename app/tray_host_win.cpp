@@ -32,8 +32,8 @@ TrayHost::~TrayHost() {
 
 void TrayHost::OnCreate() {
   PopupMenu1 = CreatePopupMenu();
-  for (std::size_t i = 0; i < MainUnit::kPopupMenuSize; ++i) {
-    const MenuEntry& entry = MainUnit::kPopupMenu[i];
+  for (std::size_t i = 0; i < kPopupMenuSize; ++i) {
+    const MenuEntry& entry = kPopupMenu[i];
     if (entry.item == MenuItem::Separator) {
       AppendMenuW(PopupMenu1, MF_SEPARATOR, 0, nullptr);
     } else {
@@ -51,7 +51,7 @@ bool TrayHost::HandleMessage(HWND window, UINT message, WPARAM, LPARAM lParam) {
     OnTrayIcon(window, lParam);
     return true;
   }
-  if (message != 0 && message == unit_.TaskbarCreatedMsg) {
+  if (message != 0 && message == unit_.TaskbarCreatedMsg()) {
     unit_.TaskbarCreated();
     return true;
   }

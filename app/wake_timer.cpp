@@ -36,16 +36,24 @@ std::optional<std::string> WakeTimer::Keep(const std::optional<WakeTarget>& targ
   return result.message;
 }
 
+bool WakeTimer::Stale(std::int64_t minute) {
+  const bool stale = workedOut_ != minute;
+  workedOut_ = minute;
+  return stale;
+}
+
 std::optional<WakeTarget> WakeTimer::Resumed(UniversalTime now) {
   if (!set_ || now < set_->at - kWokeBefore || now > set_->at + kWokeAfter) return std::nullopt;
   if (!awake_) wake_.KeepAwake(true);
   awake_ = true;
   doneAt_.reset();
+  wokeFor_ = set_;
   return set_;
 }
 
-void WakeTimer::Beat(std::uint32_t tickCount, bool busy) {
+void WakeTimer::Beat(std::uint32_t tickCount, std::int64_t minute, bool countdownShows) {
   if (!awake_) return;
+  const bool busy = (wokeFor_ && wokeFor_->occurrence >= minute) || countdownShows;
   if (busy) {
     doneAt_.reset();
     return;

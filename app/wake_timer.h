@@ -32,14 +32,18 @@ class WakeTimer {
   std::optional<std::string> Keep(const std::optional<WakeTarget>& target, bool force);
   const std::optional<WakeTarget>& Set() const { return set_; }
 
+  // Whether the target was last worked out before the local minute `minute`
+  // (the timer follows the clock minute by minute); from now it was not.
+  bool Stale(std::int64_t minute);
+
   // The computer resumed at `now`: the target it woke for, when the timer
   // was set and fired about now. The computer is then kept awake.
   std::optional<WakeTarget> Resumed(UniversalTime now);
   bool KeepsAwake() const { return awake_; }
-  // While kept awake, at each tick: `busy` while the task has not run yet
-  // or its countdown shows; ten minutes after the last busy tick the
-  // computer may sleep again.
-  void Beat(std::uint32_t tickCount, bool busy);
+  // While kept awake, at each tick in the local minute `minute`: busy while
+  // the task woken for has not come yet or a countdown shows; ten minutes
+  // after the last busy tick the computer may sleep again.
+  void Beat(std::uint32_t tickCount, std::int64_t minute, bool countdownShows);
   // Sleep on its way (a task or the user put it to sleep), monitoring off,
   // or the program closing: nothing to stay awake for.
   void Release();
@@ -49,6 +53,8 @@ class WakeTimer {
   std::optional<WakeTarget> set_;
   std::optional<UniversalTime> refused_;  // the time last refused, not asked again
   bool refusalSaid_ = false;
+  std::optional<std::int64_t> workedOut_;  // the local minute of the last Keep
+  std::optional<WakeTarget> wokeFor_;
   bool awake_ = false;
   std::optional<std::uint32_t> doneAt_;
 };

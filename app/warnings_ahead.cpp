@@ -1,8 +1,21 @@
 #include "app/warnings_ahead.h"
 
+#include <algorithm>
+
 #include "actions/action_table.h"
+#include "scheduler/tick_window.h"
+#include "store/task_key.h"
 
 namespace velmaro {
+
+TaskEvaluator::LookAhead* WarningsAhead::LookAhead(const TickWindow& window, std::int32_t tiqian) {
+  ahead_ = TaskEvaluator::LookAhead();
+  if (tiqian <= 0 || window.localKeys.empty() || lookedAt_ == window.localKeys.back()) return nullptr;
+  lookedAt_ = window.localKeys.back();
+  ahead_.minutes = {tiqian};
+  if (tiqian != 1) ahead_.minutes.push_back(1);
+  return &ahead_;
+}
 
 std::optional<std::string> WarningsAhead::Balloon(const std::vector<ComingTask>& coming) {
   const ComingTask* first = nullptr;
@@ -18,15 +31,49 @@ std::optional<std::string> WarningsAhead::Balloon(const std::vector<ComingTask>&
 }
 
 std::optional<std::string> WarningsAhead::OpenWindow() {
-  if (!balloon_) return std::nullopt;
+  if (!balloon_ || services_.evaluator.Done(*balloon_)) return std::nullopt;
   window_ = balloon_;
   return balloonText_;
 }
 
 std::optional<ComingTask> WarningsAhead::TakeWindowTask() {
-  std::optional<ComingTask> task;
-  task.swap(window_);
-  return task;
+  std::optional<ComingTask> coming;
+  coming.swap(window_);
+  if (!coming || services_.evaluator.Done(*coming)) return std::nullopt;
+  // A task deleted or changed since its balloon is not run, nor recorded.
+  coming->task.slot = FindStoredTask(services_.registry, services_.settings, coming->task);
+  if (!coming->task.slot) return std::nullopt;
+  services_.evaluator.MarkDone(*coming, services_.clock.TickCount());
+  return coming;
+}
+
+bool WarningsAhead::RunNow() {
+  const std::optional<ComingTask> coming = TakeWindowTask();
+  if (coming) services_.countdown.RunAtOnce(coming->task);
+  return coming.has_value();
+}
+
+bool WarningsAhead::Postpone(std::int32_t minutes) {
+  if (minutes <= 0) return false;
+  const std::optional<ComingTask> coming = TakeWindowTask();
+  if (!coming) return false;
+  // Counted from the task's minute, on the clock that minute is counted by.
+  ClockService& clock = services_.clock;
+  const std::uint32_t tickCount = clock.TickCount();
+  const std::int64_t occurrenceMs = static_cast<std::int64_t>(coming->task.occurrence) * 60000;
+  const std::int64_t nowMs = TriggerKindOf(coming->task.trigger) == TriggerKind::Boot
+                                 ? static_cast<std::int64_t>(tickCount)
+                                 : MomentOf(clock.LocalTime(), tickCount).localMs;
+  const std::int64_t leadMs = std::clamp<std::int64_t>(occurrenceMs - nowMs, 0, 24 * 60 * 60000LL);
+  services_.countdown.PostponeAhead(coming->task, FindAction(coming->task.action)->verb,
+                                    static_cast<std::uint32_t>(leadMs), minutes);
+  return true;
+}
+
+bool WarningsAhead::Skip() {
+  const std::optional<ComingTask> coming = TakeWindowTask();
+  if (coming) services_.runner.Record(coming->task, RecordOutcome::Skipped);
+  return coming.has_value();
 }
 
 }  // namespace velmaro

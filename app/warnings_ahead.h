@@ -1,31 +1,63 @@
 // The warnings ahead of coming countdown tasks: one balloon a minute for the
-// nearest, and the warning window that a click on it opens. The window
-// belongs to the task and occurrence of the balloon it was opened from: a
-// later balloon never changes what its label says or its buttons act on.
+// nearest, and the warning window that a click on it opens, with its three
+// choices: run the task now, postpone it from its minute, or skip this
+// occurrence. The window belongs to the task and occurrence of the balloon
+// it was opened from: a later balloon never changes what its label says or
+// its buttons act on.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "actions/task_runner.h"
+#include "app/countdown_session.h"
+#include "platform/registry.h"
 #include "scheduler/task_evaluator.h"
 
 namespace velmaro {
 
+struct WarningServices {
+  TaskEvaluator& evaluator;  // which occurrences ran, or were skipped
+  CountdownSession& countdown;
+  TaskRunner& runner;
+  ClockService& clock;
+  RegistryService& registry;  // to find the task again, as it is stored now
+  Settings& settings;
+};
+
 class WarningsAhead {
  public:
+  explicit WarningsAhead(const WarningServices& services) : services_(services) {}
+
+  // What the tick whose window is `window` looks ahead for: the tasks
+  // `tiqian` minutes and 1 minute ahead, once a minute (the tick comes six
+  // times a minute); null when there is nothing to look for.
+  TaskEvaluator::LookAhead* LookAhead(const TickWindow& window, std::int32_t tiqian);
+  // The balloon for what the tick found ahead, if any.
+  std::optional<std::string> Balloon() { return Balloon(ahead_.coming); }
+
   // The nearest countdown task of those coming, remembered as the balloon's;
   // its text ("5 分钟后将关闭计算机"), or nothing when none is coming.
   std::optional<std::string> Balloon(const std::vector<ComingTask>& coming);
   // The balloon was clicked: from now the window is the balloon's task's.
-  // Its text, or nothing when no balloon was shown.
+  // Its text, or nothing when no balloon was shown or its task ran since.
   std::optional<std::string> OpenWindow();
-  // The task of the open window, for one of its buttons: once only.
-  std::optional<ComingTask> TakeWindowTask();
-  // The task the balloon last shown warns of.
-  const std::optional<ComingTask>& BalloonTask() const { return balloon_; }
+
+  // The window's choices, for its task until its minute, once: false when
+  // the choice acted on nothing (its minute came, or the task is no longer
+  // stored as it was).
+  bool RunNow();
+  bool Postpone(std::int32_t minutes);
+  bool Skip();
 
  private:
+  // The window's task, taken for a choice, in the slot it has now.
+  std::optional<ComingTask> TakeWindowTask();
+
+  WarningServices services_;
+  TaskEvaluator::LookAhead ahead_;
+  std::optional<std::int64_t> lookedAt_;  // the local minute of the last look ahead
   std::optional<ComingTask> balloon_;
   std::string balloonText_;
   std::optional<ComingTask> window_;

@@ -25,4 +25,25 @@ CivilDate CivilFromDays(std::int64_t days) {
 
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
 
+std::string DateTimeText(std::int64_t year, unsigned month, unsigned day, unsigned hour, unsigned minute,
+                         int second) {
+  // Written into one buffer: a chain of small strings joined costs the exe
+  // about a kilobyte at each place that writes a time.
+  char text[40];
+  std::size_t at = 0;
+  const auto two = [&](unsigned value, char before) {
+    text[at++] = before;
+    text[at++] = static_cast<char>('0' + value / 10 % 10);
+    text[at++] = static_cast<char>('0' + value % 10);
+  };
+  const std::string digits = std::to_string(year);
+  for (char c : digits) text[at++] = c;  // at most 20 characters
+  two(month, '-');
+  two(day, '-');
+  two(hour, ' ');
+  two(minute, ':');
+  if (second >= 0) two(static_cast<unsigned>(second), ':');
+  return std::string(text, at);
+}
+
 }  // namespace velmaro

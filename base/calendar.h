@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace velmaro {
 
@@ -22,5 +23,11 @@ CivilDate CivilFromDays(std::int64_t days);
 // Rounded toward minus infinity, so that a minute before 1970 falls in the
 // day it belongs to.
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b);
+
+// "2026-12-09 05:12", and with `second` given "2026-12-09 05:12:00": how the
+// record and the stored options write a local time. The year is written as
+// it is; the other fields with two digits.
+std::string DateTimeText(std::int64_t year, unsigned month, unsigned day, unsigned hour, unsigned minute,
+                         int second = -1);
 
 }  // namespace velmaro

@@ -1,5 +1,6 @@
 #include "scheduler/run_record.h"
 
+#include "base/calendar.h"
 #include "base/gbk.h"
 
 namespace velmaro {
@@ -44,11 +45,17 @@ std::string OutcomeText(const RecordEntry& entry) {
 std::string RecordLine(const ClockSnapshot& at, const RecordEntry& entry) {
   // Written out by hand: the C library's formatted printing would bring
   // some 30 KB into the exe for one line.
-  const auto two = TwoDigits;
-  const std::string time = std::to_string(at.wYear) + "-" + two(at.wMonth) + "-" + two(at.wDay) + " " + two(at.wHour) +
-                           ":" + two(at.wMinute) + ":" + two(at.wSecond);
-  return time + "\t任务 " + std::to_string(entry.slot) + "\t" + Field(entry.trigger) + "\t" +
-         Field(entry.action) + "\t" + OutcomeText(entry) + "\r\n";
+  std::string line = DateTimeText(at.wYear, at.wMonth, at.wDay, at.wHour, at.wMinute, at.wSecond);
+  line += "\t任务 ";
+  line += std::to_string(entry.slot);
+  for (const std::string* field : {&entry.trigger, &entry.action}) {
+    line += '\t';
+    line += Field(*field);
+  }
+  line += '\t';
+  line += OutcomeText(entry);
+  line += "\r\n";
+  return line;
 }
 
 std::string RunRecord::Path() {

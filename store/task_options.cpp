@@ -70,8 +70,14 @@ bool ReadDigits(const std::string& text, std::size_t at, std::size_t width, int&
 }  // namespace
 
 std::string OptionsValueName(const TaskKey& key) {
-  return Escape(key.trigger) + "|" + Escape(key.action) + "|" + Escape(key.argument) + "|" +
-         std::to_string(key.duplicate);
+  std::string name = Escape(key.trigger);
+  for (const std::string* part : {&key.action, &key.argument}) {
+    name += '|';
+    name += Escape(*part);
+  }
+  name += '|';
+  name += std::to_string(key.duplicate);
+  return name;
 }
 
 namespace {
@@ -116,9 +122,8 @@ std::string LocalMinuteText(std::int64_t minute) {
   const std::int64_t days = FloorDiv(minute, 1440);
   const std::int64_t inDay = minute - days * 1440;
   const CivilDate date = CivilFromDays(days);
-  return std::to_string(date.year) + "-" + TwoDigits(static_cast<unsigned>(date.month)) + "-" +
-         TwoDigits(static_cast<unsigned>(date.day)) +
-         " " + TwoDigits(static_cast<unsigned>(inDay / 60)) + ":" + TwoDigits(static_cast<unsigned>(inDay % 60));
+  return DateTimeText(date.year, static_cast<unsigned>(date.month), static_cast<unsigned>(date.day),
+                      static_cast<unsigned>(inDay / 60), static_cast<unsigned>(inDay % 60));
 }
 
 std::string OptionsText(const TaskOptionSet& options) {
@@ -336,6 +341,22 @@ void TaskOptions::Erase(const TaskKey& key) {
       return;
     }
   }
+}
+
+std::optional<std::string> LoadStore(TaskStore& store, TaskOptions& options) {
+  std::optional<std::string> failure;
+  try {
+    failure = store.LoadSettings();
+  } catch (const AppError& error) {
+    failure = error.what();
+  }
+  store.CloseStore();
+  try {
+    options.Load(store);
+  } catch (const AppError& error) {
+    if (!failure) failure = error.what();
+  }
+  return failure;
 }
 
 }  // namespace velmaro

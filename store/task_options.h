@@ -107,4 +107,10 @@ class TaskOptions {
   std::vector<Entry> entries_;
 };
 
+// Start-up's reading of the store: the settings (TaskStore::LoadSettings),
+// then the options. The settings that could not be loaded run at their
+// defaults and the others, and so the tasks, are as stored; the text for the
+// one error box that says so, or the first failure.
+std::optional<std::string> LoadStore(TaskStore& store, TaskOptions& options);
+
 }  // namespace velmaro

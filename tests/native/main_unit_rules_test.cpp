@@ -11,6 +11,7 @@
 #include "app/postponements.h"
 #include "app/warnings_ahead.h"
 #include "tests/fakes/due_task.h"
+#include "tests/fakes/session_rig.h"
 
 namespace velmaro {
 namespace {
@@ -104,19 +105,24 @@ TEST(CountdownHandover, TheReplacedTaskIsGivenBackAndAStoppedCountIsSeen) {
 }
 
 TEST(WarningsAhead, TheWindowKeepsTheTaskOfTheBalloonItWasOpenedFrom) {
-  WarningsAhead warnings;
+  SessionRig rig;
+  rig.stored.PutSlot(1, "每天8时10分", "关闭计算机", "");
+  rig.stored.PutSlot(2, "每天8时12分", "重启计算机", "");
+  rig.settings.LastTaskNum = 2;
   const ComingTask shutdown{Due(1, "每天8时10分", "关闭计算机", 100), 5};
   const ComingTask restart{Due(2, "每天8时12分", "重启计算机", 102), 5};
   const ComingTask reminder{Due(3, "每天8时11分", "提醒", 101), 1};
+  WarningsAhead& warnings = rig.warnings;
   EXPECT_FALSE(warnings.OpenWindow()) << "no balloon yet";
   EXPECT_EQ(warnings.Balloon({reminder}), std::nullopt) << "no balloon for a reminder";
   EXPECT_EQ(warnings.Balloon({shutdown, reminder}), "5 分钟后将关闭计算机");
   EXPECT_EQ(warnings.OpenWindow(), "5 分钟后将关闭计算机");
   EXPECT_EQ(warnings.Balloon({restart}), "5 分钟后将重启计算机");
-  const std::optional<ComingTask> chosen = warnings.TakeWindowTask();
-  ASSERT_TRUE(chosen);
-  EXPECT_EQ(chosen->task.action, "关闭计算机");
-  EXPECT_FALSE(warnings.TakeWindowTask()) << "one choice per window";
+  EXPECT_TRUE(warnings.Skip());
+  EXPECT_FALSE(warnings.Skip()) << "one choice per window";
+  EXPECT_EQ(rig.Lines(), std::vector<std::string>{"任务 1\t每天8时10分\t关闭计算机\t本次不执行"});
+  EXPECT_TRUE(rig.evaluator.Done(shutdown)) << "its minute will not run it";
+  EXPECT_FALSE(rig.evaluator.Done(restart));
 }
 
 TEST(EvaluationGate, RunsOnlyWhenNothingStopsItAndEachStopEndsByItsOwnEvent) {

@@ -109,8 +109,8 @@ TEST_F(MainUnitTest, CloseStopsEveryTimerThenRemovesTheIconAndReleasesTheStore) 
 TEST_F(MainUnitTest, EachMenuItemRunsWhatItsCaptionSaysAtOnce) {
   unit.FormCreate();
   int powerItems = 0;
-  for (std::size_t i = 0; i < MainUnit::kPopupMenuSize; ++i) {
-    const MenuEntry& entry = MainUnit::kPopupMenu[i];
+  for (std::size_t i = 0; i < kPopupMenuSize; ++i) {
+    const MenuEntry& entry = kPopupMenu[i];
     if (!entry.power) continue;
     ++powerItems;
     const std::string caption = entry.caption;

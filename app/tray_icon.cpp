@@ -1,0 +1,47 @@
+#include "app/tray_icon.h"
+
+#include "base/gbk.h"
+#include "scheduler/tick_window.h"
+
+namespace velmaro {
+
+const char kTipEnabled[] = "Velmaro-启用";
+const char kTipDisabled[] = "Velmaro-禁用";
+
+std::string TrayTip(bool monitoring, const Postponements& postponements, ClockService& clock) {
+  std::string tip = monitoring ? kTipEnabled : kTipDisabled;
+  const std::uint32_t now = clock.TickCount();
+  if (const Postponement* next = postponements.Next(now)) {
+    const ClockSnapshot local = clock.LocalTime();
+    const std::int64_t inMinuteMs = local.wSecond * 1000 + local.wMilliseconds;
+    const ClockSnapshot at =
+        LocalMinuteAt(LocalMinuteOf(local) + (inMinuteMs + static_cast<std::int64_t>(next->Left(now))) / 60000);
+    tip += "：" + TwoDigits(at.wHour) + ":" + TwoDigits(at.wMinute) + " " + next->verb;
+  }
+  return tip;
+}
+
+void TrayIcon::Add(WindowHandle window) {
+  taskbarCreated_ = shell_.RegisterMessage("TaskbarCreated");
+  data_ = NotifyIconData();
+  data_.hWnd = window;
+  // The program runs elevated, the shell that announces its restart does not.
+  shell_.AcceptFromShell(window, taskbarCreated_);
+  data_.hIcon = AppIcon::MAINICON;
+  SetTip(data_, kTipEnabled);
+  shell_.NotifyIcon(NotifyOp::Add, data_);
+}
+
+void TrayIcon::TaskbarCreated() { shell_.NotifyIcon(NotifyOp::Add, data_); }
+
+void TrayIcon::Show(AppIcon icon, const std::string& tip) {
+  data_.hIcon = icon;
+  SetTip(data_, tip);
+  shell_.NotifyIcon(NotifyOp::Modify, data_);
+}
+
+void TrayIcon::Balloon(const std::string& text) { shell_.ShowBalloon(data_, text); }
+
+void TrayIcon::Remove() { shell_.NotifyIcon(NotifyOp::Delete, data_); }
+
+}  // namespace velmaro

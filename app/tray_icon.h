@@ -1,0 +1,43 @@
+// The program's icon in the notification area as the shell shows it: its
+// picture, its tip ("Velmaro-启用：23:10 关机" while a countdown is postponed)
+// and its balloons.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/postponements.h"
+#include "platform/clock.h"
+#include "platform/shell.h"
+
+namespace velmaro {
+
+extern const char kTipEnabled[];   // "Velmaro-启用"
+extern const char kTipDisabled[];  // "Velmaro-禁用"
+
+// The tip as monitoring and the postponements stand: the local time the
+// soonest postponement comes back at, as the clock reads now.
+std::string TrayTip(bool monitoring, const Postponements& postponements, ClockService& clock);
+
+class TrayIcon {
+ public:
+  explicit TrayIcon(ShellService& shell) : shell_(shell) {}
+
+  // Adds the icon to `window`, which hears from now on when the shell's
+  // taskbar is made anew (TaskbarCreatedMsg).
+  void Add(WindowHandle window);
+  std::uint32_t TaskbarCreatedMsg() const { return taskbarCreated_; }
+  // The taskbar was made anew: the icon is put back as it was.
+  void TaskbarCreated();
+  void Show(AppIcon icon, const std::string& tip);
+  void Balloon(const std::string& text);
+  void Remove();
+  const NotifyIconData& Data() const { return data_; }
+
+ private:
+  ShellService& shell_;
+  NotifyIconData data_;
+  std::uint32_t taskbarCreated_ = 0;
+};
+
+}  // namespace velmaro
