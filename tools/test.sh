@@ -99,7 +99,7 @@ stage native bash -c 'cd build/native && ctest --output-on-failure -j2'
 # The Win32 tests mostly wait on Wine, the installer's cases longest; the
 # fuzz targets build meanwhile.
 [ "$fast" -eq 1 ] || beside build-fuzz tools/fuzz.sh --build
-stage wine tools/with-display.sh bash -c 'tools/wine-prefix.sh && cd "$VELMARO_WINE_BUILD" && ctest --output-on-failure -j2'
+stage wine tools/test-win32.sh -j2
 [ "$fast" -eq 1 ] && finish
 collect build-fuzz
 # The fuzzer keeps one core busy; the end-to-end tests mostly wait on the
