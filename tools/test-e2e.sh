@@ -70,9 +70,15 @@ mkdir -p "$root/build/e2e"
 all_cases="-$zh_only"
 pids=()
 names=()
-# A lane's time comes last in its log, once its Wine world and display have ended.
+# A lane's time comes last in its log, once its Wine world and display have
+# ended. A lane takes about 6 minutes; one that hangs (a Wine program that
+# never ends) is stopped after VELMARO_E2E_LANE_MINUTES, so that the run ends
+# and its Wine world with it.
+lane_minutes=${VELMARO_E2E_LANE_MINUTES:-20}
 timed_lane() {  # NAME FILTER VARS...
   on_exit "echo \"lane $1: \$((SECONDS - $SECONDS)) s\""
+  # Inside the lane's group, so it goes with the lane.
+  (sleep $((lane_minutes * 60)); echo "lane $1: stopped after $lane_minutes min"; kill -TERM 0) &
   lane "$@" || return 1
 }
 # Each lane in a process group of its own, which this script ends should it
