@@ -5,17 +5,18 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=$root/build/wine/run
-"$root/tools/wine-prefix.sh"
 source "$root/tools/wine-env.sh"
+source "$root/tools/xvfb.sh"
+on_exit wine_end
+"$root/tools/wine-prefix.sh"
 "$root/tools/wine-build.sh"
 exe=$VELMARO_WINE_BUILD/Velmaro.exe
 
-source "$root/tools/xvfb.sh"
 if has_display; then
-  exec wine "$exe"
+  wine "$exe"
+  exit
 fi
 start_xvfb
-trap 'wineserver -k 2>/dev/null || true; kill $xvfb_pid 2>/dev/null || true' EXIT INT TERM
 
 wine "$exe" &
 program=$!
