@@ -8,9 +8,11 @@ start_xvfb() {
   local fifo
   fifo=$(mktemp -u "${TMPDIR:-/tmp}/xvfb.XXXXXX")
   mkfifo "$fifo"
+  # In its owner's process group, so that it ends with a stage killed as a
+  # whole even when its owner had no chance to end it.
   Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   xvfb_pid=$!
-  on_exit "kill $xvfb_pid 2>/dev/null"
+  on_exit "kill $xvfb_pid 2>/dev/null && wait $xvfb_pid 2>/dev/null"
   local n=""
   read -r -t 10 n <"$fifo" || true
   rm -f "$fifo"
