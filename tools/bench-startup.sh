@@ -23,11 +23,11 @@ done
 
 # A fresh prefix of its own, so every run starts from the same state.
 export WINEPREFIX=$root/build/wine/bench
-"$root/tools/wine-prefix.sh" --fresh
 source "$root/tools/wine-env.sh"
 source "$root/tools/xvfb.sh"
 has_display || start_xvfb
-trap 'wineserver -k 2>/dev/null || true; [ -n "${xvfb_pid:-}" ] && kill $xvfb_pid 2>/dev/null || true' EXIT
+on_exit wine_end
+"$root/tools/wine-prefix.sh" --fresh
 
 # Private memory of the newest process running NAME.exe, in KB.
 private_kb() {

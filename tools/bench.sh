@@ -15,8 +15,10 @@ for bench in "$root"/build/native/*_bench; do
 done
 
 export WINEPREFIX=$root/build/wine/bench
-"$root/tools/wine-prefix.sh"
+source "$root/tools/on-exit.sh"
 source "$root/tools/wine-env.sh"
+on_exit wine_end
+"$root/tools/wine-prefix.sh"
 "$root/tools/wine-build.sh"
 
 cd "$VELMARO_WINE_BUILD"  # the 64-bit test build where the kernel runs no 32-bit programs
@@ -27,7 +29,7 @@ sleep 5
 for source in "$root"/tests/bench/*_bench.cpp; do
   wine "$(basename "$source" .cpp).exe" | tr -d '\r' | keep
 done
-wineserver -k 2>/dev/null || true
+wine_end
 
 for script in "$root"/tools/bench-*.sh; do
   if [ -x "$script" ]; then "$script" | keep; fi

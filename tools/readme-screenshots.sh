@@ -10,11 +10,11 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 [ -f "$root/build/windows/Velmaro.exe" ] || { echo "readme-screenshots: run make first" >&2; exit 1; }
 export WINEPREFIX=$root/build/wine/readme
-"$root/tools/wine-prefix.sh"
 source "$root/tools/wine-env.sh"
 source "$root/tools/xvfb.sh"
 start_xvfb
-trap 'wineserver -k 2>/dev/null || true; kill $xvfb_pid 2>/dev/null || true' EXIT
+on_exit wine_end
+"$root/tools/wine-prefix.sh"
 shots=$(mktemp -d "$TMPDIR/readme.XXXXXX")
 taskbar_top=568  # the virtual desktop's taskbar, with the tray at its right end
 
@@ -42,7 +42,7 @@ corner_shot "$shots/menu.png" "$root/docs/tray-menu.png"
 xdotool key Escape
 
 rm -rf "$shots"
-wineserver -k 2>/dev/null || true
+wine_end
 
 # Everything above the taskbar that is not the desktop's own colour: the window.
 window_shot() {

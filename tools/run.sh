@@ -5,17 +5,20 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=$root/build/wine/run
-"$root/tools/wine-prefix.sh"
 source "$root/tools/wine-env.sh"
+source "$root/tools/xvfb.sh"
+# The display first, so that it ends after the Wine world that uses it.
+own_display=0
+has_display || { start_xvfb; own_display=1; }
+on_exit wine_end
+"$root/tools/wine-prefix.sh"
 "$root/tools/wine-build.sh"
 exe=$VELMARO_WINE_BUILD/Velmaro.exe
 
-source "$root/tools/xvfb.sh"
-if has_display; then
-  exec wine "$exe"
+if [ "$own_display" -eq 0 ]; then
+  wine "$exe"
+  exit
 fi
-start_xvfb
-trap 'wineserver -k 2>/dev/null || true; kill $xvfb_pid 2>/dev/null || true' EXIT INT TERM
 
 wine "$exe" &
 program=$!

@@ -9,14 +9,14 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=$root/build/wine/shots
-"$root/tools/wine-prefix.sh"
 source "$root/tools/wine-env.sh"
 out=$root/build/screenshots
 mkdir -p "$out"
 
 source "$root/tools/xvfb.sh"
 start_xvfb
-trap 'wineserver -k 2>/dev/null || true; kill $xvfb_pid 2>/dev/null || true' EXIT
+on_exit wine_end
+"$root/tools/wine-prefix.sh"
 
 cd "$VELMARO_WINE_BUILD"
 wine Velmaro.exe >/dev/null 2>&1 &
@@ -31,7 +31,7 @@ xdotool key Escape
 wine velmaro_show_reminder.exe >/dev/null 2>&1 &
 sleep 3
 import -window root "$out/reminder.png"
-wineserver -k 2>/dev/null || true
+wine_end
 
 # A store with one shut-down task at the minute of `when`, warned of a minute ahead.
 store_shutdown_at() {
@@ -57,14 +57,14 @@ countdown_shot() {
   import -window root "$out/countdown-$name.png"
   xdotool key Escape
   sleep 1
-  wineserver -k 2>/dev/null || true
+  wine_end
   store_shutdown_at '+72 seconds'
   wine VelmaroE2E.exe >/dev/null 2>&1 &
   sleep 15
   wine velmaro_open_dialogs.exe warning
   sleep 2
   import -window root "$out/warning-$name.png"
-  wineserver -k 2>/dev/null || true
+  wine_end
   wine reg delete 'HKLM\Software\Drennik\Velmaro' /f >/dev/null 2>&1 || true
 }
 
@@ -75,9 +75,8 @@ dialog_shots() {
     export WINEPREFIX=$root/build/wine/shots-$name
     rm -rf "$WINEPREFIX"
     cp -a "$wine_template" "$WINEPREFIX"
-    source "$root/tools/xvfb.sh"
     start_xvfb "$size"
-    trap 'wineserver -k 2>/dev/null || true; kill $xvfb_pid 2>/dev/null || true' EXIT
+    on_exit wine_end
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$size" /f >/dev/null 2>&1
     countdown_shot "$name"

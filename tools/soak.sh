@@ -8,10 +8,11 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 minutes=${1:-10}
 export WINEPREFIX=$root/build/wine/soak
-"$root/tools/wine-prefix.sh"
 source "$root/tools/wine-env.sh"
 source "$root/tools/xvfb.sh"
 has_display || start_xvfb
+on_exit wine_end
+"$root/tools/wine-prefix.sh"
 "$root/tools/wine-build.sh"
 cd "$VELMARO_WINE_BUILD"
 
@@ -31,7 +32,7 @@ sleep $((minutes * 60 - 15))
 read -r rss_end private_end < <(rss)
 wait $driver
 status=$?
-wineserver -k 2>/dev/null || true
+wine_end
 echo "soak linux_rss_start ${rss_start:-?} KB"
 echo "soak linux_rss_end ${rss_end:-?} KB"
 echo "soak linux_private_start ${private_start:-?} KB"

@@ -15,6 +15,7 @@
 #   tools/test-e2e.sh [GTEST_FILTER]   only the cases of the filter, each once
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/tools/on-exit.sh"
 source "$root/tools/wine-env.sh"
 source "$root/tools/xvfb.sh"
 locales=$VELMARO_WINE_BUILD/locale  # the build makes it for the Win32 tests too
@@ -54,8 +55,8 @@ lane() {  # NAME FILTER [VAR=VALUE...]
   fi
   export WINEPREFIX=$root/build/wine/e2e-$name
   start_xvfb
+  on_exit wine_end
   "$root/tools/wine-prefix.sh" --fresh
-  trap 'wineserver -k 2>/dev/null || true; kill $xvfb_pid 2>/dev/null || true' EXIT
   cd "$dir"
   local status=0
   wine velmaro_e2e_tests.exe --gtest_filter="$filter" || status=1
@@ -69,10 +70,22 @@ mkdir -p "$root/build/e2e"
 all_cases="-$zh_only"
 pids=()
 names=()
+# A lane's time comes last in its log, once its Wine world and display have
+# ended. A lane takes about 6 minutes; one that hangs (a Wine program that
+# never ends) is stopped after VELMARO_E2E_LANE_MINUTES, so that the run ends
+# and its Wine world with it.
+lane_minutes=${VELMARO_E2E_LANE_MINUTES:-20}
+timed_lane() {  # NAME FILTER VARS...
+  on_exit "echo \"lane $1: \$((SECONDS - $SECONDS)) s\""
+  # Inside the lane's group, so it goes with the lane.
+  (sleep $((lane_minutes * 60)); echo "lane $1: stopped after $lane_minutes min"; kill -TERM 0) &
+  lane "$@" || return 1
+}
+# Each lane in a process group of its own, which this script ends should it
+# be stopped: the lane then ends its Wine world and its display.
 run_lane() {  # NAME FILTER VARS...
-  (start=$SECONDS; status=0; lane "$@" || status=1; echo "lane $1: $((SECONDS - start)) s"; exit $status) \
-    >"$root/build/e2e/$1.log" 2>&1 &
-  pids+=($!)
+  start_group timed_lane "$@" >"$root/build/e2e/$1.log" 2>&1
+  pids+=("$group_pid")
   names+=("$1")
 }
 # The test program checks that Wine took the code page each lane asks for.
@@ -84,7 +97,7 @@ else
 fi
 status=0
 for i in "${!pids[@]}"; do
-  wait "${pids[$i]}" || status=1
+  wait_group "${pids[$i]}" || status=1
   echo "== e2e in the ${names[$i]} lane (build/e2e/${names[$i]}.log)"
   cat "$root/build/e2e/${names[$i]}.log"
 done

@@ -14,6 +14,7 @@ source "$root/tools/xvfb.sh"
 start_xvfb
 export WINEPREFIX=$root/build/wine/setup
 source "$root/tools/wine-env.sh"
+on_exit wine_end
 cd "$VELMARO_WINE_BUILD"
 "$root/tools/wine-prefix.sh" --fresh
 cases=$("$root/tools/wine-run.sh" velmaro_setup_tests.exe --gtest_list_tests "$@" | tr -d '\r' |
@@ -23,6 +24,5 @@ for name in $cases; do
   "$root/tools/wine-prefix.sh" --fresh
   "$root/tools/wine-run.sh" velmaro_setup_tests.exe --gtest_filter="$name" || status=1
 done
-wineserver -k 2>/dev/null || true
 [ -n "$cases" ] || status=1
 exit $status

@@ -3,7 +3,9 @@
 # the native core tests, the Win32 tests and the end-to-end tests under Wine
 # (on private Xvfb displays), and a bounded fuzz run. Each stage's output
 # goes to build/test-logs/STAGE.log; its time is printed at the end, then
-# one line: "N passed, M failed".
+# one line: "N passed, M failed". Each stage runs in a process group of its
+# own, ended with this script however it ends; the stages end the Wine worlds
+# they start, and a last check says they did.
 #   tools/test.sh [--fast]   --fast: builds, native and Win32 tests only
 # Set-up (tools/install-deps.sh) is the Makefile's, before this.
 set -uo pipefail
@@ -49,28 +51,43 @@ stage() {
   local name=$1 start=$SECONDS status=0
   shift
   echo "== $name"
-  "$@" >"$log/$name.log" 2>&1 || status=1
+  start_group "$@" >"$log/$name.log" 2>&1
+  wait_group "$group_pid" || status=1
   report "$name" $status $((SECONDS - start))
 }
 
 # beside NAME COMMAND...: the same, in the background, until `collect NAME`.
 beside() {
-  local name=$1
+  rm -f "$log/$1.status"
+  start_group beside_stage "$@"
+  beside_pid=$group_pid
+}
+beside_stage() {
+  local name=$1 start=$SECONDS status=0
   shift
-  rm -f "$log/$name.status"
-  (start=$SECONDS; status=0; "$@" >"$log/$name.log" 2>&1 || status=1
-   echo "$status $((SECONDS - start))" >"$log/$name.status") &
-  beside_pid=$!
+  "$@" >"$log/$name.log" 2>&1 || status=1
+  echo "$status $((SECONDS - start))" >"$log/$name.status"
 }
 collect() {
   local name=$1 status took
-  wait "$beside_pid"
+  wait_group "$beside_pid" || true
   read -r status took <"$log/$name.status" || { status=1; took=0; }
   echo "== $name (beside the stage before)"
   report "$name" "$status" "$took"
 }
 
 finish() {
+  local left
+  echo "== wine-ends"
+  left=$(wine_pids "${test_prefixes[@]}")
+  if [ -z "$left" ]; then
+    echo "no Wine process of the test prefixes is left running"
+    passed=$((passed + 1))
+  else
+    echo "-- Wine processes left running:"
+    ps -o pid,args -p "$(paste -sd, <<<"$left")"
+    failed=$((failed + 1))
+  fi
   echo
   echo "stage times:"
   printf '  %s\n' "${times[@]}"
@@ -81,7 +98,13 @@ finish() {
   exit
 }
 
+source tools/on-exit.sh
 source tools/wine-env.sh
+# The prefixes the stages run Wine in. Whatever a stage killed midway could
+# not end itself ends here.
+test_prefixes=("$WINEPREFIX" "$wine_template" "$root/build/wine/setup" "$root/build/wine/e2e-default"
+  "$root/build/wine/e2e-zh_CN")
+on_exit 'wine_end "${test_prefixes[@]}"'
 built=1
 stage build-native bash -c 'cmake -S . -B build/native -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Release}" >/dev/null &&
   cmake --build build/native -j"$(nproc)"' || built=0
@@ -99,7 +122,7 @@ stage native bash -c 'cd build/native && ctest --output-on-failure -j2'
 # The Win32 tests mostly wait on Wine, the installer's cases longest; the
 # fuzz targets build meanwhile.
 [ "$fast" -eq 1 ] || beside build-fuzz tools/fuzz.sh --build
-stage wine tools/with-display.sh bash -c 'tools/wine-prefix.sh && cd "$VELMARO_WINE_BUILD" && ctest --output-on-failure -j2'
+stage wine tools/test-win32.sh -j2
 [ "$fast" -eq 1 ] && finish
 collect build-fuzz
 # The fuzzer keeps one core busy; the end-to-end tests mostly wait on the

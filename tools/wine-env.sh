@@ -40,3 +40,37 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES='mscoree,mshtml,winemenubuilder.exe=;winealsa.drv,winepulse.drv='
 export TMPDIR=$root/build/wine/tmp
 mkdir -p "$TMPDIR"
+
+# wine_end [PREFIX...]: ends the Wine world of each prefix (this one unless
+# given) and returns once it is gone: the wineserver, and with it every
+# program and service of the prefix. A persistent wineserver
+# (tools/wine-prefix.sh) keeps its services running for ever otherwise.
+wine_end() {
+  local prefix pids
+  [ $# -gt 0 ] || set -- "$WINEPREFIX"
+  for prefix in "$@"; do
+    # Only -k without a signal: the server then ends its programs before
+    # itself. A server killed by a signal leaves them running without it;
+    # those, and any such from before, end by their pids below.
+    [ ! -d "$prefix" ] || WINEPREFIX=$prefix timeout 30 wineserver -k 2>/dev/null || true
+  done
+  pids=$(wine_pids "$@")
+  [ -z "$pids" ] || kill -KILL $pids 2>/dev/null || true
+}
+
+# wine_pids PREFIX...: the Wine processes (servers, loaders, programs,
+# services) of these prefixes or of prefixes inside them, by their WINEPREFIX.
+wine_pids() {
+  local pid exe prefix wanted
+  while read -r pid exe; do
+    case ${exe##*/} in wine*) ;; *) continue ;; esac
+    prefix=$(tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | sed -n 's/^WINEPREFIX=//p')
+    [ -n "$prefix" ] || continue
+    for wanted in "$@"; do
+      if [ "$prefix" = "$wanted" ] || [[ $prefix == "$wanted"/* ]]; then
+        echo "$pid"
+        break
+      fi
+    done
+  done < <(find /proc/[0-9]*/exe -maxdepth 0 -printf '%h %l\n' 2>/dev/null | sed 's|^/proc/||')
+}

@@ -3,11 +3,14 @@
 # fonts, title-bar glyphs, a virtual desktop with a tray. A prefix is built
 # once as a template and copied, which takes under a second.
 #   tools/wine-prefix.sh [--fresh]   --fresh: a new copy, whatever was there
+# It leaves the prefix's wineserver running: whoever asked for the prefix
+# ends it (wine_end in tools/wine-env.sh).
 set -euo pipefail
+source "$(dirname "$0")/on-exit.sh"
 source "$(dirname "$0")/wine-env.sh"
 
 if [ "${1:-}" = --fresh ]; then
-  wineserver -k 2>/dev/null || true
+  wine_end
   rm -rf "$WINEPREFIX"
 fi
 
@@ -16,6 +19,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   exec 9>"$root/build/wine/.lock"
   flock 9
   if [ ! -f "$template/system.reg" ]; then
+    # Only the one making the template runs Wine in it, and only here.
+    on_exit "wine_end $(printf %q "$template")"
     rm -rf "$template"
     WINEPREFIX=$template wineboot -i >/dev/null 2>&1
     WINEPREFIX=$template wineserver -w
@@ -42,4 +47,6 @@ PY
 fi
 
 # A wineserver that outlives single runs and does not hold ctest's pipes.
-wineserver -p </dev/null >/dev/null 2>&1 || true
+# Should its owner be killed without a chance to end it, it ends by itself a
+# minute after the last program, and its services with it.
+wineserver -p60 </dev/null >/dev/null 2>&1 || true
