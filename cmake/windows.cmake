@@ -14,9 +14,12 @@ string(REPLACE "-O3" "-Oz" CMAKE_CXX_FLAGS_RELEASE "${CMAKE_CXX_FLAGS_RELEASE}")
 # two ABI entry points call; a PE object cannot alias them, so that body is
 # a local copy in every object that uses it (std::string's copy constructor
 # 23 times over). Without it each entry point is a shared definition, kept
-# once (8 KB). The core was made before this file was read, so it is named too.
+# once (8 KB). Likewise the clones GCC makes of a library function with its
+# arguments split up for one object's callers (std::string's _M_create 32
+# times over): without them the one shared definition serves all (4 KB).
+# The core was made before this file was read, so it is named too.
 set(SIZE_OPTIONS $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti> $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>
-                 $<$<COMPILE_LANGUAGE:CXX>:-fno-declone-ctor-dtor>)
+                 $<$<COMPILE_LANGUAGE:CXX>:-fno-declone-ctor-dtor> $<$<COMPILE_LANGUAGE:CXX>:-fno-ipa-sra>)
 add_compile_options(${SIZE_OPTIONS})
 target_compile_options(velmaro_core PRIVATE ${SIZE_OPTIONS})
 # What goes into the exes is compiled as C++20. Up to C++17 the library
