@@ -104,6 +104,9 @@ void MainUnit::FormCreate() {
   if (version.major >= 5 || version.platformId == kPlatformWin32Nt) services_.session.EnableShutdownPrivilege();
 
   view_.SetTimer(TimerId::Timer2, false);
+  // The first tick looks back to now: the minute the program starts in is
+  // its own, and a start-up box held open is a gap like any other.
+  evaluator_.Starting(services_.clock);
 
   settings = Settings();
   // A store failure is shown once start-up is through, so the tray icon and

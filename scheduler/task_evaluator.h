@@ -63,6 +63,9 @@ class TaskEvaluator {
   // The window of a tick now, from the previous tick to this one; the next
   // window starts here.
   TickWindow NextWindow(ClockService& clock);
+  // The program starts now: the first tick's window reaches back to this
+  // moment, so that the minute the program starts in is looked at too.
+  void Starting(ClockService& clock) { previous_ = MomentOf(clock.LocalTime(), clock.TickCount()); }
   // The minutes until now are not caught up by the next tick: it looks at its
   // own minute only (after the computer slept).
   void ForgetGap() { previous_.reset(); }

@@ -45,6 +45,26 @@ TEST(Scheduler, EachTaskRunsOnceInItsMinute) {
   }
 }
 
+// Started at 07:59:55, the first tick comes at 08:00:05: it looked at 08:00
+// only, and a task of 07:59, or of the minute since start the program
+// started in, was lost.
+TEST(Scheduler, ATaskDueInTheMinuteTheProgramStartsInRuns) {
+  Rig rig;
+  rig.clock.tickCount = 119 * kSecond;  // started in minute 1 since the computer started
+  rig.dialUp.active = {7};
+  rig.Start({{"每天7时59分", "提醒", "07:59"}, {"开机0时1分", "断开拨号", ""}}, 5);
+  rig.view.RunFor(30 * kSecond);
+  EXPECT_EQ(rig.reminders.shown, (std::vector<std::string>{"07:59", "断开成功"}));
+  EXPECT_EQ(rig.dialUp.hungUp.size(), 1u);
+  rig.view.RunFor(5 * kMinute);
+  EXPECT_EQ(rig.reminders.shown.size(), 2u) << "once";
+
+  Rig earlier;  // a minute before the start is none of the program's
+  earlier.Start({{"每天7时58分", "提醒", "07:58"}});
+  earlier.view.RunFor(kMinute);
+  EXPECT_TRUE(earlier.reminders.shown.empty());
+}
+
 TEST(Scheduler, AnIdleTaskRunsOncePerStretchOfInactivity) {
   Rig rig;
   rig.dialUp.active = {7};
