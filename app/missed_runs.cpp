@@ -1,5 +1,7 @@
 #include "app/missed_runs.h"
 
+#include <algorithm>
+
 #include "actions/action_table.h"
 #include "base/error.h"
 #include "scheduler/occurrences.h"
@@ -13,7 +15,10 @@ bool MissedRuns::FirstRun(const DueTask& task) {
   const TaskOptionSet options = options_->Of(task);
   if (!options.catchUp) return true;
   const std::int64_t occurrence = static_cast<std::int64_t>(task.occurrence);
-  if (options.lastRun && *options.lastRun >= occurrence) return false;
+  // A run recorded ahead of the clock and of this occurrence (the clock was a
+  // year ahead one morning) is stale.
+  const std::int64_t latest = std::max(occurrence, LocalMinuteOf(clock_.LocalTime()));
+  if (options.lastRun && *options.lastRun >= occurrence && *options.lastRun <= latest) return false;
   options_->RecordRun(task, occurrence);
   return true;
 }
@@ -30,7 +35,10 @@ MissedRuns::Plan MissedRuns::Walk(Missed missed, bool wake) {
     const bool forWake = wake && options.wake && MayWake(key.trigger);
     const bool forCatchUp = missed != Missed::Keep && options.catchUp && MayCatchUp(key.trigger, key.action);
     if (!forWake && !forCatchUp) continue;
-    if (forCatchUp && !options.lastRun) {
+    // Stored without a run (by hand, or before the option recorded one), or
+    // with one ahead of the clock: nothing before now is known to be missed.
+    const bool knownRun = options.lastRun && *options.lastRun <= nowMinute;
+    if (forCatchUp && !knownRun) {
       options_->RecordRun(key, nowMinute);
       if (!forWake) continue;
     }
@@ -46,7 +54,7 @@ MissedRuns::Plan MissedRuns::Walk(Missed missed, bool wake) {
       wakes.push_back(*schedule);
       wakeKeys.push_back(&key);
     }
-    if (!forCatchUp || !options.lastRun) continue;
+    if (!forCatchUp || !knownRun) continue;
     const std::optional<std::int64_t> latest = schedule->Latest(nowMinute);
     if (!latest || *latest <= *options.lastRun) continue;
     if (missed == Missed::PassOver) {

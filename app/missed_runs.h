@@ -28,7 +28,8 @@ class MissedRuns {
   TaskOptions* Options() const { return options_; }
 
   // Whether `task`, found due, runs: false for a catch-up task that already
-  // ran for this occurrence (before the program restarted, or caught up);
+  // ran for this occurrence (before the program restarted, or caught up; a
+  // run recorded later than now is stale and counts for nothing);
   // otherwise a catch-up task's run is recorded first, so that an action
   // that never returns does not run again at the next start.
   bool FirstRun(const DueTask& task);
@@ -44,9 +45,9 @@ class MissedRuns {
     std::optional<WakeTarget> wake;  // the next occurrence to wake the computer for
   };
   // One walk over the tasks with options now. A catch-up task stored without
-  // a run (by hand, or before the option recorded one) has missed nothing
-  // before now. A field that does not convert names no occurrence: the tick
-  // reports it.
+  // a run (by hand, or before the option recorded one), or with a run later
+  // than now, has missed nothing before now. A field that does not convert
+  // names no occurrence: the tick reports it.
   Plan Walk(Missed missed, bool wake);
 
  private:

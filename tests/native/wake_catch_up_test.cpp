@@ -232,6 +232,40 @@ TEST(CatchUp, AfterSleepAndNotAgainAfterARestartInTheSameMinute) {
   EXPECT_EQ(rig.RemindersAfterRestartAt(2026, 12, 10, 9, 0, 30, 20 * kSecond), std::vector<std::string>{"不补做"});
 }
 
+// One morning with the clock a year ahead left a last run of 2027-12-07: the
+// catch-up task stayed silent until then, while its twin without the option
+// ran every day.
+TEST(CatchUp, ARunRecordedAheadOfTheClockCountsForNothing) {
+  WakeRig rig;
+  rig.Arrange({kMorningReminder, {"每天9时0分", "提醒", "喝水"}});
+  rig.PutOptions(kMorningKey, "C 2027-12-07 09:00");
+  rig.Launch();
+  EXPECT_EQ(rig.OptionsOf(kMorningKey), "C 2026-12-07 07:59") << "nothing before now is known to be missed";
+  rig.view.RunFor(61 * kMinute + 10 * kSecond);  // 09:01:05
+  EXPECT_EQ(rig.reminders.shown, (std::vector<std::string>{"早会", "喝水"}));
+
+  // Asleep over the next 09:00, it is caught up on waking.
+  rig.unit.Suspending();
+  rig.clock.Advance(24 * kHour);
+  rig.unit.Resumed();
+  rig.view.RunFor(kMinute);
+  EXPECT_EQ(rig.reminders.shown.back(), "早会");
+  EXPECT_EQ(rig.LinesWith("补做（错过 2026-12-08 09:00）"), 1);
+
+  // Set ahead again while the program runs: the tick's own check.
+  WakeRig ticking;
+  ticking.Arrange({kMorningReminder});
+  ticking.PutOptions(kMorningKey, "C 2026-12-06 09:00");
+  ticking.Launch();
+  ticking.clock.SetLocalTime(2027, 12, 7, 9, 0, 0);
+  ticking.unit.TimeChanged();
+  ticking.view.RunFor(30 * kSecond);
+  ticking.clock.SetLocalTime(2026, 12, 7, 8, 59, 50);
+  ticking.unit.TimeChanged();
+  ticking.view.RunFor(90 * kSecond);  // through the minute's pause after the first
+  EXPECT_EQ(ticking.reminders.shown, (std::vector<std::string>{"早会", "早会"}));
+}
+
 TEST(Wake, TheTimerWakesForTheTaskWhichKeepsTheComputerAwakeUntilTenMinutesAfter) {
   WakeRig rig;
   rig.Arrange({{"每天3时0分", "打开文件", "d:\\夜间下载.cmd"}, {"每天3时30分", "待机计算机", ""}});
