@@ -29,7 +29,7 @@ const ControlRow kControls[] = {
     {TForm1::IDC_BITBTN3, L"BUTTON", "推迟(&P)", BS_PUSHBUTTON | WS_TABSTOP, 344, 94, 73, 25},
 };
 
-constexpr std::uint32_t kTimerIntervals[4] = {0, kTimer1Interval, kTimer2Interval, kTimer3Interval};
+constexpr std::uint32_t kTimerIntervals[6] = {0, kTimer1Interval, kTimer2Interval, kTimer3Interval, 0, kTimer5Interval};
 
 int ControlOf(CountdownText which) {
   switch (which) {
@@ -220,6 +220,9 @@ void TForm1::OnTimer(unsigned id) {
         break;
       case TimerId::Timer3:
         unit_.Timer3Timer();
+        break;
+      case TimerId::Timer5:
+        unit_.Timer5Timer();
         break;
     }
   });

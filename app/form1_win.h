@@ -64,7 +64,7 @@ class TForm1 : public BaseWindow<TForm1>, public Form1View {
   std::int32_t progressMax_ = 100;
   HIMAGELIST glyphs_[2] = {};
   std::unique_ptr<TForm4> warning_;  // from the first warning on
-  bool timerOn_[4] = {};
+  bool timerOn_[6] = {};
 };
 
 }  // namespace velmaro

@@ -174,8 +174,12 @@ void MainUnit::TimeChanged() {
 void MainUnit::Suspending() {
   if (Closed()) return;
   evaluation_.gate.Suspend();
-  // Asleep, it needs no keeping awake; the timer stays set to wake it.
+  // Asleep, it needs no keeping awake; the timer stays set to wake it, or is
+  // set for the occurrence itself when the lid closed in the minute before it.
   wakeTimer_.Release();
+  if (const std::optional<WakeTarget>& set = wakeTimer_.Set()) {
+    wakeTimer_.Suspending(services_.wake.Now(), evaluator_.Done(ComingTask{WokenTask(*set), 0}));
+  }
   session_.EndOnSuspend();
   evaluation_.Update();
 }
@@ -199,8 +203,10 @@ void MainUnit::Resumed() {
   evaluator_.ForgetGap();
   evaluator_.ConditionsSlept();
   if (interrupted) tray_.Balloon("电脑睡眠时" + *interrupted + "倒计时已取消");
-  if (const std::optional<WakeTarget> woke = wakeTimer_.Resumed(services_.wake.Now())) {
+  const std::uint32_t countdownMs = static_cast<std::uint32_t>(std::max<std::int32_t>(settings.Tishi, 0)) * 1000u;
+  if (const std::optional<WakeTarget> woke = wakeTimer_.Resumed(services_.wake.Now(), now, countdownMs)) {
     runner_.Record(StoredTask(woke->task), RecordOutcome::Woke);
+    view_.SetTimer(TimerId::Timer5, true);
   }
   CatchUpAndWake();
   if (Closed()) return;
@@ -258,6 +264,7 @@ void MainUnit::Timer1Timer() {
   const std::int64_t minute = LocalMinuteOf(services_.clock.LocalTime());
   wakeTimer_.Beat(now, minute, session_.Showing());
   if (wakeTimer_.Stale(minute)) UpdateWake(false);
+  RunWokenFor();
   // A postponed countdown first; the minutes it holds the tick are caught up after it.
   if (RunPostponed()) return;
   std::optional<std::string> failure;
@@ -307,6 +314,32 @@ void MainUnit::n4Click() {
   dialogs_->OpenSettings();
 }
 
+void MainUnit::Timer5Timer() {
+  const std::optional<WakeTarget> woke = wakeTimer_.WokeFor();
+  if (wakeTimer_.DeadlinePassed(services_.clock.TickCount()) && woke) {
+    const DueTask task = WokenTask(*woke);
+    if (!evaluator_.Done(ComingTask{task, 0})) runner_.Record(task, RecordOutcome::NotDone, "唤醒计算机后未能运行");
+  }
+  if (!wakeTimer_.KeepsAwake()) view_.SetTimer(TimerId::Timer5, false);
+}
+
+void MainUnit::RunWokenFor() {
+  const std::optional<WakeTarget> woke = wakeTimer_.WokeFor();
+  // In its own minute or before it, it is the tick's; later than a tick
+  // catches up, it is passed over as the other minutes slept through.
+  const std::int64_t late = woke ? LocalMinuteOf(services_.clock.LocalTime()) - woke->occurrence : 0;
+  if (late <= 0 || late > kCatchUpMinutes) return;
+  const DueTask task = WokenTask(*woke);
+  const ComingTask occurrence{task, 0};
+  if (!task.slot || evaluator_.Done(occurrence)) return;
+  evaluator_.MarkDone(occurrence, services_.clock.TickCount());
+  try {
+    RunDueTask(task);
+  } catch (const AppError& error) {
+    ShowTickFailure("任务 " + std::to_string(task.slot) + "：" + error.what());
+  }
+}
+
 void MainUnit::Timer3Timer() {
   view_.SetTimer(TimerId::Timer3, false);
   evaluation_.gate.Release();
@@ -347,6 +380,14 @@ DueTask MainUnit::StoredTask(const TaskKey& key) {
   DueTask task;
   static_cast<TaskKey&>(task) = key;
   task.slot = FindStoredTask(services_.registry, settings, key);
+  return task;
+}
+
+DueTask MainUnit::WokenTask(const WakeTarget& woke) {
+  DueTask task = StoredTask(woke.task);
+  task.occurrence = static_cast<std::uint64_t>(woke.occurrence);
+  const std::int64_t late = LocalMinuteOf(services_.clock.LocalTime()) - woke.occurrence;
+  task.lateMinutes = static_cast<std::int32_t>(std::clamp<std::int64_t>(late, -1, kCatchUpMinutes + 1));
   return task;
 }
 

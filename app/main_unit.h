@@ -67,6 +67,7 @@ class MainUnit : public MainWindowLink {
   void Timer1Timer();
   void Timer2Timer() { session_.Tick(); }
   void Timer3Timer();
+  void Timer5Timer();
   // The countdown window's buttons: execute now, cancel (also Esc), and
   // postpone, which offers kPostponeChoices.
   void BitBtn1Click() { session_.ExecuteNow(); }
@@ -135,6 +136,12 @@ class MainUnit : public MainWindowLink {
   void UpdateWake(bool force, const std::optional<MissedRuns::Plan>& plan = std::nullopt);
   // The stored task of `key` as the record names it, in the slot it has now.
   DueTask StoredTask(const TaskKey& key);
+  // The task the computer woke for, as due at its occurrence.
+  DueTask WokenTask(const WakeTarget& woke);
+  // Runs the task the computer woke for once its minute passed before the
+  // resume ended (a slow disk, a resume from hibernation), within the
+  // minutes a tick catches up.
+  void RunWokenFor();
 
   AppServices services_;
   Form1View& view_;

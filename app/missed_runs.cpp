@@ -69,7 +69,7 @@ MissedRuns::Plan MissedRuns::Walk(Missed missed, bool wake) {
     if (task.slot) plan.catchUp.push_back(task);
   }
   if (const std::optional<NextOccurrence> next = FindNextOccurrence(wakes, nowMinute, wake_.Now(), wake_)) {
-    plan.wake = WakeTarget{*wakeKeys[next->schedule], next->localMinute, next->at - kUniversalMinute};
+    plan.wake = WakeTarget{*wakeKeys[next->schedule], next->localMinute, next->at, next->at - kUniversalMinute};
   }
   return plan;
 }

@@ -1,5 +1,8 @@
 #include "app/wake_timer.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace velmaro {
 
 namespace {
@@ -42,13 +45,30 @@ bool WakeTimer::Stale(std::int64_t minute) {
   return stale;
 }
 
-std::optional<WakeTarget> WakeTimer::Resumed(UniversalTime now) {
+void WakeTimer::Suspending(UniversalTime now, bool ran) {
+  if (!set_ || ran || set_->at > now || set_->due <= now || set_->at == set_->due) return;
+  if (wake_.SetWakeTimer(set_->due).ok) set_->at = set_->due;
+}
+
+std::optional<WakeTarget> WakeTimer::Resumed(UniversalTime now, std::uint32_t tickCount, std::uint32_t countdownMs) {
   if (!set_ || now < set_->at - kWokeBefore || now > set_->at + kWokeAfter) return std::nullopt;
   if (!awake_) wake_.KeepAwake(true);
   awake_ = true;
   doneAt_.reset();
   wokeFor_ = set_;
+  awakeSince_ = tickCount;
+  // 100 ns units to milliseconds; a resume after the occurrence counts from now.
+  const std::int64_t untilDueMs = std::max<std::int64_t>((set_->due - now) / 10000, 0);
+  awakeForMs_ = static_cast<std::uint32_t>(std::min<std::int64_t>(
+      untilDueMs + std::int64_t{countdownMs} + kStayAwakeMs, std::numeric_limits<std::uint32_t>::max()));
   return set_;
+}
+
+bool WakeTimer::DeadlinePassed(std::uint32_t tickCount) {
+  // Modulo 2^32: right across the counter's wrap.
+  if (!awake_ || tickCount - awakeSince_ < awakeForMs_) return false;
+  Release();
+  return true;
 }
 
 void WakeTimer::Beat(std::uint32_t tickCount, std::int64_t minute, bool countdownShows) {
@@ -67,6 +87,7 @@ void WakeTimer::Release() {
   if (awake_) wake_.KeepAwake(false);
   awake_ = false;
   doneAt_.reset();
+  wokeFor_.reset();
 }
 
 }  // namespace velmaro

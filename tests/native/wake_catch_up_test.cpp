@@ -297,6 +297,85 @@ TEST(Wake, TheTimerWakesForTheTaskWhichKeepsTheComputerAwakeUntilTenMinutesAfter
   EXPECT_EQ(rig.wake.timer, FakeWake::Utc(2026, 12, 9, 1, 59));
 }
 
+const Task kNightlyFile{"每天3时0分", "打开文件", "a.cmd"};
+const TaskKey kNightlyKey{"每天3时0分", "打开文件", "a.cmd", 0};
+
+// The timer wakes the computer at 02:59 for 03:00 and the resume ends at
+// 03:01:10 (a slow disk, hibernation): the first tick looked at 03:01 only,
+// the task never ran, and the computer stayed awake for nothing.
+TEST(Wake, TheTaskWokenForRunsWhenTheResumeEndsAfterItsMinute) {
+  WakeRig rig;
+  rig.Arrange({kNightlyFile, {"每天3时0分", "提醒", "不唤醒"}});
+  rig.PutOptions(kNightlyKey, "W");
+  rig.Launch();
+  rig.unit.Suspending();
+  rig.clock.Advance(19 * kHour + 75 * kSecond);  // 03:01:10
+  rig.unit.Resumed();
+  rig.view.RunFor(10 * kSecond);
+  EXPECT_EQ(rig.shell.executed.size(), 1u);
+  EXPECT_EQ(rig.LinesWith("\t打开文件\t迟了 1 分钟执行"), 1);
+  EXPECT_TRUE(rig.reminders.shown.empty()) << "a minute slept through is still passed over";
+  rig.view.RunFor(20 * kMinute);
+  EXPECT_EQ(rig.shell.executed.size(), 1u) << "once";
+  EXPECT_EQ(rig.wake.keepAwake, (std::vector<bool>{true, false})) << "ten minutes after it ran";
+}
+
+// Woken while a settings dialog was left open (or anything held the tick),
+// the task could not run and the computer was kept awake for ever: a laptop
+// in a bag ran flat.
+TEST(Wake, KeptAwakeNoLongerThanTheTaskItsCountdownAndTenMinutesWhateverHoldsTheTick) {
+  WakeRig rig;
+  rig.Arrange({kNightlyFile});
+  rig.PutOptions(kNightlyKey, "W");
+  rig.Launch();
+  rig.OpenSettings();  // left open
+  rig.unit.Suspending();
+  rig.clock.Advance(19 * kHour);  // 02:59:55
+  rig.unit.Resumed();
+  rig.view.RunFor(10 * kMinute);
+  EXPECT_TRUE(rig.wake.awake) << "03:00, a countdown of 60 s and ten minutes: until 03:11";
+  rig.view.RunFor(3 * kMinute);
+  EXPECT_EQ(rig.wake.keepAwake, (std::vector<bool>{true, false}));
+  EXPECT_TRUE(rig.shell.executed.empty());
+  EXPECT_EQ(rig.LinesWith("\t打开文件\t未执行：唤醒计算机后未能运行"), 1);
+
+  // Closed in time, the dialog lets the task run, late.
+  WakeRig closed;
+  closed.Arrange({kNightlyFile});
+  closed.PutOptions(kNightlyKey, "W");
+  closed.Launch();
+  SettingsDialog& dialog = closed.OpenSettings();
+  closed.unit.Suspending();
+  closed.clock.Advance(19 * kHour);
+  closed.unit.Resumed();
+  closed.view.RunFor(5 * kMinute);
+  dialog.Close();
+  closed.view.RunFor(10 * kSecond);
+  EXPECT_EQ(closed.shell.executed.size(), 1u);
+  EXPECT_EQ(closed.LinesWith("\t打开文件\t迟了 5 分钟执行"), 1);
+  closed.view.RunFor(20 * kMinute);
+  EXPECT_EQ(closed.LinesWith("未能运行"), 0);
+}
+
+// The lid closes at 02:59:20 for 03:00: the timer (02:59:00) had fired
+// already, while the computer was awake, and nothing woke it.
+TEST(Wake, PutToSleepInTheMinuteBeforeTheTaskTheComputerIsWokenForItAllTheSame) {
+  WakeRig rig;
+  rig.Arrange({kNightlyFile});
+  rig.PutOptions(kNightlyKey, "W");
+  rig.Launch();
+  rig.view.RunFor(18 * kHour + 59 * kMinute + 25 * kSecond);  // 02:59:20
+  ASSERT_EQ(rig.wake.timer, FakeWake::Utc(2026, 12, 8, 1, 59));
+  rig.unit.Suspending();
+  EXPECT_EQ(rig.wake.timer, FakeWake::Utc(2026, 12, 8, 2, 0)) << "the occurrence itself";
+  rig.clock.Advance(45 * kSecond);  // 03:00:05
+  rig.unit.Resumed();
+  rig.view.RunFor(10 * kSecond);
+  EXPECT_EQ(rig.shell.executed.size(), 1u);
+  EXPECT_EQ(rig.LinesWith("\t为任务 1 唤醒计算机"), 1);
+  EXPECT_EQ(rig.LinesWith("\t打开文件\t已执行"), 1);
+}
+
 TEST(Wake, TheTimerFollowsTheClockWhenItIsSetBackOrForward) {
   WakeRig rig;
   rig.Arrange({{"每天3时0分", "打开文件", "a.cmd"}, {"一次2026-12-7日2时0分", "提醒", "x"}});
