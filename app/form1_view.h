@@ -44,6 +44,9 @@ class Form1View : public CountdownView, public ProgramWindows {
   // The small window a click on a warning balloon opens, with `text`; its
   // buttons come back as WarningRunNow, WarningPostpone and WarningSkip.
   virtual void ShowWarning(const std::string& text) = 0;
+  // The warning window, if it shows, says `text` in place of its choices,
+  // which act no more, and closes a moment later.
+  virtual void ExpireWarning(const std::string& text) = 0;
 };
 
 }  // namespace velmaro

@@ -156,6 +156,10 @@ void TForm1::ShowWarning(const std::string& text) {
   warning_->Show(text);
 }
 
+void TForm1::ExpireWarning(const std::string& text) {
+  if (warning_) warning_->Expire(text);
+}
+
 void TForm1::SetCountdownText(CountdownText which, const std::string& text) {
   EnsureControls();
   HWND hwnd = BaseWindow::Handle();

@@ -44,6 +44,7 @@ class TForm1 : public BaseWindow<TForm1>, public Form1View {
   void SetMenuEnabled(MenuItem item, bool enabled) override { tray_.SetMenuEnabled(item, enabled); }
   std::int32_t ChoosePostponement() override;
   void ShowWarning(const std::string& text) override;
+  void ExpireWarning(const std::string& text) override;
   void SetCountdownText(CountdownText which, const std::string& text) override;
   void SetProgress(std::int32_t position) override;
   void ShowCountdown() override;

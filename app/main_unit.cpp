@@ -277,6 +277,7 @@ void MainUnit::Timer1Timer() {
     }, warnings_.LookAhead(window, settings.Tiqian));
     if (!Closed()) {
       if (const std::optional<std::string> text = warnings_.Balloon()) tray_.Balloon(*text);
+      if (const std::optional<std::string> text = warnings_.Expired()) view_.ExpireWarning(*text);
     }
   }
   if (failure && !Closed()) ShowTickFailure(*failure);

@@ -13,6 +13,10 @@ constexpr int kWidth96 = 360;
 constexpr int kHeight96 = 130;
 
 // Creation order is tab order: postpone, the default, comes first.
+// How long a window whose task's time has passed says so before it hides.
+constexpr UINT_PTR kExpiredTimer = 1;
+constexpr UINT kExpiredShowsMs = 5000;
+
 const ControlRow kControls[] = {
     {TForm4::IDC_LABEL1, L"STATIC", "", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 24, 20, 0, 0},
     {TForm4::IDC_BUTTON2, L"BUTTON", "推迟(&P)", BS_DEFPUSHBUTTON | WS_TABSTOP, 132, 56, 95, 25},
@@ -54,6 +58,8 @@ TForm4::~TForm4() {
 void TForm4::Show(const std::string& text) {
   HWND hwnd = Handle();
   if (!hwnd) return;
+  KillTimer(hwnd, kExpiredTimer);
+  for (int button : {IDC_BUTTON1, IDC_BUTTON2, IDC_BUTTON3}) EnableWindow(GetDlgItem(hwnd, button), TRUE);
   SetDlgItemTextW(hwnd, IDC_LABEL1, ToWide(text).c_str());
   LayOutControls();
   const RECT frame = CenteredWindowRect(kWidth96, kHeight96, Dpi());
@@ -61,6 +67,14 @@ void TForm4::Show(const std::string& text) {
                SWP_SHOWWINDOW);
   SetForegroundWindow(hwnd);
   SendMessageW(hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(hwnd, IDC_BUTTON2)), TRUE);
+}
+
+void TForm4::Expire(const std::string& text) {
+  HWND hwnd = Handle();
+  if (!hwnd || !IsWindowVisible(hwnd)) return;
+  SetDlgItemTextW(hwnd, IDC_LABEL1, ToWide(text).c_str());
+  for (int button : {IDC_BUTTON1, IDC_BUTTON2, IDC_BUTTON3}) EnableWindow(GetDlgItem(hwnd, button), FALSE);
+  SetTimer(hwnd, kExpiredTimer, kExpiredShowsMs, nullptr);
 }
 
 void TForm4::Choose(int button) {
@@ -85,6 +99,11 @@ LRESULT TForm4::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED) Choose(LOWORD(wParam));
+      return 0;
+    case WM_TIMER:
+      if (wParam != kExpiredTimer) break;
+      KillTimer(Handle(), kExpiredTimer);
+      ShowWindow(Handle(), SW_HIDE);
       return 0;
     case WM_CLOSE:
       ShowWindow(Handle(), SW_HIDE);

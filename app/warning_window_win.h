@@ -26,6 +26,9 @@ class TForm4 : public BaseWindow<TForm4> {
 
   // Shows the window above all others with `text` in Label1.
   void Show(const std::string& text);
+  // Its task's time has passed: a window that shows says `text` instead of
+  // offering its choices, and hides a few seconds later.
+  void Expire(const std::string& text);
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 

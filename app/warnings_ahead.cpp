@@ -36,10 +36,25 @@ std::optional<std::string> WarningsAhead::OpenWindow() {
   return balloonText_;
 }
 
+bool WarningsAhead::Past(const ComingTask& coming) {
+  ClockService& clock = services_.clock;
+  const std::int64_t now = TriggerKindOf(coming.task.trigger) == TriggerKind::Boot
+                               ? std::int64_t{clock.TickCount() / 60000u}
+                               : LocalMinuteOf(clock.LocalTime());
+  return services_.evaluator.Done(coming) || now > static_cast<std::int64_t>(coming.task.occurrence);
+}
+
+std::optional<std::string> WarningsAhead::Expired() {
+  if (!window_ || !Past(*window_)) return std::nullopt;
+  const std::string text = window_->task.action + "的时间已过";
+  window_.reset();
+  return text;
+}
+
 std::optional<ComingTask> WarningsAhead::TakeWindowTask() {
   std::optional<ComingTask> coming;
   coming.swap(window_);
-  if (!coming || services_.evaluator.Done(*coming)) return std::nullopt;
+  if (!coming || Past(*coming)) return std::nullopt;
   // A task deleted or changed since its balloon is not run, nor recorded.
   coming->task.slot = FindStoredTask(services_.registry, services_.settings, coming->task);
   if (!coming->task.slot) return std::nullopt;

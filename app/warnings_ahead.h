@@ -44,8 +44,13 @@ class WarningsAhead {
   // Its text, or nothing when no balloon was shown or its task ran since.
   std::optional<std::string> OpenWindow();
 
+  // Whether the open window's task is past: the tick ran it at its minute,
+  // or its minute went by (the computer slept through it). Its text once,
+  // for the window to say as it closes.
+  std::optional<std::string> Expired();
+
   // The window's choices, for its task until its minute, once: false when
-  // the choice acted on nothing (its minute came, or the task is no longer
+  // the choice acted on nothing (its minute passed, or the task is no longer
   // stored as it was).
   bool RunNow();
   bool Postpone(std::int32_t minutes);
@@ -54,6 +59,8 @@ class WarningsAhead {
  private:
   // The window's task, taken for a choice, in the slot it has now.
   std::optional<ComingTask> TakeWindowTask();
+  // Whether `coming` ran, or its minute is over, on the clock it counts by.
+  bool Past(const ComingTask& coming);
 
   WarningServices services_;
   TaskEvaluator::LookAhead ahead_;

@@ -48,6 +48,7 @@ class FakeForm1 : public Form1View {
   }
   void SetProgress(std::int32_t position) override { progress = position; }
   void ShowWarning(const std::string& text) override { warnings.push_back(text); }
+  void ExpireWarning(const std::string& text) override { expiredWarnings.push_back(text); }
   void SetMenuEnabled(MenuItem item, bool enabled) override { menuEnabled[item] = enabled; }
   // The menu's modal loop: `whileChoosing` runs inside it (a timer, a
   // suspend), then the scripted choice is returned.
@@ -108,7 +109,8 @@ class FakeForm1 : public Form1View {
   std::string caption;
   std::map<MenuItem, bool> menuEnabled;
   std::int32_t postponeChoice = 0;
-  std::vector<std::string> warnings;  // the warning windows opened
+  std::vector<std::string> warnings;         // the warning windows opened
+  std::vector<std::string> expiredWarnings;  // and told their task's time has passed
   std::function<void()> whileChoosing;
   // The countdown window shown (with its caption) and hidden (""), at the
   // counter's time.

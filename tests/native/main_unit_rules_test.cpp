@@ -10,6 +10,7 @@
 #include "app/evaluation_gate.h"
 #include "app/postponements.h"
 #include "app/warnings_ahead.h"
+#include "scheduler/tick_window.h"
 #include "tests/fakes/due_task.h"
 #include "tests/fakes/session_rig.h"
 
@@ -109,9 +110,10 @@ TEST(WarningsAhead, TheWindowKeepsTheTaskOfTheBalloonItWasOpenedFrom) {
   rig.stored.PutSlot(1, "每天8时10分", "关闭计算机", "");
   rig.stored.PutSlot(2, "每天8时12分", "重启计算机", "");
   rig.settings.LastTaskNum = 2;
-  const ComingTask shutdown{Due(1, "每天8时10分", "关闭计算机", 100), 5};
-  const ComingTask restart{Due(2, "每天8时12分", "重启计算机", 102), 5};
-  const ComingTask reminder{Due(3, "每天8时11分", "提醒", 101), 1};
+  const std::uint64_t eight = static_cast<std::uint64_t>(LocalMinuteOf(rig.clock.LocalTime()));  // 08:00
+  const ComingTask shutdown{Due(1, "每天8时10分", "关闭计算机", eight + 10), 5};
+  const ComingTask restart{Due(2, "每天8时12分", "重启计算机", eight + 12), 5};
+  const ComingTask reminder{Due(3, "每天8时11分", "提醒", eight + 11), 1};
   WarningsAhead& warnings = rig.warnings;
   EXPECT_FALSE(warnings.OpenWindow()) << "no balloon yet";
   EXPECT_EQ(warnings.Balloon({reminder}), std::nullopt) << "no balloon for a reminder";

@@ -150,6 +150,30 @@ TEST(Warning, ItsWindowRunsNowPostponesOrSkipsThisOccurrenceOnly) {
   EXPECT_EQ(passed.power.calls.size(), 1u);
 }
 
+// The warning of 08:10 was open, the computer slept from 08:05 to 09:05, and
+// 推迟 10 then shut it down at 09:15.
+TEST(Warning, AWindowThatOutlivedItsMinuteActsNoMoreAndSaysSo) {
+  Rig rig;
+  ClickTheFirstBalloon(rig);
+  rig.unit.Suspending();
+  rig.clock.Advance(kHour);  // 09:05:25
+  rig.unit.Resumed();
+  rig.view.RunFor(kSecond);
+  EXPECT_EQ(rig.view.expiredWarnings, std::vector<std::string>{"关闭计算机的时间已过"});
+  rig.unit.WarningPostpone(10);  // a click that came anyway
+  rig.unit.WarningRunNow();
+  rig.view.RunFor(20 * kMinute);
+  EXPECT_TRUE(rig.power.calls.empty());
+  EXPECT_FALSE(rig.view.shown);
+  EXPECT_EQ(rig.unit.Postponed(), 0u);
+  EXPECT_TRUE(rig.RecordedLines().empty());
+
+  Rig ran;  // its minute came with the program running: the tick ran it, and the window goes
+  ClickTheFirstBalloon(ran);
+  ran.view.RunFor(5 * kMinute);
+  EXPECT_EQ(ran.view.expiredWarnings, std::vector<std::string>{"关闭计算机的时间已过"});
+}
+
 TEST(Warning, TheWindowActsOnTheTaskItWasOpenedForWhateverBalloonCameLater) {
   // 08:10 shut down and 08:12 restart: the window opened from the first
   // balloon keeps to the shut-down after the restart's balloon at 08:07.
