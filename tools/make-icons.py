@@ -75,8 +75,11 @@ def render(size, off):
 
 PNG_FROM = 64  # images this large and larger are stored as PNG
 # DISSHUT shows only in the tray, which asks for 48 px only above 200 % DPI:
-# on Vista and later, which read PNG. Its 48 px image in the exe is PNG too.
+# on Vista and later, which read PNG. Its 48 px image in the exe is PNG too,
+# and it has none larger: the tray asks for 64 px only at 400 %, where
+# Windows scales the 48 px image up.
 TRAY_PNG_FROM = 48
+TRAY_LARGEST = 48
 
 
 def bmp_image(rows):
@@ -154,5 +157,5 @@ if __name__ == '__main__':
     write_ico(os.path.join(out_dir, 'enashut.ico'), on)
     write_ico(os.path.join(out_dir, 'disshut.ico'), off)
     # The uninstaller's icon file keeps its 48 px image readable on XP.
-    tray_off = images(off=True, png_from=TRAY_PNG_FROM)
+    tray_off = [(size, data) for size, data in images(off=True, png_from=TRAY_PNG_FROM) if size <= TRAY_LARGEST]
     write_resources(out_dir, [('enashut', ['MAINICON', 'ENASHUT'], on), ('disshut', ['DISSHUT'], tray_off)])

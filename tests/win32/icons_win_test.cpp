@@ -1,8 +1,9 @@
 // The icons as Velmaro.exe ships them, read from the built exe itself: every
 // size of each icon loads and shows its picture, MAINICON shares the ENASHUT
 // images, and only the images Windows XP never asks for are PNG (which it
-// cannot read): 64 and 128 px, and DISSHUT's 48 px, which only the tray of a
-// later Windows above 200 % DPI shows.
+// cannot read): 64 and 128 px, and DISSHUT's 48 px, its largest, which only
+// the tray of a later Windows above 200 % DPI shows (larger sizes of it are
+// that image scaled).
 #include <windows.h>
 
 #include <gtest/gtest.h>
