@@ -33,8 +33,7 @@ ActionResult Dial(const ActionRow&, const ActionCall& call) {
 }
 
 ActionResult HangUp(const ActionRow&, const ActionCall& call) {
-  HangUpDialUp(call.services.dialUp, call.services.reminders);
-  return ActionResult::Done();
+  return HangUpDialUp(call.services.dialUp, call.services.reminders);
 }
 
 ActionResult Power(const ActionRow& row, const ActionCall& call) {

@@ -60,14 +60,21 @@ void DialDefaultConnection(DialUpService& dialUp, WindowHandle mainWindow) {
   dialUp.Autodial(kInternetAutodialForceUnattended, mainWindow);
 }
 
-void HangUpDialUp(DialUpService& dialUp, ReminderService& reminders) {
+ActionResult HangUpDialUp(DialUpService& dialUp, ReminderService& reminders) {
   std::vector<ConnectionHandle> connections;
-  if (dialUp.EnumConnections(&connections) != 0) return;
+  if (const std::uint32_t error = dialUp.EnumConnections(&connections)) {
+    return ActionResult::Failed("无法列出拨号连接，错误 " + std::to_string(error));
+  }
   if (connections.empty()) {
     reminders.ShowReminder("没有可用的拨号连接");
-    return;
+    return ActionResult::NotDone("没有可用的拨号连接");
   }
-  reminders.ShowReminder(dialUp.HangUp(connections.front()) == 0 ? "断开成功" : "断开失败");
+  if (const std::uint32_t error = dialUp.HangUp(connections.front())) {
+    reminders.ShowReminder("断开失败");
+    return ActionResult::Failed("断开失败，错误 " + std::to_string(error));
+  }
+  reminders.ShowReminder("断开成功");
+  return ActionResult::Done();
 }
 
 }  // namespace velmaro

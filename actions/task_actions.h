@@ -1,12 +1,13 @@
 // The actions of a due task that act on programs, files and the dial-up
 // connection. A file that does not open fails like a store read, for the
-// general error box; the hang-up tells its outcome in a reminder window; the
-// others report nothing.
+// general error box; the hang-up tells its outcome in a reminder window and
+// to the record; the others report nothing.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "actions/action_run.h"
 #include "actions/reminder.h"
 #include "platform/dialup.h"
 #include "platform/processes.h"
@@ -33,8 +34,9 @@ void KillProcessByName(ProcessService& processes, const std::string& name);
 // Asks the system to dial its default Internet connection without asking the user.
 void DialDefaultConnection(DialUpService& dialUp, WindowHandle mainWindow);
 
-// Hangs up the first active connection and shows the outcome; an enumeration
-// failure shows nothing.
-void HangUpDialUp(DialUpService& dialUp, ReminderService& reminders);
+// Hangs up the first active connection and shows the outcome, which it
+// returns for the record: not done without a connection, failed with the
+// system's error (an enumeration failure is recorded, not shown).
+ActionResult HangUpDialUp(DialUpService& dialUp, ReminderService& reminders);
 
 }  // namespace velmaro

@@ -102,6 +102,20 @@ TEST(CountdownOutcome, WhatTheSystemRefusedOrDidNotRunIsNotRecordedAsDone) {
                                                    "任务 2\t每天8时1分\t快速重启\t开始执行",
                                                    "任务 2\t每天8时1分\t快速重启\t失败：错误 5：拒绝访问。"}));
 
+  // A hang-up that found no connection, or that the system refused, said
+  // so in its window and was recorded as done.
+  Rig noLine;
+  noLine.Start({{"每天8时0分", "断开拨号", ""}}, 5);
+  noLine.view.RunFor(20 * kSecond);
+  EXPECT_EQ(noLine.reminders.shown, std::vector<std::string>{"没有可用的拨号连接"});
+  EXPECT_EQ(Lines(noLine), std::vector<std::string>{"任务 1\t每天8时0分\t断开拨号\t未执行：没有可用的拨号连接"});
+  Rig refusedHangUp;
+  refusedHangUp.dialUp.active = {7};
+  refusedHangUp.dialUp.hangUpError = 668;
+  refusedHangUp.Start({{"每天8时0分", "断开拨号", ""}}, 5);
+  refusedHangUp.view.RunFor(20 * kSecond);
+  EXPECT_EQ(Lines(refusedHangUp), std::vector<std::string>{"任务 1\t每天8时0分\t断开拨号\t失败：断开失败，错误 668"});
+
   Rig busy;  // a cleanup that cannot start beside the one still running
   busy.processes.stillRunning = true;
   busy.Start({{"每天8时0分", "清理系统垃圾", ""}}, 30);

@@ -63,7 +63,8 @@ TEST(KillProcessByName, EndsOnlyTheProcessesThatReallyCarryTheName) {
   }
 }
 
-TEST(HangUpDialUp, HangsUpTheFirstConnectionAndTellsTheOutcome) {
+// A hang-up that failed, or found nothing to hang up, was recorded as done.
+TEST(HangUpDialUp, HangsUpTheFirstConnectionAndTellsTheOutcomeToTheUserAndTheRecord) {
   struct Case {
     const char* what;
     std::vector<ConnectionHandle> active;
@@ -71,14 +72,17 @@ TEST(HangUpDialUp, HangsUpTheFirstConnectionAndTellsTheOutcome) {
     std::uint32_t hangUpError;
     std::vector<ConnectionHandle> hungUp;
     std::vector<std::string> shown;
+    ActionResult::Kind kind;
+    const char* detail;
   };
   const std::vector<ConnectionHandle> eleven = {11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21};
+  using Kind = ActionResult::Kind;
   const Case kCases[] = {
-      {"none", {}, 0, 0, {}, {"没有可用的拨号连接"}},
-      {"enumeration fails", {7}, 632, 0, {}, {}},
-      {"hang-up fails", {7, 8}, 0, 668, {7}, {"断开失败"}},
-      {"hang-up succeeds", {7, 8}, 0, 0, {7}, {"断开成功"}},
-      {"more than ten", eleven, 0, 0, {11}, {"断开成功"}},
+      {"none", {}, 0, 0, {}, {"没有可用的拨号连接"}, Kind::NotDone, "没有可用的拨号连接"},
+      {"enumeration fails", {7}, 632, 0, {}, {}, Kind::Failed, "无法列出拨号连接，错误 632"},
+      {"hang-up fails", {7, 8}, 0, 668, {7}, {"断开失败"}, Kind::Failed, "断开失败，错误 668"},
+      {"hang-up succeeds", {7, 8}, 0, 0, {7}, {"断开成功"}, Kind::Done, ""},
+      {"more than ten", eleven, 0, 0, {11}, {"断开成功"}, Kind::Done, ""},
   };
   for (const Case& c : kCases) {
     FakeDialUp dialUp;
@@ -86,9 +90,11 @@ TEST(HangUpDialUp, HangsUpTheFirstConnectionAndTellsTheOutcome) {
     dialUp.enumError = c.enumError;
     dialUp.hangUpError = c.hangUpError;
     FakeReminders reminders;
-    HangUpDialUp(dialUp, reminders);
+    const ActionResult result = HangUpDialUp(dialUp, reminders);
     EXPECT_EQ(dialUp.hungUp, c.hungUp) << c.what;
     EXPECT_EQ(reminders.shown, c.shown) << c.what;
+    EXPECT_EQ(result.kind, c.kind) << c.what;
+    EXPECT_EQ(result.detail, c.detail) << c.what;
   }
 }
 
