@@ -261,6 +261,7 @@ void MainUnit::Timer1Timer() {
   if (inTick_ || !evaluation_.Runs()) return;
   const std::uint32_t now = services_.clock.TickCount();
   evaluation_.Ticked(now);
+  tray_.Retry();
   const std::int64_t minute = LocalMinuteOf(services_.clock.LocalTime());
   wakeTimer_.Beat(now, minute, session_.Showing());
   if (wakeTimer_.Stale(minute)) UpdateWake(false);

@@ -29,19 +29,40 @@ void TrayIcon::Add(WindowHandle window) {
   shell_.AcceptFromShell(window, taskbarCreated_);
   data_.hIcon = AppIcon::MAINICON;
   SetTip(data_, kTipEnabled);
-  shell_.NotifyIcon(NotifyOp::Add, data_);
+  Put();
 }
 
-void TrayIcon::TaskbarCreated() { shell_.NotifyIcon(NotifyOp::Add, data_); }
+void TrayIcon::Put() {
+  shown_ = shell_.NotifyIcon(NotifyOp::Add, data_);
+  if (!shown_) return;
+  std::vector<std::string> kept;
+  kept.swap(kept_);
+  for (const std::string& text : kept) Balloon(text);
+}
+
+void TrayIcon::TaskbarCreated() { Put(); }
+
+void TrayIcon::Retry() {
+  if (!shown_ && data_.hWnd) Put();
+}
 
 void TrayIcon::Show(AppIcon icon, const std::string& tip) {
   data_.hIcon = icon;
   SetTip(data_, tip);
-  shell_.NotifyIcon(NotifyOp::Modify, data_);
+  if (shown_) shown_ = shell_.NotifyIcon(NotifyOp::Modify, data_);
 }
 
-void TrayIcon::Balloon(const std::string& text) { shell_.ShowBalloon(data_, text); }
+void TrayIcon::Balloon(const std::string& text) {
+  if (shown_ && shell_.ShowBalloon(data_, text)) return;
+  // A few are worth showing late; a stream of them is not.
+  constexpr std::size_t kKeptBalloons = 3;
+  if (kept_.size() == kKeptBalloons) kept_.erase(kept_.begin());
+  kept_.push_back(text);
+}
 
-void TrayIcon::Remove() { shell_.NotifyIcon(NotifyOp::Delete, data_); }
+void TrayIcon::Remove() {
+  shell_.NotifyIcon(NotifyOp::Delete, data_);
+  shown_ = false;
+}
 
 }  // namespace velmaro

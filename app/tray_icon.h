@@ -1,10 +1,13 @@
 // The program's icon in the notification area as the shell shows it: its
 // picture, its tip ("Velmaro-启用：23:10 关机" while a countdown is postponed)
-// and its balloons.
+// and its balloons. At logon the taskbar may not be there yet: the icon is
+// added once it is, and a balloon that could not be shown meanwhile is kept
+// and shown then (the most recent few).
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/postponements.h"
 #include "platform/clock.h"
@@ -29,15 +32,22 @@ class TrayIcon {
   std::uint32_t TaskbarCreatedMsg() const { return taskbarCreated_; }
   // The taskbar was made anew: the icon is put back as it was.
   void TaskbarCreated();
+  // An icon the shell could not take yet is offered again.
+  void Retry();
   void Show(AppIcon icon, const std::string& tip);
   void Balloon(const std::string& text);
   void Remove();
   const NotifyIconData& Data() const { return data_; }
 
  private:
+  // Adds the icon as it stands; the balloons kept meanwhile follow it.
+  void Put();
+
   ShellService& shell_;
   NotifyIconData data_;
   std::uint32_t taskbarCreated_ = 0;
+  bool shown_ = false;  // the shell has the icon, as far as it said
+  std::vector<std::string> kept_;  // balloons not shown yet, oldest first
 };
 
 }  // namespace velmaro

@@ -43,8 +43,9 @@ class ShellService {
  public:
   virtual ~ShellService() = default;
   virtual bool NotifyIcon(NotifyOp op, const NotifyIconData& data) = 0;
-  // A balloon with `text` (code page 936) at the icon that `icon` names.
-  virtual void ShowBalloon(const NotifyIconData& icon, const std::string& text) = 0;
+  // A balloon with `text` (code page 936) at the icon that `icon` names;
+  // false when the shell has no such icon to show it at.
+  virtual bool ShowBalloon(const NotifyIconData& icon, const std::string& text) = 0;
   virtual std::uint32_t RegisterMessage(const std::string& name) = 0;
   // ShellExecute. A null `verb`, `parameters` or `directory` is passed as
   // null; an empty string as an empty string. Returns what ShellExecute

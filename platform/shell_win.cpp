@@ -99,7 +99,7 @@ bool Win32Shell::NotifyIcon(NotifyOp op, const NotifyIconData& data) {
   return Shell_NotifyIconW(static_cast<DWORD>(op), &record) != FALSE;
 }
 
-void Win32Shell::ShowBalloon(const NotifyIconData& icon, const std::string& text) {
+bool Win32Shell::ShowBalloon(const NotifyIconData& icon, const std::string& text) {
   // The Windows 2000 layout, the first with balloons; the tip is left as it is.
   NOTIFYICONDATAW record = {};
   record.cbSize = NOTIFYICONDATAW_V2_SIZE;
@@ -110,7 +110,7 @@ void Win32Shell::ShowBalloon(const NotifyIconData& icon, const std::string& text
   wcsncpy(record.szInfoTitle, L"Velmaro", sizeof record.szInfoTitle / sizeof record.szInfoTitle[0] - 1);
   record.dwInfoFlags = NIIF_INFO;
   record.uTimeout = 10000;  // the shell keeps it at least this long, once the user is back
-  Shell_NotifyIconW(NIM_MODIFY, &record);
+  return Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
 }
 
 std::uint32_t Win32Shell::RegisterMessage(const std::string& name) {

@@ -7,7 +7,7 @@ namespace velmaro {
 class Win32Shell : public ShellService {
  public:
   bool NotifyIcon(NotifyOp op, const NotifyIconData& data) override;
-  void ShowBalloon(const NotifyIconData& icon, const std::string& text) override;
+  bool ShowBalloon(const NotifyIconData& icon, const std::string& text) override;
   std::uint32_t RegisterMessage(const std::string& name) override;
   std::intptr_t Execute(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
                const char* directory, std::int32_t showCommand) override;

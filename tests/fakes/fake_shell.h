@@ -35,11 +35,27 @@ class FakeShell : public ShellService {
     std::uint32_t flags;
   };
 
+  // The notification area as the taskbar keeps it: while there is no
+  // taskbar (at logon, before the shell starts) no icon can be added, and
+  // an icon that is not there can be neither changed nor given a balloon.
   bool NotifyIcon(NotifyOp op, const NotifyIconData& data) override {
     notifications.push_back({op, data});
-    return notifyResult;
+    if (!taskbar) return false;
+    if (op == NotifyOp::Add) return !std::exchange(iconShown, true);
+    if (op == NotifyOp::Delete) return std::exchange(iconShown, false);
+    return iconShown;
   }
-  void ShowBalloon(const NotifyIconData&, const std::string& text) override { balloons.push_back(text); }
+  bool ShowBalloon(const NotifyIconData&, const std::string& text) override {
+    if (!taskbar || !iconShown) return false;
+    balloons.push_back(text);
+    return true;
+  }
+  // The shell's taskbar is made anew (it starts at logon, or after a crash),
+  // without the icons it had.
+  void RestartTaskbar() {
+    taskbar = true;
+    iconShown = false;
+  }
   std::uint32_t RegisterMessage(const std::string& name) override {
     registeredMessages.push_back(name);
     return 0xC123;
@@ -66,7 +82,8 @@ class FakeShell : public ShellService {
     if (whileBoxShows) whileBoxShows();
   }
 
-  bool notifyResult = true;
+  bool taskbar = true;
+  bool iconShown = false;
   // What every Execute returns; 2 (file not found) and the like make it fail.
   std::intptr_t executeResult = 42;
   std::function<void()> whileBoxShows;

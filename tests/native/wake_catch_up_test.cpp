@@ -171,6 +171,8 @@ struct WakeRig : Rig {
 
 const Task kMorningReminder{"每天9时0分", "提醒", "早会"};
 const TaskKey kMorningKey{"每天9时0分", "提醒", "早会", 0};
+const Task kNightlyTask{"每天3时0分", "打开文件", "a.cmd"};
+const TaskKey kNightlyTaskKey{"每天3时0分", "打开文件", "a.cmd", 0};
 
 TEST(CatchUp, AMissedOccurrenceRunsOnceAtStartHoweverManyWereMissed) {
   struct Case {
@@ -190,6 +192,45 @@ TEST(CatchUp, AMissedOccurrenceRunsOnceAtStartHoweverManyWereMissed) {
       EXPECT_EQ(rig.shell.balloons.back(), "错过的任务已补做：提醒（2026-12-06 09:00）");
     }
   }
+}
+
+// At logon the taskbar is not there yet: "错过的任务已补做：…" and "无法唤醒
+// 计算机…" went to an icon that was never added, and TaskbarCreated only put
+// the icon back.
+TEST(CatchUp, BalloonsWithNoTaskbarYetAreShownOnceTheIconIsThere) {
+  WakeRig rig;
+  rig.shell.taskbar = false;
+  rig.wake.refuse = "不支持该请求。";
+  rig.Arrange({kMorningReminder, kNightlyTask});
+  rig.PutOptions(kMorningKey, "C 2026-12-05 09:00");
+  rig.PutOptions(kNightlyTaskKey, "W");
+  rig.Launch();
+  ASSERT_EQ(rig.reminders.shown, std::vector<std::string>{"早会"});
+  EXPECT_TRUE(rig.shell.balloons.empty());
+  rig.shell.RestartTaskbar();
+  rig.unit.TaskbarCreated();
+  EXPECT_EQ(rig.shell.balloons, (std::vector<std::string>{"错过的任务已补做：提醒（2026-12-06 09:00）",
+                                                          "无法唤醒计算机运行任务：不支持该请求。"}));
+  EXPECT_EQ(rig.shell.notifications.back().op, NotifyOp::Add);
+
+  // A taskbar that came without saying so gets the icon at the next tick;
+  // of a stream of balloons meanwhile, the most recent few are shown.
+  WakeRig quiet;
+  quiet.shell.taskbar = false;
+  quiet.Arrange({{"每天8时0分", "关闭计算机", ""}, {"每天8时1分", "关闭计算机", ""}, {"每天8时2分", "关闭计算机", ""},
+                 {"每天8时3分", "关闭计算机", ""}});
+  quiet.stored.PutDword(kTiqianValue, 0);  // no warnings ahead
+  quiet.Launch();
+  for (int i = 0; i < 4; ++i) {
+    quiet.view.RunFor(20 * kSecond);  // the countdown shows, and a sleep ends it
+    quiet.unit.Suspending();
+    quiet.clock.Advance(40 * kSecond);
+    quiet.unit.Resumed();
+  }
+  EXPECT_TRUE(quiet.shell.balloons.empty());
+  quiet.shell.taskbar = true;
+  quiet.view.RunFor(10 * kSecond);
+  EXPECT_EQ(quiet.shell.balloons, std::vector<std::string>(3, "电脑睡眠时关机倒计时已取消"));
 }
 
 TEST(CatchUp, NeverForActionsThatSurpriseLateNorForATaskEditedMeanwhile) {

@@ -25,9 +25,10 @@ bool RecordingTrayShell::NotifyIcon(NotifyOp op, const NotifyIconData& data) {
   return inner_->NotifyIcon(op, data);
 }
 
-void RecordingTrayShell::ShowBalloon(const NotifyIconData& icon, const std::string& text) {
-  Append("Balloon " + text);
-  inner_->ShowBalloon(icon, text);
+bool RecordingTrayShell::ShowBalloon(const NotifyIconData& icon, const std::string& text) {
+  const bool shown = inner_->ShowBalloon(icon, text);
+  Append((shown ? "Balloon " : "Balloon not shown ") + text);
+  return shown;
 }
 
 }  // namespace velmaro

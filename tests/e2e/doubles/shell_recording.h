@@ -18,7 +18,7 @@ class RecordingTrayShell : public ShellService {
       : inner_(std::move(inner)), logPath_(std::move(logPath)) {}
 
   bool NotifyIcon(NotifyOp op, const NotifyIconData& data) override;
-  void ShowBalloon(const NotifyIconData& icon, const std::string& text) override;
+  bool ShowBalloon(const NotifyIconData& icon, const std::string& text) override;
   std::uint32_t RegisterMessage(const std::string& name) override { return inner_->RegisterMessage(name); }
   std::intptr_t Execute(WindowHandle owner, const char* verb, const std::string& file, const char* parameters,
                         const char* directory, std::int32_t showCommand) override {
