@@ -43,6 +43,11 @@ void TaskStore::OpenStore() {
   reg_.OpenKey(kStoreKey);
 }
 
+void TaskStore::OpenStoreToRead() {
+  reg_.SelectRoot(RegRoot::LocalMachine);
+  reg_.OpenExistingKey(kStoreKey);
+}
+
 void TaskStore::OpenRunKey() {
   reg_.SelectRoot(RegRoot::LocalMachine);
   reg_.OpenKey(kRunKey);

@@ -67,7 +67,7 @@ class TaskStore {
   std::optional<std::string> LoadSettings();
 
   // Calls visit(n) for the slot numbers a reader walks, ascending, with the
-  // store key open, until visit returns false (then returns false). Every
+  // store key open for reading, until visit returns false (then returns false). Every
   // number 1..LastTaskNum is walked when LastTaskNum is no more than the
   // key's value count; above that, only those whose trigger value exists,
   // found among the value names, so a TaskNum far above the slots stored
@@ -75,7 +75,7 @@ class TaskStore {
   // neither counted nor listed.
   template <class Visit>
   bool ForEachSlot(Visit visit) {
-    OpenStore();
+    OpenStoreToRead();
     const std::int32_t last = settings_.LastTaskNum;
     if (last <= 0) return true;
     if (static_cast<std::uint32_t>(last) <= reg_.ValueCount()) {
@@ -107,8 +107,11 @@ class TaskStore {
   std::int32_t LastTaskNum() const { return settings_.LastTaskNum; }
 
   // Selects HKEY_LOCAL_MACHINE and opens the task store key, creating it if
-  // missing; every operation starts this way.
+  // missing; every operation that writes starts this way.
   void OpenStore();
+  // The same for reading: a store key that is missing (deleted while the
+  // program runs) reads as empty and is not made anew.
+  void OpenStoreToRead();
   void CloseStore() { reg_.CloseKey(); }
 
   TaskSlot ReadSlot(std::int32_t slot);

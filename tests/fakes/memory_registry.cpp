@@ -17,7 +17,9 @@ std::string MemoryRegistry::KeyName(RegRoot root, const std::string& path) {
 
 MemoryRegistry::Values* MemoryRegistry::Lookup(RegKeyHandle key) {
   auto handle = handles_.find(key);
-  return handle == handles_.end() ? nullptr : &keys_[handle->second];
+  if (handle == handles_.end()) return nullptr;
+  auto found = keys_.find(handle->second);  // a key deleted under an open handle stays deleted
+  return found == keys_.end() ? nullptr : &found->second;
 }
 
 RegKeyHandle MemoryRegistry::CreateKey(RegRoot root, const std::string& path) {

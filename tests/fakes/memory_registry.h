@@ -35,6 +35,8 @@ class MemoryRegistry : public RegistryService {
   // Direct access for arranging and checking, by path without a leading "\".
   Values& Key(RegRoot root, const std::string& path) { return keys_[KeyName(root, path)]; }
   bool HasKey(RegRoot root, const std::string& path) const { return keys_.count(KeyName(root, path)) != 0; }
+  // As RegDeleteKey does it: handles open on the key read nothing more.
+  void DeleteKey(RegRoot root, const std::string& path) { keys_.erase(KeyName(root, path)); }
   void PutString(RegRoot root, const std::string& path, const std::string& name, const std::string& text);
   void PutDword(RegRoot root, const std::string& path, const std::string& name, std::uint32_t value);
 

@@ -40,6 +40,25 @@ TEST_F(MainUnitTest, StartUpLoadsTheStoreAndAddsTheTrayIcon) {
   EXPECT_TRUE(registry.HasKey(RegRoot::LocalMachine, kStorePath));
 }
 
+// Every start created an empty TaskOptions key: loading opened it to read
+// with the store's create-on-open.
+TEST_F(MainUnitTest, ReadingTheStoreMakesNoKey) {
+  registry.PutString(RegRoot::LocalMachine, kStorePath, "A1", "每天8时5分");
+  registry.PutString(RegRoot::LocalMachine, kStorePath, "B1", "提醒");
+  registry.PutDword(RegRoot::LocalMachine, kStorePath, "TaskNum", 1);
+  unit.FormCreate();
+  view.RunFor(kTimer1Interval);
+  for (const char* key : {"Software\\Drennik\\Velmaro\\TaskOptions", "Software\\Drennik\\Velmaro\\WakeAndCatchUp"}) {
+    EXPECT_FALSE(registry.HasKey(RegRoot::LocalMachine, key)) << key;
+  }
+  // The store deleted while the program runs (an uninstaller, by hand): the
+  // tick reads nothing and leaves it deleted.
+  registry.DeleteKey(RegRoot::LocalMachine, kStorePath);
+  view.RunFor(10 * kTimer1Interval);
+  EXPECT_FALSE(registry.HasKey(RegRoot::LocalMachine, kStorePath));
+  EXPECT_TRUE(shell.boxes.empty());
+}
+
 TEST(MainUnit, PrivilegeOnlyOnNtOrVersionFiveAndUp) {
   struct Case {
     OsVersion version;
