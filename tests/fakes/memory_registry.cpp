@@ -27,6 +27,7 @@ RegKeyHandle MemoryRegistry::CreateKey(RegRoot root, const std::string& path) {
   keys_[KeyName(root, path)];
   handles_[nextHandle_] = KeyName(root, path);
   ++openKeys;
+  ++opens;
   return nextHandle_++;
 }
 
@@ -34,6 +35,7 @@ RegKeyHandle MemoryRegistry::OpenKey(RegRoot root, const std::string& path) {
   if (failCreate || !keys_.count(KeyName(root, path))) return 0;
   handles_[nextHandle_] = KeyName(root, path);
   ++openKeys;
+  ++opens;
   return nextHandle_++;
 }
 

@@ -54,6 +54,7 @@ class MemoryRegistry : public RegistryService {
   // out: what it costs on the real registry, one call per value.
   long long namesListed = 0;
   int openKeys = 0;  // handles not yet closed
+  int opens = 0;     // keys opened or created, ever
 
   // A guard for tests of cost: a query or write beyond this many (counted
   // like the switches above) throws CallLimitExceeded, which no code of the

@@ -174,6 +174,53 @@ const TaskKey kMorningKey{"每天9时0分", "提醒", "早会", 0};
 const Task kNightlyTask{"每天3时0分", "打开文件", "a.cmd"};
 const TaskKey kNightlyTaskKey{"每天3时0分", "打开文件", "a.cmd", 0};
 
+// Two 09:00 reminders, only 早会 with wake and catch-up: an older install
+// deleted 早会, and at the next start 喝水 was caught up and woken for, since
+// the options named a task without its argument.
+TEST(TaskOptions, AnotherTasksOptionsAreNotHandedOnAndTheOlderNamesMoveOnce) {
+  WakeRig rig;
+  const char* const kOlder = "Software\\Drennik\\Velmaro\\TaskOptions";
+  rig.Arrange({{"每天9时0分", "提醒", "喝水"}});  // 早会 was slot 1, deleted by an older install
+  rig.PutOptions(TaskKey{"每天9时0分", "提醒", "早会", 0}, "WC 2026-12-05 09:00");
+  rig.Launch();
+  rig.view.RunFor(2 * kMinute);
+  EXPECT_TRUE(rig.reminders.shown.empty());
+  EXPECT_FALSE(rig.wake.timer);
+  EXPECT_TRUE(rig.registry.Key(RegRoot::LocalMachine, kOptionsPath).empty());
+
+  // The first versions' names, without the argument, move once to the task
+  // they named: the second 09:00 reminder is 喝水 here.
+  WakeRig older;
+  older.Arrange({kMorningReminder, {"每天9时0分", "提醒", "喝水"}, {"每天9时0分", "提醒", "喝水"}});
+  older.registry.PutString(RegRoot::LocalMachine, kOlder, "每天9时0分|提醒|1", "C 2026-12-05 09:00");
+  older.registry.PutString(RegRoot::LocalMachine, kOlder, "每天9时0分|提醒|2", "W");
+  older.registry.PutString(RegRoot::LocalMachine, kOlder, "每天9时0分|提醒|3", "W");  // no fourth: dropped
+  older.Launch();
+  EXPECT_EQ(older.OptionsOf(TaskKey{"每天9时0分", "提醒", "喝水", 0}), "C 2026-12-06 09:00") << "and caught up";
+  EXPECT_EQ(older.OptionsOf(TaskKey{"每天9时0分", "提醒", "喝水", 1}), "W");
+  EXPECT_EQ(older.registry.Key(RegRoot::LocalMachine, kOptionsPath).size(), 2u);
+  EXPECT_TRUE(older.registry.Key(RegRoot::LocalMachine, kOlder).empty());
+  EXPECT_EQ(older.reminders.shown, std::vector<std::string>{"喝水"});
+  EXPECT_EQ(older.wake.timer, FakeWake::Utc(2026, 12, 7, 7, 59));
+}
+
+// Tens of thousands of entries of tasks no longer stored stalled the start:
+// each was dropped by searching the list and opening the key again.
+TEST(TaskOptions, ManyEntriesOfGoneTasksAreDroppedInOnePass) {
+  WakeRig rig;
+  rig.Arrange({kMorningReminder});
+  auto& values = rig.registry.Key(RegRoot::LocalMachine, kOptionsPath);
+  for (int i = 0; i < 20000; ++i) {
+    values[OptionsValueName(TaskKey{"每天9时0分", "提醒", "gone " + std::to_string(i), 0})] = RegValue(kRegSz, "W");
+  }
+  values[OptionsValueName(kMorningKey)] = RegValue(kRegSz, "W");
+  const int opensBefore = rig.registry.opens;
+  rig.Launch();
+  EXPECT_EQ(rig.registry.Key(RegRoot::LocalMachine, kOptionsPath).size(), 1u);
+  EXPECT_LE(rig.registry.opens - opensBefore, 20) << "the key opened a few times, not once per entry";
+  EXPECT_EQ(rig.wake.timer, FakeWake::Utc(2026, 12, 7, 7, 59));
+}
+
 TEST(CatchUp, AMissedOccurrenceRunsOnceAtStartHoweverManyWereMissed) {
   struct Case {
     const char* lastRun;
