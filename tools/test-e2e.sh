@@ -8,7 +8,8 @@
 #   zh_CN    where the program's users live (code page 936, short date yyyy/M/d)
 # The cases whose outcome depends on the locale (the code page Wine runs
 # with, dates in trigger texts, the dialogs' Chinese text and date fields)
-# run in both lanes; every other case runs once, in one lane or the other.
+# run in both lanes, and so does the check that the lane's Wine world lives
+# on the moved clock; every other case runs once, in one lane or the other.
 # Wine's wall clock is moved by libfaketime where a test needs a certain
 # minute (see WallClock in tests/e2e/e2e_support.h); the millisecond counter
 # and the timers stay real.
@@ -24,20 +25,58 @@ if [ ! -d "$locales/zh_CN.UTF-8" ]; then
   localedef -i zh_CN -f UTF-8 "$locales/zh_CN.UTF-8" 2>/dev/null || [ -d "$locales/zh_CN.UTF-8" ]
 fi
 
-both='Locale.*:DialogsTest.*:SchedulerTest.APowerTaskCountsDownAndRunsOnceBesideAReminderDueInTheSameTick'
+both='WallClockTest.*:Locale.*:DialogsTest.*:SchedulerTest.APowerTaskCountsDownAndRunsOnceBesideAReminderDueInTheSameTick'
 # Cases that depend on no locale but take long: the zh_CN lane runs them, so
 # that the two lanes take about as long.
 zh_only='SchedulerTest.MinutesInAPauseAreCaughtUpAndASuspendEndsTheCountdown:ConditionsTest.*'
 
-# libfaketime for every Wine process of a lane, 64-bit and, for 32-bit Wine,
-# 32-bit; without the one Wine needs the tests wait for the clock instead.
-faketime=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
+# libfaketime moves the clock of every Wine process of a lane: with 64-bit
+# Wine preloaded into everything the lane starts, with 32-bit Wine only into
+# the Wine binaries, each given its own architecture's library by the wine,
+# wine-stable and wineserver scripts that wine32_clock puts first on the
+# lane's PATH. Both libraries in every process hang each 32-bit Wine program
+# at start-up: libfaketime shares a semaphore, named after the pid, with what
+# a process execs, and /usr/bin/wine, a 64-bit shell script, creates it with
+# the 64-bit layout before it execs the 32-bit loader, which reads it with
+# the 32-bit one and waits for ever. The 32-bit library alone leaves 32-bit
+# Wine on the real clock, which tools/i386-time64.c mends. Where none of
+# this can be had, the tests wait for the clock instead.
+faketime64=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
 faketime32=/usr/lib/i386-linux-gnu/faketime/libfaketime.so.1
-if [ "$VELMARO_WINE_ARCH" = win32 ]; then
-  [ -f "$faketime32" ] && faketime="$faketime32 $faketime" || faketime=""
+wine32_clock() {  # DIR
+  local dir=$1
+  [ -f "$faketime32" ] && [ -f "$faketime64" ] && [ -x /usr/lib/wine/wineserver64 ] || return 1
+  mkdir -p "$dir"
+  gcc -m32 -O2 -fPIC -shared -nostdlib -o "$dir/i386-time64.so" "$root/tools/i386-time64.c" || return 1
+  # -p0 as Debian's wineserver script has it: gone with its last program
+  # unless told otherwise.
+  cat >"$dir/wineserver" <<EOF
+#!/bin/sh
+LD_PRELOAD="$faketime64" exec /usr/lib/wine/wineserver64 -p0 "\$@"
+EOF
+  # The prefix's wineserver is started here unless it runs: a 32-bit loader
+  # would start it with its own library, which a 64-bit program cannot load,
+  # and that server would keep the real clock. Detached, so that it holds no
+  # caller's pipe.
+  cat >"$dir/wine" <<EOF
+#!/bin/sh
+"$dir/wineserver" </dev/null >/dev/null 2>&1
+LD_PRELOAD="$dir/i386-time64.so $faketime32" exec /usr/lib/wine/wine "\$@"
+EOF
+  chmod +x "$dir/wine" "$dir/wineserver"
+  # What wineboot, regedit and winepath run.
+  ln -sf wine "$dir/wine-stable"
+}
+preload=""
+clock_bin=""
+if [ "$VELMARO_WINE_ARCH" = win64 ]; then
+  [ -f "$faketime64" ] && preload=$faketime64
+elif wine32_clock "$root/build/e2e/wine32"; then
+  clock_bin=$root/build/e2e/wine32
 fi
-[ -n "$faketime" ] && [ -f "${faketime##* }" ] || faketime=""
-[ -n "$faketime" ] || echo "e2e: no libfaketime for this Wine: the tests wait for the minutes they need" >&2
+clock_moves=0
+[ -z "$preload$clock_bin" ] || clock_moves=1
+[ "$clock_moves" = 1 ] || echo "e2e: Wine's clock cannot be moved here: the tests wait for the minutes they need" >&2
 
 lane() {  # NAME FILTER [VAR=VALUE...]
   local name=$1 filter=$2
@@ -48,9 +87,11 @@ lane() {  # NAME FILTER [VAR=VALUE...]
   rm -rf "$dir"
   mkdir -p "$dir"
   cp "$VELMARO_WINE_BUILD"/*.exe "$VELMARO_WINE_BUILD"/QLLJ.bat "$dir"/
-  if [ -n "$faketime" ]; then
+  if [ "$clock_moves" = 1 ]; then
     echo "+0" >"$dir/clock"
-    export LD_PRELOAD=$faketime FAKETIME_TIMESTAMP_FILE=$dir/clock FAKETIME_NO_CACHE=1 FAKETIME_DONT_FAKE_MONOTONIC=1
+    export FAKETIME_TIMESTAMP_FILE=$dir/clock FAKETIME_NO_CACHE=1 FAKETIME_DONT_FAKE_MONOTONIC=1
+    [ -z "$preload" ] || export LD_PRELOAD=$preload
+    [ -z "$clock_bin" ] || export PATH=$clock_bin:$PATH
     export VELMARO_E2E_CLOCK_FILE="Z:${dir//\//\\}\\clock"
   fi
   export WINEPREFIX=$root/build/wine/e2e-$name

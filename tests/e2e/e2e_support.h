@@ -94,6 +94,8 @@ class WallClock {
     const int wait = (second - now.wSecond + 59) % 60 + 1;  // 1 to 60 seconds
     AdvanceTo(LocalTimeIn(static_cast<ULONGLONG>(wait) * 1000 - now.wMilliseconds));
   }
+  // Whether AdvanceTo moves the clock rather than waits for it.
+  static bool Moves() { return !File().empty(); }
 
  private:
   static WideString File() {
