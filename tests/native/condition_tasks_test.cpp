@@ -192,6 +192,30 @@ TEST(ConditionTasks, ASecondTickInTheSameMillisecondNeitherBreaksNorStretchesASt
   EXPECT_EQ(rig.ran, (std::vector<std::int32_t>{2, 1}));
 }
 
+TEST(ConditionTasks, AReadingAskedForInsideATickIsLeftToTheTick) {
+  ConditionRig rig;
+  rig.Store({{"程序结束a.exe", "提醒"}, {"网络空闲1分钟50KB", "提醒"}});
+  rig.Running({{7, u"a.exe"}});
+  rig.Tick();
+  rig.NetworkTicks(1, 100 * kKB, 0);
+  rig.Running({});
+  // The program's reminder runs a message loop for 5 s, in which the
+  // measures' timer comes: between the two tasks of one tick.
+  auto tick = [&] {
+    rig.clock.Advance(kTick);
+    rig.evaluator.Tick(rig.store, rig.clock, [&](const DueTask& task) {
+      rig.ran.push_back(task.slot);
+      rig.clock.Advance(5000);
+      rig.evaluator.SampleConditions(rig.clock);
+      return true;
+    });
+  };
+  for (int i = 0; i < 5; ++i) tick();
+  EXPECT_EQ(rig.ran, std::vector<std::int32_t>{1}) << "55 s quiet, none of it counted twice";
+  tick();
+  EXPECT_EQ(rig.ran, (std::vector<std::int32_t>{1, 2}));
+}
+
 TEST(ConditionTasks, AProgramEndsWhenItsLastCopyHasBeenGoneForThirtySeconds) {
   ConditionRig rig;
   rig.Store({{"程序结束downloader.exe", "提醒"}, {"程序结束never.exe", "提醒"}});
