@@ -1,7 +1,8 @@
 // Whether the evaluation tick runs: monitoring on, the program started and
 // not closed, the computer awake, no settings dialog open, and nothing
 // holding it (the pause after an immediate action, a countdown). Each
-// condition is changed by its own event; MainUnit switches Timer1 to Runs().
+// condition is changed by its own event; MainUnit switches Timer1 to Runs()
+// and the condition tasks' measures (Timer4) to Measures().
 #pragma once
 
 namespace velmaro {
@@ -9,6 +10,10 @@ namespace velmaro {
 class EvaluationGate {
  public:
   bool Runs() const { return monitoring_ && !closed_ && !starting_ && !suspended_ && openDialogs_ == 0 && !held_; }
+  // The condition tasks' measures go on while start-up, a dialog or a hold
+  // stops the tick, which otherwise takes their reading itself; not across
+  // what breaks every stretch anyway (sleep, monitoring off).
+  bool Measures() const { return monitoring_ && !closed_ && !suspended_ && (starting_ || openDialogs_ > 0 || held_); }
 
   bool Monitoring() const { return monitoring_; }
   // Switching monitoring either way ends a hold: the user decides anew.

@@ -1,5 +1,5 @@
 // `TForm1`: the hidden main window, which doubles as the countdown window.
-// It runs the three timers and hears the system's power and clock notices;
+// It runs the four timers and hears the system's power and clock notices;
 // the tray icon and its menu are the TrayHost's, on the same window.
 #pragma once
 
@@ -64,7 +64,7 @@ class TForm1 : public BaseWindow<TForm1>, public Form1View {
   std::int32_t progressMax_ = 100;
   HIMAGELIST glyphs_[2] = {};
   std::unique_ptr<TForm4> warning_;  // from the first warning on
-  bool timerOn_[4] = {};
+  bool timerOn_[5] = {};
 };
 
 }  // namespace velmaro

@@ -277,6 +277,7 @@ void MainUnit::UpdateEvaluation() {
   if (runs && !evaluating_) lastTick_ = services_.clock.TickCount();
   evaluating_ = runs;
   view_.SetTimer(TimerId::Timer1, runs);
+  UpdateMeasures();
 }
 
 void MainUnit::SetMonitoring(bool on) {
@@ -367,6 +368,7 @@ void MainUnit::Timer1Timer() {
     }, lookAhead ? &ahead : nullptr);
     if (!gate_.Closed()) WarnAhead(ahead.coming);
   }
+  UpdateMeasures();  // the tick may have held itself before it watched a condition task
   if (failure && !gate_.Closed()) ShowTickFailure(*failure);
 }
 
@@ -749,5 +751,13 @@ void MainUnit::ShowTickFailure(const std::string& failure) {
   ShowErrorBox(services_.shell, failure);
 }
 
+// The condition tasks' measures while the tick is held: the scheduler counts
+// them, the tick alone runs what they make due.
+void MainUnit::UpdateMeasures() {
+  const bool on = gate_.Measures() && evaluator_.Watched() > 0;
+  if (on == measuring_) return;
+  measuring_ = on;
+  view_.SetTimer(TimerId::Timer4, on);
+}
 
 }  // namespace velmaro

@@ -10,6 +10,8 @@
 //                 (EvaluationRuns)
 //   Timer2   1 s  countdown tick, while the countdown window shows
 //   Timer3  60 s  end of the pause that follows an immediate action
+//   Timer4  10 s  the condition tasks' measures while Timer1 is held
+//                 (EvaluationGate::Measures) and a condition task is watched
 #pragma once
 
 #include <cstdint>
@@ -52,11 +54,12 @@
 
 namespace velmaro {
 
-enum class TimerId : unsigned { Timer1 = 1, Timer2 = 2, Timer3 = 3 };
+enum class TimerId : unsigned { Timer1 = 1, Timer2 = 2, Timer3 = 3, Timer4 = 4 };
 
 constexpr std::uint32_t kTimer1Interval = 10000;  // the evaluation tick
 constexpr std::uint32_t kTimer2Interval = 1000;   // the countdown tick
 constexpr std::uint32_t kTimer3Interval = 60000;  // the evaluation pause
+constexpr std::uint32_t kTimer4Interval = 10000;  // the measures, as often as the tick reads them
 
 extern const char kTipEnabled[];   // "Velmaro-启用"
 extern const char kTipDisabled[];  // "Velmaro-禁用"
@@ -169,6 +172,7 @@ class MainUnit : public MainWindowLink {
   void Timer1Timer();
   void Timer2Timer();
   void Timer3Timer();
+  void Timer4Timer() { evaluator_.SampleConditions(services_.clock); }
   // The countdown window's buttons: execute now, cancel (also Esc), and
   // postpone, which offers kPostponeChoices.
   void BitBtn1Click();
@@ -312,6 +316,10 @@ class MainUnit : public MainWindowLink {
   std::optional<WakeTarget> wokeFor_;       // the task the computer last woke for
   // Created with the first settings dialog; the dialogs live until the program ends.
   std::unique_ptr<Dialogs> dialogs_;
+
+  // Timer4 on exactly while the measures go on without the tick.
+  void UpdateMeasures();
+  bool measuring_ = false;  // Timer4 as last switched
 };
 
 }  // namespace velmaro

@@ -77,7 +77,7 @@ class FakeForm1 : public Form1View {
         continue;
       }
       unsigned next = 0;
-      for (unsigned id = 1; id <= 3; ++id) {
+      for (unsigned id = 1; id <= 4; ++id) {
         if (on[id] && due_[id] <= end && (next == 0 || due_[id] < due_[next])) next = id;
       }
       if (next == 0) break;
@@ -87,6 +87,7 @@ class FakeForm1 : public Form1View {
       if (next == 1) unit_->Timer1Timer();
       if (next == 2) unit_->Timer2Timer();
       if (next == 3) unit_->Timer3Timer();
+      if (next == 4) unit_->Timer4Timer();
     }
     // A nested run (inside a modal box) may have gone past `end` already.
     if (end > elapsed_) {
@@ -95,7 +96,7 @@ class FakeForm1 : public Form1View {
     }
   }
 
-  bool on[4] = {};
+  bool on[5] = {};
   bool n1Checked = false;  // the menu is built without check marks
   bool shown = false;
   bool evaluateSoon = false;
@@ -118,13 +119,14 @@ class FakeForm1 : public Form1View {
 
  private:
   static std::uint64_t Interval(unsigned id) {
-    return id == 1 ? kTimer1Interval : id == 2 ? kTimer2Interval : kTimer3Interval;
+    const std::uint32_t intervals[5] = {0, kTimer1Interval, kTimer2Interval, kTimer3Interval, kTimer4Interval};
+    return intervals[id];
   }
 
   FakeClock& clock_;
   MainUnit* unit_ = nullptr;
   std::uint64_t elapsed_ = 0;
-  std::uint64_t due_[4] = {};
+  std::uint64_t due_[5] = {};
 };
 
 }  // namespace velmaro
