@@ -1,19 +1,25 @@
 // Whether the evaluation tick runs: monitoring on, the program started and
 // not closed, the computer awake, no settings dialog open, and nothing
 // holding it (the pause after an immediate action, a countdown). Each
-// condition is changed by its own event; Evaluation switches Timer1 to Runs().
+// condition is changed by its own event; Evaluation switches Timer1 to Runs()
+// and the condition tasks' measures (Timer4) to Measures().
 #pragma once
 
 #include <cstdint>
 
 #include "app/form1_view.h"
 #include "platform/clock.h"
+#include "scheduler/task_evaluator.h"
 
 namespace velmaro {
 
 class EvaluationGate {
  public:
   bool Runs() const { return monitoring_ && !closed_ && !starting_ && !suspended_ && openDialogs_ == 0 && !held_; }
+  // The condition tasks' measures go on while start-up, a dialog or a hold
+  // stops the tick, which otherwise takes their reading itself; not across
+  // what breaks every stretch anyway (sleep, monitoring off).
+  bool Measures() const { return monitoring_ && !closed_ && !suspended_ && (starting_ || openDialogs_ > 0 || held_); }
 
   bool Monitoring() const { return monitoring_; }
   // Switching monitoring either way ends a hold: the user decides anew.
@@ -50,11 +56,12 @@ class EvaluationGate {
   bool held_ = false;
 };
 
-// The gate with Timer1, which is switched to follow it whenever its owner
-// asks after a change: the one place that switches Timer1.
+// The gate with Timer1 and Timer4, which are switched to follow it whenever
+// its owner asks after a change: the one place that switches them.
 class Evaluation {
  public:
-  Evaluation(Form1View& view, ClockService& clock) : view_(view), clock_(clock) {}
+  Evaluation(Form1View& view, ClockService& clock, const TaskEvaluator& evaluator)
+      : view_(view), clock_(clock), evaluator_(evaluator) {}
 
   EvaluationGate gate;
 
@@ -65,6 +72,16 @@ class Evaluation {
     if (runs && !evaluating_) lastTick_ = clock_.TickCount();
     evaluating_ = runs;
     view_.SetTimer(TimerId::Timer1, runs);
+    UpdateMeasures();
+  }
+  // Timer4 on exactly while the measures go on without the tick, for the
+  // condition tasks the tick watches (a tick may hold itself before it
+  // watched one: asked again after each).
+  void UpdateMeasures() {
+    const bool on = gate.Measures() && evaluator_.Watched() > 0;
+    if (on == measuring_) return;
+    measuring_ = on;
+    view_.SetTimer(TimerId::Timer4, on);
   }
   // A tick ran at the counter `now`.
   void Ticked(std::uint32_t now) { lastTick_ = now; }
@@ -75,6 +92,8 @@ class Evaluation {
  private:
   Form1View& view_;
   ClockService& clock_;
+  const TaskEvaluator& evaluator_;
+  bool measuring_ = false;  // Timer4 as last switched
   // The counter at the last tick, or when Timer1 last came on.
   std::uint32_t lastTick_ = 0;
   bool evaluating_ = false;  // Timer1 as last switched

@@ -3,6 +3,8 @@
 //   Timer1  10 s  evaluation tick; runs only while the evaluation gate lets it
 //   Timer2   1 s  countdown tick, while the countdown window shows
 //   Timer3  60 s  end of the pause that follows an immediate action
+//   Timer4  10 s  the condition tasks' measures while Timer1 is held
+//                 (EvaluationGate::Measures) and a condition task is watched
 //   Timer5  60 s  end of the stretch the computer is kept awake after a
 //                 timed wake, whatever holds the evaluation
 #pragma once
@@ -16,11 +18,12 @@
 
 namespace velmaro {
 
-enum class TimerId : unsigned { Timer1 = 1, Timer2 = 2, Timer3 = 3, Timer5 = 5 };
+enum class TimerId : unsigned { Timer1 = 1, Timer2 = 2, Timer3 = 3, Timer4 = 4, Timer5 = 5 };
 
 constexpr std::uint32_t kTimer1Interval = 10000;  // the evaluation tick
 constexpr std::uint32_t kTimer2Interval = 1000;   // the countdown tick
 constexpr std::uint32_t kTimer3Interval = 60000;  // the evaluation pause
+constexpr std::uint32_t kTimer4Interval = 10000;  // the measures, as often as the tick reads them
 constexpr std::uint32_t kTimer5Interval = 60000;  // the stay-awake deadline, to the minute
 
 class Form1View : public CountdownView, public ProgramWindows {

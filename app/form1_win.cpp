@@ -29,7 +29,10 @@ const ControlRow kControls[] = {
     {TForm1::IDC_BITBTN3, L"BUTTON", "推迟(&P)", BS_PUSHBUTTON | WS_TABSTOP, 344, 94, 73, 25},
 };
 
-constexpr std::uint32_t kTimerIntervals[6] = {0, kTimer1Interval, kTimer2Interval, kTimer3Interval, 0, kTimer5Interval};
+constexpr std::uint32_t kTimerIntervals[6] = {0, kTimer1Interval, kTimer2Interval, kTimer3Interval, kTimer4Interval,
+                                              kTimer5Interval};
+static_assert(sizeof kTimerIntervals / sizeof kTimerIntervals[0] == static_cast<unsigned>(TimerId::Timer5) + 1,
+              "an interval for each timer, indexed by its id");
 
 int ControlOf(CountdownText which) {
   switch (which) {
@@ -224,6 +227,9 @@ void TForm1::OnTimer(unsigned id) {
         break;
       case TimerId::Timer3:
         unit_.Timer3Timer();
+        break;
+      case TimerId::Timer4:
+        unit_.Timer4Timer();
         break;
       case TimerId::Timer5:
         unit_.Timer5Timer();

@@ -1,5 +1,5 @@
 // `TForm1`: the hidden main window, which doubles as the countdown window.
-// It runs the three timers and hears the system's power and clock notices;
+// It runs the timers and hears the system's power and clock notices;
 // the tray icon and its menu are the TrayHost's, on the same window.
 #pragma once
 

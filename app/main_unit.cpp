@@ -41,7 +41,7 @@ MainUnit::MainUnit(const AppServices& services, Form1View& view)
       store_(reg_, settings),
       tickReg_(services.registry),
       tickStore_(tickReg_, settings),
-      evaluation_(view, services.clock),
+      evaluation_(view, services.clock, evaluator_),
       evaluator_(services.load, services.processes),
       record_(services.records, services.clock),
       runner_(ActionServices{services.shell, services.session, services.power, services.processes, services.clock,
@@ -281,6 +281,7 @@ void MainUnit::Timer1Timer() {
       if (const std::optional<std::string> text = warnings_.Expired()) view_.ExpireWarning(*text);
     }
   }
+  evaluation_.UpdateMeasures();
   if (failure && !Closed()) ShowTickFailure(*failure);
 }
 

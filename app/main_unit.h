@@ -67,6 +67,7 @@ class MainUnit : public MainWindowLink {
   void Timer1Timer();
   void Timer2Timer() { session_.Tick(); }
   void Timer3Timer();
+  void Timer4Timer() { evaluator_.SampleConditions(services_.clock); }
   void Timer5Timer();
   // The countdown window's buttons: execute now, cancel (also Esc), and
   // postpone, which offers kPostponeChoices.

@@ -7,6 +7,12 @@
 
 namespace velmaro {
 
+namespace {
+
+bool HasStretch(TriggerKind kind) { return kind == TriggerKind::NetworkQuiet || kind == TriggerKind::ProcessorQuiet; }
+
+}  // namespace
+
 void ConditionWatch::BeginTick(std::uint32_t tickMs) {
   tickMs_ = tickMs;
   network_.reset();
@@ -71,26 +77,39 @@ ConditionWatch::State& ConditionWatch::StateOf(const std::string& trigger, const
   return states_.emplace(Key{trigger, action, duplicate}, std::move(state)).first->second;
 }
 
+void ConditionWatch::CountInterval(State& state) {
+  if (state.condition.kind == TriggerKind::NetworkQuiet) {
+    const LoadRates& rates = Network();
+    // Quiet in both directions: the busier one decides.
+    std::optional<std::uint64_t> busier;
+    if (rates.receivedPerSecond && rates.sentPerSecond) {
+      busier = std::max(*rates.receivedPerSecond, *rates.sentPerSecond);
+    }
+    state.stretch.Count(rates.intervalMs, busier);
+  } else {
+    const LoadRates& rates = Processor();
+    std::optional<std::uint64_t> busy;
+    if (rates.busyPerMille) busy = *rates.busyPerMille;
+    state.stretch.Count(rates.intervalMs, busy);
+  }
+}
+
 bool ConditionWatch::Fires(const std::string& trigger, const ParsedTrigger& parsed, const std::string& action) {
   State& state = StateOf(trigger, parsed, action);
   switch (state.condition.kind) {
-    case TriggerKind::NetworkQuiet: {
-      const LoadRates& rates = Network();
-      std::optional<std::uint64_t> busier;
-      // Quiet in both directions: the busier one decides.
-      if (rates.receivedPerSecond && rates.sentPerSecond) {
-        busier = std::max(*rates.receivedPerSecond, *rates.sentPerSecond);
-      }
-      return state.stretch.Update(rates.intervalMs, busier);
-    }
-    case TriggerKind::ProcessorQuiet: {
-      const LoadRates& rates = Processor();
-      std::optional<std::uint64_t> busy;
-      if (rates.busyPerMille) busy = *rates.busyPerMille;
-      return state.stretch.Update(rates.intervalMs, busy);
-    }
+    case TriggerKind::NetworkQuiet:
+    case TriggerKind::ProcessorQuiet:
+      CountInterval(state);
+      return state.stretch.Fire();
     case TriggerKind::ProgramEnded: return state.program.Update(tickMs_, Running(state.name));
     default: return false;
+  }
+}
+
+void ConditionWatch::Sample(std::uint32_t tickMs) {
+  BeginTick(tickMs);
+  for (auto& entry : states_) {
+    if (HasStretch(entry.second.condition.kind)) CountInterval(entry.second);
   }
 }
 

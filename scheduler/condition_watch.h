@@ -3,7 +3,12 @@
 // task's quiet stretch or watched program kept in memory.
 //
 // A task's state lives across the ticks the program holds back (a pause, a
-// countdown, an open dialog): the next tick measures the whole interval.
+// countdown, an open dialog). The measures go on meanwhile, a reading each
+// 10 s (Sample), so that a download begun late in a hold is not averaged
+// away over the whole of it. A watched program is left to the tick's
+// snapshots: whether it runs is a state, not an average, so the first
+// snapshot after a hold tells all there is to tell, and a snapshot costs
+// far more than the counters.
 //
 // A task is known by its trigger text and action name, and by its place
 // among identical tasks, as the evaluator knows a task that ran: a deletion
@@ -42,6 +47,11 @@ class ConditionWatch {
   bool Fires(const std::string& trigger, const ParsedTrigger& parsed, const std::string& action);
   // Forgets the tasks this tick did not see.
   void EndTick();
+  // A reading of the measures the watched stretches need while the tick is
+  // held, at `tickMs`, counted in each of them; nothing fires. The next tick
+  // fires a stretch quiet for its minutes by then, and not one that a busy
+  // interval has armed anew meanwhile.
+  void Sample(std::uint32_t tickMs);
   // Forgets every task (monitoring switched on): each stretch must be armed
   // again, and a program counts as ended only once it has been seen again.
   void Forget() {
@@ -65,6 +75,8 @@ class ConditionWatch {
   };
 
   State& StateOf(const std::string& trigger, const ParsedTrigger& parsed, const std::string& action);
+  // The interval up to this reading, counted in the state's stretch.
+  void CountInterval(State& state);
   const LoadRates& Network();
   const LoadRates& Processor();
   std::optional<std::size_t> Running(const std::u16string& name);

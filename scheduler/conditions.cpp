@@ -90,24 +90,6 @@ void LoadMeter::Restart() {
   lastInterfaces_.clear();
 }
 
-bool QuietStretch::Update(std::uint32_t intervalMs, std::optional<std::uint64_t> value) {
-  if (intervalMs == 0) return false;
-  if (!value) {
-    Disarm();
-    return false;
-  }
-  if (*value >= threshold_) {
-    armed_ = true;
-    quietMs_ = 0;
-    return false;
-  }
-  if (!armed_) return false;
-  quietMs_ += intervalMs;
-  if (quietMs_ < std::uint64_t{minutes_} * 60000) return false;
-  Disarm();
-  return true;
-}
-
 bool ProgramWatch::Update(std::uint32_t tickMs, std::optional<std::size_t> running) {
   if (!running || *running > 0) {
     if (running) seen_ = true;

@@ -2,12 +2,14 @@
 // bytes and how busy the processor is between two ticks, whether a measure
 // has stayed below a threshold long enough, and whether a program has gone.
 //
-// Each tick takes one reading; two readings make one measured interval. The
-// counters are cumulative, so an interval is measured however long it is:
-// a tick the program held back (the pause after an action, a countdown, an
-// open dialog, a slow action) leaves a longer interval, not a gap. Only what
-// the counters cannot speak for breaks a stretch: sleep, monitoring off
-// (the watch is then started afresh) and a failed reading.
+// Each tick takes one reading, and so does each 10 s the program holds the
+// tick back (the pause after an action, a countdown, an open dialog); two
+// readings make one measured interval. An average over a long interval would
+// hide a download that began within it, so a stretch is quiet only where each
+// of its intervals was. The counters are cumulative, so an interval is
+// measured however long it is: a slow action leaves a longer interval, not a
+// gap. Only what the counters cannot speak for breaks a stretch: sleep,
+// monitoring off (the watch is then started afresh) and a failed reading.
 #pragma once
 
 #include <cstdint>
@@ -71,10 +73,35 @@ class LoadMeter {
 class QuietStretch {
  public:
   QuietStretch(std::uint64_t threshold, std::uint32_t minutes) : threshold_(threshold), minutes_(minutes) {}
-  // True at the interval that completes the quiet minutes of an armed
-  // stretch. `value` is nothing for an interval that was not measured; an
-  // interval of 0 ms changes nothing.
-  bool Update(std::uint32_t intervalMs, std::optional<std::uint64_t> value);
+  // Counts one interval, firing nothing: a held tick fires later from the
+  // stretch as it then stands, so quiet minutes that a busy interval
+  // followed are not fired for. `value` is nothing for an interval that was
+  // not measured; an interval of 0 ms changes nothing.
+  void Count(std::uint32_t intervalMs, std::optional<std::uint64_t> value) {
+    if (intervalMs == 0) return;
+    if (!value) {
+      Disarm();
+    } else if (*value >= threshold_) {
+      armed_ = true;
+      quietMs_ = 0;
+    } else if (armed_) {
+      // However long a hold lasts: at under 2^32 ms an interval, 2^64 ms take
+      // over 2^32 intervals.
+      quietMs_ += intervalMs;
+    }
+  }
+  // True once the armed stretch has been quiet for its minutes, which
+  // disarms it.
+  bool Fire() {
+    if (!armed_ || quietMs_ < std::uint64_t{minutes_} * 60000) return false;
+    Disarm();
+    return true;
+  }
+  // A tick's interval: counted, then fired for.
+  bool Update(std::uint32_t intervalMs, std::optional<std::uint64_t> value) {
+    Count(intervalMs, value);
+    return Fire();
+  }
   void Disarm() {
     armed_ = false;
     quietMs_ = 0;

@@ -84,6 +84,11 @@ std::optional<std::string> TaskEvaluator::Tick(TaskStore& store, const TickWindo
   std::map<std::tuple<std::string, std::string, std::string, std::uint64_t>, int> dueSoFar, comingSoFar;
   std::vector<std::uint64_t> due;
   bool closed = false;
+  ticking_ = true;
+  struct EndOfTick {
+    bool& ticking;
+    ~EndOfTick() { ticking = false; }
+  } endOfTick{ticking_};
   if (conditions_) conditions_->BeginTick(window.tickCount);
   auto examine = [&](std::int32_t slot) {
     std::string trigger;

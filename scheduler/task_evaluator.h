@@ -78,6 +78,13 @@ class TaskEvaluator {
   void ConditionsSlept() {
     if (conditions_) conditions_->Slept();
   }
+  // Each 10 s that the caller holds the tick back, the condition tasks'
+  // measures read as the tick would, and nothing run (ConditionWatch::Sample).
+  // Ignored while a tick is under way (inside an action's message loop): a
+  // reading between two of its tasks would count an interval twice.
+  void SampleConditions(ClockService& clock) {
+    if (conditions_ && !ticking_) conditions_->Sample(clock.TickCount());
+  }
 
   // Examines the slots 1 to LastTaskNum that hold a trigger, in ascending
   // order, and runs the due tasks in that order. A slot that cannot be read or whose trigger does not
@@ -138,6 +145,7 @@ class TaskEvaluator {
   std::vector<Run> ran_;
   std::vector<Failure> reported_;  // failing still at the last tick, and reported
   std::optional<ConditionWatch> conditions_;
+  bool ticking_ = false;
 };
 
 }  // namespace velmaro

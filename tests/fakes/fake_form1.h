@@ -88,6 +88,7 @@ class FakeForm1 : public Form1View {
       if (next == 1) unit_->Timer1Timer();
       if (next == 2) unit_->Timer2Timer();
       if (next == 3) unit_->Timer3Timer();
+      if (next == 4) unit_->Timer4Timer();
       if (next == 5) unit_->Timer5Timer();
     }
     // A nested run (inside a modal box) may have gone past `end` already.
@@ -122,7 +123,9 @@ class FakeForm1 : public Form1View {
 
  private:
   static std::uint64_t Interval(unsigned id) {
-    return id == 1 ? kTimer1Interval : id == 2 ? kTimer2Interval : id == 3 ? kTimer3Interval : kTimer5Interval;
+    const std::uint32_t intervals[kTimers] = {0, kTimer1Interval, kTimer2Interval, kTimer3Interval, kTimer4Interval,
+                                              kTimer5Interval};
+    return intervals[id];
   }
 
   FakeClock& clock_;

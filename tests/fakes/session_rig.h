@@ -38,7 +38,7 @@ struct SessionRig {
   StoreArranger stored{registry};
   Settings settings;
   TaskEvaluator evaluator;
-  Evaluation evaluation{view, clock};
+  Evaluation evaluation{view, clock, evaluator};
   Postponements postponements;
   CountdownSession countdown{CountdownServices{view, sound, processes, clock}, settings, evaluation, postponements,
                              runner};

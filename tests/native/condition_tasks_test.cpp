@@ -3,7 +3,9 @@
 // when a watched program has ended, and what the tick reads to know.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -192,6 +194,30 @@ TEST(ConditionTasks, ASecondTickInTheSameMillisecondNeitherBreaksNorStretchesASt
   EXPECT_EQ(rig.ran, (std::vector<std::int32_t>{2, 1}));
 }
 
+TEST(ConditionTasks, AReadingAskedForInsideATickIsLeftToTheTick) {
+  ConditionRig rig;
+  rig.Store({{"程序结束a.exe", "提醒"}, {"网络空闲1分钟50KB", "提醒"}});
+  rig.Running({{7, u"a.exe"}});
+  rig.Tick();
+  rig.NetworkTicks(1, 100 * kKB, 0);
+  rig.Running({});
+  // The program's reminder runs a message loop for 5 s, in which the
+  // measures' timer comes: between the two tasks of one tick.
+  auto tick = [&] {
+    rig.clock.Advance(kTick);
+    rig.evaluator.Tick(rig.store, rig.clock, [&](const DueTask& task) {
+      rig.ran.push_back(task.slot);
+      rig.clock.Advance(5000);
+      rig.evaluator.SampleConditions(rig.clock);
+      return true;
+    });
+  };
+  for (int i = 0; i < 5; ++i) tick();
+  EXPECT_EQ(rig.ran, std::vector<std::int32_t>{1}) << "55 s quiet, none of it counted twice";
+  tick();
+  EXPECT_EQ(rig.ran, (std::vector<std::int32_t>{1, 2}));
+}
+
 TEST(ConditionTasks, AProgramEndsWhenItsLastCopyHasBeenGoneForThirtySeconds) {
   ConditionRig rig;
   rig.Store({{"程序结束downloader.exe", "提醒"}, {"程序结束never.exe", "提醒"}});
@@ -342,6 +368,65 @@ TEST(ConditionTasks, SleepDisarmsAStretch) {
   rig.load.Flow(rig.clock, 0, 0);
   rig.view.RunFor(3 * kMinute);
   EXPECT_EQ(rig.reminders.shown, std::vector<std::string>{"下载完了。"});
+}
+
+TEST(ConditionTasks, ADownloadBegunUnderAHeldTickIsNotAveragedIntoAFinishedOne) {
+  Rig rig;
+  std::vector<std::string> shownAt;  // the local time of each reminder
+  rig.reminders.whileShowing = [&] {
+    char at[24];  // room for any three 16-bit fields
+    std::snprintf(at, sizeof at, "%02d:%02d:%02d", rig.clock.now.wHour, rig.clock.now.wMinute, rig.clock.now.wSecond);
+    shownAt.push_back(at);
+  };
+  // A download until 08:01:00 arms the task; another task's countdown of
+  // 15 minutes holds the tick from 08:02:05, and a new download begins at
+  // 08:10:10, two minutes before the user postpones the countdown.
+  rig.load.Flow(rig.clock, 200 * kKB, 0);
+  rig.Start({{"网络空闲5分钟50KB", "提醒", "下载完了"}, {"每天8时2分", "关闭计算机", ""}}, 900);
+  rig.view.RunFor(65 * kSecond);
+  rig.load.Flow(rig.clock, 0, 0);
+  rig.view.RunFor(9 * kMinute + 10 * kSecond);
+  ASSERT_TRUE(rig.view.shown);
+  rig.load.Flow(rig.clock, 200 * kKB, 0);
+  rig.view.RunFor(2 * kMinute);
+  rig.view.postponeChoice = 30;
+  rig.unit.BitBtn3Click();
+  ASSERT_FALSE(rig.view.shown);
+
+  rig.view.RunFor(7 * kMinute + 50 * kSecond);  // 08:20:00
+  EXPECT_EQ(shownAt, std::vector<std::string>{}) << "the download still runs";
+  rig.load.Flow(rig.clock, 0, 0);
+  rig.view.RunFor(20 * kMinute);
+  EXPECT_EQ(shownAt, std::vector<std::string>{"08:25:00"}) << "once, five quiet minutes after the download";
+}
+
+TEST(ConditionTasks, TheMeasuresAreReadEachTenSecondsHeldOrNotAndNeverAcrossSleepOrMonitoringOff) {
+  Rig rig;
+  rig.Start({{"网络空闲5分钟50KB", "提醒", ""}, {"程序结束a.exe", "提醒", ""}, {"每天8时2分", "关闭计算机", ""}},
+            900);
+  // The network's, the processor's and the process list's.
+  using Reads = std::tuple<int, int, int>;
+  auto readsOver = [&](std::uint64_t ms) {
+    const int network = rig.load.interfaceReads, processor = rig.load.processorReads;
+    const int snapshots = rig.processes.snapshots;
+    rig.view.RunFor(ms);
+    return Reads{rig.load.interfaceReads - network, rig.load.processorReads - processor,
+                 rig.processes.snapshots - snapshots};
+  };
+  EXPECT_EQ(readsOver(kMinute), (Reads{6, 0, 6})) << "the ticks to 08:00:55";
+  rig.view.RunFor(kMinute + 15 * kSecond);
+  ASSERT_TRUE(rig.view.shown);
+  EXPECT_EQ(readsOver(kMinute), (Reads{6, 0, 0})) << "under the countdown: the program waits for the tick";
+  rig.view.postponeChoice = 60;
+  rig.unit.BitBtn3Click();
+  EXPECT_EQ(readsOver(kMinute), (Reads{6, 0, 6})) << "the tick again, with no reading of its own beside it";
+  rig.OpenSettings();
+  EXPECT_EQ(readsOver(kMinute), (Reads{6, 0, 0})) << "under the settings dialog";
+  rig.unit.Suspending();
+  EXPECT_EQ(readsOver(kHour), (Reads{0, 0, 0})) << "asleep";
+  rig.unit.Resumed();
+  rig.unit.N1Click();
+  EXPECT_EQ(readsOver(kHour), (Reads{0, 0, 0})) << "monitoring off";
 }
 
 }  // namespace

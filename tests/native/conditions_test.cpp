@@ -89,11 +89,12 @@ TEST(LoadMeter, ProcessorBusyShareAndTimesThatGoBack) {
 
 TEST(QuietStretch, ArmsAtTheThresholdFiresOnceQuietForItsMinutesAndWaitsForTheNextBusySpell) {
   // One minute below 50 KB/s. Each step: interval, value (-1: not
-  // measured), fires.
+  // measured), fires, and whether it is counted while the tick is held.
   struct Step {
     std::uint32_t intervalMs;
     std::int64_t value;
     bool fires;
+    bool held = false;
   };
   const std::int64_t kQuiet = 50 * 1024 - 1, kBusy = 50 * 1024;
   const Step steps[] = {
@@ -108,6 +109,10 @@ TEST(QuietStretch, ArmsAtTheThresholdFiresOnceQuietForItsMinutesAndWaitsForTheNe
       {10000, kBusy, false}, {50000, 0, false}, {10000, kBusy, false}, {50000, 0, false}, {10000, 0, true},
       // No time passed: nothing changes, armed or not.
       {10000, kBusy, false}, {50000, 0, false}, {0, -1, false}, {0, kBusy, false}, {10000, 0, true},
+      // Held, nothing fires; the tick after fires the stretch as it stands,
+      // with no time passed too, but not once a busy interval followed.
+      {10000, kBusy, false}, {60000, 0, false, true}, {0, -1, true},
+      {10000, kBusy, false}, {60000, 0, false, true}, {10000, kBusy, false, true}, {10000, 0, false}, {50000, 0, true},
       // A failed reading disarms.
       {10000, kBusy, false}, {30000, 0, false}, {10000, -1, false}, {60000, 0, false}, {600000, 0, false},
   };
@@ -116,7 +121,11 @@ TEST(QuietStretch, ArmsAtTheThresholdFiresOnceQuietForItsMinutesAndWaitsForTheNe
   for (const Step& step : steps) {
     const std::optional<std::uint64_t> value =
         step.value < 0 ? std::nullopt : std::optional<std::uint64_t>(static_cast<std::uint64_t>(step.value));
-    EXPECT_EQ(stretch.Update(step.intervalMs, value), step.fires) << "step " << i;
+    if (step.held) {
+      stretch.Count(step.intervalMs, value);
+    } else {
+      EXPECT_EQ(stretch.Update(step.intervalMs, value), step.fires) << "step " << i;
+    }
     ++i;
   }
 }
