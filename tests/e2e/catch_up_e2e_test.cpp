@@ -80,8 +80,6 @@ void WriteOptions(const std::string& name, const std::string& options) {
   RegCloseKey(key);
 }
 
-std::size_t Reminders(const Program& program) { return WindowsOf(program.info.dwProcessId, L"TForm6").ofClass.size(); }
-
 std::size_t Count(const WideString& text, const WideString& part) {
   std::size_t count = 0;
   for (std::size_t at = text.find(part); at != WideString::npos; at = text.find(part, at + part.size())) ++count;

@@ -49,8 +49,6 @@ struct Helper {
   ~Helper() { End(); }
 };
 
-std::size_t Reminders(const Program& program) { return WindowsOf(program.info.dwProcessId, L"TForm6").ofClass.size(); }
-
 TEST_F(ConditionsTest, ANetworkQuietReminderStoredBeforeStartStaysSilentWhileNothingWasBusy) {
   // Below 1 GB/s for a minute: quiet from the first reading on, and never busy.
   Store("网络空闲1分钟1048576KB");

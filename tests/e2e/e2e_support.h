@@ -282,6 +282,11 @@ inline std::string WakeLog() { return RecordedLog(L"wake-calls.log"); }
 
 // The program's record of what ran, under the common application data
 // folder, as UTF-8 after its byte-order mark; empty when there is none.
+// How many reminder windows the program has open.
+inline std::size_t Reminders(const Program& program) {
+  return WindowsOf(program.info.dwProcessId, L"TForm6").ofClass.size();
+}
+
 inline WideString RunRecordText() {
   wchar_t folder[MAX_PATH] = {};
   if (FAILED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, folder))) return WideString();

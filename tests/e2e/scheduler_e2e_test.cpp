@@ -296,6 +296,31 @@ TEST_F(SchedulerTest, AWarningBalloonComesAheadAndItsWindowSkipsTheOccurrence) {
   EXPECT_EQ(program.ExitCode(10000), 0u);
 }
 
+// Started in the last seconds of a task's minute, the program runs it at its
+// first tick, in the next minute: that tick looked at its own minute only.
+TEST_F(SchedulerTest, ATaskOfTheMinuteTheProgramStartsInRunsAtTheFirstTick) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    // Started at second 52 or later, the first tick comes in the next minute.
+    WallClock::AdvanceToSecond(52);
+    const SYSTEMTIME start = LocalTimeIn(0);
+    WriteStore(60, {{DailyAt(start), "提醒", "开机这一分钟"}});
+    Program program;
+    HWND main = program.Launch();
+    ASSERT_NE(main, nullptr);
+    if (LocalTimeIn(0).wMinute != start.wMinute) {  // too slow a start proves nothing
+      PostMessageW(main, WM_CLOSE, 0, 0);
+      program.ExitCode(10000);
+      continue;
+    }
+    ASSERT_TRUE(WaitFor([&] { return Reminders(program) == 1; }, kFirstTickMs + 10000)) << TrayLog();
+    EXPECT_NE(RunRecordText().find(L"\t提醒\t迟了 1 分钟执行"), WideString::npos) << "run in the next minute";
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.ExitCode(10000), 0u);
+    return;
+  }
+  FAIL() << "the program did not start within the last seconds of a minute";
+}
+
 // Three reminders in consecutive minutes, the first acted on late in its
 // minute, so that the pause after it reaches past the second's minute; then
 // a countdown that a suspend interrupts.
