@@ -3,34 +3,22 @@
 // program or by a test.
 #pragma once
 
-#include "actions/reminder.h"
+#include "actions/action_run.h"
 #include "app/about.h"
 #include "dialogs/dialog_windows.h"
 #include "platform/autostart.h"
-#include "platform/clock.h"
-#include "platform/dialup.h"
 #include "platform/file_dialog.h"
-#include "platform/power.h"
-#include "platform/processes.h"
 #include "platform/record_file.h"
 #include "platform/registry.h"
-#include "platform/session.h"
-#include "platform/shell.h"
 #include "platform/sound.h"
 #include "platform/system_load.h"
 #include "platform/wake.h"
 
 namespace velmaro {
 
-struct AppServices {
+// The actions' services, and those of the rest of the program.
+struct AppServices : ActionServices {
   RegistryService& registry;
-  ShellService& shell;
-  SessionService& session;
-  PowerService& power;
-  ProcessService& processes;
-  ClockService& clock;
-  DialUpService& dialUp;
-  ReminderService& reminders;
   SoundService& sound;
   FileDialogService& files;
   AutoStartService& autoStart;

@@ -216,26 +216,14 @@ void TForm1::OnCommand(WPARAM wParam) {
 }
 
 void TForm1::OnTimer(unsigned id) {
-  if (unit_.Closed()) return;
-  Guarded(shell_, [&] {
-    switch (static_cast<TimerId>(id)) {
-      case TimerId::Timer1:
-        unit_.Timer1Timer();
-        break;
-      case TimerId::Timer2:
-        unit_.Timer2Timer();
-        break;
-      case TimerId::Timer3:
-        unit_.Timer3Timer();
-        break;
-      case TimerId::Timer4:
-        unit_.Timer4Timer();
-        break;
-      case TimerId::Timer5:
-        unit_.Timer5Timer();
-        break;
-    }
-  });
+  // The handler of each timer, by its id.
+  static void (MainUnit::*const kHandlers[])() = {nullptr, &MainUnit::Timer1Timer, &MainUnit::Timer2Timer,
+                                                  &MainUnit::Timer3Timer, &MainUnit::Timer4Timer,
+                                                  &MainUnit::Timer5Timer};
+  static_assert(sizeof kHandlers / sizeof kHandlers[0] == sizeof kTimerIntervals / sizeof kTimerIntervals[0],
+                "a handler for each timer");
+  if (unit_.Closed() || id == 0 || id >= sizeof kHandlers / sizeof kHandlers[0]) return;
+  Guarded(shell_, [&] { (unit_.*kHandlers[id])(); });
 }
 
 void TForm1::OnPowerBroadcast(WPARAM event) {

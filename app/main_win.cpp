@@ -50,10 +50,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   records.Prepare(velmaro::RunRecord(records, *services.clock).Path());
   velmaro::ReminderWindows reminders(application.Handle());
   velmaro::AboutWindows about(application.Handle());
-  velmaro::TForm1 form1(velmaro::AppServices{*services.registry, *services.shell, *services.session, *services.power,
-                                             *services.processes, *services.clock, *services.dialUp, reminders,
-                                             *services.sound, *services.files, *services.autoStart, dialogWindows,
-                                             about, records, *services.load, *services.wake},
+  velmaro::TForm1 form1(velmaro::AppServices{{*services.shell, *services.session, *services.power, *services.processes,
+                                              *services.clock, *services.dialUp, reminders},
+                                             *services.registry, *services.sound, *services.files, *services.autoStart,
+                                             dialogWindows, about, records, *services.load, *services.wake},
                         application);
   if (services.postponeMinuteMs) form1.Unit().SetPostponeMinute(services.postponeMinuteMs);
   if (!form1.Create()) return 1;

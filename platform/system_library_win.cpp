@@ -65,51 +65,29 @@ VELMARO_LATE_BOUND(MultimediaCalls, Multimedia, L"winmm.dll", VELMARO_WINMM_CALL
 VELMARO_LATE_BOUND(FileDialogCalls, FileDialog, L"comdlg32.dll", VELMARO_COMDLG32_CALLS)
 VELMARO_LATE_BOUND(PowerPlanCalls, PowerPlan, L"powrprof.dll", VELMARO_POWRPROF_CALLS)
 
-// The tables of two libraries' lists, the second's pointers after the first's.
-static_assert(sizeof(ComCalls) ==
-              (0 VELMARO_OLE32_CALLS(VELMARO_CALL_COUNT) VELMARO_OLEAUT32_CALLS(VELMARO_CALL_COUNT)) * sizeof(FARPROC));
-static_assert(sizeof(LoadCalls) ==
-              (0 VELMARO_IPHLPAPI_CALLS(VELMARO_CALL_COUNT) VELMARO_KERNEL32_LOAD_CALLS(VELMARO_CALL_COUNT)) *
-                  sizeof(FARPROC));
-static_assert(sizeof(RasEntryPoints) ==
-              (0 VELMARO_RASAPI32_CALLS(VELMARO_CALL_COUNT) VELMARO_WININET_CALLS(VELMARO_CALL_COUNT)) * sizeof(FARPROC));
+// A table of two libraries' lists, the second's pointers after the first's.
+#define VELMARO_LATE_BOUND_2(Calls, Getter, library1, LIST1, library2, LIST2)                             \
+  static_assert(sizeof(Calls) == (0 LIST1(VELMARO_CALL_COUNT) LIST2(VELMARO_CALL_COUNT)) * sizeof(FARPROC), \
+                #Calls " holds its function pointers only");                                             \
+  const Calls& Getter() {                                                                                \
+    static const Calls calls = [] {                                                                      \
+      Calls found;                                                                                       \
+      HMODULE module = LoadSystemLibrary(library1);                                                      \
+      VELMARO_FIND_CALLS(LIST1, 0)                                                                       \
+      module = LoadSystemLibrary(library2);                                                              \
+      VELMARO_FIND_CALLS(LIST2, 0 LIST1(VELMARO_CALL_COUNT))                                             \
+      return found;                                                                                      \
+    }();                                                                                                 \
+    return calls;                                                                                        \
+  }
+
+VELMARO_LATE_BOUND_2(ComCalls, Com, L"ole32.dll", VELMARO_OLE32_CALLS, L"oleaut32.dll", VELMARO_OLEAUT32_CALLS)
+VELMARO_LATE_BOUND_2(LoadCalls, Load, L"iphlpapi.dll", VELMARO_IPHLPAPI_CALLS, L"kernel32.dll",
+                     VELMARO_KERNEL32_LOAD_CALLS)
+VELMARO_LATE_BOUND_2(RasEntryPoints, DialUpCalls, L"rasapi32.dll", VELMARO_RASAPI32_CALLS, L"wininet.dll",
+                     VELMARO_WININET_CALLS)
+
 static_assert(sizeof(CommonControlsCalls) == (0 VELMARO_COMCTL32_CALLS(VELMARO_CALL_COUNT)) * sizeof(FARPROC));
-
-const ComCalls& Com() {
-  static const ComCalls calls = [] {
-    ComCalls found;
-    HMODULE module = LoadSystemLibrary(L"ole32.dll");
-    VELMARO_FIND_CALLS(VELMARO_OLE32_CALLS, 0)
-    module = LoadSystemLibrary(L"oleaut32.dll");
-    VELMARO_FIND_CALLS(VELMARO_OLEAUT32_CALLS, 0 VELMARO_OLE32_CALLS(VELMARO_CALL_COUNT))
-    return found;
-  }();
-  return calls;
-}
-
-const LoadCalls& Load() {
-  static const LoadCalls calls = [] {
-    LoadCalls found;
-    HMODULE module = LoadSystemLibrary(L"iphlpapi.dll");
-    VELMARO_FIND_CALLS(VELMARO_IPHLPAPI_CALLS, 0)
-    module = LoadSystemLibrary(L"kernel32.dll");
-    VELMARO_FIND_CALLS(VELMARO_KERNEL32_LOAD_CALLS, 0 VELMARO_IPHLPAPI_CALLS(VELMARO_CALL_COUNT))
-    return found;
-  }();
-  return calls;
-}
-
-const RasEntryPoints& DialUpCalls() {
-  static const RasEntryPoints calls = [] {
-    RasEntryPoints found;
-    HMODULE module = LoadSystemLibrary(L"rasapi32.dll");
-    VELMARO_FIND_CALLS(VELMARO_RASAPI32_CALLS, 0)
-    module = LoadSystemLibrary(L"wininet.dll");
-    VELMARO_FIND_CALLS(VELMARO_WININET_CALLS, 0 VELMARO_RASAPI32_CALLS(VELMARO_CALL_COUNT))
-    return found;
-  }();
-  return calls;
-}
 
 const CommonControlsCalls& CommonControls() {
   static const CommonControlsCalls calls = [] {

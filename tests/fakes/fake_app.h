@@ -46,7 +46,7 @@ struct FakeApp {
   FakeRecordFiles records;
   FakeSystemLoad load;
   FakeWake wake{clock};
-  MainUnit unit{AppServices{registry, shell, session, power, processes, clock, dialUp, reminders, sound, files,
+  MainUnit unit{AppServices{{shell, session, power, processes, clock, dialUp, reminders}, registry, sound, files,
                             autoStart, dialogWindows, about, records, load, wake},
                 view};
 

@@ -10,53 +10,22 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/doubles/power_recording.h"
 #include "tests/fakes/due_task.h"
-#include "tests/fakes/fake_clock.h"
-#include "tests/fakes/fake_dialup.h"
-#include "tests/fakes/fake_processes.h"
-#include "tests/fakes/fake_record_file.h"
-#include "tests/fakes/fake_reminders.h"
-#include "tests/fakes/fake_session.h"
-#include "tests/fakes/fake_shell.h"
+#include "tests/fakes/session_rig.h"
 #include "tests/native/verb_calls.h"
 
 namespace velmaro {
 namespace {
 
-struct Windows : ProgramWindows {
-  WindowHandle Handle() override { return 0x1234; }
-  WindowHandle ApplicationHandle() override { return 0x1200; }
-};
-
-struct RunnerRig {
-  FakeShell shell;
-  FakeSession session;
-  RecordingPower power;
-  FakeProcesses processes;
-  FakeClock clock;
-  FakeDialUp dialUp;
-  FakeReminders reminders;
-  FakeRecordFiles files;
-  Windows windows;
-  RunRecord record{files, clock};
-  TaskRunner runner{ActionServices{shell, session, power, processes, clock, dialUp, reminders}, windows, record};
-
+struct RunnerRig : SessionRig {
   RunnerRig() {
-    clock.SetLocalTime(2026, 12, 7, 8, 0, 5);
     processes.processes = {{40, u"app.exe"}};
     dialUp.active = {7};
   }
   // The outcome column of the record's lines.
   std::vector<std::string> Outcomes() const {
     std::vector<std::string> outcomes;
-    auto found = files.files.find(files.commonData + "Velmaro\\运行记录.log");
-    if (found == files.files.end()) return outcomes;
-    const std::string& text = found->second;
-    for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-      const std::string line = text.substr(start, end - start);
-      outcomes.push_back(line.substr(line.rfind('\t') + 1));
-    }
+    for (const std::string& line : Lines()) outcomes.push_back(line.substr(line.rfind('\t') + 1));
     return outcomes;
   }
   // Everything the services were asked to do, in one list.
