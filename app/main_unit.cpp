@@ -50,7 +50,8 @@ MainUnit::MainUnit(const AppServices& services, Form1View& view)
       warnings_(WarningServices{evaluator_, session_, runner_, services.clock, services.registry, settings}),
       options_(services.registry),
       missed_(services.clock, services.wake, services.registry, settings),
-      wakeTimer_(services.wake) {
+      waking_(WakingServices{services.wake, services.clock, services.registry, settings, evaluator_, runner_, tray_,
+                             view, missed_}) {
   missed_.SetOptions(&options_);
 }
 
@@ -149,8 +150,7 @@ void MainUnit::FormClose() {
   evaluation_.Update();
   session_.Close();
   view_.SetTimer(TimerId::Timer3, false);
-  wakeTimer_.Keep(std::nullopt, false);
-  wakeTimer_.Release();
+  waking_.Close();
   tray_.Remove();
   // The store objects stay until the process ends, so a handler that
   // resumes from a nested message loop finds them; Closed() keeps it away.
@@ -165,19 +165,14 @@ void MainUnit::TimeChanged() {
   if (Closed()) return;
   // The postponements keep their time on the counter; the tip's clock moved.
   if (!postponements_.Empty()) ShowTrayState();
-  UpdateWake(true);
+  waking_.Update(true, evaluation_.gate.Monitoring());
   if (evaluation_.Runs()) view_.EvaluateSoon();
 }
 
 void MainUnit::Suspending() {
   if (Closed()) return;
   evaluation_.gate.Suspend();
-  // Asleep, it needs no keeping awake; the timer stays set to wake it, or is
-  // set for the occurrence itself when the lid closed in the minute before it.
-  wakeTimer_.Release();
-  if (const std::optional<WakeTarget>& set = wakeTimer_.Set()) {
-    wakeTimer_.Suspending(services_.wake.Now(), evaluator_.Done(ComingTask{WokenTask(*set), 0}));
-  }
+  waking_.Suspending(evaluation_.gate.Monitoring());
   session_.EndOnSuspend();
   evaluation_.Update();
 }
@@ -201,11 +196,7 @@ void MainUnit::Resumed() {
   evaluator_.ForgetGap();
   evaluator_.ConditionsSlept();
   if (interrupted) tray_.Balloon("电脑睡眠时" + *interrupted + "倒计时已取消");
-  const std::uint32_t countdownMs = static_cast<std::uint32_t>(std::max<std::int32_t>(settings.Tishi, 0)) * 1000u;
-  if (const std::optional<WakeTarget> woke = wakeTimer_.Resumed(services_.wake.Now(), now, countdownMs)) {
-    runner_.Record(StoredTask(woke->task), RecordOutcome::Woke);
-    view_.SetTimer(TimerId::Timer5, true);
-  }
+  waking_.Resumed(static_cast<std::uint32_t>(std::max<std::int32_t>(settings.Tishi, 0)) * 1000u);
   CatchUpAndWake();
   if (Closed()) return;
   evaluation_.Update();
@@ -224,8 +215,8 @@ void MainUnit::SetMonitoring(bool on) {
   gate.SetMonitoring(on);
   evaluation_.Update();
   // Nothing runs while it is off: nothing to wake the computer or stay awake for.
-  if (!on) wakeTimer_.Release();
-  if (switched && !Closed()) UpdateWake(false);
+  if (!on) waking_.Release();
+  if (switched && !Closed()) waking_.Update(false, on);
   view_.SetMenuChecked(MenuItem::n1, on);
   // Monitoring off drops what was postponed: nothing runs while it is off.
   if (!on) postponements_.Clear();
@@ -247,7 +238,7 @@ void MainUnit::ResumeEvaluation() {
   evaluation_.gate.DialogClosed();
   evaluation_.Update();
   // The dialog may have changed what wakes the computer.
-  UpdateWake(false);
+  waking_.Update(false, evaluation_.gate.Monitoring());
 }
 
 // A negative countdown length is no valid progress range, as at start-up.
@@ -260,10 +251,13 @@ void MainUnit::Timer1Timer() {
   const std::uint32_t now = services_.clock.TickCount();
   evaluation_.Ticked(now);
   tray_.Retry();
-  const std::int64_t minute = LocalMinuteOf(services_.clock.LocalTime());
-  wakeTimer_.Beat(now, minute, session_.Showing());
-  if (wakeTimer_.Stale(minute)) UpdateWake(false);
-  RunWokenFor();
+  if (const std::optional<DueTask> late = waking_.Tick(session_.Showing(), evaluation_.gate.Monitoring())) {
+    try {
+      RunDueTask(*late);
+    } catch (const AppError& error) {
+      ShowTickFailure("任务 " + std::to_string(late->slot) + "：" + error.what());
+    }
+  }
   // A postponed countdown first; the minutes it holds the tick are caught up after it.
   if (RunPostponed()) return;
   std::optional<std::string> failure;
@@ -315,32 +309,6 @@ void MainUnit::n4Click() {
   dialogs_->OpenSettings();
 }
 
-void MainUnit::Timer5Timer() {
-  const std::optional<WakeTarget> woke = wakeTimer_.WokeFor();
-  if (wakeTimer_.DeadlinePassed(services_.clock.TickCount()) && woke) {
-    const DueTask task = WokenTask(*woke);
-    if (!evaluator_.Done(ComingTask{task, 0})) runner_.Record(task, RecordOutcome::NotDone, "唤醒计算机后未能运行");
-  }
-  if (!wakeTimer_.KeepsAwake()) view_.SetTimer(TimerId::Timer5, false);
-}
-
-void MainUnit::RunWokenFor() {
-  const std::optional<WakeTarget> woke = wakeTimer_.WokeFor();
-  // In its own minute or before it, it is the tick's; later than a tick
-  // catches up, it is passed over as the other minutes slept through.
-  const std::int64_t late = woke ? LocalMinuteOf(services_.clock.LocalTime()) - woke->occurrence : 0;
-  if (late <= 0 || late > kCatchUpMinutes) return;
-  const DueTask task = WokenTask(*woke);
-  const ComingTask occurrence{task, 0};
-  if (!task.slot || evaluator_.Done(occurrence)) return;
-  evaluator_.MarkDone(occurrence, services_.clock.TickCount());
-  try {
-    RunDueTask(task);
-  } catch (const AppError& error) {
-    ShowTickFailure("任务 " + std::to_string(task.slot) + "：" + error.what());
-  }
-}
-
 void MainUnit::Timer3Timer() {
   view_.SetTimer(TimerId::Timer3, false);
   evaluation_.gate.Release();
@@ -377,21 +345,6 @@ void MainUnit::WarningSkip() {
   if (!Closed()) warnings_.Skip();
 }
 
-DueTask MainUnit::StoredTask(const TaskKey& key) {
-  DueTask task;
-  static_cast<TaskKey&>(task) = key;
-  task.slot = FindStoredTask(services_.registry, settings, key);
-  return task;
-}
-
-DueTask MainUnit::WokenTask(const WakeTarget& woke) {
-  DueTask task = StoredTask(woke.task);
-  task.occurrence = static_cast<std::uint64_t>(woke.occurrence);
-  const std::int64_t late = LocalMinuteOf(services_.clock.LocalTime()) - woke.occurrence;
-  task.lateMinutes = static_cast<std::int32_t>(std::clamp<std::int64_t>(late, -1, kCatchUpMinutes + 1));
-  return task;
-}
-
 bool MainUnit::RunPostponed() {
   const std::size_t postponed = postponements_.Size();
   LiveChecks checks([this](const DueTask& task) { return FindStoredTask(services_.registry, settings, task); },
@@ -403,16 +356,6 @@ bool MainUnit::RunPostponed() {
   return started;
 }
 
-void MainUnit::UpdateWake(bool force, const std::optional<MissedRuns::Plan>& plan) {
-  wakeTimer_.Stale(LocalMinuteOf(services_.clock.LocalTime()));
-  std::optional<WakeTarget> target;
-  if (evaluation_.gate.Monitoring()) target = plan ? plan->wake : missed_.Walk(MissedRuns::Missed::Keep, true).wake;
-  const std::optional<std::string> refusal = wakeTimer_.Keep(target, force);
-  if (!refusal) return;
-  runner_.Record(StoredTask(target->task), RecordOutcome::CannotWake, *refusal);
-  tray_.Balloon("无法唤醒计算机运行任务：" + *refusal);
-}
-
 void MainUnit::CatchUpAndWake() {
   Guarded(services_.shell, [&] {
     const bool monitoring = evaluation_.gate.Monitoring();
@@ -422,7 +365,7 @@ void MainUnit::CatchUpAndWake() {
         missed_.Walk(monitoring ? MissedRuns::Missed::Run : MissedRuns::Missed::Keep, monitoring);
     RunCaughtUp(plan.catchUp);
     // The actions' message loops may have changed the tasks or monitoring.
-    if (!Closed()) UpdateWake(true, plan.catchUp.empty() ? std::optional<MissedRuns::Plan>(plan) : std::nullopt);
+    if (!Closed()) waking_.Update(true, evaluation_.gate.Monitoring(), plan.catchUp.empty() ? &plan : nullptr);
   });
 }
 
@@ -430,6 +373,8 @@ void MainUnit::RunCaughtUp(const std::vector<DueTask>& tasks) {
   std::string caughtUp;  // "提醒（2026-12-06 09:00）；…"
   for (const DueTask& task : tasks) {
     if (!missed_.FirstRun(task)) continue;
+    // The tick, and a wake for the same occurrence, find it run.
+    evaluator_.MarkDone(ComingTask{task, 0}, services_.clock.TickCount());
     const TaskOutcome outcome = runner_.Run(task, RunStart::Due);
     if (outcome.shown) throw AppError(outcome.detail);
     if (outcome.kind == TaskOutcome::Kind::Ran) {

@@ -25,7 +25,7 @@
 #include "app/missed_runs.h"
 #include "app/postponements.h"
 #include "app/tray_icon.h"
-#include "app/wake_timer.h"
+#include "app/waking.h"
 #include "app/warnings_ahead.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/main_window_link.h"
@@ -68,7 +68,7 @@ class MainUnit : public MainWindowLink {
   void Timer2Timer() { session_.Tick(); }
   void Timer3Timer();
   void Timer4Timer() { evaluator_.SampleConditions(services_.clock); }
-  void Timer5Timer();
+  void Timer5Timer() { waking_.Deadline(); }
   // The countdown window's buttons: execute now, cancel (also Esc), and
   // postpone, which offers kPostponeChoices.
   void BitBtn1Click() { session_.ExecuteNow(); }
@@ -131,18 +131,6 @@ class MainUnit : public MainWindowLink {
   // set; both at start and on waking, a failure shown in the error box.
   void CatchUpAndWake();
   void RunCaughtUp(const std::vector<DueTask>& tasks);
-  // The wake timer set for the next occurrence of the tasks that wake the
-  // computer, from `plan` or a walk of its own, or cancelled when there is
-  // none; `force` asks the system again.
-  void UpdateWake(bool force, const std::optional<MissedRuns::Plan>& plan = std::nullopt);
-  // The stored task of `key` as the record names it, in the slot it has now.
-  DueTask StoredTask(const TaskKey& key);
-  // The task the computer woke for, as due at its occurrence.
-  DueTask WokenTask(const WakeTarget& woke);
-  // Runs the task the computer woke for once its minute passed before the
-  // resume ended (a slow disk, a resume from hibernation), within the
-  // minutes a tick catches up.
-  void RunWokenFor();
 
   AppServices services_;
   Form1View& view_;
@@ -169,7 +157,7 @@ class MainUnit : public MainWindowLink {
   // The wake and catch-up options of the tasks, shared with the dialogs.
   TaskOptions options_;
   MissedRuns missed_;
-  WakeTimer wakeTimer_;
+  Waking waking_;
   // Created with the first settings dialog; the dialogs live until the program ends.
   std::unique_ptr<Dialogs> dialogs_;
 };

@@ -445,6 +445,34 @@ TEST(Wake, KeptAwakeNoLongerThanTheTaskItsCountdownAndTenMinutesWhateverHoldsThe
   EXPECT_EQ(closed.LinesWith("未能运行"), 0);
 }
 
+// Found by the simulated year: with a dialog open over a wake, the tick
+// never worked the timer out again, so the computer went back to sleep with
+// it set for the night that had passed, and nothing woke it the next night;
+// and a wake task caught up at the resume was recorded as not run as well.
+TEST(Wake, AfterAWakeTheDialogHeldTheNextWakeIsSetAndACaughtUpTaskIsNotOneThatDidNotRun) {
+  WakeRig rig;
+  rig.Arrange({kNightlyFile, {"每天6时0分", "提醒", "早起"}});
+  rig.PutOptions(kNightlyKey, "W");
+  rig.PutOptions(TaskKey{"每天6时0分", "提醒", "早起", 0}, "WC 2026-12-07 06:00");
+  rig.Launch();
+  rig.OpenSettings();  // left open over both wakes
+  rig.unit.Suspending();
+  rig.clock.Advance(19 * kHour);  // 02:59:55
+  rig.unit.Resumed();
+  rig.view.RunFor(13 * kMinute);  // the stretch ends at 03:11
+  ASSERT_FALSE(rig.wake.awake);
+  rig.unit.Suspending();
+  EXPECT_EQ(rig.wake.timer, FakeWake::Utc(2026, 12, 8, 4, 59)) << "06:00, not the 03:00 that passed";
+
+  rig.clock.Advance(2 * kHour + 47 * kMinute + 80 * kSecond);  // 06:01:15: the resume ended late
+  rig.unit.Resumed();
+  EXPECT_EQ(rig.reminders.shown, std::vector<std::string>{"早起"}) << "caught up at the resume";
+  rig.view.RunFor(20 * kMinute);
+  EXPECT_EQ(rig.LinesWith("\t提醒\t补做（错过 2026-12-08 06:00）"), 1);
+  EXPECT_EQ(rig.LinesWith("\t提醒\t未执行"), 0);
+  EXPECT_EQ(rig.LinesWith("\t打开文件\t未执行：唤醒计算机后未能运行"), 1);
+}
+
 // The lid closes at 02:59:20 for 03:00: the timer (02:59:00) had fired
 // already, while the computer was awake, and nothing woke it.
 TEST(Wake, PutToSleepInTheMinuteBeforeTheTaskTheComputerIsWokenForItAllTheSame) {
