@@ -877,7 +877,9 @@ TEST(SimulatedYear, EveryPowerRunIsTheOneTheUserWasShownAtItsTimeWithItsRecord) 
 // and what was missed is passed over, whether the program ran on or closed. The test acts as the system (it fires the wake
 // timer it finds set) and works out for itself which wake must be set when
 // the computer goes to sleep, and which record line each wake, run and
-// catch-up leaves at which minute.
+// catch-up leaves at which minute. Now and then the resume ends minutes
+// after the timer, the user is still up at 02:59, or a settings dialog is
+// left open overnight; once the clock is a year ahead for a morning.
 std::string MinuteText(std::int64_t localMs) {
   const std::tm tm = CalendarOf(localMs);
   char text[64];  // room for any int, which the compiler cannot rule out
@@ -941,8 +943,26 @@ TEST(SimulatedYear, WakeTasksWakeTheSleepingComputerAndMissedRemindersAreCaughtU
     expected.push_back(MinuteText(at) + "|任务 " + N(slot) + "|" + outcome);
   };
   std::map<std::string, int> counts;
+  // What was missed up to `at`, run (at the start or on waking) or passed over.
+  const auto catchUp = [&](std::int64_t at, bool run) {
+    for (auto [due, last, slot] : {std::tuple{+wednesday, &lastWednesday, 2}, std::tuple{+monthly, &lastMonthly, 3}}) {
+      // A run recorded ahead of the clock says nothing of what was missed before now.
+      if (*last > at - at % kMinuteMs) {
+        *last = at - at % kMinuteMs;
+        ++counts["runs ahead of the clock dropped"];
+        continue;
+      }
+      const std::optional<std::int64_t> missed = latest(due, at);
+      if (!missed || *missed <= *last) continue;
+      if (run) expect(at, slot, "补做（错过 " + MinuteText(*missed) + "）");
+      *last = *missed;
+      ++counts[run ? "caught up" : "passed over"];
+    }
+  };
   bool running = false;
   bool monitoringOff = false;
+  bool aheadDone = false;
+  SettingsDialog* dialog = nullptr;  // left open across the night
   int offDays = 0;
   std::size_t powerCalls = 0;
   const std::int64_t first = LocalMs({2026, 12, 0, 31, 0, 0, 0, 0});
@@ -964,23 +984,68 @@ TEST(SimulatedYear, WakeTasksWakeTheSleepingComputerAndMissedRemindersAreCaughtU
       const std::optional<UniversalTime> wakeAt = rig->wake.UniversalFromLocal(SnapshotOf(occurrence));
       ASSERT_TRUE(wakeAt);
       ASSERT_EQ(rig->wake.timer, *wakeAt - kUniversalMinute) << "asleep at " << MinuteText(now);
-      const std::int64_t utcMs = FakeWake::UtcMsOf(*rig->wake.timer);
+      std::int64_t utcMs = FakeWake::UtcMsOf(*rig->wake.timer);
       const std::int64_t fires = utcMs + rig->wake.OffsetAt(utcMs) * kMinuteMs;
       if (fires >= start) break;
+      // Still up at 02:59, the user lets it sleep after the timer fired
+      // while it was awake. Not on the night 02:00 to 02:59 shows twice,
+      // which the local clock alone cannot tell apart.
+      if (slot == 1 && !dialog && between(0, 99) < 8 &&
+          rig->wake.OffsetAt(utcMs - 2 * 60 * kMinuteMs) == rig->wake.OffsetAt(utcMs)) {
+        rig->clock.Advance(static_cast<std::uint64_t>(fires - between(5, 40) * kMinuteMs - now));
+        rig->unit.Resumed();
+        catchUp(LocalMs(rig->clock.LocalTime()), true);
+        rig->view.RunFor(static_cast<std::uint64_t>(fires + between(5, 55) * kSecondMs - LocalMs(rig->clock.LocalTime())));
+        rig->unit.Suspending();
+        ASSERT_EQ(rig->wake.timer, *wakeAt) << "asleep in the minute before " << MinuteText(occurrence);
+        utcMs = FakeWake::UtcMsOf(*wakeAt);
+        ++counts["asleep in the minute before"];
+      }
+      // Now and then the resume takes up to the three minutes that still
+      // count as the timer's; the clock it ends on may be summer time's.
+      const std::int64_t resumeUtc = utcMs + (between(0, 99) < 15 ? between(60, 180) : between(0, 20)) * kSecondMs;
+      const std::int64_t resumed = resumeUtc + rig->wake.OffsetAt(resumeUtc) * kMinuteMs;
       // The night summer time ends, 03:00 comes after 02:00 to 02:59 showed
       // twice: the timer fires in the second showing.
-      rig->wake.secondShowing = rig->wake.OffsetAt(utcMs) == rig->wake.biasMinutes;
-      rig->clock.Advance(static_cast<std::uint64_t>(fires + between(0, 20) * kSecondMs - now));
+      rig->wake.secondShowing = rig->wake.OffsetAt(resumeUtc) == rig->wake.biasMinutes;
+      rig->clock.Advance(static_cast<std::uint64_t>(resumed - LocalMs(rig->clock.LocalTime())));
       rig->unit.Resumed();
       rig->wake.secondShowing = false;
-      ASSERT_TRUE(rig->wake.awake) << "not woken by its timer at " << MinuteText(fires);
-      expect(LocalMs(rig->clock.LocalTime()), slot, "为任务 " + N(slot) + " 唤醒计算机");
-      expect(occurrence, slot, "已执行");
-      if (slot == 2) lastWednesday = occurrence;
+      ASSERT_TRUE(rig->wake.awake) << "not woken by its timer at " << MinuteText(resumed);
+      expect(resumed, slot, "为任务 " + N(slot) + " 唤醒计算机");
+      catchUp(resumed, true);
+      const std::int64_t late = resumed / kMinuteMs - occurrence / kMinuteMs;
+      if (slot == 2 && lastWednesday == occurrence) {
+        // Woken after its minute, the catch-up ran it.
+      } else if (dialog) {
+        // Checked each minute from the resume, the stay-awake ends once its
+        // minute, a countdown of 60 s and ten minutes have gone by.
+        const std::int64_t awakeMs = std::max<std::int64_t>(FakeWake::UtcMsOf(*wakeAt) - resumeUtc, 0) + 11 * kMinuteMs;
+        const std::int64_t released = resumeUtc + (awakeMs + kMinuteMs - 1) / kMinuteMs * kMinuteMs;
+        expect(released + rig->wake.OffsetAt(released) * kMinuteMs, slot, "未执行：唤醒计算机后未能运行");
+        ++counts["held by a dialog"];
+      } else if (late <= 0) {
+        expect(occurrence, slot, "已执行");
+      } else {
+        expect(resumed, slot, "迟了 " + N(late) + " 分钟执行");
+        ++counts["woken late"];
+      }
+      if (slot == 2 && !dialog) lastWednesday = occurrence;
       ++counts["wakes"];
       for (int minutes = 0; rig->wake.awake; ++minutes) {
         ASSERT_LT(minutes, 90) << "kept awake at " << MinuteText(LocalMs(rig->clock.LocalTime()));
-        rig->view.RunFor(kMinute);
+        // The night summer time begins, the clock springs from 02:00 to
+        // 03:00 while the computer is awake, as the system sets it.
+        const std::int64_t utcNow = resumeUtc + minutes * kMinuteMs;
+        const std::int64_t hour = utcNow - utcNow % (60 * kMinuteMs) + 60 * kMinuteMs;
+        const std::int64_t toHour = hour - utcNow;
+        if (toHour < kMinuteMs && rig->wake.OffsetAt(hour) > rig->wake.OffsetAt(utcNow)) {
+          rig->view.RunFor(static_cast<std::uint64_t>(toHour));
+          SetClock(rig->clock, hour + rig->wake.OffsetAt(hour) * kMinuteMs);
+          rig->unit.TimeChanged();
+          ++counts["springs forward awake"];
+        }
+        rig->view.RunFor(static_cast<std::uint64_t>(toHour < kMinuteMs ? kMinuteMs - toHour : kMinuteMs));
       }
       rig->unit.Suspending();
     }
@@ -988,31 +1053,27 @@ TEST(SimulatedYear, WakeTasksWakeTheSleepingComputerAndMissedRemindersAreCaughtU
       --offDays;
       continue;
     }
-    // The morning: woken by the user, or switched on.
+    // The morning: woken by the user, or switched on; once with the clock
+    // a year ahead, set right before the night.
+    const bool ahead = !aheadDone && !monitoringOff && day >= first + 150 * kDayMs;
+    const std::int64_t shift = ahead ? 365 * kDayMs : 0;
     if (running) {
       rig->clock.Advance(static_cast<std::uint64_t>(start - LocalMs(rig->clock.LocalTime())));
+      if (ahead) SetClock(rig->clock, start + shift);
       rig->unit.Resumed();
+      if (dialog) dialog->Close();
+      dialog = nullptr;
     } else {
       auto started = std::make_unique<Rig>();
       started->registry = rig->registry;
       started->records = rig->records;
       powerCalls += rig->power.calls.size();
       rig = std::move(started);
-      SetClock(rig->clock, start);
+      SetClock(rig->clock, start + shift);
       rig->unit.FormCreate();
       running = true;
       ++counts["starts"];
     }
-    // What was missed up to `at`, run (at the start or on waking) or passed over.
-    const auto catchUp = [&](std::int64_t at, bool run) {
-      for (auto [due, last, slot] : {std::tuple{+wednesday, &lastWednesday, 2}, std::tuple{+monthly, &lastMonthly, 3}}) {
-        const std::optional<std::int64_t> missed = latest(due, at);
-        if (!missed || *missed <= *last) continue;
-        if (run) expect(at, slot, "补做（错过 " + MinuteText(*missed) + "）");
-        *last = *missed;
-        ++counts[run ? "caught up" : "passed over"];
-      }
-    };
     if (monitoringOff) {
       // Woken with monitoring off, which the user switches on a moment later.
       rig->clock.Advance(static_cast<std::uint64_t>(between(5, 30) * kSecondMs));
@@ -1020,7 +1081,12 @@ TEST(SimulatedYear, WakeTasksWakeTheSleepingComputerAndMissedRemindersAreCaughtU
       monitoringOff = false;
       catchUp(LocalMs(rig->clock.LocalTime()), false);
     } else {
-      catchUp(start, true);
+      catchUp(start + shift, true);
+    }
+    if (ahead) {
+      rig->unit.TimeChanged();
+      aheadDone = true;
+      ++counts["a year ahead"];
     }
     if (between(0, 99) < 10) {
       // Off before 09:00 even on an early morning, until the next.
@@ -1029,12 +1095,16 @@ TEST(SimulatedYear, WakeTasksWakeTheSleepingComputerAndMissedRemindersAreCaughtU
       monitoringOff = true;
       ++counts["monitoring off"];
     }
-    if (!monitoringOff && early && monthly(CalendarOf(day + 9 * 60 * kMinuteMs))) {
-      expect(day + 9 * 60 * kMinuteMs, 3, "已执行");
-      lastMonthly = day + 9 * 60 * kMinuteMs;
+    if (!monitoringOff && early && monthly(CalendarOf(day + shift + 9 * 60 * kMinuteMs))) {
+      expect(day + shift + 9 * 60 * kMinuteMs, 3, "已执行");
+      lastMonthly = day + shift + 9 * 60 * kMinuteMs;
       ++counts["on time"];
     }
-    rig->view.RunFor(static_cast<std::uint64_t>(end - LocalMs(rig->clock.LocalTime())));
+    rig->view.RunFor(static_cast<std::uint64_t>(end + shift - LocalMs(rig->clock.LocalTime())));
+    if (ahead) {
+      SetClock(rig->clock, end);
+      rig->unit.TimeChanged();
+    }
     if (between(0, 99) < 12) {
       if (monitoringOff) catchUp(end, false);
       rig->unit.FormClose();
@@ -1043,6 +1113,10 @@ TEST(SimulatedYear, WakeTasksWakeTheSleepingComputerAndMissedRemindersAreCaughtU
       offDays = static_cast<int>(between(0, 12));
       ++counts["switched off"];
     } else {
+      if (!monitoringOff && between(0, 99) < 8) {
+        dialog = &rig->OpenSettings();
+        ++counts["dialogs left open"];
+      }
       rig->unit.Suspending();
     }
   }
@@ -1066,7 +1140,9 @@ TEST(SimulatedYear, WakeTasksWakeTheSleepingComputerAndMissedRemindersAreCaughtU
   std::printf("simulated year of wakes and catch-ups:");
   for (const auto& [what, count] : counts) std::printf(" %s %d;", what.c_str(), count);
   std::printf("\n");
-  for (const char* kind : {"wakes", "starts", "caught up", "on time", "switched off", "monitoring off", "passed over"}) {
+  for (const char* kind : {"wakes", "starts", "caught up", "on time", "switched off", "monitoring off", "passed over",
+                           "woken late", "asleep in the minute before", "dialogs left open", "held by a dialog",
+                           "a year ahead", "runs ahead of the clock dropped"}) {
     EXPECT_GT(counts[kind], 0) << kind;
   }
 }
