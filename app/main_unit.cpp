@@ -3,15 +3,11 @@
 #include <algorithm>
 #include <optional>
 
-#include "actions/close_other_windows.h"
 #include "actions/junk_cleanup.h"
 #include "actions/power_actions.h"
-#include "actions/task_actions.h"
 #include "app/help.h"
 #include "base/error.h"
-#include "base/gbk.h"
 #include "platform/error_box.h"
-#include "scheduler/tick_window.h"
 
 namespace velmaro {
 
@@ -71,12 +67,10 @@ void MainUnit::MenuCommand(MenuItem item) {
   });
 }
 
-
 void MainUnit::L1Click() {
   RunJunkCleanup(-1, view_.ApplicationHandle(), services_.clock, services_.session, services_.processes,
                  services_.shell);
 }
-
 
 void MainUnit::N21Click() {
   postponements_.Clear();

@@ -15,7 +15,6 @@
 
 #include "actions/power_actions.h"
 #include "actions/task_runner.h"
-#include "actions/task_actions.h"
 #include "app/app_services.h"
 #include "app/countdown_session.h"
 #include "app/evaluation_gate.h"

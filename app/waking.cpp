@@ -41,9 +41,12 @@ std::optional<DueTask> Waking::Tick(bool countdownShows, bool monitoring) {
   const std::optional<WakeTarget> woke = timer_.WokeFor();
   const std::int64_t late = woke ? minute - woke->occurrence : 0;
   if (late <= 0 || late > kCatchUpMinutes) return std::nullopt;
-  const DueTask task = WokenTask(*woke);
-  const ComingTask occurrence{task, 0};
-  if (!task.slot || services_.evaluator.Done(occurrence)) return std::nullopt;
+  ComingTask occurrence;
+  static_cast<TaskKey&>(occurrence.task) = woke->task;
+  occurrence.task.occurrence = static_cast<std::uint64_t>(woke->occurrence);
+  if (services_.evaluator.Done(occurrence)) return std::nullopt;
+  const DueTask task = WokenTask(*woke);  // its slot, read only now
+  if (!task.slot) return std::nullopt;
   services_.evaluator.MarkDone(occurrence, services_.clock.TickCount());
   return task;
 }

@@ -313,7 +313,9 @@ TEST_F(SchedulerTest, ATaskOfTheMinuteTheProgramStartsInRunsAtTheFirstTick) {
       continue;
     }
     ASSERT_TRUE(WaitFor([&] { return Reminders(program) == 1; }, kFirstTickMs + 10000)) << TrayLog();
-    EXPECT_NE(RunRecordText().find(L"\t提醒\t迟了 1 分钟执行"), WideString::npos) << "run in the next minute";
+    // The line follows the window by a moment.
+    EXPECT_TRUE(WaitFor([] { return RunRecordText().find(L"\t提醒\t迟了 1 分钟执行") != WideString::npos; }, 5000))
+        << "run in the next minute";
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(program.ExitCode(10000), 0u);
     return;
