@@ -104,19 +104,14 @@ bool CountdownSession::Postpone(std::int32_t minutes) {
   if (evaluation_.gate.Closed() || !countdown_.Showing() || minutes <= 0) return false;
   services_.view.SetTimer(TimerId::Timer2, false);
   countdown_.End();
-  PutOff(handover_.Task(), verb_, 0, minutes);
+  PostponeAhead(handover_.Task(), verb_, 0, minutes);
   evaluation_.gate.Release();
   evaluation_.Update();
   return true;
 }
 
-void CountdownSession::PostponeAhead(const DueTask& task, const std::string& verb, std::uint32_t leadMs,
+void CountdownSession::PostponeAhead(const DueTask& due, const std::string& verb, std::uint32_t leadMs,
                                      std::int32_t minutes) {
-  PutOff(task, verb, leadMs, minutes);
-}
-
-void CountdownSession::PutOff(const DueTask& due, const std::string& verb, std::uint32_t leadMs,
-                              std::int32_t minutes) {
   DueTask task = due;
   task.lateMinutes = 0;  // when it comes back, it comes when asked
   task.caughtUp = false;

@@ -43,8 +43,6 @@ class CountdownSession {
         runner_(runner), countdown_(services.view, services.sound) {}
 
   bool Showing() const { return countdown_.Showing(); }
-  // The verb of the countdown that shows, or of the last one.
-  const std::string& Verb() const { return verb_; }
 
   // `task` came due: its countdown starts, or takes over the window of one
   // that shows, whose task then did not run. A postponement of the same task
@@ -66,8 +64,9 @@ class CountdownSession {
   // Runs `task` at once, as the countdown's execute-now would have (from the
   // warning window, ahead of its minute).
   void RunAtOnce(const DueTask& task);
-  // Puts `task` off to `minutes` after `leadMs` from now without a countdown
-  // showing (from the warning window, ahead of its minute).
+  // Puts `task` off to `minutes` after `leadMs` from now, with its record
+  // line: the countdown's own postponement, or the warning window's, counted
+  // from the task's minute ahead.
   void PostponeAhead(const DueTask& task, const std::string& verb, std::uint32_t leadMs, std::int32_t minutes);
   // How long a minute of a postponement lasts: the end-to-end build shortens
   // it so that its tests need not wait minutes.
@@ -92,7 +91,6 @@ class CountdownSession {
   // hibernate, which keep them in memory with their work unsaved.
   void CloseOtherProgramsBefore(const DueTask& task);
   void EndAndRun();
-  void PutOff(const DueTask& task, const std::string& verb, std::uint32_t leadMs, std::int32_t minutes);
 
   CountdownServices services_;
   const Settings& settings_;
