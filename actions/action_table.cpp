@@ -48,34 +48,34 @@ ActionResult CleanUp(const ActionRow&, const ActionCall& call) {
   return notRun ? ActionResult::NotDone(*notRun) : ActionResult::Done();
 }
 
-constexpr ActionRow PowerRow(ActionId id, const char* name, const char* verb, PowerOperation operation,
+constexpr ActionRow PowerRow(ActionId id, const char* name, const char* keyword, const char* verb, PowerOperation operation,
                              bool recordsStart = false) {
-  return {id, name, ActionClass::Countdown, verb, Power, operation, recordsStart, kProperties, {}, "",
+  return {id, name, keyword, ActionClass::Countdown, verb, Power, operation, recordsStart, kProperties, {}, "",
           ArgumentRule::ActionName, false, false};
 }
 
 }  // namespace
 
 constexpr ActionRow kActionTable[] = {
-    {ActionId::Reminder, "提醒", ActionClass::Immediate, "", Remind, std::nullopt, false, "提醒语：",
+    {ActionId::Reminder, "提醒", "remind", ActionClass::Immediate, "", Remind, std::nullopt, false, "提醒语：",
      {"下班时间到。", "要去上班啰。", "该吃饭了。", "该休息一下了。", "放学了。"}, "", ArgumentRule::FirstItem, false, true},
-    {ActionId::OpenFile, "打开文件", ActionClass::Immediate, "", OpenFile, std::nullopt, false, "文件:", {},
+    {ActionId::OpenFile, "打开文件", "open", ActionClass::Immediate, "", OpenFile, std::nullopt, false, "文件:", {},
      kOpenFileHint, ArgumentRule::Hint, true, true},
-    {ActionId::CloseProgram, "关闭程序", ActionClass::Immediate, "", CloseProgram, std::nullopt, false, "程序：", {},
+    {ActionId::CloseProgram, "关闭程序", "close", ActionClass::Immediate, "", CloseProgram, std::nullopt, false, "程序：", {},
      kCloseProgramHint, ArgumentRule::Hint, false, false},
-    {ActionId::HangUp, "断开拨号", ActionClass::Countdown, "断开拨号", HangUp, std::nullopt, false, kProperties, {},
+    {ActionId::HangUp, "断开拨号", "hangup", ActionClass::Countdown, "断开拨号", HangUp, std::nullopt, false, kProperties, {},
      "", ArgumentRule::Empty, false, false},
-    {ActionId::Dial, "拨号连接", ActionClass::Immediate, "", Dial, std::nullopt, false, kProperties, {}, "",
+    {ActionId::Dial, "拨号连接", "dial", ActionClass::Immediate, "", Dial, std::nullopt, false, kProperties, {}, "",
      ArgumentRule::Empty, false, false},
-    PowerRow(ActionId::LogOff, "注销计算机", "注销", PowerOperation::LogOff),
-    PowerRow(ActionId::StandBy, "待机计算机", "待机", PowerOperation::StandBy),
-    PowerRow(ActionId::Hibernate, "休眠计算机", "休眠", PowerOperation::Hibernate),
-    PowerRow(ActionId::Restart, "重启计算机", "重启", PowerOperation::Restart),
-    PowerRow(ActionId::PowerOff, "关闭计算机", "关机", PowerOperation::PowerOff),
-    PowerRow(ActionId::FastRestart, "快速重启", "快速重启", PowerOperation::FastRestart, true),
-    PowerRow(ActionId::FastPowerOff, "快速关机", "快速关机", PowerOperation::FastPowerOff, true),
+    PowerRow(ActionId::LogOff, "注销计算机", "logoff", "注销", PowerOperation::LogOff),
+    PowerRow(ActionId::StandBy, "待机计算机", "standby", "待机", PowerOperation::StandBy),
+    PowerRow(ActionId::Hibernate, "休眠计算机", "hibernate", "休眠", PowerOperation::Hibernate),
+    PowerRow(ActionId::Restart, "重启计算机", "restart", "重启", PowerOperation::Restart),
+    PowerRow(ActionId::PowerOff, "关闭计算机", "shutdown", "关机", PowerOperation::PowerOff),
+    PowerRow(ActionId::FastRestart, "快速重启", "fastrestart", "快速重启", PowerOperation::FastRestart, true),
+    PowerRow(ActionId::FastPowerOff, "快速关机", "fastshutdown", "快速关机", PowerOperation::FastPowerOff, true),
     // The editor leaves the label as it was for the junk cleanup.
-    {ActionId::JunkCleanup, "清理系统垃圾", ActionClass::JunkCleanup, "", CleanUp, std::nullopt, false, nullptr, {},
+    {ActionId::JunkCleanup, "清理系统垃圾", "cleanup", ActionClass::JunkCleanup, "", CleanUp, std::nullopt, false, nullptr, {},
      "", ArgumentRule::Empty, false, true},
 };
 const std::size_t kActionCount = sizeof kActionTable / sizeof kActionTable[0];
@@ -96,6 +96,19 @@ static_assert(EveryRowRuns(), "an action row without a way to run");
 const ActionRow* FindAction(const std::string& name) {
   for (const ActionRow& row : kActionTable) {
     if (name == row.name) return &row;
+  }
+  return nullptr;
+}
+
+const ActionRow* FindActionKeyword(const std::string& keyword) {
+  for (const ActionRow& row : kActionTable) {
+    const char* k = row.keyword;
+    std::size_t i = 0;
+    for (; i < keyword.size() && k[i] != '\0'; ++i) {
+      const char c = keyword[i] >= 'A' && keyword[i] <= 'Z' ? static_cast<char>(keyword[i] - 'A' + 'a') : keyword[i];
+      if (c != k[i]) break;
+    }
+    if (i == keyword.size() && k[i] == '\0') return &row;
   }
   return nullptr;
 }

@@ -36,6 +36,8 @@ enum class ArgumentRule {
 struct ActionRow {
   ActionId id;
   const char* name;  // code page 936, compared byte for byte
+  // The command line's English name for it ("shutdown"), matched in any case.
+  const char* keyword;
   ActionClass actionClass;
   const char* verb;  // the countdown window's verb ("关机"); empty for the others
   // What runs: the row's own operation with the task's argument. Throws
@@ -71,6 +73,8 @@ extern const std::size_t kActionCount;
 
 // The row whose name equals `name`, or null: any other name does nothing.
 const ActionRow* FindAction(const std::string& name);
+// The row whose keyword is `keyword`, ASCII letters in any case, or null.
+const ActionRow* FindActionKeyword(const std::string& keyword);
 
 // The two options a task may carry besides its trigger and action: waking
 // the computer for it needs an occurrence known ahead (a calendar kind);
