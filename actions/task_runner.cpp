@@ -50,7 +50,11 @@ TaskOutcome TaskRunner::Run(const DueTask& task, RunStart start) {
 
 void TaskRunner::Record(const DueTask& task, RecordOutcome outcome, const std::string& detail,
                         std::int32_t minutes) {
-  record_.Write(RecordEntry{task.slot, task.trigger, task.action, outcome, minutes, detail});
+  RecordEntry entry{task.slot, task.trigger, task.action, outcome, minutes, detail};
+  // "定时 关机": the quick timer by what it does, as its menu and tip name it.
+  const ActionRow* row = task.slot == kQuickTimerSlot ? FindAction(task.action) : nullptr;
+  if (row && row->verb[0] != '\0') entry.action = row->verb;
+  record_.Write(entry);
 }
 
 }  // namespace velmaro

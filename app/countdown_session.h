@@ -43,6 +43,9 @@ class CountdownSession {
         runner_(runner), countdown_(services.view, services.sound) {}
 
   bool Showing() const { return countdown_.Showing(); }
+  // The task whose countdown shows, or showed last, and its verb.
+  const DueTask& Task() const { return handover_.Task(); }
+  const std::string& Verb() const { return verb_; }
 
   // `task` came due: its countdown starts, or takes over the window of one
   // that shows, whose task then did not run. A postponement of the same task

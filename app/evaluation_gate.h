@@ -15,7 +15,10 @@ namespace velmaro {
 
 class EvaluationGate {
  public:
-  bool Runs() const { return monitoring_ && !closed_ && !starting_ && !suspended_ && openDialogs_ == 0 && !held_; }
+  // The quick timer is the user's own one-off: it runs with monitoring off too.
+  bool Runs() const {
+    return (monitoring_ || timerSet_) && !closed_ && !starting_ && !suspended_ && openDialogs_ == 0 && !held_;
+  }
   // The condition tasks' measures go on while start-up, a dialog or a hold
   // stops the tick, which otherwise takes their reading itself; not across
   // what breaks every stretch anyway (sleep, monitoring off).
@@ -45,6 +48,8 @@ class EvaluationGate {
     held_ = false;
   }
   void Hold() { held_ = true; }
+  void SetTimerSet(bool set) { timerSet_ = set; }
+  bool DialogOpen() const { return openDialogs_ > 0; }
   void Release() { held_ = false; }
 
  private:
@@ -54,6 +59,7 @@ class EvaluationGate {
   bool suspended_ = false;  // between the suspend and the resume notices
   int openDialogs_ = 0;
   bool held_ = false;
+  bool timerSet_ = false;  // a quick timer waits
 };
 
 // The gate with Timer1 and Timer4, which are switched to follow it whenever

@@ -50,6 +50,9 @@ class Form1View : public CountdownView, public ProgramWindows {
   // The warning window, if it shows, says `text` in place of its choices,
   // which act no more, and closes a moment later.
   virtual void ExpireWarning(const std::string& text) = 0;
+  // The quick timer's dialog; `current` describes the timer set ("23:15 关机"),
+  // or is empty. What it sets comes back as MainUnit::SetQuickTimer.
+  virtual void ShowQuickTimer(const std::string& current) = 0;
 };
 
 }  // namespace velmaro

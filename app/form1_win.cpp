@@ -163,6 +163,8 @@ void TForm1::ExpireWarning(const std::string& text) {
   if (warning_) warning_->Expire(text);
 }
 
+void TForm1::ShowQuickTimer(const std::string&) {}
+
 void TForm1::SetCountdownText(CountdownText which, const std::string& text) {
   EnsureControls();
   HWND hwnd = BaseWindow::Handle();

@@ -45,6 +45,7 @@ class TForm1 : public BaseWindow<TForm1>, public Form1View {
   std::int32_t ChoosePostponement() override;
   void ShowWarning(const std::string& text) override;
   void ExpireWarning(const std::string& text) override;
+  void ShowQuickTimer(const std::string& current) override;
   void SetCountdownText(CountdownText which, const std::string& text) override;
   void SetProgress(std::int32_t position) override;
   void ShowCountdown() override;

@@ -6,6 +6,8 @@
 #include "actions/junk_cleanup.h"
 #include "actions/power_actions.h"
 #include "app/help.h"
+#include "actions/action_table.h"
+#include "base/calendar.h"
 #include "base/error.h"
 #include "platform/error_box.h"
 
@@ -41,9 +43,10 @@ MainUnit::MainUnit(const AppServices& services, Form1View& view)
       evaluator_(services.load, services.processes),
       record_(services.records, services.clock),
       runner_(services, view, record_),
+      quick_(services.clock, services.registry),
       session_(CountdownServices{view, services.sound, services.processes, services.clock}, settings, evaluation_,
                postponements_, runner_),
-      warnings_(WarningServices{evaluator_, session_, runner_, services.clock, services.registry, settings}),
+      warnings_(WarningServices{evaluator_, session_, runner_, services.clock, services.registry, settings, &quick_}),
       options_(services.registry),
       missed_(services.clock, services.wake, services.registry, settings),
       waking_(WakingServices{services.wake, services.clock, services.registry, settings, evaluator_, runner_, tray_,
@@ -105,9 +108,22 @@ void MainUnit::FormCreate() {
   // A store failure is shown once start-up is through, so the tray icon and
   // Exit are always there.
   const std::optional<std::string> failure = LoadStore(store_, options_);
+  std::optional<QuickTimer::Dropped> dropped;
+  try {
+    dropped = quick_.Load();
+  } catch (const AppError&) {
+    // A timer that cannot be read back is no timer; the store's failure, if
+    // any, is shown below.
+  }
 
   tray_.Add(view_.Handle());
   view_.SetMenuEnabled(MenuItem::N21, false);
+  if (dropped) {
+    runner_.Record(dropped->task, RecordOutcome::NotDone, dropped->reason);
+    tray_.Balloon("定时" + QuickTimerVerb(dropped->task.action) + "未执行：" + dropped->reason);
+  }
+  gate.SetTimerSet(quick_.IsSet());
+  if (quick_.IsSet()) ShowTrayState();
 
   // A negative stored countdown length is no valid progress range.
   view_.SetProgressMax(std::max<std::int32_t>(settings.Tishi, 0));
@@ -125,6 +141,34 @@ void MainUnit::FormCreate() {
   gate.SetStarting(false);
   evaluation_.Update();
   CatchUpAndWake();
+  if (!Closed() && !failure) Welcome();
+}
+
+void MainUnit::Welcome() {
+  // A hint, not worth an error box: a store that cannot be read shows its own.
+  try {
+    RegistryObject& reg = reg_;
+    reg.SelectRoot(RegRoot::LocalMachine);
+    reg.OpenKey(kStoreKey);
+    const bool welcomed = reg.ValueExists(kWelcomedValue);
+    reg.CloseKey();
+    if (welcomed) return;
+    bool anyTask = quick_.IsSet();
+    if (!anyTask) {
+      store_.ForEachTask([&](std::int32_t, const std::string&) { anyTask = true; });
+      store_.CloseStore();
+    }
+    if (!anyTask) {
+      tray_.Balloon("Velmaro 在这里运行。右击图标：“定时…”设置一次定时，“设置”定义任务。");
+    }
+    // Once: a user who set something needs the hint no more.
+    reg.SelectRoot(RegRoot::LocalMachine);
+    reg.OpenKey(kStoreKey);
+    reg.WriteInteger(kWelcomedValue, 1);
+    reg.CloseKey();
+  } catch (const AppError&) {
+    reg_.CloseKey();
+  }
 }
 
 void MainUnit::FormClose() {
@@ -190,6 +234,11 @@ void MainUnit::Resumed() {
   evaluator_.ForgetGap();
   evaluator_.ConditionsSlept();
   if (interrupted) tray_.Balloon("电脑睡眠时" + *interrupted + "倒计时已取消");
+  if (const std::optional<DueTask> slept = quick_.TakeSleptThrough()) {
+    runner_.Record(*slept, RecordOutcome::NotDoneAsleep);
+    tray_.Balloon("电脑睡眠时定时" + QuickTimerVerb(slept->action) + "的时间已过，未执行");
+    QuickTimerChanged();
+  }
   waking_.Resumed(static_cast<std::uint32_t>(std::max<std::int32_t>(settings.Tishi, 0)) * 1000u);
   CatchUpAndWake();
   if (Closed()) return;
@@ -219,8 +268,69 @@ void MainUnit::SetMonitoring(bool on) {
 }
 
 void MainUnit::ShowTrayState() {
-  tray_.Show(icon_, TrayTip(evaluation_.gate.Monitoring(), postponements_, services_.clock));
+  const std::string timer = quick_.Description();
+  tray_.Show(icon_, TrayTip(evaluation_.gate.Monitoring(), postponements_, services_.clock, timer));
   view_.SetMenuEnabled(MenuItem::N21, !postponements_.Empty());
+  const std::string caption = FindMenuEntry(MenuItem::N23)->caption;
+  view_.SetMenuCaption(MenuItem::N23, timer.empty() ? caption : caption + "（" + MenuText(timer) + "）");
+  view_.SetMenuEnabled(MenuItem::N23, !timer.empty());
+}
+
+void MainUnit::QuickTimerChanged() {
+  evaluation_.gate.SetTimerSet(quick_.IsSet());
+  evaluation_.Update();
+  ShowTrayState();
+}
+
+void MainUnit::N24Click() { view_.ShowQuickTimer(quick_.Description()); }
+
+std::string MainUnit::SetQuickTimer(const QuickTimerRequest& request) {
+  if (Closed()) return std::string();
+  if (!FindAction(request.action)) throw AppError("定时不能执行“" + request.action + "”");
+  const std::string description = quick_.Set(request);
+  QuickTimerChanged();
+  return description;
+}
+
+bool MainUnit::DropQuickTimer() {
+  if (!quick_.IsSet()) return false;
+  runner_.Record(quick_.Task(), RecordOutcome::Cancelled);
+  quick_.Clear();
+  QuickTimerChanged();
+  return true;
+}
+
+bool MainUnit::CancelQuickTimer() {
+  if (Closed()) return false;
+  const bool timer = DropQuickTimer();
+  const bool countdown = session_.Showing();
+  if (countdown) BitBtn2Click();
+  return timer || countdown;
+}
+
+StatusReport MainUnit::Status() {
+  StatusReport report;
+  report.running = true;
+  if (quick_.IsSet()) report.timer = quick_.Description();
+  if (session_.Showing()) report.countdown = session_.Verb();
+  report.monitoring = evaluation_.gate.Monitoring();
+  if (const std::optional<MissedRuns::Coming> next = missed_.NextTask(store_)) {
+    const ClockSnapshot at = LocalMinuteAt(next->localMinute);
+    report.nextTask = DateTimeText(at.wYear, at.wMonth, at.wDay, at.wHour, at.wMinute, 0).substr(0, 16) + " 任务 " +
+                      std::to_string(next->slot) + " " + next->trigger + " " + next->action;
+  }
+  return report;
+}
+
+void MainUnit::TasksChanged() {
+  if (Closed()) return;
+  // As after the settings dialog: the settings afresh, the options, what
+  // wakes the computer.
+  Guarded(services_.shell, [&] {
+    if (const std::optional<std::string> failure = LoadStore(store_, options_)) throw AppError(*failure);
+    SetCountdownMax(settings.Tishi);
+    waking_.Update(false, evaluation_.gate.Monitoring());
+  });
 }
 
 void MainUnit::StopEvaluation() {
@@ -254,6 +364,13 @@ void MainUnit::Timer1Timer() {
   }
   // A postponed countdown first; the minutes it holds the tick are caught up after it.
   if (RunPostponed()) return;
+  if (RunQuickTimer() || Closed()) return;
+  if (!evaluation_.gate.Monitoring()) {
+    // Ticking for the quick timer alone: no task runs while monitoring is off.
+    warnings_.LookAheadAt(LocalMinuteOf(services_.clock.LocalTime()), settings.Tiqian);
+    if (const std::optional<std::string> text = warnings_.Balloon()) tray_.Balloon(*text);
+    return;
+  }
   std::optional<std::string> failure;
   {
     FlagScope ticking(inTick_);
@@ -310,8 +427,10 @@ void MainUnit::Timer3Timer() {
 }
 
 void MainUnit::BitBtn2Click() {
-  // Whatever the menu showed before, a cancelled countdown leaves monitoring off.
-  if (session_.Cancel()) SetMonitoring(false);
+  // Whatever the menu showed before, a cancelled countdown leaves monitoring
+  // off; the quick timer's is the user's one-off, and leaves it as it was.
+  const bool timer = session_.Showing() && session_.Task().slot == kQuickTimerSlot;
+  if (session_.Cancel() && !timer) SetMonitoring(false);
 }
 
 void MainUnit::BitBtn3Click() {
@@ -328,26 +447,55 @@ void MainUnit::BalloonClicked() {
 }
 
 void MainUnit::WarningRunNow() {
-  if (!Closed()) warnings_.RunNow();
+  if (Closed()) return;
+  const bool timer = quick_.IsSet();
+  warnings_.RunNow();
+  if (timer != quick_.IsSet() && !Closed()) QuickTimerChanged();
 }
 
 void MainUnit::WarningPostpone(std::int32_t minutes) {
-  if (!Closed() && warnings_.Postpone(minutes)) ShowTrayState();
+  if (!Closed() && warnings_.Postpone(minutes)) QuickTimerChanged();
 }
 
 void MainUnit::WarningSkip() {
-  if (!Closed()) warnings_.Skip();
+  if (!Closed() && warnings_.Skip()) QuickTimerChanged();
 }
 
 bool MainUnit::RunPostponed() {
   const std::size_t postponed = postponements_.Size();
-  LiveChecks checks([this](const DueTask& task) { return FindStoredTask(services_.registry, settings, task); },
-                    services_.clock);
+  // The quick timer's postponement is its own: no stored task to find.
+  LiveChecks checks(
+      [this](const DueTask& task) {
+        return task.slot == kQuickTimerSlot ? kQuickTimerSlot : FindStoredTask(services_.registry, settings, task);
+      },
+      services_.clock);
   std::vector<std::string> late;
   const bool started = session_.StartDuePostponement(checks, late);
   for (const std::string& verb : late) tray_.Balloon("推迟的" + verb + "耽搁太久，已放弃");
   if (postponements_.Size() != postponed) ShowTrayState();
   return started;
+}
+
+bool MainUnit::RunQuickTimer() {
+  if (session_.Showing()) return false;  // it waits for the countdown, as a postponement does
+  const std::optional<QuickTimer::Taken> taken = quick_.TakeDue();
+  if (!taken) return false;
+  QuickTimerChanged();
+  const DueTask& task = taken->task;
+  if (taken->tooLate) {
+    runner_.Record(task, RecordOutcome::NotDone, "定时被耽搁超过 " + std::to_string(kCatchUpMinutes) + " 分钟");
+    tray_.Balloon("定时" + QuickTimerVerb(task.action) + "耽搁太久，已放弃");
+    return false;
+  }
+  const TaskOutcome outcome = runner_.Run(task, RunStart::Due);
+  if (outcome.kind == TaskOutcome::Kind::CountsDown) {
+    session_.Start(task, *outcome.row);
+    return true;
+  }
+  if (outcome.shown && !Closed()) ShowTickFailure(outcome.detail);
+  if (!outcome.Pauses() || Closed()) return false;
+  StartPause();
+  return true;
 }
 
 void MainUnit::CatchUpAndWake() {

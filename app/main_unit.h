@@ -16,6 +16,7 @@
 #include "actions/power_actions.h"
 #include "actions/task_runner.h"
 #include "app/app_services.h"
+#include "app/command_host.h"
 #include "app/countdown_session.h"
 #include "app/evaluation_gate.h"
 #include "app/form1_view.h"
@@ -23,6 +24,7 @@
 #include "app/menu.h"
 #include "app/missed_runs.h"
 #include "app/postponements.h"
+#include "app/quick_timer.h"
 #include "app/tray_icon.h"
 #include "app/waking.h"
 #include "app/warnings_ahead.h"
@@ -36,7 +38,7 @@
 
 namespace velmaro {
 
-class MainUnit : public MainWindowLink {
+class MainUnit : public MainWindowLink, public CommandHost {
  public:
   MainUnit(const AppServices& services, Form1View& view);
   ~MainUnit() override;
@@ -97,6 +99,8 @@ class MainUnit : public MainWindowLink {
   void n13Click() { TurnMonitorOff(services_.power); }
   void L1Click();
   void N20Click() { OpenDownloadPage(services_.shell); }
+  void N23Click() { DropQuickTimer(); }
+  void N24Click();
   void n15Click() { services_.about.ShowAbout(); }
   void n16Click() { OpenHelpFile(services_.shell, services_.session, view_.ApplicationHandle()); }
   void n17Click() { view_.Close(); }
@@ -110,6 +114,17 @@ class MainUnit : public MainWindowLink {
   void ResumeEvaluation() override;
   void SetCountdownMax(std::int32_t tishi) override;
 
+  // The quick timer, from its dialog and the command line. Setting it
+  // replaces the one set (the dialog has asked); cancelling it also ends a
+  // countdown that shows.
+  bool RunsTimers() const override { return true; }
+  std::string SetQuickTimer(const QuickTimerRequest& request) override;
+  bool CancelQuickTimer() override;
+  StatusReport Status() override;
+  bool TasksInUse() const override { return evaluation_.gate.DialogOpen(); }
+  void TasksChanged() override;
+  bool QuickTimerSet() const { return quick_.IsSet(); }
+
   // The process-wide settings: ShutApp, SoundPath, Tishi, LastTaskNum, Tiqian.
   Settings settings;
   // The tray icon as last given to the shell.
@@ -122,6 +137,16 @@ class MainUnit : public MainWindowLink {
   void StartPause();
   // Starts the countdown of the first postponed task whose time has come.
   bool RunPostponed();
+  // Runs the quick timer once its time has come, or drops it when it was
+  // held back too long. True when it holds the tick (a countdown, the pause).
+  bool RunQuickTimer();
+  // The first start, with nothing set yet, says where the program is and
+  // how it is used; once.
+  void Welcome();
+  // The quick timer was set, taken or dropped: the tick, the tip and the menu follow.
+  void QuickTimerChanged();
+  // The menu's 取消定时: the timer alone, a countdown that shows stays.
+  bool DropQuickTimer();
   // The tip and the postpone item as monitoring and the postponed countdowns
   // stand, given to the shell with the icon.
   void ShowTrayState();
@@ -149,6 +174,7 @@ class MainUnit : public MainWindowLink {
   RunRecord record_;
   TaskRunner runner_;
   Postponements postponements_;
+  QuickTimer quick_;
   CountdownSession session_;
   WarningsAhead warnings_;
   bool inTick_ = false;

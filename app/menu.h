@@ -5,7 +5,8 @@
 // `id` is the item's WM_COMMAND id, `caption` code page 936 with "&" marking
 // the access key. n6's caption is completed with the user name at start-up;
 // n1 is checked while monitoring is on; N21 is enabled while there are
-// postponed countdowns.
+// postponed countdowns; N23 while the quick timer is set, its caption then
+// completed with what it does ("取消定时（23:15 关机）").
 #pragma once
 
 #include <cstddef>
@@ -17,7 +18,9 @@
 #define VELMARO_POPUP_MENU(CLICK, POWER, SEPARATOR)      \
   CLICK(n1, 101, "启用监控(&E)", N1Click)                \
   CLICK(N21, 122, "取消推迟(&D)", N21Click)              \
+  CLICK(N23, 124, "取消定时(&N)", N23Click)              \
   SEPARATOR(N2)                                          \
+  CLICK(N24, 125, "定时(&T)…", N24Click)                 \
   CLICK(n4, 104, "设置(&S)", n4Click)                    \
   CLICK(N22, 123, "运行记录(&L)", N22Click)              \
   SEPARATOR(N5)                                          \

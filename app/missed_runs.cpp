@@ -23,6 +23,31 @@ bool MissedRuns::FirstRun(const DueTask& task) {
   return true;
 }
 
+std::optional<MissedRuns::Coming> MissedRuns::NextTask(TaskStore& store) {
+  const ClockSnapshot now = clock_.LocalTime();
+  const DateFormat format = ParseDateFormat(clock_.ShortDateFormat(), clock_.DateSeparator());
+  std::vector<CalendarSchedule> schedules;
+  std::vector<Coming> tasks;
+  store.ForEachTask([&](std::int32_t slot, const std::string& trigger) {
+    const std::optional<ParsedTrigger> parsed = ParseTrigger(trigger);
+    try {
+      if (const std::optional<CalendarSchedule> schedule =
+              parsed ? CalendarSchedule::Of(*parsed, format, now.wYear) : std::nullopt) {
+        schedules.push_back(*schedule);
+        tasks.push_back(Coming{slot, trigger, store.ReadAction(slot), 0});
+      }
+    } catch (const AppError&) {
+      // A field the tick cannot convert either: never due.
+    }
+  });
+  store.CloseStore();
+  const std::optional<NextOccurrence> next = FindNextOccurrence(schedules, LocalMinuteOf(now), wake_.Now(), wake_);
+  if (!next) return std::nullopt;
+  Coming coming = tasks[next->schedule];
+  coming.localMinute = next->localMinute;
+  return coming;
+}
+
 MissedRuns::Plan MissedRuns::Walk(Missed missed, bool wake) {
   Plan plan;
   if (!options_ || !options_->Any()) return plan;

@@ -50,6 +50,16 @@ class MissedRuns {
   // names no occurrence: the tick reports it.
   Plan Walk(Missed missed, bool wake);
 
+  // The calendar task that comes next, for a status report: those whose
+  // minute the clock can tell ahead (not the idle, start-up or condition
+  // kinds). Throws AppError when the store cannot be read.
+  struct Coming {
+    std::int32_t slot = 0;
+    std::string trigger, action;
+    std::int64_t localMinute = 0;
+  };
+  std::optional<Coming> NextTask(TaskStore& store);
+
  private:
   ClockService& clock_;
   WakeService& wake_;

@@ -8,15 +8,17 @@ namespace velmaro {
 const char kTipEnabled[] = "Velmaro-启用";
 const char kTipDisabled[] = "Velmaro-禁用";
 
-std::string TrayTip(bool monitoring, const Postponements& postponements, ClockService& clock) {
+std::string TrayTip(bool monitoring, const Postponements& postponements, ClockService& clock,
+                    const std::string& timer) {
   std::string tip = monitoring ? kTipEnabled : kTipDisabled;
+  if (!timer.empty()) tip += "：定时 " + timer;
   const std::uint32_t now = clock.TickCount();
   if (const Postponement* next = postponements.Next(now)) {
     const ClockSnapshot local = clock.LocalTime();
     const std::int64_t inMinuteMs = local.wSecond * 1000 + local.wMilliseconds;
     const ClockSnapshot at =
         LocalMinuteAt(LocalMinuteOf(local) + (inMinuteMs + static_cast<std::int64_t>(next->Left(now))) / 60000);
-    tip += "：" + TwoDigits(at.wHour) + ":" + TwoDigits(at.wMinute) + " " + next->verb;
+    tip += (timer.empty() ? "：" : "；") + TwoDigits(at.wHour) + ":" + TwoDigits(at.wMinute) + " " + next->verb;
   }
   return tip;
 }

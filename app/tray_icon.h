@@ -18,9 +18,11 @@ namespace velmaro {
 extern const char kTipEnabled[];   // "Velmaro-启用"
 extern const char kTipDisabled[];  // "Velmaro-禁用"
 
-// The tip as monitoring and the postponements stand: the local time the
-// soonest postponement comes back at, as the clock reads now.
-std::string TrayTip(bool monitoring, const Postponements& postponements, ClockService& clock);
+// The tip as monitoring, the quick timer and the postponements stand: the
+// timer's description ("定时 23:15 关机"), then the local time the soonest
+// postponement comes back at, as the clock reads now.
+std::string TrayTip(bool monitoring, const Postponements& postponements, ClockService& clock,
+                    const std::string& timer = std::string());
 
 class TrayIcon {
  public:

@@ -9,12 +9,29 @@
 namespace velmaro {
 
 TaskEvaluator::LookAhead* WarningsAhead::LookAhead(const TickWindow& window, std::int32_t tiqian) {
+  if (window.localKeys.empty()) {
+    ahead_ = TaskEvaluator::LookAhead();
+    return nullptr;
+  }
+  LookAheadAt(window.localKeys.back(), tiqian);
+  return ahead_.minutes.empty() ? nullptr : &ahead_;
+}
+
+void WarningsAhead::LookAheadAt(std::int64_t localMinute, std::int32_t tiqian) {
   ahead_ = TaskEvaluator::LookAhead();
-  if (tiqian <= 0 || window.localKeys.empty() || lookedAt_ == window.localKeys.back()) return nullptr;
-  lookedAt_ = window.localKeys.back();
+  if (tiqian <= 0 || lookedAt_ == localMinute) return;
+  lookedAt_ = localMinute;
   ahead_.minutes = {tiqian};
   if (tiqian != 1) ahead_.minutes.push_back(1);
-  return &ahead_;
+}
+
+std::optional<std::string> WarningsAhead::Balloon() {
+  if (services_.quick && !ahead_.minutes.empty()) {
+    if (const std::optional<ComingTask> timer = services_.quick->Coming(ahead_.minutes)) {
+      ahead_.coming.push_back(*timer);
+    }
+  }
+  return Balloon(ahead_.coming);
 }
 
 std::optional<std::string> WarningsAhead::Balloon(const std::vector<ComingTask>& coming) {
@@ -38,6 +55,8 @@ std::optional<std::string> WarningsAhead::OpenWindow() {
 
 bool WarningsAhead::Past(const ComingTask& coming) {
   ClockService& clock = services_.clock;
+  // The quick timer is past once it ran, was cancelled or was set anew.
+  if (coming.task.slot == kQuickTimerSlot) return !services_.quick || !services_.quick->Holds(coming.task);
   const std::int64_t now = TriggerKindOf(coming.task.trigger) == TriggerKind::Boot
                                ? std::int64_t{clock.TickCount() / 60000u}
                                : LocalMinuteOf(clock.LocalTime());
@@ -55,6 +74,10 @@ std::optional<ComingTask> WarningsAhead::TakeWindowTask() {
   std::optional<ComingTask> coming;
   coming.swap(window_);
   if (!coming || Past(*coming)) return std::nullopt;
+  if (coming->task.slot == kQuickTimerSlot) {
+    services_.quick->Clear();  // what the window chose is its one run
+    return coming;
+  }
   // A task deleted or changed since its balloon is not run, nor recorded.
   coming->task.slot = FindStoredTask(services_.registry, services_.settings, coming->task);
   if (!coming->task.slot) return std::nullopt;

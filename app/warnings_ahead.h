@@ -12,6 +12,7 @@
 
 #include "actions/task_runner.h"
 #include "app/countdown_session.h"
+#include "app/quick_timer.h"
 #include "platform/registry.h"
 #include "scheduler/task_evaluator.h"
 
@@ -24,6 +25,7 @@ struct WarningServices {
   ClockService& clock;
   RegistryService& registry;  // to find the task again, as it is stored now
   Settings& settings;
+  QuickTimer* quick = nullptr;  // warned of as a task is, once it comes within the minutes
 };
 
 class WarningsAhead {
@@ -34,8 +36,10 @@ class WarningsAhead {
   // `tiqian` minutes and 1 minute ahead, once a minute (the tick comes six
   // times a minute); null when there is nothing to look for.
   TaskEvaluator::LookAhead* LookAhead(const TickWindow& window, std::int32_t tiqian);
-  // The balloon for what the tick found ahead, if any.
-  std::optional<std::string> Balloon() { return Balloon(ahead_.coming); }
+  // The same for a tick that looks at the quick timer alone (monitoring off).
+  void LookAheadAt(std::int64_t localMinute, std::int32_t tiqian);
+  // The balloon for what the tick found ahead, the quick timer among it, if any.
+  std::optional<std::string> Balloon();
 
   // The nearest countdown task of those coming, remembered as the balloon's;
   // its text ("5 分钟后将关闭计算机"), or nothing when none is coming.

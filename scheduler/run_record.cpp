@@ -46,8 +46,10 @@ std::string RecordLine(const ClockSnapshot& at, const RecordEntry& entry) {
   // Written out by hand: the C library's formatted printing would bring
   // some 30 KB into the exe for one line.
   std::string line = DateTimeText(at.wYear, at.wMonth, at.wDay, at.wHour, at.wMinute, at.wSecond);
-  line += "\t任务 ";
-  line += std::to_string(entry.slot);
+  if (entry.slot != kQuickTimerSlot) {
+    line += "\t任务 ";
+    line += std::to_string(entry.slot);
+  }
   for (const std::string* field : {&entry.trigger, &entry.action}) {
     line += '\t';
     line += Field(*field);

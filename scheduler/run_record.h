@@ -25,6 +25,10 @@ enum class RecordOutcome {
   Ran, RanLate, Skipped, Cancelled, Postponed, NotDoneAsleep, Failed, NotDone, Began, Woke, CaughtUp, CannotWake,
 };
 
+// The slot of the quick timer, which is no stored task: its lines say "定时"
+// in place of the task's number.
+constexpr std::int32_t kQuickTimerSlot = -1;
+
 struct RecordEntry {
   std::int32_t slot = 0;
   std::string trigger;  // code page 936, as stored

@@ -49,6 +49,9 @@ class FakeForm1 : public Form1View {
   void SetProgress(std::int32_t position) override { progress = position; }
   void ShowWarning(const std::string& text) override { warnings.push_back(text); }
   void ExpireWarning(const std::string& text) override { expiredWarnings.push_back(text); }
+  // The dialog opened, with the description of the timer set then.
+  void ShowQuickTimer(const std::string& current) override { quickTimerDialogs.push_back(current); }
+  std::vector<std::string> quickTimerDialogs;
   void SetMenuEnabled(MenuItem item, bool enabled) override { menuEnabled[item] = enabled; }
   // The menu's modal loop: `whileChoosing` runs inside it (a timer, a
   // suspend), then the scripted choice is returned.
