@@ -201,8 +201,9 @@ void MainUnit::TaskbarCreated() {
 
 void MainUnit::TimeChanged() {
   if (Closed()) return;
-  // The postponements keep their time on the counter; the tip's clock moved.
-  if (!postponements_.Empty()) ShowTrayState();
+  // The postponements and the quick timer in minutes keep their time on the
+  // counter; the tip's clock moved.
+  if (!postponements_.Empty() || quick_.IsSet()) ShowTrayState();
   waking_.Update(true, evaluation_.gate.Monitoring());
   if (evaluation_.Runs()) view_.EvaluateSoon();
 }

@@ -30,6 +30,7 @@ std::int64_t LocalSecondOf(const ClockSnapshot& at) { return LocalMinuteOf(at) *
 // The kept value: "1|In|关闭计算机|<due local second>|<since>|<delay ms>|<start second>|text",
 // the text last, where a "|" in it needs no escape.
 std::string Field(const std::string& text, std::size_t& pos) {
+  if (pos > text.size()) return std::string();  // past the last field: missing
   const std::size_t bar = text.find('|', pos);
   const std::string field = text.substr(pos, bar == std::string::npos ? std::string::npos : bar - pos);
   pos = bar == std::string::npos ? text.size() + 1 : bar + 1;

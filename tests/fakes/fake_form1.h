@@ -30,7 +30,11 @@ class FakeForm1 : public Form1View {
     due_[id] = elapsed_ + Interval(id);
   }
   void SetProgressMax(std::int32_t maximum) override { log.push_back("max " + std::to_string(maximum)); }
-  void SetMenuCaption(MenuItem, const std::string& text) override { caption = text; }
+  void SetMenuCaption(MenuItem item, const std::string& text) override {
+    if (item == MenuItem::n6) caption = text;
+    menuCaptions[item] = text;
+  }
+  std::map<MenuItem, std::string> menuCaptions;
   void SetMenuChecked(MenuItem, bool checked) override {
     n1Checked = checked;
     log.push_back(checked ? "check n1" : "uncheck n1");
