@@ -204,6 +204,7 @@ void MainUnit::TimeChanged() {
   // The postponements and the quick timer in minutes keep their time on the
   // counter; the tip's clock moved.
   if (!postponements_.Empty() || quick_.IsSet()) ShowTrayState();
+  Guarded(services_.shell, [&] { quick_.ClockChanged(); });
   waking_.Update(true, evaluation_.gate.Monitoring());
   if (evaluation_.Runs()) view_.EvaluateSoon();
 }
@@ -431,7 +432,13 @@ void MainUnit::BitBtn2Click() {
   // Whatever the menu showed before, a cancelled countdown leaves monitoring
   // off; the quick timer's is the user's one-off, and leaves it as it was.
   const bool timer = session_.Showing() && session_.Task().slot == kQuickTimerSlot;
-  if (session_.Cancel() && !timer) SetMonitoring(false);
+  if (!session_.Cancel()) return;
+  if (!timer) {
+    SetMonitoring(false);
+    return;
+  }
+  evaluation_.gate.Release();
+  evaluation_.Update();
 }
 
 void MainUnit::BitBtn3Click() {

@@ -41,6 +41,11 @@ class QuickTimer {
   std::string Set(const QuickTimerRequest& request);
   // Forgets it, kept value and all.
   void Clear();
+  // The clock was set: what is kept for a restart says when it comes by the
+  // clock as it reads now.
+  void ClockChanged() {
+    if (set_) Keep();
+  }
   // "23:15 关机": the local time it comes at as the clock reads now, and what it does.
   std::string Description();
   // The task the runner runs for it, its occurrence the local minute it comes at.

@@ -95,7 +95,7 @@ TEST(QuickTimer, ANewOneReplacesTheOldAndCancellingLeavesNothingToRun) {
 
 TEST(QuickTimer, ItsCountdownIsCancelledOrPostponedAsATasksIsAndMonitoringStaysAsItWas) {
   TimerRig rig;
-  rig.Start({});
+  rig.Start({{"每天8时5分", "提醒", "after"}});
   rig.unit.SetQuickTimer(In(1));
   rig.view.RunFor(70 * kSecond);
   ASSERT_TRUE(rig.view.shown);
@@ -103,6 +103,8 @@ TEST(QuickTimer, ItsCountdownIsCancelledOrPostponedAsATasksIsAndMonitoringStaysA
   EXPECT_FALSE(rig.view.shown);
   EXPECT_TRUE(rig.view.n1Checked) << "the one-off's cancel does not switch monitoring off";
   EXPECT_FALSE(rig.unit.CancelQuickTimer());
+  rig.view.RunFor(5 * kMinute);
+  EXPECT_EQ(rig.reminders.shown, std::vector<std::string>{"after"}) << "and the tick goes on";
 
   TimerRig postponed;
   postponed.Start({});
