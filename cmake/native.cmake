@@ -8,7 +8,7 @@ include(GoogleTest)
 add_library(velmaro_fakes STATIC ${FAKE_SOURCES})
 target_link_libraries(velmaro_fakes PUBLIC velmaro_core)
 
-file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS tests/native/*_test.cpp)
+file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS tests/native/*.cpp)
 add_executable(velmaro_native_tests ${NATIVE_TEST_SOURCES})
 target_link_libraries(velmaro_native_tests PRIVATE velmaro_fakes GTest::gtest_main)
 target_precompile_headers(velmaro_native_tests PRIVATE <gtest/gtest.h>)
