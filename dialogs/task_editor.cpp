@@ -29,16 +29,16 @@ TimeOfDay TimeFromFields(const std::string& hours, const std::string& minutes) {
 // The control that shows a trigger field: a text as typed, the date picker,
 // or a time picker, which shows an hour field and the minute field after it.
 struct FieldControl {
-  std::string TaskEditor::*text;
-  CalendarDate TaskEditor::*date;
-  TimeOfDay TaskEditor::*time;
+  std::string TriggerControls::*text;
+  CalendarDate TriggerControls::*date;
+  TimeOfDay TriggerControls::*time;
 };
-constexpr FieldControl Control(std::string TaskEditor::*text) { return {text, nullptr, nullptr}; }
-constexpr FieldControl Control(CalendarDate TaskEditor::*date) { return {nullptr, date, nullptr}; }
-constexpr FieldControl Control(TimeOfDay TaskEditor::*time) { return {nullptr, nullptr, time}; }
+constexpr FieldControl Control(std::string TriggerControls::*text) { return {text, nullptr, nullptr}; }
+constexpr FieldControl Control(CalendarDate TriggerControls::*date) { return {nullptr, date, nullptr}; }
+constexpr FieldControl Control(TimeOfDay TriggerControls::*time) { return {nullptr, nullptr, time}; }
 
 using KindControls = std::array<FieldControl, kTriggerFieldsMax>;
-#define VELMARO_FIELD_CONTROL(marker, holds, control) Control(&TaskEditor::control)
+#define VELMARO_FIELD_CONTROL(marker, holds, control) Control(&TriggerControls::control)
 #define VELMARO_KIND_CONTROLS(name, prefix, timing, skip, ...) KindControls{{__VA_ARGS__}},
 // Indexed by TriggerKind, each field's control in the order written.
 constexpr KindControls kKindControls[] = {VELMARO_TRIGGER_KINDS(VELMARO_KIND_CONTROLS, VELMARO_FIELD_CONTROL)};
@@ -242,6 +242,12 @@ std::string TaskEditor::Refusal() const {
     if (!Unstorable(field.text)) continue;
     return "“" + (field.name ? std::string(field.name) : FieldName(Label6)) + "”" + kUnstorableText;
   }
+  return FieldRefusal(dialogs_.services.clock);
+}
+
+std::string TriggerControls::FieldRefusal(ClockService& clock) const {
+  const TriggerShape& shape = ShapeOf(*checked);
+  const KindControls& controls = ControlsOf(*checked);
   for (std::size_t i = 0; i < shape.fieldCount; ++i) {
     const FieldEntry field = EntryOf(shape.fields[i].holds);
     if (!controls[i].text || field.entry == Entry::AsTyped) continue;
@@ -252,7 +258,7 @@ std::string TaskEditor::Refusal() const {
   }
   if (shape.timing == TriggerTiming::Condition) {
     // The tick's own reading decides: a text it would fail on is never stored.
-    const std::string text = ComposeTrigger(*checked, TriggerFields());
+    const std::string text = ComposeTrigger(*checked, TriggerFields(clock));
     try {
       ReadConditionTrigger(text, *ParseTrigger(text));
     } catch (const AppError& error) {
@@ -262,7 +268,7 @@ std::string TaskEditor::Refusal() const {
   return "";
 }
 
-std::vector<std::string> TaskEditor::TriggerFields() const {
+std::vector<std::string> TriggerControls::TriggerFields(ClockService& clock) const {
   const TriggerShape& shape = ShapeOf(*checked);
   const KindControls& controls = ControlsOf(*checked);
   std::vector<std::string> fields;
@@ -271,7 +277,6 @@ std::vector<std::string> TaskEditor::TriggerFields() const {
     if (c.text) {
       fields.push_back(this->*c.text);
     } else if (c.date) {
-      ClockService& clock = dialogs_.services.clock;
       const DateFormat format = ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator());
       fields.push_back(WriteDateField(this->*c.date, format, clock.LocalTime().wYear));
     } else {
@@ -296,14 +301,14 @@ void TaskEditor::ComboBox7DropDown() {
   ComboBox7Items = std::move(names);
 }
 
-std::string TaskEditor::ComposeTriggerText() {
+std::string TriggerControls::ComposeTriggerText(ClockService& clock) {
   const TriggerShape& shape = ShapeOf(*checked);
   const KindControls& controls = ControlsOf(*checked);
   for (std::size_t i = 0; i < shape.fieldCount; ++i) {
-    std::string TaskEditor::*text = controls[i].text;
+    std::string TriggerControls::*text = controls[i].text;
     if (text && EntryOf(shape.fields[i].holds).entry == Entry::NumberOrZero && (this->*text).empty()) this->*text = "0";
   }
-  return ComposeTrigger(*checked, TriggerFields());
+  return ComposeTrigger(*checked, TriggerFields(clock));
 }
 
 void TaskEditor::Button2Click() {
@@ -318,7 +323,7 @@ void TaskEditor::Button2Click() {
   }
   // A task deleted since Modify opened this editor is stored anew.
   const std::int32_t rewritten = target_ ? *target_ : 0;
-  const TaskSlot task{ComposeTriggerText(), ComboBox5, ComboBox6};
+  const TaskSlot task{ComposeTriggerText(dialogs_.services.clock), ComboBox5, ComboBox6};
   TaskStore& store = dialogs_.store;
   TaskOptions* options = dialogs_.options;
   const bool keepsOptions = options && (options->Any() || (CheckBox1Enabled() && CheckBox1) ||
@@ -354,43 +359,27 @@ void TaskEditor::StoreOptions(const std::optional<TaskKey>& before, std::int32_t
   dialogs_.store.CloseStore();
 }
 
-void TaskEditor::ResetTriggerFields() {
-  const TaskEditor fresh(dialogs_);
-  checked.reset();
-  for (const KindControls& controls : kKindControls) {
-    for (const FieldControl& c : controls) {
-      if (c.text) this->*c.text = fresh.*c.text;
-      if (c.date) this->*c.date = fresh.*c.date;
-      if (c.time) this->*c.time = fresh.*c.time;
-    }
-  }
-}
-
 void TaskEditor::FillFrom(const TaskSlot& task) {
   ComboBox5 = task.action;
   ComboBox6 = task.argument;
   const std::optional<ParsedTrigger> trigger = ParseTrigger(task.trigger);
   if (!trigger) return;
   try {
-    FillTrigger(task.trigger, *trigger);
+    Fill(task.trigger, *trigger, dialogs_.services.clock);
   } catch (...) {
     // Half a broken text would look like a task that works.
-    ResetTriggerFields();
+    static_cast<TriggerControls&>(*this) = TriggerControls();
     throw;
   }
 }
 
-void TaskEditor::FillTrigger(const std::string& text, const ParsedTrigger& trigger) {
+void TriggerControls::Fill(const std::string& text, const ParsedTrigger& trigger, ClockService& clock) {
   const TriggerShape& shape = ShapeOf(trigger.kind);
   const std::vector<std::string>& f = trigger.fields;
-  // Every field converts, in the order written, as the tick converts it: a
-  // text the tick fails on at some minute is never shown as one that works.
-  // The text fields keep their texts as stored.
   CalendarDate date = DateTimePicker1;
   if (shape.timing == TriggerTiming::Condition) {
     ReadConditionTrigger(text, trigger);
   } else {
-    ClockService& clock = dialogs_.services.clock;
     for (std::size_t i = 0; i < f.size(); ++i) {
       if (shape.fields[i].holds == TriggerField::Date) {
         date = ReadDateField(f[i], ParseDateFormat(clock.ShortDateFormat(), clock.DateSeparator()),

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dialogs/slot_tracker.h"
+#include "platform/clock.h"
 #include "scheduler/conditions.h"
 #include "store/field_convert.h"
 #include "store/task_options.h"
@@ -51,16 +52,12 @@ extern const char kIdleMinutesHint[];
 // how the evaluation tick reads every number of a trigger text.
 bool FitsNumberField(const std::string& digits);
 
-class TaskEditor {
- public:
-  explicit TaskEditor(Dialogs& dialogs) : dialogs_(dialogs) {}
-  TaskEditor(const TaskEditor&) = delete;
-  TaskEditor& operator=(const TaskEditor&) = delete;
-
-  Dialogs& Owner() { return dialogs_; }
-
-  // The controls, as the window shows them. `checked` is the one radio
-  // button of the kinds that is checked, if any. The kinds' fields are
+// The controls of the trigger kinds, and what the editor makes of them: the
+// fields a stored trigger text fills in, what OK refuses of them, and the
+// text OK composes. A task given as its stored texts rather than typed in
+// (task_check.h) goes through these same steps, so the two never disagree.
+struct TriggerControls {
+  // `checked` is the one radio button of the kinds that is checked, if any. The kinds' fields are
   // shown by the members their row of VELMARO_TRIGGER_KINDS names.
   std::optional<TriggerKind> checked;
   std::string Edit1;  // idle minutes
@@ -76,6 +73,33 @@ class TaskEditor {
   std::string Edit5 = "10", Edit6 = "50";
   std::string Edit7 = "10", Edit8 = "10";
   std::string ComboBox7;
+
+  // Fills the fields of `trigger.kind` from the stored `text`, converting
+  // every field in the order written as the tick converts it, so that a text
+  // the tick fails on at some minute is never shown as one that works; the
+  // text fields keep their texts as stored. Throws AppError for a field that
+  // does not convert, leaving the fields partly filled.
+  void Fill(const std::string& text, const ParsedTrigger& trigger, ClockService& clock);
+  // What OK cannot store of the checked kind's fields as they stand (a
+  // number missing or past 32 bits, a condition the tick would fail on), or
+  // "" when it can. A kind must be checked.
+  std::string FieldRefusal(ClockService& clock) const;
+  // The checked kind's fields as the controls hold them, in the order written.
+  std::vector<std::string> TriggerFields(ClockService& clock) const;
+  // The trigger text of the checked kind; empty boot fields become "0" first.
+  std::string ComposeTriggerText(ClockService& clock);
+};
+
+class TaskEditor : public TriggerControls {
+ public:
+  explicit TaskEditor(Dialogs& dialogs) : dialogs_(dialogs) {}
+  TaskEditor(const TaskEditor&) = delete;
+  TaskEditor& operator=(const TaskEditor&) = delete;
+
+  Dialogs& Owner() { return dialogs_; }
+
+  // The controls, as the window shows them; the trigger kinds' are those
+  // of TriggerControls.
   std::vector<std::string> ComboBox7Items;  // the running programs, when its list opens
   std::string Label9;           // the uptime
   // What the computer is doing now, under the network's and the processor's
@@ -125,15 +149,9 @@ class TaskEditor {
   const SlotRef& Target() const { return target_; }
 
  private:
-  // The trigger text of the checked kind; empty boot fields become "0" first.
-  std::string ComposeTriggerText();
   // What OK cannot store as the fields stand, or "" when it can.
   std::string Refusal() const;
-  void FillTrigger(const std::string& text, const ParsedTrigger& trigger);
-  // The checked kind's fields as the controls hold them, in the order written.
-  std::vector<std::string> TriggerFields() const;
   bool Unstorable(std::string TaskEditor::*text) const;
-  void ResetTriggerFields();
   // The task's options moved with it to where OK stored it.
   void StoreOptions(const std::optional<TaskKey>& before, std::int32_t slot, const TaskSlot& task);
 

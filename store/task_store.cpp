@@ -20,6 +20,12 @@ const char kTishiValue[] = "tishi";
 const char kTaskNumValue[] = "TaskNum";
 const char kTiqianValue[] = "tiqian";
 
+namespace {
+
+constexpr char kSlotLetters[] = "ABC";
+
+}  // namespace
+
 const char kSettingsDefaultedHeader[] = "以下设置本次使用默认值：";
 
 std::string SlotValueName(char letter, std::int32_t slot) { return std::string(1, letter) + std::to_string(slot); }
@@ -130,19 +136,32 @@ TaskSlot TaskStore::ReadSlot(std::int32_t slot) {
   return task;
 }
 
-std::int32_t TaskStore::AllocateSlot() {
+std::int32_t TaskStore::AllocateSlot() { return AllocateSlots(1); }
+
+std::int32_t TaskStore::AllocateSlots(std::int32_t count) {
+  if (count < 1) throw AppError("No task slot asked for");
   OpenStore();
   const std::vector<std::int32_t> used = SlotsNamed("ABC");
   const std::int32_t highest = std::max<std::int32_t>({settings_.LastTaskNum, used.empty() ? 0 : used.back(), 0});
-  if (highest == std::numeric_limits<std::int32_t>::max()) {
+  if (highest > std::numeric_limits<std::int32_t>::max() - count) {
     throw AppError("No task slot is left above 'TaskNum'");
   }
   // The copy follows the store only once the store has the new number, so a
   // failed write leaves the two in step.
-  const std::int32_t slot = highest + 1;
-  reg_.WriteInteger(kTaskNumValue, slot);
-  settings_.LastTaskNum = slot;
-  return slot;
+  const std::int32_t top = highest + count;
+  reg_.WriteInteger(kTaskNumValue, top);
+  settings_.LastTaskNum = top;
+  return highest + 1;
+}
+
+void TaskStore::DropSlotsAbove(std::int32_t count) {
+  OpenStore();
+  const std::vector<std::string> names = reg_.ValueNames();
+  reg_.WriteInteger(kTaskNumValue, count);
+  settings_.LastTaskNum = count;
+  for (const std::string& name : names) {
+    if (SlotNumberOf(name, kSlotLetters) > count) reg_.DeleteValue(name);
+  }
 }
 
 void TaskStore::WriteSlot(std::int32_t slot, const TaskSlot& task) {
@@ -153,8 +172,6 @@ void TaskStore::WriteSlot(std::int32_t slot, const TaskSlot& task) {
 }
 
 namespace {
-
-constexpr char kSlotLetters[] = "ABC";
 
 // Whether `onto` already is what moving `from` (none: the empty text) down
 // onto it writes. The UTF-16 forms count too: texts with no code page 936

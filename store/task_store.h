@@ -120,6 +120,14 @@ class TaskStore {
   // TaskNum that is negative, unreadable or below the stored slots never
   // hands out a slot in use.
   std::int32_t AllocateSlot();
+  // The same for `count` slots at once (at least 1), above every slot that
+  // holds a value; returns the first of them. Throws AppError when fewer
+  // than `count` slot numbers are left.
+  std::int32_t AllocateSlots(std::int32_t count);
+  // Stores `count` (0 or more) as TaskNum, then removes every slot value
+  // above it, those above the old TaskNum too, so that the slots
+  // 1..TaskNum are all there are, as an older install reads them.
+  void DropSlotsAbove(std::int32_t count);
   void WriteSlot(std::int32_t slot, const TaskSlot& task);
   // Moves every slot above `slot` down by one, removes the top slot's values
   // and lowers TaskNum, as an older install's Delete does, reading each value
