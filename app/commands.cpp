@@ -174,15 +174,6 @@ CommandReply Add(const Command& command, const CommandServices& services, Comman
   TaskOptionSet options{command.wake, command.catchUp, std::nullopt};
   const std::string refusal = TaskRefusal(task, options, services.clock);
   if (!refusal.empty()) return Reply(ExitCode::Refused, refusal);
-  if (command.wake && !MayWake(task.trigger)) {
-    return Reply(ExitCode::Refused, "/wake 只能用于在某个时刻执行的任务（一次、每天、每周、每月、每年）：" +
-                                        CutToColumns(task.trigger, kQuotedColumns));
-  }
-  if (command.catchUp && !MayCatchUp(task.trigger, task.action)) {
-    return Reply(ExitCode::Refused,
-                 "/catchup 只能用于在某个时刻执行、晚一些执行也无妨的任务（提醒、打开文件、清理系统垃圾）：" +
-                     Describe(task));
-  }
   if (std::optional<std::string> failure = view.Load()) return Reply(ExitCode::StoreFailed, *failure);
   const bool keepsOptions = view.options.Any() || !options.Empty();
   wrote = true;

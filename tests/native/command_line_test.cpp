@@ -286,13 +286,13 @@ TEST_F(CommandsTest, AddStoresANewTaskAboveTheOthersWithItsOptions) {
 
 TEST_F(CommandsTest, AddRefusesWhatTheEditorWouldRefuseAndStoresNothing) {
   PutStore({});
-  // The editor's own words.
-  ExpectReply({"/add", "空闲分钟", "提醒", "x"}, ExitCode::Refused, "请输入空闲分钟数");
+  // The editor's own words: what it says filling in a stored text, and
+  // the boxes it would have greyed out.
+  ExpectReply({"/add", "空闲分钟", "提醒", "x"}, ExitCode::Refused, "'' is not a valid integer value");
   ExpectReply({"/add", "空闲30分钟", "提醒", "x", "/wake"}, ExitCode::Refused,
-              "/wake 只能用于在某个时刻执行的任务（一次、每天、每周、每月、每年）：空闲30分钟");
+              "“唤醒计算机运行”只能用于一次、每天、每周、每月或每年的任务");
   ExpectReply({"/add", "每天8时0分", "shutdown", "/catchup"}, ExitCode::Refused,
-              "/catchup 只能用于在某个时刻执行、晚一些执行也无妨的任务（提醒、打开文件、清理系统垃圾）：每天8时0分 "
-              "关闭计算机 关闭计算机");
+              "“错过后补做”只能用于提醒、打开文件或清理系统垃圾：别的任务晚做会出人意料");
   EXPECT_TRUE(registry.journal.empty());
   EXPECT_EQ(host.tasksChanged, 0);
 }
