@@ -1,5 +1,6 @@
 #include "app/form1_win.h"
 
+#include "app/command_channel_win.h"
 #include "base/text_win.h"
 #include "platform/error_box.h"
 #include "platform/system_library_win.h"
@@ -92,6 +93,8 @@ bool TForm1::Create() {
   }
   application_.SetMainForm(BaseWindow::Handle());
   unit_.FormCreate();
+  // Commands are taken once start-up is done, never by a half-made copy.
+  OpenCommandChannel(BaseWindow::Handle());
   return true;
 }
 
@@ -241,6 +244,14 @@ void TForm1::OnPowerBroadcast(WPARAM event) {
   });
 }
 
+CommandHost& TForm1::Host() { return MainUnitHost(*this); }
+
+LRESULT TForm1::OnCopyData(WPARAM wParam, LPARAM lParam) {
+  if (unit_.Closed()) return 0;
+  HostedCommands commands(CommandServices{registry_, clock_, textFiles_, codec_}, Host());
+  return ReceiveCommand(BaseWindow::Handle(), wParam, lParam, commands);
+}
+
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (tray_.HandleMessage(BaseWindow::Handle(), message, wParam, lParam)) return 0;
   switch (message) {
@@ -259,6 +270,8 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_POWERBROADCAST:
       OnPowerBroadcast(wParam);
       return TRUE;
+    case WM_COPYDATA:
+      return OnCopyData(wParam, lParam);
     case WM_SYSCOMMAND:
       // The minimise box hides the countdown behind the application's
       // taskbar button, from where it comes back.
@@ -274,6 +287,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       DestroyWindow(BaseWindow::Handle());
       return 0;
     case WM_DESTROY:
+      CloseCommandChannel(BaseWindow::Handle());
       PostQuitMessage(0);
       return 0;
   }

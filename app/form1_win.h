@@ -9,9 +9,11 @@
 #include <memory>
 
 #include "app/application_win.h"
+#include "app/command_host.h"
 #include "app/main_unit.h"
 #include "app/tray_host_win.h"
 #include "app/warning_window_win.h"
+#include "platform/text_files_win.h"
 #include "ui/base_window_win.h"
 
 namespace velmaro {
@@ -22,12 +24,19 @@ class TForm1 : public BaseWindow<TForm1>, public Form1View {
   enum ControlId : int { IDC_LABEL1 = 1001, IDC_LABEL2, IDC_PGBAR1, IDC_BITBTN1, IDC_BITBTN2, IDC_BITBTN3 };
 
   TForm1(const AppServices& services, TApplication& application)
-      : shell_(services.shell), application_(application), unit_(services, *this), tray_(unit_, services.shell) {}
+      : shell_(services.shell),
+        registry_(services.registry),
+        clock_(services.clock),
+        application_(application),
+        unit_(services, *this),
+        tray_(unit_, services.shell) {}
   ~TForm1() override;
 
   // Builds the window, then runs start-up.
   bool Create();
   MainUnit& Unit() { return unit_; }
+  // What the command line's commands, handed over by the channel, run on.
+  CommandHost& Host();
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -55,11 +64,16 @@ class TForm1 : public BaseWindow<TForm1>, public Form1View {
   void OnCommand(WPARAM wParam);
   void OnTimer(unsigned id);
   void OnPowerBroadcast(WPARAM event);
+  LRESULT OnCopyData(WPARAM wParam, LPARAM lParam);
   void EnsureControls();
   // The table's controls and the buttons' images, which are drawn for the dpi.
   void LayOut() override;
 
   ShellService& shell_;
+  RegistryService& registry_;
+  ClockService& clock_;
+  Win32TextFiles textFiles_;
+  Win32TextCodec codec_;
   TApplication& application_;
   MainUnit unit_;
   TrayHost tray_;
