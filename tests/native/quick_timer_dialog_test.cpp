@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 #include "actions/action_table.h"
@@ -18,70 +17,60 @@ using When = QuickTimerRequest::When;
 constexpr std::size_t kReminder = 7;
 
 TEST(QuickTimerDialog, OkRefusesWhatTheTimerCannotTakeAndNamesTheFieldToPutRight) {
-  const char kMinutesRange[] = "请输入 1 到 1440 之间的分钟数";
+  const std::string minutesRange = "请输入 1 到 1440 之间的分钟数";
+  const std::string hourRange = "请输入 0 到 23 之间的小时数";
+  const std::string unstorable = std::string("“提醒语”") + kUnstorableText;
+  constexpr std::size_t kNone = static_cast<std::size_t>(-1);  // no item of the list chosen
+  // `taken`: what the request carries, the minutes from now or the minute of the day.
   struct Case {
-    const char* name;
-    std::function<void(QuickTimerDialog&)> arrange;
+    std::size_t action;
+    const char* text;
+    bool unstorable;
+    When when;
+    const char *minutes, *hour, *minute;
     std::string refusal;
     Field field;
-  };
-  const Case cases[] = {
-      {"one minute", [](QuickTimerDialog& d) { d.minutes = "1"; }, "", Field::None},
-      {"a whole day", [](QuickTimerDialog& d) { d.minutes = "1440"; }, "", Field::None},
-      {"leading zeros", [](QuickTimerDialog& d) { d.minutes = "0045"; }, "", Field::None},
-      {"no minutes", [](QuickTimerDialog& d) { d.minutes = "0"; }, kMinutesRange, Field::Minutes},
-      {"a day and a minute", [](QuickTimerDialog& d) { d.minutes = "1441"; }, kMinutesRange, Field::Minutes},
-      {"empty minutes", [](QuickTimerDialog& d) { d.minutes = ""; }, kMinutesRange, Field::Minutes},
-      {"letters", [](QuickTimerDialog& d) { d.minutes = "abc"; }, kMinutesRange, Field::Minutes},
-      {"a sign", [](QuickTimerDialog& d) { d.minutes = "-5"; }, kMinutesRange, Field::Minutes},
-      // Read digit by digit, a value past 32 bits would wrap to a small one.
-      {"10^12", [](QuickTimerDialog& d) { d.minutes = "1000000000000"; }, kMinutesRange, Field::Minutes},
-      {"4294967311 wraps to 15", [](QuickTimerDialog& d) { d.minutes = "4294967311"; }, kMinutesRange,
-       Field::Minutes},
-      // A time of day leaves the minutes from now alone, and the other way round.
-      {"at 0:00", [](QuickTimerDialog& d) { d.when = When::At; d.hour = "0"; d.minute = "00"; d.minutes = ""; }, "",
-       Field::None},
-      {"at 23:59", [](QuickTimerDialog& d) { d.when = When::At; d.hour = "23"; d.minute = "59"; }, "", Field::None},
-      {"hour 24", [](QuickTimerDialog& d) { d.when = When::At; d.hour = "24"; d.minute = "0"; },
-       "请输入 0 到 23 之间的小时数", Field::Hour},
-      {"no hour", [](QuickTimerDialog& d) { d.when = When::At; d.hour = ""; d.minute = "0"; },
-       "请输入 0 到 23 之间的小时数", Field::Hour},
-      {"minute 60", [](QuickTimerDialog& d) { d.when = When::At; d.hour = "7"; d.minute = "60"; },
-       "请输入 0 到 59 之间的分钟数", Field::Minute},
-      {"the time of day unread for minutes from now", [](QuickTimerDialog& d) { d.hour = "99"; d.minutes = "5"; }, "",
-       Field::None},
-      {"reminder without text", [](QuickTimerDialog& d) { d.action = kReminder; }, "请输入提醒语", Field::Text},
-      {"reminder with unstorable text",
-       [](QuickTimerDialog& d) {
-         d.action = kReminder;
-         d.text = "??";
-         d.textUnstorable = true;
-       },
-       std::string("“提醒语”") + kUnstorableText, Field::Text},
-      // The text counts for the reminder only: greyed out, it is not read.
-      {"shut-down with unstorable text",
-       [](QuickTimerDialog& d) {
-         d.text = "??";
-         d.textUnstorable = true;
-       },
-       "", Field::None},
-      {"text checked before the minutes",
-       [](QuickTimerDialog& d) {
-         d.action = kReminder;
-         d.minutes = "0";
-       },
-       "请输入提醒语", Field::Text},
-      {"no action chosen", [](QuickTimerDialog& d) { d.action = static_cast<std::size_t>(-1); }, "请选择要定时的动作",
-       Field::None},
+    std::int32_t taken;
+  } const cases[] = {
+      {0, "", false, When::In, "1", "", "", "", Field::None, 1},
+      {0, "", false, When::In, "1440", "", "", "", Field::None, 1440},
+      {0, "", false, When::In, "0045", "", "", "", Field::None, 45},
+      {0, "", false, When::In, "0", "", "", minutesRange, Field::Minutes, 0},
+      {0, "", false, When::In, "1441", "", "", minutesRange, Field::Minutes, 0},
+      {0, "", false, When::In, "", "", "", minutesRange, Field::Minutes, 0},
+      {0, "", false, When::In, "abc", "", "", minutesRange, Field::Minutes, 0},
+      {0, "", false, When::In, "1000000000000", "", "", minutesRange, Field::Minutes, 0},
+      // Read digit by digit into 32 bits, 2^32 + 15 would wrap to 15.
+      {0, "", false, When::In, "4294967311", "", "", minutesRange, Field::Minutes, 0},
+      // A time of day leaves the minutes from now unread, and the other way round.
+      {0, "", false, When::At, "", "0", "00", "", Field::None, 0},
+      {0, "", false, When::At, "abc", "23", "59", "", Field::None, 23 * 60 + 59},
+      {0, "", false, When::In, "5", "99", "", "", Field::None, 5},
+      {0, "", false, When::At, "", "24", "0", hourRange, Field::Hour, 0},
+      {0, "", false, When::At, "", "7", "60", "请输入 0 到 59 之间的分钟数", Field::Minute, 0},
+      // The text counts for the reminder only, and before the minutes.
+      {kReminder, "", false, When::In, "0", "", "", "请输入提醒语", Field::Text, 0},
+      {kReminder, "??", true, When::In, "5", "", "", unstorable, Field::Text, 0},
+      {0, "??", true, When::In, "5", "", "", "", Field::None, 5},
+      {kNone, "", false, When::In, "5", "", "", "请选择要定时的动作", Field::None, 0},
   };
   for (const Case& c : cases) {
     QuickTimerDialog dialog;
-    dialog.hour = "12";
-    dialog.minute = "00";
-    c.arrange(dialog);
-    EXPECT_EQ(dialog.Refusal(), c.refusal) << c.name;
-    EXPECT_EQ(dialog.RefusedField(), c.field) << c.name;
-    EXPECT_EQ(dialog.Request().has_value(), c.refusal.empty()) << c.name;
+    dialog.action = c.action;
+    dialog.text = c.text;
+    dialog.textUnstorable = c.unstorable;
+    dialog.when = c.when;
+    dialog.minutes = c.minutes;
+    dialog.hour = c.hour;
+    dialog.minute = c.minute;
+    const std::string name = std::string(c.minutes) + " " + c.hour + ":" + c.minute;
+    EXPECT_EQ(dialog.Refusal(), c.refusal) << name;
+    EXPECT_EQ(dialog.RefusedField(), c.field) << name;
+    const std::optional<QuickTimerRequest> request = dialog.Request();
+    ASSERT_EQ(request.has_value(), c.refusal.empty()) << name;
+    if (!request) continue;
+    EXPECT_EQ(request->when, c.when) << name;
+    EXPECT_EQ(c.when == When::In ? request->minutes : request->hour * 60 + request->minute, c.taken) << name;
   }
 }
 
@@ -105,28 +94,10 @@ TEST(QuickTimerDialog, RequestCarriesTheStoredActionNameAndTheTextOnlyForTheRemi
     ASSERT_TRUE(request) << i;
     EXPECT_EQ(request->action, cases[i].stored);
     EXPECT_EQ(request->text, i == kReminder ? "该走了" : "") << i;
-    EXPECT_EQ(request->when, When::In);
-    EXPECT_EQ(request->minutes, 45);
   }
-
-  QuickTimerDialog at;
-  at.Typed(Field::Minute);
-  at.hour = "07";
-  at.minute = "5";
-  const std::optional<QuickTimerRequest> request = at.Request();
-  ASSERT_TRUE(request);
-  EXPECT_EQ(request->when, When::At);
-  EXPECT_EQ(request->hour, 7);
-  EXPECT_EQ(request->minute, 5);
-  EXPECT_EQ(request->minutes, 0);
-  // A one-click choice goes back to minutes from now.
-  at.ChooseMinutes(90);
-  EXPECT_EQ(at.minutes, "90");
-  EXPECT_EQ(at.Request()->when, When::In);
-  EXPECT_EQ(at.Request()->minutes, 90);
 }
 
-TEST(QuickTimerDialog, TimeOfDayStartsAtTheNextQuarterHourAndTheRestStaysAsChosen) {
+TEST(QuickTimerDialog, TimeOfDayStartsAtTheNextQuarterHourAfterTheCurrentMinute) {
   struct Case {
     std::uint16_t hour, minute, second;
     const char* shownHour;
@@ -145,21 +116,6 @@ TEST(QuickTimerDialog, TimeOfDayStartsAtTheNextQuarterHourAndTheRestStaysAsChose
     EXPECT_EQ(dialog.hour, c.shownHour) << c.hour << ":" << c.minute;
     EXPECT_EQ(dialog.minute, c.shownMinute) << c.hour << ":" << c.minute;
   }
-
-  QuickTimerDialog dialog;
-  dialog.action = kReminder;
-  dialog.text = "开会";
-  dialog.minutes = "20";
-  ClockSnapshot now;
-  now.wHour = 22;
-  now.wMinute = 50;
-  dialog.Open(now, "23:15 关机");
-  EXPECT_EQ(dialog.action, kReminder);
-  EXPECT_EQ(dialog.text, "开会");
-  EXPECT_EQ(dialog.minutes, "20");
-  EXPECT_EQ(dialog.ReplaceQuestion(), "已设置定时（23:15 关机），要替换它吗？");
-  dialog.Open(now, "");
-  EXPECT_EQ(dialog.ReplaceQuestion(), "");
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cwchar>
 #include <memory>
 #include <vector>
 
@@ -34,20 +36,14 @@ void Pump() {
 // Keys pressed, each posted to the control with the focus: \t Tab, \r Enter,
 // \x1b Esc, ↓ the down arrow; any other character is typed.
 void Press(const wchar_t* keys) {
+  static const wchar_t kNamed[] = L"\t\r\x1b↓";
+  static const UINT kVirtualKeys[] = {VK_TAB, VK_RETURN, VK_ESCAPE, VK_DOWN};
   for (const wchar_t* key = keys; *key; ++key) {
-    UINT vk = 0;
-    switch (*key) {
-      case L'\t': vk = VK_TAB; break;
-      case L'\r': vk = VK_RETURN; break;
-      case L'\x1b': vk = VK_ESCAPE; break;
-      case L'↓': vk = VK_DOWN; break;
-      default: break;
-    }
     HWND focus = GetFocus();
     ASSERT_NE(focus, nullptr) << "no focus before key " << (key - keys);
-    if (vk) {
-      PostMessageW(focus, WM_KEYDOWN, vk, 1);
-      PostMessageW(focus, WM_KEYUP, vk, 0xC0000001);
+    const wchar_t* named = wcschr(kNamed, *key);
+    if (named) {
+      PostMessageW(focus, WM_KEYDOWN, kVirtualKeys[named - kNamed], 1);
     } else {
       PostMessageW(focus, WM_CHAR, *key, 1);
     }
@@ -55,28 +51,15 @@ void Press(const wchar_t* keys) {
   }
 }
 
-// Answers the message box that `owner` shows next with `button`, from a
-// timer that the box's own modal loop dispatches, and keeps its text.
-struct BoxAnswer {
-  HWND owner = nullptr;
-  int button = IDNO;
-  std::vector<WideString> texts;
-};
-BoxAnswer* answering = nullptr;
-
-BOOL CALLBACK AnswerIfBox(HWND window, LPARAM) {
-  wchar_t name[16] = {};
-  GetClassNameW(window, name, 16);
-  if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(window) || GetWindow(window, GW_OWNER) != answering->owner) {
-    return TRUE;
-  }
-  answering->texts.push_back(WindowText(GetDlgItem(window, 0xFFFF)));  // the box's text
-  SendMessageW(GetDlgItem(window, answering->button), BM_CLICK, 0, 0);
-  return FALSE;
-}
-
-void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
-  if (answering) EnumThreadWindows(GetCurrentThreadId(), AnswerIfBox, 0);
+// Answers the question box with `answer`, from a timer that the box's own
+// modal loop dispatches, and keeps its text.
+int answer = IDNO;
+std::vector<WideString> questions;
+void CALLBACK AnswerQuestion(HWND, UINT, UINT_PTR, DWORD) {
+  HWND box = FindWindowW(L"#32770", ToWide("定时").c_str());
+  if (!box || !IsWindowVisible(box)) return;
+  questions.push_back(WindowText(GetDlgItem(box, 0xFFFF)));  // the box's text
+  SendMessageW(GetDlgItem(box, answer), BM_CLICK, 0, 0);
 }
 
 class QuickTimerWindowTest : public ::testing::Test {
@@ -99,32 +82,44 @@ class QuickTimerWindowTest : public ::testing::Test {
   HWND window = nullptr;
 };
 
-TEST_F(QuickTimerWindowTest, KeysAloneSetEachKindOfTimer) {
+TEST_F(QuickTimerWindowTest, KeysAloneSetEachKindOfTimerOrNone) {
   struct Case {
     const wchar_t* keys;
-    const char* action;
+    const char* refusal;  // the box shown on the way, if any
+    const char* action;   // null: nothing chosen
     const char* text;
     When when;
     std::int32_t minutes, hour, minute;
   } const cases[] = {
-      {L"\t\t45\r", "关闭计算机", "", When::In, 45, 0, 0},
+      {L"\t\t45\r", nullptr, "关闭计算机", "", When::In, 45, 0, 0},
       // The arrow keys choose the action and move between the radio buttons.
-      {L"↓\t↓\t\t07\t30\r", "重启计算机", "", When::At, 0, 7, 30},
+      {L"↓\t↓\t\t07\t30\r", nullptr, "重启计算机", "", When::At, 0, 7, 30},
       // Typing a time of day chooses it without its radio button.
-      {L"↓↓\t\t\t8\t05\r", "注销计算机", "", When::At, 0, 8, 5},
+      {L"↓↓\t\t\t8\t05\r", nullptr, "注销计算机", "", When::At, 0, 8, 5},
       // The reminder's text is reachable once the reminder is chosen.
-      {L"↓↓↓↓↓↓↓\t该走了\r", "提醒", "该走了", When::In, 30, 0, 0},
+      {L"↓↓↓↓↓↓↓\t该走了\r", nullptr, "提醒", "该走了", When::In, 30, 0, 0},
       // Enter on a one-click choice fills the minutes; the next Enter is OK.
-      {L"\t\t\t\t\t\t\t\t\r\r", "关闭计算机", "", When::In, 90, 0, 0},
+      {L"\t\t\t\t\t\t\t\t\r\r", nullptr, "关闭计算机", "", When::In, 90, 0, 0},
+      // A refusal gives the focus back to the field with its text selected:
+      // typed over, the field takes 4 digits no more.
+      {L"\t\t1441\r5\r", "请输入 1 到 1440 之间的分钟数", "关闭计算机", "", When::In, 5, 0, 0},
+      {L"\t\t45\x1b", nullptr, nullptr, "", When::In, 0, 0, 0},
   };
   for (const Case& c : cases) {
     Fresh();
     form->Show("");
-    ASSERT_TRUE(IsWindowVisible(window));
-    EXPECT_EQ(GetFocus(), Control(TForm7::IDC_COMBOBOX1));
+    ASSERT_EQ(GetFocus(), Control(TForm7::IDC_COMBOBOX1));
     EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST, WS_EX_TOPMOST);
     Press(c.keys);
-    ASSERT_EQ(chosen.size(), 1u) << FromWide(c.keys);
+    EXPECT_FALSE(IsWindowVisible(window)) << FromWide(c.keys);
+    ASSERT_EQ(shell.boxes.size(), c.refusal ? 1u : 0u) << FromWide(c.keys);
+    if (c.refusal) {
+      EXPECT_EQ(shell.boxes[0].text, c.refusal);
+      EXPECT_EQ(shell.boxes[0].caption, "提示");
+      EXPECT_EQ(shell.boxes[0].flags & MB_ICONMASK, static_cast<std::uint32_t>(MB_ICONINFORMATION));
+    }
+    ASSERT_EQ(chosen.size(), c.action ? 1u : 0u) << FromWide(c.keys);
+    if (!c.action) continue;
     const QuickTimerRequest& r = chosen[0];
     EXPECT_EQ(r.action, c.action);
     EXPECT_EQ(r.text, c.text);
@@ -132,54 +127,25 @@ TEST_F(QuickTimerWindowTest, KeysAloneSetEachKindOfTimer) {
     EXPECT_EQ(r.minutes, c.minutes);
     EXPECT_EQ(r.hour, c.hour);
     EXPECT_EQ(r.minute, c.minute);
-    EXPECT_FALSE(IsWindowVisible(window));
-    EXPECT_TRUE(shell.boxes.empty());
   }
-}
-
-TEST_F(QuickTimerWindowTest, RefusalSendsTheFocusBackToTheFieldAndEscChoosesNothing) {
-  form->Show("");
-  Press(L"\t\t0\r");
-  ASSERT_EQ(shell.boxes.size(), 1u);
-  EXPECT_EQ(shell.boxes[0].text, "请输入 1 到 1440 之间的分钟数");
-  EXPECT_EQ(shell.boxes[0].caption, "提示");
-  EXPECT_EQ(shell.boxes[0].flags & MB_ICONMASK, static_cast<std::uint32_t>(MB_ICONINFORMATION));
-  EXPECT_TRUE(IsWindowVisible(window));
-  EXPECT_EQ(GetFocus(), Control(TForm7::IDC_EDIT2));
-  EXPECT_TRUE(chosen.empty());
-  // The field's text is selected: typing replaces it.
-  Press(L"5\x1b");
-  EXPECT_FALSE(IsWindowVisible(window));
-  EXPECT_TRUE(chosen.empty());
-
-  // Shown again, the minutes are as typed, and the close box chooses nothing either.
-  form->Show("");
-  EXPECT_EQ(WindowText(Control(TForm7::IDC_EDIT2)), L"5");
-  SendMessageW(window, WM_CLOSE, 0, 0);
-  EXPECT_FALSE(IsWindowVisible(window));
-  EXPECT_TRUE(chosen.empty());
 }
 
 TEST_F(QuickTimerWindowTest, ATimerThatIsSetIsReplacedOnlyWhenTheAnswerIsYes) {
   form->Show("23:15 关机");
-  BoxAnswer answer;
-  answer.owner = window;
-  answering = &answer;
-  const UINT_PTR timer = SetTimer(nullptr, 0, 50, AnswerBox);
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, AnswerQuestion);
+  answer = IDNO;
   Press(L"\r");
-  ASSERT_EQ(answer.texts.size(), 1u);
-  EXPECT_EQ(answer.texts[0], ToWide("已设置定时（23:15 关机），要替换它吗？"));
+  ASSERT_EQ(questions.size(), 1u);
+  EXPECT_EQ(questions[0], ToWide("已设置定时（23:15 关机），要替换它吗？"));
   EXPECT_TRUE(IsWindowVisible(window));
   EXPECT_TRUE(chosen.empty());
 
-  answer.button = IDYES;
+  answer = IDYES;
   Press(L"\r");
   KillTimer(nullptr, timer);
-  answering = nullptr;
-  EXPECT_EQ(answer.texts.size(), 2u);
+  EXPECT_EQ(questions.size(), 2u);
   ASSERT_EQ(chosen.size(), 1u);
   EXPECT_EQ(chosen[0].action, "关闭计算机");
-  EXPECT_EQ(chosen[0].minutes, 30);
   EXPECT_FALSE(IsWindowVisible(window));
 }
 
@@ -193,11 +159,8 @@ RECT ClientRectOf(HWND control, HWND window) {
 // The width a button or label needs for its text (the access key's "&" not
 // drawn), with the radio button's circle or the push button's frame.
 int NeededWidth(HWND control, int dpi) {
-  WideString text = WindowText(control);
-  WideString drawn;
-  for (wchar_t c : text) {
-    if (c != L'&') drawn += c;
-  }
+  WideString drawn = WindowText(control);
+  drawn.erase(std::remove(drawn.begin(), drawn.end(), L'&'), drawn.end());
   HDC dc = GetDC(control);
   HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
   SIZE size = {};
