@@ -104,7 +104,4 @@ std::vector<CommandArg> WithAbsoluteFile(const std::vector<CommandArg>& args, co
 CommandReply HandOverCommand(HWND runningCopy, const std::vector<CommandArg>& args,
                              DWORD timeoutMs = kAnswerTimeoutMs);
 
-// The host the running copy's commands run on: its main unit.
-CommandHost& MainUnitHost(TForm1& form);
-
 }  // namespace velmaro

@@ -166,7 +166,14 @@ void TForm1::ExpireWarning(const std::string& text) {
   if (warning_) warning_->Expire(text);
 }
 
-void TForm1::ShowQuickTimer(const std::string&) {}
+void TForm1::ShowQuickTimer(const std::string& current) {
+  if (!quickTimer_) {
+    quickTimer_ = std::make_unique<TForm7>(application_.Handle(), shell_, [this](const QuickTimerRequest& request) {
+      Guarded(shell_, [&] { unit_.SetQuickTimer(request); });
+    });
+  }
+  quickTimer_->Show(current);
+}
 
 void TForm1::SetCountdownText(CountdownText which, const std::string& text) {
   EnsureControls();
@@ -244,7 +251,7 @@ void TForm1::OnPowerBroadcast(WPARAM event) {
   });
 }
 
-CommandHost& TForm1::Host() { return MainUnitHost(*this); }
+CommandHost& TForm1::Host() { return unit_; }
 
 LRESULT TForm1::OnCopyData(WPARAM wParam, LPARAM lParam) {
   if (unit_.Closed()) return 0;

@@ -12,6 +12,7 @@
 #include "app/command_host.h"
 #include "app/main_unit.h"
 #include "app/tray_host_win.h"
+#include "app/quick_timer_window_win.h"
 #include "app/warning_window_win.h"
 #include "platform/text_files_win.h"
 #include "ui/base_window_win.h"
@@ -80,6 +81,7 @@ class TForm1 : public BaseWindow<TForm1>, public Form1View {
   std::int32_t progressMax_ = 100;
   HIMAGELIST glyphs_[2] = {};
   std::unique_ptr<TForm4> warning_;  // from the first warning on
+  std::unique_ptr<TForm7> quickTimer_;  // from the first 定时… on
   bool timerOn_[6] = {};
 };
 

@@ -14,8 +14,6 @@ namespace velmaro {
 const char kQuickTimerValue[] = "QuickTimer";
 const char kQuickTimerTrigger[] = "定时";
 const char kWelcomedValue[] = "Welcomed";
-const char* const kQuickTimerActions[8] = {"关闭计算机", "重启计算机", "注销计算机", "待机计算机",
-                                           "休眠计算机", "快速关机",   "快速重启",   "提醒"};
 
 namespace {
 
