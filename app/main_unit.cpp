@@ -118,6 +118,7 @@ void MainUnit::FormCreate() {
 
   tray_.Add(view_.Handle());
   view_.SetMenuEnabled(MenuItem::N21, false);
+  view_.SetMenuEnabled(MenuItem::N23, false);
   if (dropped) {
     runner_.Record(dropped->task, RecordOutcome::NotDone, dropped->reason);
     tray_.Balloon("定时" + QuickTimerVerb(dropped->task.action) + "未执行：" + dropped->reason);

@@ -32,6 +32,8 @@ corner_shot() {
 }
 
 cd "$VELMARO_WINE_BUILD"
+# The first start's hint would cover the menu: this desktop has seen it.
+wine reg add 'HKLM\Software\Drennik\Velmaro' /v Welcomed /t REG_DWORD /d 1 /f >/dev/null 2>&1
 # The log-off entry carries the user's name, which Wine takes from USER.
 USER=Administrator wine Velmaro.exe >/dev/null 2>&1 &
 sleep 6

@@ -48,6 +48,9 @@ struct TimerRig : Rig {
 TEST(QuickTimer, InMinutesCountsDownOnceAtItsMinuteAndTheTipAndMenuShowIt) {
   TimerRig rig;
   rig.Start({});
+  // A menu item is enabled until told otherwise.
+  EXPECT_TRUE(rig.view.menuEnabled.count(MenuItem::N23) && !rig.view.menuEnabled[MenuItem::N23])
+      << "nothing to cancel yet";
   EXPECT_EQ(rig.unit.SetQuickTimer(In(30)), "08:29 关机");  // set at 07:59:55
   EXPECT_EQ(rig.Tip(), "Velmaro-启用：定时 08:29 关机");
   EXPECT_TRUE(rig.view.menuEnabled[MenuItem::N23]);
