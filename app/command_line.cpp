@@ -308,7 +308,7 @@ std::string CommandLineHelp() {
       "  动作也可以写中文：/关机 /重启 /注销 /待机 /休眠 /快速关机 /快速重启 /提醒，\r\n"
       "  或任务的动作名：/关闭计算机 /重启计算机 /注销计算机 /待机计算机 /休眠计算机。\r\n"
       "  /cancel                    取消定时和正在显示的倒计时  例：Velmaro.exe /cancel\r\n"
-      "  /status                    是否在运行、定时、倒计时、监视和下一个任务  例：Velmaro.exe /status\r\n"
+      "  /status                    是否在运行、定时、倒计时、监控和下一个任务  例：Velmaro.exe /status\r\n"
       "\r\n"
       "任务：\r\n"
       "  /list [/csv]               列出任务；/csv 输出逗号分隔的表格  例：Velmaro.exe /list /csv > 任务.csv\r\n"

@@ -157,7 +157,7 @@ CommandReply Status(CommandHost& host) {
   std::string text = "Velmaro 正在运行。\n";
   text += report.timer ? "定时：" + *report.timer + "\n" : std::string("没有定时\n");
   if (report.countdown) text += "倒计时：" + *report.countdown + "\n";
-  text += report.monitoring ? "监视：启用\n" : "监视：停用\n";
+  text += report.monitoring ? "监控：启用\n" : "监控：停用\n";
   text += report.nextTask ? "下一个任务：" + *report.nextTask : std::string("下一个任务：没有");
   return Reply(ExitCode::Done, text);
 }

@@ -350,10 +350,10 @@ TEST_F(CommandsTest, TheQuickTimerAndTheStatusAreTheRunningCopys) {
   host.status = StatusReport{true, std::string("23:15 关机"), std::string("关机，还剩 25 秒"), true,
                              std::string("2026-12-10 22:30 任务 3")};
   ExpectReply({"/status"}, ExitCode::Done,
-              "Velmaro 正在运行。\r\n定时：23:15 关机\r\n倒计时：关机，还剩 25 秒\r\n监视：启用\r\n"
+              "Velmaro 正在运行。\r\n定时：23:15 关机\r\n倒计时：关机，还剩 25 秒\r\n监控：启用\r\n"
               "下一个任务：2026-12-10 22:30 任务 3");
   host.status = StatusReport{true, std::nullopt, std::nullopt, false, std::nullopt};
-  ExpectReply({"/status"}, ExitCode::Done, "Velmaro 正在运行。\r\n没有定时\r\n监视：停用\r\n下一个任务：没有");
+  ExpectReply({"/status"}, ExitCode::Done, "Velmaro 正在运行。\r\n没有定时\r\n监控：停用\r\n下一个任务：没有");
 
   host.runsTimers = false;
   ExpectReply({"/status"}, ExitCode::Done, "Velmaro 没有运行。");
