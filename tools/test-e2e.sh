@@ -26,6 +26,7 @@ if [ ! -d "$locales/zh_CN.UTF-8" ]; then
 fi
 
 both='WallClockTest.*:Locale.*:DialogsTest.*:SchedulerTest.APowerTaskCountsDownAndRunsOnceBesideAReminderDueInTheSameTick'
+both+=':CommandLineTest.TaskCommandsWorkOnTheStoreAloneAndABadTriggerIsRefusedInTheEditorsWords'
 # Cases that depend on no locale but take long: the zh_CN lane runs them, so
 # that the two lanes take about as long.
 zh_only='SchedulerTest.MinutesInAPauseAreCaughtUpAndASuspendEndsTheCountdown:ConditionsTest.*'
