@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <optional>
 
+#include "actions/action_table.h"
 #include "actions/junk_cleanup.h"
 #include "actions/power_actions.h"
 #include "app/help.h"
-#include "actions/action_table.h"
 #include "base/calendar.h"
 #include "base/error.h"
 #include "platform/error_box.h"
@@ -289,7 +289,9 @@ void MainUnit::N24Click() { view_.ShowQuickTimer(quick_.Description()); }
 
 std::string MainUnit::SetQuickTimer(const QuickTimerRequest& request) {
   if (Closed()) return std::string();
-  if (!FindAction(request.action)) throw AppError("定时不能执行“" + request.action + "”");
+  bool offered = false;
+  for (const char* action : kQuickTimerActions) offered = offered || request.action == action;
+  if (!offered) throw AppError("定时不能执行“" + request.action + "”");
   const std::string description = quick_.Set(request);
   QuickTimerChanged();
   return description;
