@@ -2,6 +2,7 @@
 
 #include "actions/junk_cleanup.h"
 #include "actions/task_actions.h"
+#include "base/ascii.h"
 #include "base/gbk.h"
 
 namespace velmaro {
@@ -102,13 +103,7 @@ const ActionRow* FindAction(const std::string& name) {
 
 const ActionRow* FindActionKeyword(const std::string& keyword) {
   for (const ActionRow& row : kActionTable) {
-    const char* k = row.keyword;
-    std::size_t i = 0;
-    for (; i < keyword.size() && k[i] != '\0'; ++i) {
-      const char c = keyword[i] >= 'A' && keyword[i] <= 'Z' ? static_cast<char>(keyword[i] - 'A' + 'a') : keyword[i];
-      if (c != k[i]) break;
-    }
-    if (i == keyword.size() && k[i] == '\0') return &row;
+    if (SameAsciiWord(keyword, row.keyword)) return &row;
   }
   return nullptr;
 }

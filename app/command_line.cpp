@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "actions/action_table.h"
+#include "base/ascii.h"
 #include "base/error.h"
 #include "base/gbk.h"
 
@@ -59,16 +60,6 @@ const ModifierOwner kModifierOwners[kModifierCount] = {
 // The quick timer runs the power actions and the reminder, nothing else.
 bool IsQuickTimerRow(const ActionRow& row) { return row.power.has_value() || row.id == ActionId::Reminder; }
 
-bool EqualsIgnoringAsciiCase(const std::string& text, const char* name) {
-  std::size_t i = 0;
-  for (; i < text.size() && name[i] != '\0'; ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != name[i]) return false;
-  }
-  return i == text.size() && name[i] == '\0';
-}
-
 bool StartsLikeSwitch(const std::string& text) { return text.size() >= 2 && (text[0] == '/' || text[0] == '-'); }
 
 struct Found {
@@ -83,7 +74,7 @@ Found FindSwitch(const std::string& text) {
   if (!StartsLikeSwitch(text)) return found;
   const std::string name = text.substr(1);
   for (const SwitchRow& row : kSwitches) {
-    if (EqualsIgnoringAsciiCase(name, row.name)) return Found{true, row.kind, row.modifier, nullptr};
+    if (SameAsciiWord(name, row.name)) return Found{true, row.kind, row.modifier, nullptr};
   }
   // A timer's action by its English keyword, its stored name or its verb
   // ("/关机" as well as "/关闭计算机"); the stored names are compared byte for byte.
@@ -100,19 +91,6 @@ Found FindSwitch(const std::string& text) {
 std::string Shown(const std::string& text) { return CutToColumns(text, kQuotedColumns); }
 
 [[noreturn]] void Fail(const std::string& text) { throw AppError(text); }
-
-// Digits only, 0..max; none for anything else. Stops before the value could
-// pass max, so no length of digits overflows.
-std::optional<std::int32_t> Digits(const std::string& text, std::int32_t max) {
-  if (text.empty()) return std::nullopt;
-  std::int64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-    if (value > max) return std::nullopt;
-  }
-  return static_cast<std::int32_t>(value);
-}
 
 class Parser {
  public:
@@ -167,7 +145,7 @@ void Parser::Modify(const CommandArg& arg, Modifier modifier, Command& command) 
   switch (modifier) {
     case Modifier::In: {
       const std::string& text = Value(arg, "分钟数").text;
-      const std::optional<std::int32_t> minutes = Digits(text, kQuickTimerMaxMinutes);
+      const std::optional<std::int32_t> minutes = BoundedDigits(text, kQuickTimerMaxMinutes);
       if (!minutes || *minutes < 1) {
         Fail("分钟数须为 1 到 " + std::to_string(kQuickTimerMaxMinutes) + " 之间的整数：" + Shown(text));
       }
@@ -181,8 +159,8 @@ void Parser::Modify(const CommandArg& arg, Modifier modifier, Command& command) 
       const std::size_t colon = text.find(':');
       std::optional<std::int32_t> hour, minute;
       if (colon >= 1 && colon <= 2 && text.size() == colon + 3) {
-        hour = Digits(text.substr(0, colon), 23);
-        minute = Digits(text.substr(colon + 1), 59);
+        hour = BoundedDigits(text.substr(0, colon), 23);
+        minute = BoundedDigits(text.substr(colon + 1), 59);
       }
       if (!hour || !minute) Fail("时间须为 时:分，从 0:00 到 23:59：" + Shown(text));
       command.timer.when = QuickTimerRequest::When::At;
@@ -221,7 +199,7 @@ void Parser::Begin(const CommandArg& arg, const Found& found, Command& command) 
     }
     case CommandKind::Delete: {
       const std::string& text = Value(arg, "任务编号").text;
-      const std::optional<std::int32_t> number = Digits(text, kMaxTaskNumber);
+      const std::optional<std::int32_t> number = BoundedDigits(text, kMaxTaskNumber);
       if (!number || *number < 1) {
         Fail("任务编号须为 1 到 " + std::to_string(kMaxTaskNumber) + " 之间的整数：" + Shown(text));
       }

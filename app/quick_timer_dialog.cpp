@@ -1,6 +1,7 @@
 #include "app/quick_timer_dialog.h"
 
 #include "actions/action_table.h"
+#include "base/ascii.h"
 #include "base/gbk.h"
 #include "dialogs/dialogs.h"
 
@@ -13,19 +14,6 @@ namespace {
 
 constexpr std::int32_t kMinutesPerDay = 24 * 60;
 constexpr std::int32_t kQuarterHour = 15;
-
-// The value of a field of digits only, up to `max`; nothing for an empty
-// field, any other character, or a larger value, however many digits it has.
-std::optional<std::int32_t> FieldNumber(const std::string& digits, std::int32_t max) {
-  if (digits.empty()) return std::nullopt;
-  std::int32_t value = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-    if (value > max) return std::nullopt;  // before the next digit could overflow
-  }
-  return value;
-}
 
 bool IsReminder(std::size_t action) {
   const ActionRow* row = action < kQuickTimerActionCount ? FindAction(kQuickTimerActions[action]) : nullptr;
@@ -68,14 +56,14 @@ QuickTimerDialog::Fault QuickTimerDialog::FirstFault() const {
     if (text.empty()) return {"请输入提醒语", Field::Text};
   }
   if (when == QuickTimerRequest::When::In) {
-    const std::optional<std::int32_t> value = FieldNumber(minutes, kQuickTimerMaxMinutes);
+    const std::optional<std::int32_t> value = BoundedDigits(minutes, kQuickTimerMaxMinutes);
     if (!value || *value < 1) {
       return {"请输入 1 到 " + std::to_string(kQuickTimerMaxMinutes) + " 之间的分钟数", Field::Minutes};
     }
     return {};
   }
-  if (!FieldNumber(hour, 23)) return {"请输入 0 到 23 之间的小时数", Field::Hour};
-  if (!FieldNumber(minute, 59)) return {"请输入 0 到 59 之间的分钟数", Field::Minute};
+  if (!BoundedDigits(hour, 23)) return {"请输入 0 到 23 之间的小时数", Field::Hour};
+  if (!BoundedDigits(minute, 59)) return {"请输入 0 到 59 之间的分钟数", Field::Minute};
   return {};
 }
 
@@ -95,10 +83,10 @@ std::optional<QuickTimerRequest> QuickTimerDialog::Request() const {
   if (IsReminder(action)) request.text = text;
   request.when = when;
   if (when == QuickTimerRequest::When::In) {
-    request.minutes = *FieldNumber(minutes, kQuickTimerMaxMinutes);
+    request.minutes = *BoundedDigits(minutes, kQuickTimerMaxMinutes);
   } else {
-    request.hour = *FieldNumber(hour, 23);
-    request.minute = *FieldNumber(minute, 59);
+    request.hour = *BoundedDigits(hour, 23);
+    request.minute = *BoundedDigits(minute, 59);
   }
   return request;
 }

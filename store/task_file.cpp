@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/ascii.h"
 #include "base/error.h"
 #include "dialogs/task_check.h"
 #include "scheduler/tick_window.h"
@@ -51,27 +52,6 @@ std::string Trimmed(const std::string& text) {
   while (begin < end && IsBlank(text[begin])) ++begin;
   while (end > begin && IsBlank(text[end - 1])) --end;
   return text.substr(begin, end - begin);
-}
-
-bool SameAsciiWord(const std::string& text, const char* word) {
-  std::size_t i = 0;
-  for (; i < text.size() && word[i] != '\0'; ++i) {
-    const char c = text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] - 'A' + 'a') : text[i];
-    if (c != word[i]) return false;
-  }
-  return i == text.size() && word[i] == '\0';
-}
-
-// Decimal digits only, at most `max`.
-std::optional<std::int32_t> ReadBoundedNumber(const std::string& text, std::int32_t max) {
-  if (text.empty()) return std::nullopt;
-  std::int64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-    if (value > max) return std::nullopt;
-  }
-  return static_cast<std::int32_t>(value);
 }
 
 // --- Writing -----------------------------------------------------------------
@@ -270,7 +250,7 @@ class FileReader {
       return "";
     }
     const IntegerSetting& setting = kIntegerSettings[index];
-    const std::optional<std::int32_t> value = ReadBoundedNumber(Trimmed(text.substr(equals + 1)), setting.max);
+    const std::optional<std::int32_t> value = BoundedDigits(Trimmed(text.substr(equals + 1)), setting.max);
     if (!value) return std::string(setting.name) + setting.range;
     contents.integers[index] = value;
     return "";
