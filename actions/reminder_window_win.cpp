@@ -14,8 +14,8 @@ constexpr int kHeight96 = 169;
 // Label1 stays on one line whatever its length: a long text is cut off at
 // the window's edge rather than wrapped.
 const ControlRow kControls[] = {
-    {TForm6::IDC_LABEL1, L"STATIC", "", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 48, 48, 0, 0},
-    {TForm6::IDC_BUTTON1, L"BUTTON", "确定", BS_DEFPUSHBUTTON | WS_TABSTOP, 160, 96, 75, 25},
+    {TForm6::IDC_LABEL1, L"STATIC", Text::Empty, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 48, 48, 0, 0},
+    {TForm6::IDC_BUTTON1, L"BUTTON", Text::ReminderOk, BS_DEFPUSHBUTTON | WS_TABSTOP, 160, 96, 75, 25},
 };
 
 }  // namespace

@@ -22,12 +22,12 @@ constexpr int kGlyphSize96 = 16;
 
 // Creation order is tab order: the cancel button comes first.
 const ControlRow kControls[] = {
-    {TForm1::IDC_LABEL1, L"STATIC", "要想取消关机，请按下<取消关机>按钮:剩余", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 16, 16, 0, 0},
-    {TForm1::IDC_LABEL2, L"STATIC", "", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 336, 16, 0, 0},
-    {TForm1::IDC_BITBTN2, L"BUTTON", "取消关机", BS_DEFPUSHBUTTON | WS_TABSTOP, 232, 94, 101, 25},
-    {TForm1::IDC_BITBTN1, L"BUTTON", "立即关机", BS_PUSHBUTTON | WS_TABSTOP, 64, 94, 105, 25},
-    {TForm1::IDC_PGBAR1, PROGRESS_CLASSW, "", 0, 8, 56, 385, 17},
-    {TForm1::IDC_BITBTN3, L"BUTTON", "推迟(&P)", BS_PUSHBUTTON | WS_TABSTOP, 344, 94, 73, 25},
+    {TForm1::IDC_LABEL1, L"STATIC", Text::CountdownPrompt, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 16, 16, 0, 0},
+    {TForm1::IDC_LABEL2, L"STATIC", Text::Empty, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 336, 16, 0, 0},
+    {TForm1::IDC_BITBTN2, L"BUTTON", Text::CountdownCancel, BS_DEFPUSHBUTTON | WS_TABSTOP, 232, 94, 101, 25},
+    {TForm1::IDC_BITBTN1, L"BUTTON", Text::CountdownNow, BS_PUSHBUTTON | WS_TABSTOP, 64, 94, 105, 25},
+    {TForm1::IDC_PGBAR1, PROGRESS_CLASSW, Text::Empty, 0, 8, 56, 385, 17},
+    {TForm1::IDC_BITBTN3, L"BUTTON", Text::ButtonPostpone, BS_PUSHBUTTON | WS_TABSTOP, 344, 94, 73, 25},
 };
 
 constexpr std::uint32_t kTimerIntervals[6] = {0, kTimer1Interval, kTimer2Interval, kTimer3Interval, kTimer4Interval,

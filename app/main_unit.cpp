@@ -130,7 +130,7 @@ void MainUnit::FormCreate() {
   view_.SetProgressMax(std::max<std::int32_t>(settings.Tishi, 0));
 
   view_.SetMenuCaption(MenuItem::n6,
-                       std::string(FindMenuEntry(MenuItem::n6)->caption) + " " + MenuText(services_.session.UserName()));
+                       std::string(Tr(FindMenuEntry(MenuItem::n6)->caption)) + " " + MenuText(services_.session.UserName()));
   view_.SetMenuChecked(MenuItem::n1, gate.Monitoring());
   view_.MakeTopmost();
 
@@ -274,7 +274,7 @@ void MainUnit::ShowTrayState() {
   const std::string timer = quick_.Description();
   tray_.Show(icon_, TrayTip(evaluation_.gate.Monitoring(), postponements_, services_.clock, timer));
   view_.SetMenuEnabled(MenuItem::N21, !postponements_.Empty());
-  const std::string caption = FindMenuEntry(MenuItem::N23)->caption;
+  const std::string caption = Tr(FindMenuEntry(MenuItem::N23)->caption);
   view_.SetMenuCaption(MenuItem::N23, timer.empty() ? caption : caption + "（" + MenuText(timer) + "）");
   view_.SetMenuEnabled(MenuItem::N23, !timer.empty());
 }

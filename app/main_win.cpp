@@ -15,6 +15,7 @@
 #include "platform/console_win.h"
 #include "platform/system_library_win.h"
 #include "platform/text_files_win.h"
+#include "platform/ui_language_win.h"
 #include "scheduler/record_folder.h"
 #include "scheduler/run_record.h"
 #include "ui/controls_win.h"
@@ -77,6 +78,7 @@ int Print(velmaro::CommandReply reply) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   RestrictDllSearch();
+  velmaro::UseLanguageInForce(*velmaro::MakeSystemRegistry());
 
   std::vector<velmaro::CommandArg> args;
   std::string error;
@@ -92,6 +94,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
 
   velmaro::ProgramServices services = velmaro::MakeProgramServices();
+  velmaro::UseLanguageInForce(*services.registry);
   velmaro::ClosedRecordFiles records(*services.records, *services.shell);
   velmaro::Win32DialogWindows dialogWindows;
 

@@ -15,9 +15,9 @@ std::string MenuText(const std::string& text) {
   return shown;
 }
 
-#define VELMARO_MENU_CLICK(name, id, caption, handler) {MenuItem::name, caption, &MainUnit::handler, std::nullopt},
-#define VELMARO_MENU_POWER(name, id, caption, operation) {MenuItem::name, caption, nullptr, PowerOperation::operation},
-#define VELMARO_MENU_SEPARATOR(name) {MenuItem::Separator, "", nullptr, std::nullopt},
+#define VELMARO_MENU_CLICK(name, id, caption, handler) {MenuItem::name, Text::caption, &MainUnit::handler, std::nullopt},
+#define VELMARO_MENU_POWER(name, id, caption, operation) {MenuItem::name, Text::caption, nullptr, PowerOperation::operation},
+#define VELMARO_MENU_SEPARATOR(name) {MenuItem::Separator, Text::Empty, nullptr, std::nullopt},
 const MenuEntry kPopupMenu[] = {
     VELMARO_POPUP_MENU(VELMARO_MENU_CLICK, VELMARO_MENU_POWER, VELMARO_MENU_SEPARATOR)};
 #undef VELMARO_MENU_CLICK

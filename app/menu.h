@@ -2,8 +2,8 @@
 //   CLICK(name, id, caption, handler)       calls MainUnit::handler
 //   POWER(name, id, caption, operation)     runs the PowerOperation at once
 //   SEPARATOR(name)                         a line
-// `id` is the item's WM_COMMAND id, `caption` code page 936 with "&" marking
-// the access key. n6's caption is completed with the user name at start-up;
+// `id` is the item's WM_COMMAND id, `caption` its text, with "&" marking the
+// access key. n6's caption is completed with the user name at start-up;
 // n1 is checked while monitoring is on; N21 is enabled while there are
 // postponed countdowns; N23 while the quick timer is set, its caption then
 // completed with what it does ("取消定时（23:15 关机）").
@@ -14,32 +14,33 @@
 #include <string>
 
 #include "actions/power_actions.h"
+#include "lang/texts.h"
 
 #define VELMARO_POPUP_MENU(CLICK, POWER, SEPARATOR)      \
-  CLICK(n1, 101, "启用监控(&E)", N1Click)                \
-  CLICK(N21, 122, "取消推迟(&D)", N21Click)              \
-  CLICK(N23, 124, "取消定时(&N)", N23Click)              \
+  CLICK(n1, 101, MenuMonitoring, N1Click)                \
+  CLICK(N21, 122, MenuCancelPostponed, N21Click)              \
+  CLICK(N23, 124, MenuCancelTimer, N23Click)              \
   SEPARATOR(N2)                                          \
-  CLICK(N24, 125, "定时(&T)…", N24Click)                 \
-  CLICK(n4, 104, "设置(&S)", n4Click)                    \
-  CLICK(N22, 123, "运行记录(&L)", N22Click)              \
+  CLICK(N24, 125, MenuQuickTimer, N24Click)                 \
+  CLICK(n4, 104, MenuSettings, n4Click)                    \
+  CLICK(N22, 123, MenuRecord, N22Click)              \
   SEPARATOR(N5)                                          \
-  POWER(n6, 106, "注销(&L)", LogOff)                     \
-  POWER(n7, 107, "待机(&W)", StandBy)                    \
-  POWER(n8, 108, "休眠(&S)", Hibernate)                  \
-  POWER(n9, 109, "重启(&R)", Restart)                    \
-  POWER(n10, 110, "关机(&U)", PowerOff)                  \
-  POWER(n18, 118, "快速重启(&I)", FastRestart)           \
-  POWER(n19, 119, "快速关机(&Q)", FastPowerOff)          \
-  CLICK(n11, 111, "打开光驱(&O)", n11Click)              \
-  CLICK(n12, 112, "关闭光驱(&C)", n12Click)              \
-  CLICK(n13, 113, "关闭显示器(&M)", n13Click)            \
-  CLICK(L1, 120, "清理系统垃圾(&Z)", L1Click)            \
+  POWER(n6, 106, MenuLogOff, LogOff)                     \
+  POWER(n7, 107, MenuStandBy, StandBy)                    \
+  POWER(n8, 108, MenuHibernate, Hibernate)                  \
+  POWER(n9, 109, MenuRestart, Restart)                    \
+  POWER(n10, 110, MenuShutDown, PowerOff)                  \
+  POWER(n18, 118, MenuFastRestart, FastRestart)           \
+  POWER(n19, 119, MenuFastShutDown, FastPowerOff)          \
+  CLICK(n11, 111, MenuOpenTray, n11Click)              \
+  CLICK(n12, 112, MenuCloseTray, n12Click)              \
+  CLICK(n13, 113, MenuMonitorOff, n13Click)            \
+  CLICK(L1, 120, MenuCleanup, L1Click)            \
   SEPARATOR(N14)                                         \
-  CLICK(N20, 121, "软件更新(&P)", N20Click)              \
-  CLICK(n15, 115, "关于(&A)", n15Click)                  \
-  CLICK(n16, 116, "帮助(&H)", n16Click)                  \
-  CLICK(n17, 117, "退出(&X)", n17Click)
+  CLICK(N20, 121, MenuUpdate, N20Click)              \
+  CLICK(n15, 115, MenuAbout, n15Click)                  \
+  CLICK(n16, 116, MenuHelp, n16Click)                  \
+  CLICK(n17, 117, MenuExit, n17Click)
 
 namespace velmaro {
 
@@ -82,7 +83,7 @@ class MainUnit;
 // A row of the tray menu: a separator has neither a handler nor an operation.
 struct MenuEntry {
   MenuItem item;
-  const char* caption;  // code page 936; "&" marks the access key
+  Text caption;  // "&" marks the access key
   void (MainUnit::*click)();
   std::optional<PowerOperation> power;
 };

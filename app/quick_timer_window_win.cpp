@@ -24,7 +24,7 @@ constexpr int kMinuteButtonStep96 = 32;
 
 // Captioned with its choice once created.
 constexpr ControlRow MinuteButton(std::size_t i) {
-  return {TForm7::IDC_BUTTON1 + static_cast<int>(i), L"BUTTON", "", BS_PUSHBUTTON | WS_TABSTOP,
+  return {TForm7::IDC_BUTTON1 + static_cast<int>(i), L"BUTTON", Text::Empty, BS_PUSHBUTTON | WS_TABSTOP,
           kMinuteButtonsX96 + static_cast<int>(i) * kMinuteButtonStep96, 79, 30, 23};
 }
 
@@ -33,20 +33,20 @@ constexpr ControlRow MinuteButton(std::size_t i) {
 // follow them, and the one-click minutes come after the fields, so that
 // Tab from either radio button soon reaches the field it needs.
 const ControlRow kControls[] = {
-    {TForm7::IDC_LABEL1, L"STATIC", "动作(&A):", kLabel, 16, 20, 0, 0},
+    {TForm7::IDC_LABEL1, L"STATIC", Text::QuickTimerAction, kLabel, 16, 20, 0, 0},
     // A drop-down list's height includes its list, which shows every action.
-    {TForm7::IDC_COMBOBOX1, L"COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 104, 16, 120, 200},
-    {TForm7::IDC_LABEL2, L"STATIC", "提醒语(&T):", kLabel, 16, 51, 0, 0},
-    {TForm7::IDC_EDIT1, L"EDIT", "", kEdit, 104, 47, 210, 21},
-    {TForm7::IDC_RADIOBUTTON1, L"BUTTON", "分钟后(&M)", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 16, 81, 86, 17},
-    {TForm7::IDC_RADIOBUTTON2, L"BUTTON", "在(&W)", BS_AUTORADIOBUTTON, 16, 114, 86, 17},
-    {TForm7::IDC_EDIT2, L"EDIT", "", kEdit | WS_GROUP, 104, 79, 42, 21},
-    {TForm7::IDC_EDIT3, L"EDIT", "", kEdit, 104, 112, 28, 21},
-    {TForm7::IDC_LABEL3, L"STATIC", ":", kLabel | SS_NOPREFIX, 136, 116, 0, 0},
-    {TForm7::IDC_EDIT4, L"EDIT", "", kEdit, 144, 112, 28, 21},
+    {TForm7::IDC_COMBOBOX1, L"COMBOBOX", Text::Empty, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 104, 16, 120, 200},
+    {TForm7::IDC_LABEL2, L"STATIC", Text::QuickTimerText, kLabel, 16, 51, 0, 0},
+    {TForm7::IDC_EDIT1, L"EDIT", Text::Empty, kEdit, 104, 47, 210, 21},
+    {TForm7::IDC_RADIOBUTTON1, L"BUTTON", Text::QuickTimerIn, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 16, 81, 86, 17},
+    {TForm7::IDC_RADIOBUTTON2, L"BUTTON", Text::QuickTimerAt, BS_AUTORADIOBUTTON, 16, 114, 86, 17},
+    {TForm7::IDC_EDIT2, L"EDIT", Text::Empty, kEdit | WS_GROUP, 104, 79, 42, 21},
+    {TForm7::IDC_EDIT3, L"EDIT", Text::Empty, kEdit, 104, 112, 28, 21},
+    {TForm7::IDC_LABEL3, L"STATIC", Text::Colon, kLabel | SS_NOPREFIX, 136, 116, 0, 0},
+    {TForm7::IDC_EDIT4, L"EDIT", Text::Empty, kEdit, 144, 112, 28, 21},
     MinuteButton(0), MinuteButton(1), MinuteButton(2), MinuteButton(3), MinuteButton(4),
-    {TForm7::IDC_OK, L"BUTTON", "确定(&O)", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 152, 148, 75, 25},
-    {TForm7::IDC_CANCEL, L"BUTTON", "取消(&C)", BS_PUSHBUTTON | WS_TABSTOP, 239, 148, 75, 25},
+    {TForm7::IDC_OK, L"BUTTON", Text::ButtonOk, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 152, 148, 75, 25},
+    {TForm7::IDC_CANCEL, L"BUTTON", Text::ButtonCancel, BS_PUSHBUTTON | WS_TABSTOP, 239, 148, 75, 25},
 };
 static_assert(kQuickTimerMinuteChoiceCount == 5, "one button per one-click choice of minutes");
 

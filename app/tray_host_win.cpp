@@ -37,7 +37,7 @@ void TrayHost::OnCreate() {
     if (entry.item == MenuItem::Separator) {
       AppendMenuW(PopupMenu1, MF_SEPARATOR, 0, nullptr);
     } else {
-      AppendMenuW(PopupMenu1, MF_STRING, static_cast<UINT_PTR>(entry.item), ToWide(entry.caption).c_str());
+      AppendMenuW(PopupMenu1, MF_STRING, static_cast<UINT_PTR>(entry.item), ToWide(Tr(entry.caption)).c_str());
     }
   }
 }

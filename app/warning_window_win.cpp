@@ -18,10 +18,10 @@ constexpr UINT_PTR kExpiredTimer = 1;
 constexpr UINT kExpiredShowsMs = 5000;
 
 const ControlRow kControls[] = {
-    {TForm4::IDC_LABEL1, L"STATIC", "", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 24, 20, 0, 0},
-    {TForm4::IDC_BUTTON2, L"BUTTON", "推迟(&P)", BS_DEFPUSHBUTTON | WS_TABSTOP, 132, 56, 95, 25},
-    {TForm4::IDC_BUTTON3, L"BUTTON", "本次不执行(&S)", BS_PUSHBUTTON | WS_TABSTOP, 240, 56, 95, 25},
-    {TForm4::IDC_BUTTON1, L"BUTTON", "立即执行(&R)", BS_PUSHBUTTON | WS_TABSTOP, 24, 56, 95, 25},
+    {TForm4::IDC_LABEL1, L"STATIC", Text::Empty, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 24, 20, 0, 0},
+    {TForm4::IDC_BUTTON2, L"BUTTON", Text::ButtonPostpone, BS_DEFPUSHBUTTON | WS_TABSTOP, 132, 56, 95, 25},
+    {TForm4::IDC_BUTTON3, L"BUTTON", Text::WarningSkip, BS_PUSHBUTTON | WS_TABSTOP, 240, 56, 95, 25},
+    {TForm4::IDC_BUTTON1, L"BUTTON", Text::WarningRunNow, BS_PUSHBUTTON | WS_TABSTOP, 24, 56, 95, 25},
 };
 
 }  // namespace

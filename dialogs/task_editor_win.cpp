@@ -41,9 +41,16 @@ constexpr int RadioId(TriggerKind kind) { return IDC_RADIOBUTTON1 + static_cast<
 constexpr bool IsRadio(int id) { return id >= IDC_RADIOBUTTON1 && id < IDC_RADIOBUTTON1 + kKindCount; }
 
 // Captioned with the kind's leading word; the first starts the group.
+constexpr Text KindCaption(TriggerKind kind) {
+  constexpr Text kCaptions[] = {Text::KindIdle,   Text::KindOnce,         Text::KindDaily,          Text::KindWeekly,
+                                Text::KindMonthly, Text::KindYearly,      Text::KindBoot,           Text::KindNetworkQuiet,
+                                Text::KindProcessorQuiet, Text::KindProgramEnded};
+  static_assert(sizeof kCaptions / sizeof kCaptions[0] == kKindCount, "a caption for every trigger kind");
+  return kCaptions[static_cast<std::size_t>(kind)];
+}
 constexpr ControlRow Radio(TriggerKind kind, int y96, int w96) {
   const DWORD group = kind == KindAt(0) ? WS_GROUP | WS_TABSTOP : 0;
-  return {RadioId(kind), L"BUTTON", ShapeOf(kind).prefix, BS_AUTORADIOBUTTON | group, 32, y96, w96, 17};
+  return {RadioId(kind), L"BUTTON", KindCaption(kind), BS_AUTORADIOBUTTON | group, 32, y96, w96, 17};
 }
 
 // The radio buttons come first so that they form one group on their own.
@@ -58,48 +65,48 @@ constexpr ControlRow kControls[] = {
     Radio(TriggerKind::NetworkQuiet, 186, 84),
     Radio(TriggerKind::ProcessorQuiet, 226, 92),
     Radio(TriggerKind::ProgramEnded, 266, 84),
-    {IDC_EDIT1, L"EDIT", "", kEdit | WS_GROUP, 88, 10, 73, 21},
-    {IDC_LABEL1, L"STATIC", "分钟", kLabel, 166, 14, 0, 0},
-    {IDC_DATETIMEPICKER1, DATETIMEPICK_CLASSW, "", WS_TABSTOP | DTS_SHORTDATEFORMAT, 88, 34, 105, 21},
-    {IDC_DATETIMEPICKER2, DATETIMEPICK_CLASSW, "", kTime, 200, 34, 81, 21},
-    {IDC_DATETIMEPICKER3, DATETIMEPICK_CLASSW, "", kTime, 88, 58, 105, 21},
-    {IDC_COMBOBOX1, L"COMBOBOX", "", kCombo, 88, 82, 73, kDropDown96},
-    {IDC_DATETIMEPICKER4, DATETIMEPICK_CLASSW, "", kTime, 184, 82, 81, 21},
-    {IDC_COMBOBOX2, L"COMBOBOX", "", kCombo, 88, 106, 73, kDropDown96},
-    {IDC_LABEL2, L"STATIC", "日", kLabel, 165, 111, 0, 0},
-    {IDC_DATETIMEPICKER5, DATETIMEPICK_CLASSW, "", kTime, 184, 106, 81, 21},
-    {IDC_COMBOBOX3, L"COMBOBOX", "", kCombo, 88, 130, 73, kDropDown96},
-    {IDC_LABEL3, L"STATIC", "月", kLabel, 166, 136, 0, 0},
-    {IDC_COMBOBOX4, L"COMBOBOX", "", kCombo, 184, 130, 81, kDropDown96},
-    {IDC_LABEL4, L"STATIC", "日", kLabel, 272, 132, 0, 0},
-    {IDC_DATETIMEPICKER6, DATETIMEPICK_CLASSW, "", kTime, 293, 131, 84, 21},
-    {IDC_EDIT3, L"EDIT", "", kEdit, 87, 158, 51, 21},
-    {IDC_LABEL7, L"STATIC", "时", kLabel, 146, 161, 0, 0},
-    {IDC_EDIT4, L"EDIT", "", kEdit, 166, 158, 45, 21},
-    {IDC_LABEL8, L"STATIC", "分", kLabel, 219, 164, 0, 0},
-    {IDC_LABEL9, L"STATIC", "", kLabel, 264, 163, 0, 0},
+    {IDC_EDIT1, L"EDIT", Text::Empty, kEdit | WS_GROUP, 88, 10, 73, 21},
+    {IDC_LABEL1, L"STATIC", Text::EditorMinutes, kLabel, 166, 14, 0, 0},
+    {IDC_DATETIMEPICKER1, DATETIMEPICK_CLASSW, Text::Empty, WS_TABSTOP | DTS_SHORTDATEFORMAT, 88, 34, 105, 21},
+    {IDC_DATETIMEPICKER2, DATETIMEPICK_CLASSW, Text::Empty, kTime, 200, 34, 81, 21},
+    {IDC_DATETIMEPICKER3, DATETIMEPICK_CLASSW, Text::Empty, kTime, 88, 58, 105, 21},
+    {IDC_COMBOBOX1, L"COMBOBOX", Text::Empty, kCombo, 88, 82, 73, kDropDown96},
+    {IDC_DATETIMEPICKER4, DATETIMEPICK_CLASSW, Text::Empty, kTime, 184, 82, 81, 21},
+    {IDC_COMBOBOX2, L"COMBOBOX", Text::Empty, kCombo, 88, 106, 73, kDropDown96},
+    {IDC_LABEL2, L"STATIC", Text::EditorDay, kLabel, 165, 111, 0, 0},
+    {IDC_DATETIMEPICKER5, DATETIMEPICK_CLASSW, Text::Empty, kTime, 184, 106, 81, 21},
+    {IDC_COMBOBOX3, L"COMBOBOX", Text::Empty, kCombo, 88, 130, 73, kDropDown96},
+    {IDC_LABEL3, L"STATIC", Text::EditorMonth, kLabel, 166, 136, 0, 0},
+    {IDC_COMBOBOX4, L"COMBOBOX", Text::Empty, kCombo, 184, 130, 81, kDropDown96},
+    {IDC_LABEL4, L"STATIC", Text::EditorDay, kLabel, 272, 132, 0, 0},
+    {IDC_DATETIMEPICKER6, DATETIMEPICK_CLASSW, Text::Empty, kTime, 293, 131, 84, 21},
+    {IDC_EDIT3, L"EDIT", Text::Empty, kEdit, 87, 158, 51, 21},
+    {IDC_LABEL7, L"STATIC", Text::EditorHour, kLabel, 146, 161, 0, 0},
+    {IDC_EDIT4, L"EDIT", Text::Empty, kEdit, 166, 158, 45, 21},
+    {IDC_LABEL8, L"STATIC", Text::EditorMinute, kLabel, 219, 164, 0, 0},
+    {IDC_LABEL9, L"STATIC", Text::Empty, kLabel, 264, 163, 0, 0},
     // The condition kinds' rows; what follows them is kConditionRows96 lower.
-    {IDC_EDIT5, L"EDIT", "", kEdit, 128, 184, 45, 21},
-    {IDC_LABEL10, L"STATIC", "分钟内上下行都低于", kLabel, 178, 188, 0, 0},
-    {IDC_EDIT6, L"EDIT", "", kEdit, 300, 184, 60, 21},
-    {IDC_LABEL11, L"STATIC", "KB/秒", kLabel, 365, 188, 0, 0},
-    {IDC_LABEL14, L"STATIC", "", kLabel, 128, 208, 0, 0},
-    {IDC_EDIT7, L"EDIT", "", kEdit, 128, 224, 45, 21},
-    {IDC_LABEL12, L"STATIC", "分钟内占用低于", kLabel, 178, 228, 0, 0},
-    {IDC_EDIT8, L"EDIT", "", kEdit, 274, 224, 45, 21},
-    {IDC_LABEL13, L"STATIC", "%", kLabel, 324, 228, 0, 0},
-    {IDC_LABEL15, L"STATIC", "", kLabel, 128, 248, 0, 0},
-    {IDC_COMBOBOX7, L"COMBOBOX", "", kCombo, 128, 264, 190, kDropDown96},
-    {IDC_LABEL5, L"STATIC", "任务类型:", kLabel, 24, 192 + kConditionRows96, 0, 0},
-    {IDC_COMBOBOX5, L"COMBOBOX", "", kCombo, 88, 190 + kConditionRows96, 121, kDropDown96 + 60},
-    {IDC_LABEL6, L"STATIC", "", kLabel, 24, 232 + kConditionRows96, 0, 0},
-    {IDC_COMBOBOX6, L"COMBOBOX", "", kCombo, 87, 229 + kConditionRows96, 225, kDropDown96},
-    {IDC_BUTTON1, L"BUTTON", "浏览", BS_PUSHBUTTON | WS_TABSTOP, 327, 228 + kConditionRows96, 57, 25},
+    {IDC_EDIT5, L"EDIT", Text::Empty, kEdit, 128, 184, 45, 21},
+    {IDC_LABEL10, L"STATIC", Text::EditorNetworkBelow, kLabel, 178, 188, 0, 0},
+    {IDC_EDIT6, L"EDIT", Text::Empty, kEdit, 300, 184, 60, 21},
+    {IDC_LABEL11, L"STATIC", Text::EditorKbPerSecond, kLabel, 365, 188, 0, 0},
+    {IDC_LABEL14, L"STATIC", Text::Empty, kLabel, 128, 208, 0, 0},
+    {IDC_EDIT7, L"EDIT", Text::Empty, kEdit, 128, 224, 45, 21},
+    {IDC_LABEL12, L"STATIC", Text::EditorProcessorBelow, kLabel, 178, 228, 0, 0},
+    {IDC_EDIT8, L"EDIT", Text::Empty, kEdit, 274, 224, 45, 21},
+    {IDC_LABEL13, L"STATIC", Text::EditorPercent, kLabel, 324, 228, 0, 0},
+    {IDC_LABEL15, L"STATIC", Text::Empty, kLabel, 128, 248, 0, 0},
+    {IDC_COMBOBOX7, L"COMBOBOX", Text::Empty, kCombo, 128, 264, 190, kDropDown96},
+    {IDC_LABEL5, L"STATIC", Text::EditorAction, kLabel, 24, 192 + kConditionRows96, 0, 0},
+    {IDC_COMBOBOX5, L"COMBOBOX", Text::Empty, kCombo, 88, 190 + kConditionRows96, 121, kDropDown96 + 60},
+    {IDC_LABEL6, L"STATIC", Text::Empty, kLabel, 24, 232 + kConditionRows96, 0, 0},
+    {IDC_COMBOBOX6, L"COMBOBOX", Text::Empty, kCombo, 87, 229 + kConditionRows96, 225, kDropDown96},
+    {IDC_BUTTON1, L"BUTTON", Text::EditorBrowse, BS_PUSHBUTTON | WS_TABSTOP, 327, 228 + kConditionRows96, 57, 25},
     // Beside the action, but after the argument in the Tab order.
-    {IDC_CHECKBOX1, L"BUTTON", "唤醒计算机运行", BS_AUTOCHECKBOX | WS_TABSTOP, 224, 188 + kConditionRows96, 130, 17},
-    {IDC_CHECKBOX2, L"BUTTON", "错过后补做", BS_AUTOCHECKBOX | WS_TABSTOP, 224, 208 + kConditionRows96, 130, 17},
-    {IDC_BUTTON2, L"BUTTON", "确定(&O)", BS_PUSHBUTTON | WS_TABSTOP, 96, 264 + kConditionRows96, 75, 25},
-    {IDC_BUTTON3, L"BUTTON", "取消(&C)", BS_PUSHBUTTON | WS_TABSTOP, 256, 264 + kConditionRows96, 75, 25},
+    {IDC_CHECKBOX1, L"BUTTON", Text::EditorWake, BS_AUTOCHECKBOX | WS_TABSTOP, 224, 188 + kConditionRows96, 130, 17},
+    {IDC_CHECKBOX2, L"BUTTON", Text::EditorCatchUp, BS_AUTOCHECKBOX | WS_TABSTOP, 224, 208 + kConditionRows96, 130, 17},
+    {IDC_BUTTON2, L"BUTTON", Text::ButtonOk, BS_PUSHBUTTON | WS_TABSTOP, 96, 264 + kConditionRows96, 75, 25},
+    {IDC_BUTTON3, L"BUTTON", Text::ButtonCancel, BS_PUSHBUTTON | WS_TABSTOP, 256, 264 + kConditionRows96, 75, 25},
 };
 
 constexpr bool EveryKindHasItsRadio() {

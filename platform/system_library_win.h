@@ -33,13 +33,15 @@ HMODULE LoadSystemLibrary(const wchar_t* fileName);
 // Each library's functions are one list (platform/late_bound_win.h), looked
 // up together.
 
-// kernel32: the safe library search (Vista and later, or an update), and
-// tool-help, which some systems the program once served lacked.
-#define VELMARO_KERNEL32_CALLS(X)                       \
-  X(BOOL, SetDefaultDllDirectories, (DWORD))            \
-  X(BOOL, SetDllDirectoryW, (LPCWSTR))                  \
-  X(HANDLE, CreateToolhelp32Snapshot, (DWORD, DWORD))   \
-  X(BOOL, Process32FirstW, (HANDLE, PROCESSENTRY32W*))  \
+// kernel32: the safe library search (Vista and later, or an update),
+// tool-help, which some systems the program once served lacked, and the
+// display languages of Vista and later.
+#define VELMARO_KERNEL32_CALLS(X)                                      \
+  X(BOOL, SetDefaultDllDirectories, (DWORD))                           \
+  X(BOOL, SetDllDirectoryW, (LPCWSTR))                                 \
+  X(BOOL, GetUserPreferredUILanguages, (DWORD, PULONG, PWSTR, PULONG)) \
+  X(HANDLE, CreateToolhelp32Snapshot, (DWORD, DWORD))                  \
+  X(BOOL, Process32FirstW, (HANDLE, PROCESSENTRY32W*))                 \
   X(BOOL, Process32NextW, (HANDLE, PROCESSENTRY32W*))
 struct KernelCalls {
   VELMARO_KERNEL32_CALLS(VELMARO_CALL_POINTER)

@@ -14,12 +14,12 @@ src=$out/src
 # are rewritten, so the build after a small change is a small one.
 mkdir -p "$src"
 listed=$out/files.txt
-(cd "$root" && git ls-files -co --exclude-standard CMakeLists.txt cmake base platform ui store scheduler actions dialogs \
+(cd "$root" && git ls-files -co --exclude-standard CMakeLists.txt cmake base platform ui lang store scheduler actions dialogs \
   app tests/fakes tests/e2e/doubles tests/fuzz) >"$listed"
 while read -r file; do
   mkdir -p "$src/$(dirname "$file")"
   case "$file" in
-    *.cpp|*.h) iconv -f UTF-8 -t GBK "$root/$file" >"$src/$file.new" ;;
+    *.cpp|*.h|*.inc) iconv -f UTF-8 -t GBK "$root/$file" >"$src/$file.new" ;;
     *) cp "$root/$file" "$src/$file.new" ;;
   esac
   if cmp -s "$src/$file.new" "$src/$file"; then rm "$src/$file.new"; else mv "$src/$file.new" "$src/$file"; fi

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/text_win.h"
+#include "lang/texts.h"
 #include "platform/system_library_win.h"
 
 namespace velmaro {
@@ -26,7 +27,10 @@ int WindowDpi(HWND window) {
 
 namespace {
 
-bool SameFont(const FontStyle& a, const FontStyle& b) { return a.height96 == b.height96 && lstrcmpW(a.face, b.face) == 0; }
+bool SameFont(const FontStyle& a, const FontStyle& b) {
+  if (a.height96 != b.height96 || (a.face == nullptr) != (b.face == nullptr)) return false;
+  return a.face == nullptr || lstrcmpW(a.face, b.face) == 0;
+}
 
 SIZE TextSize(HWND control) {
   int length = GetWindowTextLengthW(control);
@@ -60,7 +64,7 @@ void ControlTable::Create(HWND parent, const ControlRow* rows, std::size_t count
   HINSTANCE instance = GetModuleHandleW(nullptr);
   for (std::size_t i = 0; i < count; ++i) {
     const ControlRow& entry = rows[i];
-    HWND control = CreateWindowExW(0, entry.className, ToWide(entry.text).c_str(), WS_CHILD | WS_VISIBLE | entry.style,
+    HWND control = CreateWindowExW(0, entry.className, ToWide(Tr(entry.text)).c_str(), WS_CHILD | WS_VISIBLE | entry.style,
                                    0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)),
                                    instance, nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(entry)), FALSE);
@@ -108,9 +112,10 @@ void ControlTable::CreateFonts() {
   for (std::size_t i = 0; i < count_; ++i) {
     const FontStyle& style = rows_[i].font;
     if (FontOf(rows_[i])) continue;
+    const WideString languageFace = ToWide(Tr(Text::FormFontFace));
     HFONT font = CreateFontW(ScaleForDpi(style.height96, dpi_), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                             style.face);
+                             style.face ? style.face : languageFace.c_str());
     fonts_.push_back({style, font});
   }
 }

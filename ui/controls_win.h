@@ -9,21 +9,24 @@
 #include <string>
 #include <vector>
 
+#include "lang/texts.h"
+
 namespace velmaro {
 
-// A font as a form layout gives it: face and height at 96 dpi (negative:
-// character height).
+// A font as a form layout gives it: face (null: the face of the windows'
+// language, which every system of that language has) and height at 96 dpi
+// (negative: character height).
 struct FontStyle {
   const wchar_t* face;
   int height96;
 };
 // The forms' font: every control's unless its table row names another.
-constexpr FontStyle kFormFont = {L"宋体", -13};
+constexpr FontStyle kFormFont = {nullptr, -13};
 
 struct ControlRow {
   int id;
   const wchar_t* className;  // L"BUTTON", L"STATIC", PROGRESS_CLASSW, ...
-  const char* text;          // code page 936
+  Text text;
   DWORD style;               // added to WS_CHILD | WS_VISIBLE
   int x96, y96, w96, h96;    // w96 == 0: as wide and high as the text (a label)
   FontStyle font = kFormFont;

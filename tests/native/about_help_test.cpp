@@ -18,7 +18,7 @@ bool StartsWith(const std::string& text, const std::string& prefix) {
 }
 
 TEST(AboutTexts, VersionAndReleaseDateFollowTheirLabels) {
-  const std::string version = kForm2Label2;
+  const std::string version = AboutTexts().label2;
   const std::string versionLabel = "\xB0\xE6\xB1\xBE:    ";  // 版本:
   ASSERT_TRUE(StartsWith(version, versionLabel)) << version;
   unsigned major, minor, patch;
@@ -26,7 +26,7 @@ TEST(AboutTexts, VersionAndReleaseDateFollowTheirLabels) {
   EXPECT_EQ(std::sscanf(version.c_str() + versionLabel.size(), "%u.%u.%u%c", &major, &minor, &patch, &rest), 3)
       << version;
 
-  const std::string date = kForm2Label5;
+  const std::string date = AboutTexts().label5;
   const std::string dateLabel = "\xCA\xB1\xBC\xE4:    ";  // 时间:
   ASSERT_TRUE(StartsWith(date, dateLabel)) << date;
   unsigned year, month, day;

@@ -132,7 +132,7 @@ TEST_F(MainUnitTest, EachMenuItemRunsWhatItsCaptionSaysAtOnce) {
     const MenuEntry& entry = kPopupMenu[i];
     if (!entry.power) continue;
     ++powerItems;
-    const std::string caption = entry.caption;
+    const std::string caption = TextIn(Language::Simplified, entry.caption);
     const std::string expected = CallOfVerb(caption.substr(0, caption.find("(&")));
     ASSERT_FALSE(expected.empty()) << caption << " names no verb";
     power.calls.clear();

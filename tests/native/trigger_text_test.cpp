@@ -18,6 +18,7 @@ using Fields = std::vector<std::string>;
 // as the store and the windows read them: the trigger words, and the About
 // window's texts, which come from another library of the build.
 TEST(TriggerText, LiteralsAreCodePage936Bytes) {
+  const Form2Texts about = AboutTexts();
   struct Text {
     const char* what;
     const char* text;
@@ -25,11 +26,11 @@ TEST(TriggerText, LiteralsAreCodePage936Bytes) {
   } const texts[] = {
       {"每天", "每天", "\xC3\xBF\xCC\xEC"},
       {"分钟", "分钟", "\xB7\xD6\xD6\xD3"},
-      {"TForm2", kForm2Caption, "\xB9\xD8\xD3\xDA..."},                             // 关于...
-      {"Label1", kForm2Label1, "\xC3\xFB\xB3\xC6:    Velmaro"},                     // 名称:
-      {"Label3", kForm2Label3, "\xD6\xC6\xD7\xF7:    Velmaro \xCD\xC5\xB6\xD3"},  // 制作:    Velmaro 团队
-      {"Label4", kForm2Label4, ""},
-      {"Button1", kForm2Button1, "\xC8\xB7\xB6\xA8(&O)"},  // 确定(&O)
+      {"TForm2", about.caption.c_str(), "\xB9\xD8\xD3\xDA..."},                             // 关于...
+      {"Label1", about.label1.c_str(), "\xC3\xFB\xB3\xC6:    Velmaro"},                     // 名称:
+      {"Label3", about.label3.c_str(), "\xD6\xC6\xD7\xF7:    Velmaro \xCD\xC5\xB6\xD3"},  // 制作:    Velmaro 团队
+      {"Label4", about.label4.c_str(), ""},
+      {"Button1", about.button1.c_str(), "\xC8\xB7\xB6\xA8(&O)"},  // 确定(&O)
   };
   for (const Text& t : texts) EXPECT_EQ(std::string(t.text), t.expected) << t.what;
 }

@@ -41,14 +41,15 @@ TEST(Win32About, EachUseOpensOneMoreWindowLaidOutAsItsForm) {
   ASSERT_TRUE(first && second);
   EXPECT_NE(first, second);
 
+  const Form2Texts texts = AboutTexts();
   struct Label {
     int id;
-    const char* text;
+    std::string text;
     int x96, y96;
   } const labels[] = {
-      {TForm2::IDC_LABEL1, kForm2Label1, 82, 64},  {TForm2::IDC_LABEL2, kForm2Label2, 82, 96},
-      {TForm2::IDC_LABEL5, kForm2Label5, 81, 126}, {TForm2::IDC_LABEL3, kForm2Label3, 82, 154},
-      {TForm2::IDC_LABEL4, kForm2Label4, 82, 183},
+      {TForm2::IDC_LABEL1, texts.label1, 82, 64},  {TForm2::IDC_LABEL2, texts.label2, 82, 96},
+      {TForm2::IDC_LABEL5, texts.label5, 81, 126}, {TForm2::IDC_LABEL3, texts.label3, 82, 154},
+      {TForm2::IDC_LABEL4, texts.label4, 82, 183},
   };
   for (HWND window : {first, second}) {
     const int dpi = WindowDpi(window);
