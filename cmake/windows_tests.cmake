@@ -41,6 +41,25 @@ set_target_properties(velmaro_zh_tests PROPERTIES CROSSCOMPILING_EMULATOR
 gtest_discover_tests(velmaro_zh_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                      PROPERTIES TIMEOUT 300 RESOURCE_LOCK wine_prefix)
 
+# The language of the windows under each display language: one program, run
+# under C.UTF-8, zh_CN and zh_TW, each lane naming what it must give.
+add_custom_command(
+  OUTPUT ${ZH_LOCALE_DIR}/zh_TW.UTF-8/LC_CTYPE
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${ZH_LOCALE_DIR}
+  COMMAND localedef -i zh_TW -f UTF-8 ${ZH_LOCALE_DIR}/zh_TW.UTF-8 || test -f ${ZH_LOCALE_DIR}/zh_TW.UTF-8/LC_CTYPE)
+add_custom_target(velmaro_zh_tw_locale DEPENDS ${ZH_LOCALE_DIR}/zh_TW.UTF-8/LC_CTYPE)
+add_executable(velmaro_ui_language_tests tests/win32/ui_language/ui_language_test.cpp)
+target_link_libraries(velmaro_ui_language_tests PRIVATE velmaro_win velmaro_fakes gtest_win ${XP_LINK_FLAGS})
+add_dependencies(velmaro_ui_language_tests velmaro_zh_locale velmaro_zh_tw_locale)
+foreach(lane "C.UTF-8;en" "zh_CN.UTF-8;zh-CN" "zh_TW.UTF-8;zh-TW")
+  list(GET lane 0 locale)
+  list(GET lane 1 expected)
+  add_test(NAME UiLanguage.${locale}
+           COMMAND env LANG=${locale} LC_ALL=${locale} LOCPATH=${ZH_LOCALE_DIR} VELMARO_EXPECT_LANGUAGE=${expected}
+                   ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:velmaro_ui_language_tests>)
+  set_tests_properties(UiLanguage.${locale} PROPERTIES TIMEOUT 120 RESOURCE_LOCK wine_prefix)
+endforeach()
+
 # Small programs the Win32 tests start: tests/win32/helpers/NAME.cpp -> NAME.exe.
 file(GLOB HELPER_SOURCES CONFIGURE_DEPENDS tests/win32/helpers/*.cpp)
 foreach(src ${HELPER_SOURCES})
