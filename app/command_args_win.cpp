@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "base/text_win.h"
+#include "lang/texts.h"
 #include "platform/text_files_win.h"
 
 namespace velmaro {
@@ -34,18 +35,18 @@ bool SplitCommandLine(const wchar_t* commandLine, std::vector<CommandArg>* args,
   int count = 0;
   wchar_t** argv = CommandLineToArgvW(commandLine, &count);
   if (!argv) {
-    *error = "无法读取命令行：" + SystemErrorText(GetLastError());
+    *error = Format(Text::CmdCannotReadLine, {SystemErrorText(GetLastError())});
     return false;
   }
   bool ok = true;
   if (count > 0 && static_cast<std::size_t>(count - 1) > kMaxCommandArgs) {
-    *error = "参数太多：最多 " + std::to_string(kMaxCommandArgs) + " 个";
+    *error = Format(Text::CmdTooManyArgsMax, {std::to_string(kMaxCommandArgs)});
     ok = false;
   }
   for (int i = 1; ok && i < count; ++i) {
     const std::size_t length = wcslen(argv[i]);
     if (length > kMaxArgUnits) {
-      *error = "第 " + std::to_string(i) + " 个参数太长";
+      *error = Format(Text::CmdArgTooLong, {std::to_string(i)});
       ok = false;
     } else {
       args->push_back(ToCommandArg(argv[i], length));

@@ -5,6 +5,7 @@
 
 #include "base/error.h"
 #include "base/gbk.h"
+#include "lang/texts.h"
 #include "platform/text_files_win.h"
 
 namespace velmaro {
@@ -143,7 +144,7 @@ bool DecodeCommandArgs(const void* data, std::size_t bytes, std::vector<CommandA
 CommandReply BadCommandLineReply(const std::string& error) {
   std::string text = error;
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  return CommandReply{ExitCode::BadCommandLine, text + "\r\nVelmaro.exe /? 显示用法\r\n"};
+  return CommandReply{ExitCode::BadCommandLine, text + "\r\n" + Tr(Text::CmdSeeHelp) + "\r\n"};
 }
 
 CommandReply GuardedRunCommand(const Command& command, const CommandServices& services, CommandHost& host) {
@@ -152,7 +153,7 @@ CommandReply GuardedRunCommand(const Command& command, const CommandServices& se
   } catch (const AppError& error) {
     return Failed(error.what());
   } catch (const std::bad_alloc&) {
-    return Failed("内存不足");
+    return Failed(Tr(Text::CmdOutOfMemory));
   }
 }
 
@@ -219,7 +220,7 @@ HWND WaitForRunningCopy(DWORD timeoutMs) {
 HWND StartRunningCopy(DWORD timeoutMs, std::string* error) {
   WideString exe;
   if (!OwnExePath(&exe)) {
-    *error = "找不到 Velmaro.exe 自己的路径：" + SystemErrorText(GetLastError());
+    *error = Format(Text::CmdNoOwnPath, {SystemErrorText(GetLastError())});
     return nullptr;
   }
   WideString line = L"\"" + exe + L"\"";
@@ -235,7 +236,7 @@ HWND StartRunningCopy(DWORD timeoutMs, std::string* error) {
   PROCESS_INFORMATION process = {};
   if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
                       folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
-    *error = "无法启动 Velmaro：" + SystemErrorText(GetLastError());
+    *error = Format(Text::CmdCannotStart, {SystemErrorText(GetLastError())});
     return nullptr;
   }
   CloseHandle(process.hThread);
@@ -253,7 +254,7 @@ HWND StartRunningCopy(DWORD timeoutMs, std::string* error) {
     }
   }
   CloseHandle(process.hProcess);
-  if (!copy) *error = "Velmaro 没有在 " + std::to_string(timeoutMs / 1000) + " 秒内启动";
+  if (!copy) *error = Format(Text::CmdStartTimeout, {std::to_string(timeoutMs / 1000)});
   return copy;
 }
 
@@ -276,11 +277,11 @@ std::vector<CommandArg> WithAbsoluteFile(const std::vector<CommandArg>& args, co
 
 CommandReply HandOverCommand(HWND runningCopy, const std::vector<CommandArg>& args, DWORD timeoutMs) {
   WideString payload;
-  if (!EncodeCommandArgs(args, &payload)) return Failed("命令行太长，无法交给正在运行的 Velmaro");
+  if (!EncodeCommandArgs(args, &payload)) return Failed(Tr(Text::CmdLineTooLong));
   ReplyBox box;
   box.from = runningCopy;
   ReplyWindow reply(box);
-  if (!reply.Handle()) return Failed("无法等待正在运行的 Velmaro 回答：" + SystemErrorText(GetLastError()));
+  if (!reply.Handle()) return Failed(Format(Text::CmdCannotWait, {SystemErrorText(GetLastError())}));
   COPYDATASTRUCT data = {kCommandArgsTag, static_cast<DWORD>(payload.size() * sizeof(wchar_t)), &payload[0]};
   DWORD_PTR answer = 0;
   // While it waits, this thread takes the reply the running copy sends.
@@ -289,15 +290,15 @@ CommandReply HandOverCommand(HWND runningCopy, const std::vector<CommandArg>& ar
                            reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, timeoutMs, &answer)) {
     const DWORD error = GetLastError();
     if (error == ERROR_ACCESS_DENIED) {
-      return Failed("正在运行的 Velmaro 以管理员身份运行：请以管理员身份运行这个命令");
+      return Failed(Tr(Text::CmdRunningElevated));
     }
     if (error == ERROR_TIMEOUT || error == 0) {
-      return Failed("正在运行的 Velmaro 没有在 " + std::to_string(timeoutMs / 1000) + " 秒内回答");
+      return Failed(Format(Text::CmdReplyTimeout, {std::to_string(timeoutMs / 1000)}));
     }
-    return Failed("无法把命令交给正在运行的 Velmaro：" + SystemErrorText(error));
+    return Failed(Format(Text::CmdCannotHand, {SystemErrorText(error)}));
   }
   if (answer == 0 || answer > static_cast<DWORD_PTR>(kLastExitCode) + 1) {
-    return Failed("正在运行的 Velmaro 没有接受这个命令");
+    return Failed(Tr(Text::CmdNotAccepted));
   }
   return CommandReply{static_cast<ExitCode>(static_cast<int>(answer) - 1), std::move(box.text)};
 }

@@ -9,6 +9,8 @@
 #include "actions/action_table.h"
 #include "base/error.h"
 #include "dialogs/task_check.h"
+#include "lang/stored_words.h"
+#include "lang/texts.h"
 #include "scheduler/tick_window.h"
 #include "store/registry_object.h"
 #include "store/task_file.h"
@@ -17,8 +19,6 @@
 namespace velmaro {
 
 namespace {
-
-const char kTasksInUse[] = "设置窗口已打开，请先关闭它。";
 
 CommandReply Reply(ExitCode code, const std::string& text) {
   // The store's failure texts join their lines with "\n"; a console wants "\r\n".
@@ -52,10 +52,9 @@ struct ListedTask {
 };
 
 std::string OptionsWords(const TaskOptionSet& options) {
-  if (options.wake && options.catchUp) return "唤醒 补做";
-  if (options.wake) return "唤醒";
-  if (options.catchUp) return "补做";
-  return "";
+  std::string words = options.wake ? Tr(Text::CmdOptionWake) : "";
+  if (options.catchUp) words += (words.empty() ? "" : " ") + std::string(Tr(Text::CmdOptionCatchUp));
+  return words;
 }
 
 // The tasks as the settings dialog lists them, numbered by slot.
@@ -77,8 +76,9 @@ std::vector<ListedTask> ListTasks(StoreView& view) {
   return tasks;
 }
 
+// As a person reads it; what /add and /delete print.
 std::string Describe(const TaskSlot& task) {
-  std::string text = task.trigger + " " + task.action;
+  std::string text = ShownTrigger(task.trigger) + " " + ShownAction(task.action);
   if (!task.argument.empty()) text += " " + task.argument;
   return text;
 }
@@ -107,8 +107,15 @@ std::string Cell(const std::string& text, std::size_t width) {
   return cell;
 }
 
+const Text kColumns[] = {Text::CmdColumnNumber, Text::CmdColumnTrigger, Text::CmdColumnAction,
+                         Text::CmdColumnArgument, Text::CmdColumnOptions};
+
+// The trigger and the action in their stored form: the bytes /add takes
+// back, whatever the language of the headers.
 std::string CsvTable(const std::vector<ListedTask>& tasks) {
-  std::string text = "编号,触发条件,动作,参数,选项\r\n";
+  std::string text;
+  for (const Text column : kColumns) text += (text.empty() ? "" : ",") + CsvField(Tr(column));
+  text += "\r\n";
   for (const ListedTask& task : tasks) {
     text += std::to_string(task.number) + "," + CsvField(task.slot.trigger) + "," + CsvField(task.slot.action) + "," +
             CsvField(task.slot.argument) + "," + CsvField(OptionsWords(task.options)) + "\r\n";
@@ -121,23 +128,27 @@ std::string CsvTable(const std::vector<ListedTask>& tasks) {
 std::string ReadableTable(const std::vector<ListedTask>& tasks) {
   // Beyond this a column is not padded further; a longer text just runs on.
   constexpr std::size_t kWidest = 40;
-  const char* const headers[4] = {"编号", "触发条件", "动作", "选项"};
+  const char* const headers[4] = {Tr(Text::CmdColumnNumber), Tr(Text::CmdColumnTrigger), Tr(Text::CmdColumnAction),
+                                  Tr(Text::CmdColumnOptions)};
+  std::vector<std::string> triggers, actions;
   std::size_t widths[4];
   for (std::size_t i = 0; i < 4; ++i) widths[i] = std::string(headers[i]).size();
   std::vector<std::string> options;
   for (const ListedTask& task : tasks) {
     options.push_back(OptionsWords(task.options));
-    const std::size_t sizes[4] = {std::to_string(task.number).size(), task.slot.trigger.size(),
-                                  task.slot.action.size(), options.back().size()};
+    triggers.push_back(ShownTrigger(task.slot.trigger));
+    actions.push_back(ShownAction(task.slot.action));
+    const std::size_t sizes[4] = {std::to_string(task.number).size(), triggers.back().size(), actions.back().size(),
+                                  options.back().size()};
     for (std::size_t i = 0; i < 4; ++i) widths[i] = std::max(widths[i], std::min(sizes[i], kWidest));
   }
   std::string text;
   for (std::size_t i = 0; i < 4; ++i) text += Cell(headers[i], widths[i]) + "  ";
-  text += "参数\r\n";
+  text += std::string(Tr(Text::CmdColumnArgument)) + "\r\n";
   for (std::size_t row = 0; row < tasks.size(); ++row) {
     const ListedTask& task = tasks[row];
-    std::string line = Cell(std::to_string(task.number), widths[0]) + "  " + Cell(task.slot.trigger, widths[1]) +
-                       "  " + Cell(task.slot.action, widths[2]) + "  " + Cell(options[row], widths[3]) + "  " +
+    std::string line = Cell(std::to_string(task.number), widths[0]) + "  " + Cell(triggers[row], widths[1]) +
+                       "  " + Cell(actions[row], widths[2]) + "  " + Cell(options[row], widths[3]) + "  " +
                        Cell(task.slot.argument, 0);
     line.erase(line.find_last_not_of(' ') + 1);
     text += line + "\r\n";
@@ -147,18 +158,18 @@ std::string ReadableTable(const std::vector<ListedTask>& tasks) {
 
 CommandReply List(const Command& command, StoreView& view) {
   const std::vector<ListedTask> tasks = ListTasks(view);
-  if (tasks.empty()) return Reply(ExitCode::Done, "没有任务。");
+  if (tasks.empty()) return Reply(ExitCode::Done, Tr(Text::CmdNoTasks));
   return CommandReply{ExitCode::Done, command.csv ? CsvTable(tasks) : ReadableTable(tasks)};
 }
 
 CommandReply Status(CommandHost& host) {
-  if (!host.RunsTimers()) return Reply(ExitCode::Done, "Velmaro 没有运行。");
+  if (!host.RunsTimers()) return Reply(ExitCode::Done, Tr(Text::CmdNotRunning));
   const StatusReport report = host.Status();
-  std::string text = "Velmaro 正在运行。\n";
-  text += report.timer ? "定时：" + *report.timer + "\n" : std::string("没有定时\n");
-  if (report.countdown) text += "倒计时：" + *report.countdown + "\n";
-  text += report.monitoring ? "监控：启用\n" : "监控：停用\n";
-  text += report.nextTask ? "下一个任务：" + *report.nextTask : std::string("下一个任务：没有");
+  std::string text = std::string(Tr(Text::CmdRunning)) + "\n";
+  text += (report.timer ? Format(Text::CmdStatusTimer, {*report.timer}) : Tr(Text::CmdStatusNoTimer)) + "\n";
+  if (report.countdown) text += Format(Text::CmdStatusCountdown, {*report.countdown}) + "\n";
+  text += std::string(Tr(report.monitoring ? Text::CmdStatusMonitoringOn : Text::CmdStatusMonitoringOff)) + "\n";
+  text += report.nextTask ? Format(Text::CmdStatusNextTask, {*report.nextTask}) : Tr(Text::CmdStatusNoNextTask);
   return Reply(ExitCode::Done, text);
 }
 
@@ -185,7 +196,7 @@ CommandReply Add(const Command& command, const CommandServices& services, Comman
   }
   view.store.CloseStore();
   host.TasksChanged();
-  return Reply(ExitCode::Done, "已添加任务 " + std::to_string(slot) + "：" + Describe(task));
+  return Reply(ExitCode::Done, Format(Text::CmdAdded, {std::to_string(slot), Describe(task)}));
 }
 
 // As the settings dialog's Delete: the later slots move down, and the
@@ -194,7 +205,7 @@ CommandReply Delete(const Command& command, CommandHost& host, StoreView& view, 
   if (std::optional<std::string> failure = view.Load()) return Reply(ExitCode::StoreFailed, *failure);
   const std::int32_t slot = command.number;
   const TaskSlot task = slot <= view.store.LastTaskNum() ? view.store.ReadSlot(slot) : TaskSlot();
-  if (task.trigger.empty()) return Reply(ExitCode::Refused, "没有任务 " + std::to_string(slot) + "。");
+  if (task.trigger.empty()) return Reply(ExitCode::Refused, Format(Text::CmdNoSuchTask, {std::to_string(slot)}));
   std::optional<TaskKey> key;
   if (view.options.Any()) key = KeyOfSlot(view.store, slot);
   wrote = true;
@@ -202,7 +213,7 @@ CommandReply Delete(const Command& command, CommandHost& host, StoreView& view, 
   if (key) view.options.Removed(*key);
   view.store.CloseStore();
   host.TasksChanged();
-  return Reply(ExitCode::Done, "已删除任务 " + std::to_string(slot) + "：" + Describe(task));
+  return Reply(ExitCode::Done, Format(Text::CmdDeleted, {std::to_string(slot), Describe(task)}));
 }
 
 CommandReply Export(const Command& command, const CommandServices& services, StoreView& view) {
@@ -213,9 +224,9 @@ CommandReply Export(const Command& command, const CommandServices& services, Sto
   view.store.CloseStore();
   const std::string path = services.files.PathText(command.file);
   if (std::optional<std::string> error = services.files.WriteFile(command.file, text)) {
-    return Reply(ExitCode::StoreFailed, "无法写入文件 " + path + "：" + *error);
+    return Reply(ExitCode::StoreFailed, Format(Text::CmdCannotWriteFile, {path, *error}));
   }
-  return Reply(ExitCode::Done, "已把 " + std::to_string(count) + " 个任务写入 " + path + "。");
+  return Reply(ExitCode::Done, Format(Text::CmdExported, {std::to_string(count), path}));
 }
 
 CommandReply Import(const Command& command, const CommandServices& services, CommandHost& host, StoreView& view,
@@ -223,10 +234,9 @@ CommandReply Import(const Command& command, const CommandServices& services, Com
   const std::string path = services.files.PathText(command.file);
   const TextFileService::Read read = services.files.ReadFile(command.file, kTaskFileLimitBytes);
   if (read.tooLarge) {
-    return Reply(ExitCode::Refused, "文件太大：" + path + " 超过 " + std::to_string(kTaskFileLimitBytes / 1024) +
-                                        " KB，没有读入。");
+    return Reply(ExitCode::Refused, Format(Text::CmdFileTooLarge, {path, std::to_string(kTaskFileLimitBytes / 1024)}));
   }
-  if (!read.ok) return Reply(ExitCode::StoreFailed, "无法读取文件 " + path + "：" + read.error);
+  if (!read.ok) return Reply(ExitCode::StoreFailed, Format(Text::CmdCannotReadFile, {path, read.error}));
   if (std::optional<std::string> failure = view.Load()) return Reply(ExitCode::StoreFailed, *failure);
   wrote = true;
   const TaskFileResult result = ReadTaskFile(read.bytes, command.replace, view.store, view.options, view.settings,
@@ -234,12 +244,11 @@ CommandReply Import(const Command& command, const CommandServices& services, Com
   view.store.CloseStore();
   if (!result.ok) {
     wrote = false;  // a refused file changes nothing
-    const std::string where = result.line > 0 ? "第 " + std::to_string(result.line) + " 行：" : std::string();
-    return Reply(ExitCode::Refused, where + result.why);
+    return Reply(ExitCode::Refused, TaskFileMessage(result));
   }
   host.TasksChanged();
-  return Reply(ExitCode::Done, "已从 " + path + " 导入 " + std::to_string(result.tasks) + " 个任务" +
-                                   (command.replace ? "，取代了原有的任务。" : "。"));
+  return Reply(ExitCode::Done, Format(command.replace ? Text::CmdImportedReplacing : Text::CmdImported,
+                                      {path, std::to_string(result.tasks)}));
 }
 
 }  // namespace
@@ -250,11 +259,11 @@ CommandReply RunCommand(const Command& command, const CommandServices& services,
     case CommandKind::Help: return CommandReply{ExitCode::Done, CommandLineHelp()};
     case CommandKind::SetTimer:
       // The channel starts a copy for a timer; a host without timers got here by mistake.
-      if (!host.RunsTimers()) return Reply(ExitCode::Refused, "Velmaro 没有运行，无法设置定时。");
-      return Reply(ExitCode::Done, "已设置定时：" + host.SetQuickTimer(command.timer));
+      if (!host.RunsTimers()) return Reply(ExitCode::Refused, Tr(Text::CmdTimerNotRunning));
+      return Reply(ExitCode::Done, Format(Text::CmdTimerSet, {host.SetQuickTimer(command.timer)}));
     case CommandKind::Cancel:
-      return host.CancelQuickTimer() ? Reply(ExitCode::Done, "已取消定时。")
-                                     : Reply(ExitCode::NothingToCancel, "没有要取消的定时或倒计时。");
+      return host.CancelQuickTimer() ? Reply(ExitCode::Done, Tr(Text::CmdTimerCancelled))
+                                     : Reply(ExitCode::NothingToCancel, Tr(Text::CmdNothingToCancel));
     case CommandKind::Status: return Status(host);
     case CommandKind::List:
     case CommandKind::Add:
@@ -264,7 +273,7 @@ CommandReply RunCommand(const Command& command, const CommandServices& services,
   }
   const bool changes = command.kind == CommandKind::Add || command.kind == CommandKind::Delete ||
                        command.kind == CommandKind::Import;
-  if (changes && host.TasksInUse()) return Reply(ExitCode::Refused, kTasksInUse);
+  if (changes && host.TasksInUse()) return Reply(ExitCode::Refused, Tr(Text::CmdTasksInUse));
   StoreView view(services.registry);
   bool wrote = false;
   try {

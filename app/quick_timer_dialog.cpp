@@ -4,11 +4,27 @@
 #include "base/ascii.h"
 #include "base/gbk.h"
 #include "dialogs/dialogs.h"
+#include "lang/stored_words.h"
+#include "lang/texts.h"
 
 namespace velmaro {
 
-const char* const kQuickTimerActions[8] = {"关闭计算机", "重启计算机", "注销计算机", "待机计算机",
-                                           "休眠计算机", "快速关机",   "快速重启",   "提醒"};
+namespace {
+
+// The stored names come from the action table, which holds the store's words.
+const char* StoredName(ActionId id) {
+  for (std::size_t i = 0; i < kActionCount; ++i) {
+    if (kActionTable[i].id == id) return kActionTable[i].name;
+  }
+  return "";
+}
+
+}  // namespace
+
+const char* const kQuickTimerActions[8] = {
+    StoredName(ActionId::PowerOff),  StoredName(ActionId::Restart),     StoredName(ActionId::LogOff),
+    StoredName(ActionId::StandBy),   StoredName(ActionId::Hibernate),   StoredName(ActionId::FastPowerOff),
+    StoredName(ActionId::FastRestart), StoredName(ActionId::Reminder)};
 
 namespace {
 
@@ -25,8 +41,8 @@ bool IsReminder(std::size_t action) {
 std::string QuickTimerActionCaption(std::size_t index) {
   if (index >= kQuickTimerActionCount) return std::string();
   const ActionRow* row = FindAction(kQuickTimerActions[index]);
-  if (!row) return kQuickTimerActions[index];
-  return row->verb[0] != '\0' ? row->verb : row->name;
+  if (!row) return ShownAction(kQuickTimerActions[index]);
+  return row->verb[0] != '\0' ? ShownVerb(row->verb) : ShownAction(row->name);
 }
 
 void QuickTimerDialog::Open(const ClockSnapshot& now, const std::string& setNow) {
@@ -50,20 +66,20 @@ void QuickTimerDialog::Typed(Field field) {
 bool QuickTimerDialog::TextEnabled() const { return IsReminder(action); }
 
 QuickTimerDialog::Fault QuickTimerDialog::FirstFault() const {
-  if (action >= kQuickTimerActionCount) return {"请选择要定时的动作", Field::None};
+  if (action >= kQuickTimerActionCount) return {Tr(Text::QuickTimerNoAction), Field::None};
   if (IsReminder(action)) {
-    if (textUnstorable) return {std::string("“提醒语”") + kUnstorableText, Field::Text};
-    if (text.empty()) return {"请输入提醒语", Field::Text};
+    if (textUnstorable) return {Tr(Text::QuickTimerTextName) + std::string(kUnstorableText), Field::Text};
+    if (text.empty()) return {Tr(Text::QuickTimerNoText), Field::Text};
   }
   if (when == QuickTimerRequest::When::In) {
     const std::optional<std::int32_t> value = BoundedDigits(minutes, kQuickTimerMaxMinutes);
     if (!value || *value < 1) {
-      return {"请输入 1 到 " + std::to_string(kQuickTimerMaxMinutes) + " 之间的分钟数", Field::Minutes};
+      return {Format(Text::QuickTimerMinutesRange, {std::to_string(kQuickTimerMaxMinutes)}), Field::Minutes};
     }
     return {};
   }
-  if (!BoundedDigits(hour, 23)) return {"请输入 0 到 23 之间的小时数", Field::Hour};
-  if (!BoundedDigits(minute, 59)) return {"请输入 0 到 59 之间的分钟数", Field::Minute};
+  if (!BoundedDigits(hour, 23)) return {Tr(Text::QuickTimerHourRange), Field::Hour};
+  if (!BoundedDigits(minute, 59)) return {Tr(Text::QuickTimerMinuteRange), Field::Minute};
   return {};
 }
 
@@ -73,7 +89,7 @@ QuickTimerDialog::Field QuickTimerDialog::RefusedField() const { return FirstFau
 
 std::string QuickTimerDialog::ReplaceQuestion() const {
   if (current.empty()) return std::string();
-  return "已设置定时（" + current + "），要替换它吗？";
+  return Format(Text::QuickTimerReplace, {current});
 }
 
 std::optional<QuickTimerRequest> QuickTimerDialog::Request() const {

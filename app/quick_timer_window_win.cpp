@@ -79,7 +79,7 @@ bool IsMinuteButton(int id) {
 TForm7::TForm7(HWND owner, ShellService& shell, std::function<void(const QuickTimerRequest&)> chosen)
     : shell_(shell), chosen_(std::move(chosen)) {
   const RECT frame = CenteredWindowRectForClient(kClientWidth96, kClientHeight96, kStyle, 0, WindowDpi(nullptr));
-  CreateWindowOf(kClassName, ToWide("定时"), kStyle, 0, frame.left, frame.top, frame.right - frame.left,
+  CreateWindowOf(kClassName, ToWide(Tr(Text::QuickTimerCaption)), kStyle, 0, frame.left, frame.top, frame.right - frame.left,
                  frame.bottom - frame.top, owner, WindowKind::DialogLike);
   HWND window = Handle();
   if (!window) return;
@@ -183,13 +183,13 @@ void TForm7::Ok() {
   const std::string refusal = model_.Refusal();
   if (!refusal.empty()) {
     // The box is owned by no window: on top, or it would open behind this one.
-    shell_.ShowMessageBox(refusal, "提示", kMbOk | kMbIconInformation | MB_TOPMOST);
+    shell_.ShowMessageBox(refusal, Tr(Text::QuickTimerNotice), kMbOk | kMbIconInformation | MB_TOPMOST);
     Focus(ControlOf(model_.RefusedField()));
     return;
   }
   const std::string question = model_.ReplaceQuestion();
   if (!question.empty() &&
-      MessageBoxW(window, ToWide(question).c_str(), ToWide("定时").c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) {
+      MessageBoxW(window, ToWide(question).c_str(), ToWide(Tr(Text::QuickTimerCaption)).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) {
     return;  // the dialog stays for another choice
   }
   const std::optional<QuickTimerRequest> request = model_.Request();

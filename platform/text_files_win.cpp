@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "base/error.h"
+#include "lang/texts.h"
 
 namespace velmaro {
 
@@ -124,7 +125,7 @@ std::optional<std::string> Win32TextCodec::Utf8ToGbk(const std::string& utf8) {
 
 std::string Win32TextCodec::GbkToUtf8(const std::string& gbk) {
   if (gbk.empty()) return std::string();
-  if (gbk.size() > kMaxCodecBytes) throw AppError("文本太长，无法转换为 UTF-8");
+  if (gbk.size() > kMaxCodecBytes) throw AppError(Tr(Text::TextTooLongForUtf8));
   const WideString wide = ToWide(gbk);
   // Three bytes at most for each UTF-16 unit, so within an int by the bound above.
   std::string utf8(wide.size() * 3, '\0');

@@ -9,6 +9,7 @@
 #include "base/ascii.h"
 #include "base/error.h"
 #include "dialogs/task_check.h"
+#include "lang/texts.h"
 #include "scheduler/tick_window.h"
 #include "store/task_key.h"
 
@@ -33,14 +34,12 @@ struct IntegerSetting {
   std::int32_t Settings::*copy;
   void (TaskStore::*write)(std::int32_t);
   std::int32_t max;
-  const char* range;  // how a refusal names it
+  Text range;  // how a refusal names it
 };
 const IntegerSetting kIntegerSettings[] = {
-    {kShutAppValue, &Settings::ShutApp, &TaskStore::WriteShutApp, 1, "应是0或1（1：待机和休眠前关闭所有程序）"},
-    {kTishiValue, &Settings::Tishi, &TaskStore::WriteTishi, std::numeric_limits<std::int32_t>::max(),
-     "应是0到2147483647之间的整数（倒计时的秒数）"},
-    {kTiqianValue, &Settings::Tiqian, &TaskStore::WriteTiqian, Settings::kMaxTiqian,
-     "应是0到60之间的整数（提前提醒的分钟数）"},
+    {kShutAppValue, &Settings::ShutApp, &TaskStore::WriteShutApp, 1, Text::TaskFileShutAppRange},
+    {kTishiValue, &Settings::Tishi, &TaskStore::WriteTishi, std::numeric_limits<std::int32_t>::max(), Text::TaskFileTishiRange},
+    {kTiqianValue, &Settings::Tiqian, &TaskStore::WriteTiqian, Settings::kMaxTiqian, Text::TaskFileTiqianRange},
 };
 constexpr std::size_t kIntegerSettingCount = sizeof kIntegerSettings / sizeof kIntegerSettings[0];
 constexpr std::size_t kSoundPathIndex = kIntegerSettingCount;  // the one text setting, after the numbers
@@ -75,14 +74,6 @@ std::string OptionWords(const TaskOptionSet& options) {
   return words;
 }
 
-// "<before><n><after>", for the messages that name a number.
-std::string Counted(const char* before, std::int64_t n, const char* after) {
-  std::string text = before;
-  text += std::to_string(n);
-  text += after;
-  return text;
-}
-
 // Texts by a key of their own, counted or with a minute: one map type for all.
 using TextMap = std::map<std::string, std::int64_t>;
 
@@ -95,14 +86,14 @@ std::string TextsKey(const TaskSlot& task) {
 
 std::string WriteTaskFile(TaskStore& store, const TaskOptions& options, const Settings& settings, TextCodec& codec) {
   std::string file = kBom;
-  file += codec.GbkToUtf8("# Velmaro 任务和设置 (UTF-8)。每行一个任务：触发, 动作, 参数, 选项") + "\r\n";
+  file += codec.GbkToUtf8(Tr(Text::TaskFileHeading)) + "\r\n";
   file += std::string("[") + kSettingsSection + "]\r\n";
   // What the dialog shows and the next start runs: a stored value out of
   // range is written as its bound, so that the file reads back.
   for (const IntegerSetting& setting : kIntegerSettings) {
     const std::int32_t value = std::clamp<std::int32_t>(settings.*setting.copy, 0, setting.max);
     file += setting.name;
-    file += Counted("=", value, "\r\n");
+    file += "=" + std::to_string(value) + "\r\n";
   }
   file += std::string(kSoundPathValue) + "=" + codec.GbkToUtf8(settings.SoundPath) + "\r\n";
   file += std::string("[") + kTasksSection + "]\r\n";
@@ -151,7 +142,7 @@ bool SplitCsv(const std::string& line, std::vector<std::string>* fields, std::st
     if (pos < line.size() && line[pos] == '"') {
       for (++pos;; ++pos) {
         if (pos >= line.size()) {
-          *fault = "引号没有配对：加引号的字段应以引号结束";
+          *fault = Tr(Text::TaskFileUnpairedQuote);
           return false;
         }
         if (line[pos] == '"') {
@@ -166,14 +157,14 @@ bool SplitCsv(const std::string& line, std::vector<std::string>* fields, std::st
       ++pos;
       while (pos < line.size() && IsBlank(line[pos])) ++pos;
       if (pos < line.size() && line[pos] != ',') {
-        *fault = "引号后只能是逗号：字段中的引号应写成两个";
+        *fault = Tr(Text::TaskFileAfterQuote);
         return false;
       }
     } else {
       const std::size_t comma = std::min(line.find(',', pos), line.size());
       field = Trimmed(line.substr(pos, comma - pos));
       if (field.find('"') != std::string::npos) {
-        *fault = "不加引号的字段中不能有引号：整个字段应加上引号，其中的引号写成两个";
+        *fault = Tr(Text::TaskFileBareQuote);
         return false;
       }
       pos = comma;
@@ -191,9 +182,9 @@ class FileReader {
   // The fault of line `number`, or "".
   std::string Line(std::int32_t number, const std::string& utf8) {
     for (char c : utf8) {
-      if (static_cast<unsigned char>(c) < 0x20 && c != '\t') return "有控制字符（行尾只能是 LF 或 CRLF）";
+      if (static_cast<unsigned char>(c) < 0x20 && c != '\t') return Tr(Text::TaskFileControlChar);
     }
-    if (!codec_.Utf8ToGbk(utf8)) return kNotGbk;
+    if (!codec_.Utf8ToGbk(utf8)) return Tr(Text::TaskFileNotGbk);
     const std::string text = Trimmed(utf8);
     if (text.empty() || text[0] == '#') return "";
     if (text[0] == '[') return Section(text);
@@ -211,8 +202,6 @@ class FileReader {
   FileContents contents;
 
  private:
-  static constexpr const char* kNotGbk = "不是 UTF-8 文本，或有简体中文（GBK）里没有的字";
-
   std::string Section(const std::string& text) {
     const std::string name = text.size() >= 2 && text.back() == ']' ? Trimmed(text.substr(1, text.size() - 2)) : "";
     if (SameAsciiWord(name, kSettingsSection)) {
@@ -220,7 +209,7 @@ class FileReader {
     } else if (SameAsciiWord(name, kTasksSection)) {
       inSettings_ = false;
     } else {
-      return QuotedMessage("", Gbk(text).value_or(""), "不是节名：只有 [settings] 和 [tasks]");
+      return Format(Text::TaskFileNoSection, {QuotedMessage("", Gbk(text).value_or(""))});
     }
     ++sections_;
     return "";
@@ -228,30 +217,31 @@ class FileReader {
 
   std::string Setting(std::int32_t number, const std::string& text) {
     const std::size_t equals = text.find('=');
-    if (equals == std::string::npos) return "应写作 名称=值，如 tishi=60";
+    if (equals == std::string::npos) return Tr(Text::TaskFileSettingForm);
     const std::string name = Trimmed(text.substr(0, equals));
     std::size_t index = 0;
     while (index < kIntegerSettingCount && !SameAsciiWord(name, kIntegerSettings[index].name)) ++index;
     if (index == kIntegerSettingCount && !SameAsciiWord(name, kSoundPathValue)) {
       std::string names;
-      for (const IntegerSetting& setting : kIntegerSettings) names += std::string(setting.name) + "、";
-      names.replace(names.size() - 2, 2, " 和 ");
-      return QuotedMessage("", Gbk(name).value_or(""), "不是设置：只有 ") + names + kSoundPathValue;
+      for (const IntegerSetting& setting : kIntegerSettings) names += setting.name + std::string(Tr(Text::ListComma));
+      names.resize(names.size() - std::string(Tr(Text::ListComma)).size());
+      names += Tr(Text::ListLastAnd) + std::string(kSoundPathValue);
+      return Format(Text::TaskFileNoSetting, {QuotedMessage("", Gbk(name).value_or("")), names});
     }
     if (givenAt_[index] != 0) {
-      return "设置 " + name + Counted(" 已在第 ", givenAt_[index], " 行给出");
+      return Format(Text::TaskFileSettingTwice, {name, std::to_string(givenAt_[index])});
     }
     givenAt_[index] = number;
     if (index == kSoundPathIndex) {
       // As it stands: a path's own blanks are part of it.
       const std::optional<std::string> path = Gbk(text.substr(equals + 1));
-      if (!path) return kNotGbk;
+      if (!path) return Tr(Text::TaskFileNotGbk);
       contents.soundPath = *path;
       return "";
     }
     const IntegerSetting& setting = kIntegerSettings[index];
     const std::optional<std::int32_t> value = BoundedDigits(Trimmed(text.substr(equals + 1)), setting.max);
-    if (!value) return std::string(setting.name) + setting.range;
+    if (!value) return Format(setting.range, {setting.name});
     contents.integers[index] = value;
     return "";
   }
@@ -261,13 +251,13 @@ class FileReader {
     std::string fault;
     if (!SplitCsv(utf8, &fields, &fault)) return fault;
     if (fields.size() < 3 || fields.size() > 4) {
-      return Counted("应有3或4个字段（触发时间, 任务类型, 参数, 选项），这里有 ", static_cast<std::int64_t>(fields.size()), " 个");
+      return Format(Text::TaskFileFieldCount, {std::to_string(fields.size())});
     }
     FileTask task;
     std::string* texts[] = {&task.task.trigger, &task.task.action, &task.task.argument};
     for (std::size_t i = 0; i < 3; ++i) {
       const std::optional<std::string> text = Gbk(fields[i]);
-      if (!text) return kNotGbk;
+      if (!text) return Tr(Text::TaskFileNotGbk);
       *texts[i] = *text;
     }
     if (fields.size() == 4) {
@@ -281,7 +271,7 @@ class FileReader {
         } else if (SameAsciiWord(word, kCatchUpWord)) {
           task.options.catchUp = true;
         } else {
-          return QuotedMessage("", Gbk(word).value_or(""), "不是选项：只有 wake 和 catchup");
+          return Format(Text::TaskFileNoOption, {QuotedMessage("", Gbk(word).value_or(""))});
         }
       }
     }
@@ -289,7 +279,7 @@ class FileReader {
     const std::string refusal = TaskRefusal(task.task, task.options, clock_);
     if (!refusal.empty()) return refusal;
     if (contents.tasks.size() >= static_cast<std::size_t>(kTaskFileTasksMax)) {
-      return Counted("任务太多：一个文件最多 ", kTaskFileTasksMax, " 个任务");
+      return Format(Text::TaskFileTooManyTasks, {std::to_string(kTaskFileTasksMax)});
     }
     contents.tasks.push_back(std::move(task));
     return "";
@@ -359,7 +349,7 @@ void StoreTasks(const std::vector<FileTask>& tasks, bool replace, TextMap identi
 TaskFileResult ReadTaskFile(const std::string& utf8, bool replace, TaskStore& store, TaskOptions& options,
                             Settings& settings, TextCodec& codec, ClockService& clock) {
   if (utf8.size() > kTaskFileLimitBytes) {
-    return Refused(0, Counted("文件太大：最多 ", static_cast<std::int64_t>(kTaskFileLimitBytes), " 字节"));
+    return Refused(0, Format(Text::TaskFileTooLarge, {std::to_string(kTaskFileLimitBytes)}));
   }
   FileReader reader(codec, clock);
   std::int32_t number = 0;
@@ -372,7 +362,7 @@ TaskFileResult ReadTaskFile(const std::string& utf8, bool replace, TaskStore& st
     pos = end + 1;
   }
   // An empty file is more likely one cut short than a wish to lose every task.
-  if (reader.Empty()) return Refused(0, "文件中没有任务，也没有设置");
+  if (reader.Empty()) return Refused(0, Tr(Text::TaskFileEmpty));
   const FileContents& contents = reader.contents;
 
   TextMap identical;
@@ -384,9 +374,8 @@ TaskFileResult ReadTaskFile(const std::string& utf8, bool replace, TaskStore& st
     });
     store.CloseStore();
     if (stored + contents.tasks.size() > static_cast<std::size_t>(kTaskFileTasksMax)) {
-      return Refused(0, Counted("已有 ", static_cast<std::int64_t>(stored), " 个任务，") +
-                            Counted("再加上文件中的 ", static_cast<std::int64_t>(contents.tasks.size()), " 个") +
-                            Counted("就超过了 ", kTaskFileTasksMax, " 个的上限"));
+      return Refused(0, Format(Text::TaskFileOverLimit, {std::to_string(stored), std::to_string(contents.tasks.size()),
+                                                          std::to_string(kTaskFileTasksMax)}));
     }
   }
   StoreTasks(contents.tasks, replace, std::move(identical), store, options, clock);
@@ -409,7 +398,7 @@ TaskFileResult ReadTaskFile(const std::string& utf8, bool replace, TaskStore& st
 }
 
 std::string TaskFileMessage(const TaskFileResult& result) {
-  return result.line > 0 ? Counted("第 ", result.line, " 行：") + result.why : result.why;
+  return result.line > 0 ? Format(Text::TaskFileAtLine, {std::to_string(result.line), result.why}) : result.why;
 }
 
 }  // namespace velmaro

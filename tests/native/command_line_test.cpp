@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "app/commands.h"
+#include "actions/action_table.h"
 #include "base/gbk.h"
+#include "lang/stored_words.h"
+#include "lang/texts.h"
 #include "store/task_file.h"
 #include "store/task_options.h"
 #include "tests/fakes/fake_clock.h"
@@ -67,6 +70,33 @@ std::string Summary(const ParsedCommand& parsed) {
 }
 
 std::string Parse(const std::vector<std::string>& args) { return Summary(ParseCommandLine(Args(args))); }
+
+// The language in force for one test; the others see Simplified again.
+class InLanguage {
+ public:
+  explicit InLanguage(Language language) : before_(CurrentLanguage()) { SetLanguage(language); }
+  ~InLanguage() { SetLanguage(before_); }
+
+ private:
+  Language before_;
+};
+
+// What an English console shows: ASCII, with "…" where a long value was cut.
+bool EnglishConsoleText(const std::string& text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (static_cast<unsigned char>(text[i]) < 0x80) continue;
+    if (text.compare(i, 2, "…") != 0) return false;
+    ++i;
+  }
+  return true;
+}
+
+bool PlaceholderLeft(const std::string& text) {
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] == '%' && text[i + 1] >= '1' && text[i + 1] <= '9') return true;
+  }
+  return false;
+}
 
 TEST(CommandLineTest, EveryTimerActionByEachOfItsNames) {
   const std::pair<const char*, const char*> names[] = {
@@ -168,6 +198,61 @@ TEST(CommandLineTest, HelpShowsEverySwitchTheExitCodesAndTheElevation) {
                            "0  完成", "1  命令行有误", "2  没有要取消", "3  任务或文件被拒绝", "4  无法读写",
                            "错误 740", "清理系统垃圾（cleanup）"}) {
     EXPECT_NE(help.find(part), std::string::npos) << part;
+  }
+}
+
+TEST(CommandLineTest, TheSameLineParsesToTheSameCommandInEveryLanguage) {
+  const std::vector<std::string> lines[] = {
+      {"/shutdown", "/in", "30"}, {"/关机", "/at", "23:15"}, {"/Remind", "早会", "/in", "5"},
+      {"/add", "每天8时0分", "提醒", "早会", "/wake", "/catchup"}, {"/add", "每天22时30分", "shutdown"},
+      {"/list", "/csv"}, {"/import", "D:\\任务.txt", "/replace"}, {"/delete", "3"},
+      {"/foo"}, {"/shutdown"}, {"/csv"}, {"/list", "/in", "5"}, {"/add", "每天8时0分", "reboot"}, {"/delete", "0"},
+  };
+  for (const std::vector<std::string>& line : lines) {
+    const ParsedCommand simplified = ParseCommandLine(Args(line));
+    for (Language language : {Language::English, Language::Traditional}) {
+      InLanguage in(language);
+      const ParsedCommand parsed = ParseCommandLine(Args(line));
+      EXPECT_EQ(parsed.command.has_value(), simplified.command.has_value()) << line[0];
+      EXPECT_EQ(parsed.error.empty(), simplified.error.empty()) << line[0];
+      if (simplified.command) EXPECT_EQ(Summary(parsed), Summary(simplified)) << line[0];
+    }
+  }
+}
+
+TEST(CommandLineTest, EnglishHelpAndErrorsShowOnAnEnglishConsoleWithTheirValuesInPlace) {
+  InLanguage english(Language::English);
+  std::string help = CommandLineHelp();
+  // The actions' shown names are the stored words' business, not the help's.
+  for (std::size_t i = 0; i < kActionCount; ++i) {
+    const std::string shown = ShownAction(kActionTable[i].name);
+    for (std::size_t at; (at = help.find(shown)) != std::string::npos;) help.erase(at, shown.size());
+  }
+  EXPECT_TRUE(EnglishConsoleText(help)) << help;
+  EXPECT_FALSE(PlaceholderLeft(help));
+  EXPECT_NE(help.find("cleanup ("), std::string::npos);
+
+  struct Case {
+    std::vector<CommandArg> args;
+    std::vector<std::string> inOrder;  // the values the message names, in the order it names them
+  } const cases[] = {
+      {Args({"/shutdown"}), {"/shutdown", "/in", "/at"}},
+      {Args({"/list", "/status"}), {"/list", "/status"}},
+      {Args({"/remind", std::string(2000, 'x'), "/in", "5"}), {"1024", "2000", "xxx"}},
+      {Args({"/csv"}), {"/csv", "/list"}},
+      {Args({"/delete", "0"}), {"2147483647", ": 0"}},
+      {{Arg("/remind"), Arg("a?b", true), Arg("/in"), Arg("5")}, {"a?b"}},
+  };
+  for (const Case& c : cases) {
+    const std::string error = ParseCommandLine(c.args).error;
+    EXPECT_TRUE(EnglishConsoleText(error)) << error;
+    EXPECT_FALSE(PlaceholderLeft(error)) << error;
+    std::size_t from = 0;
+    for (const std::string& part : c.inOrder) {
+      const std::size_t at = error.find(part, from);
+      EXPECT_NE(at, std::string::npos) << part << " in " << error;
+      if (at != std::string::npos) from = at + part.size();
+    }
   }
 }
 
@@ -383,6 +468,28 @@ TEST_F(CommandsTest, AnExportedFileImportedElsewhereGivesTheSameTasks) {
   EXPECT_EQ(reply.text, "已从 D:\\任务.txt 导入 2 个任务，取代了原有的任务。\r\n");
   EXPECT_EQ(host.tasksChanged, 1);
   EXPECT_EQ(Run({"/list", "/csv"}, &other).text, Csv());
+}
+
+TEST_F(CommandsTest, InEnglishTheCsvCarriesTheStoredBytesAndRepliesPutTheirValuesInPlace) {
+  PutStore({{"每天8时0分", "提醒", "早会, 带\"本子\""}, {"每天22时30分", "关闭计算机", "关闭计算机"}});
+  PutOptions(TaskKey{"每天22时30分", "关闭计算机", "关闭计算机", 0}, TaskOptionSet{true, false, std::nullopt});
+  const std::string simplified = Csv();
+  InLanguage english(Language::English);
+  const std::string csv = Csv();
+  const std::size_t header = csv.find("\r\n");
+  ASSERT_NE(header, std::string::npos);
+  EXPECT_TRUE(EnglishConsoleText(csv.substr(0, header)));
+  // The rows but their options, which are words of the reader's language.
+  const std::size_t options = csv.rfind(',');
+  EXPECT_EQ(csv.substr(header, options - header), simplified.substr(simplified.find("\r\n"), options - header));
+  EXPECT_TRUE(EnglishConsoleText(csv.substr(options)));
+
+  const std::string exported = Run({"/export", "D:\\tasks.txt"}).text;
+  EXPECT_TRUE(EnglishConsoleText(exported)) << exported;
+  EXPECT_LT(exported.find("D:\\tasks.txt"), exported.find('2')) << exported;
+  const std::string status = Run({"/status"}).text;
+  EXPECT_TRUE(EnglishConsoleText(status)) << status;
+  EXPECT_FALSE(PlaceholderLeft(status + exported));
 }
 
 }  // namespace

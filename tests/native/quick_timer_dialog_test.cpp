@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "actions/action_table.h"
 #include "dialogs/dialogs.h"
+#include "lang/texts.h"
 
 namespace velmaro {
 namespace {
@@ -95,6 +97,35 @@ TEST(QuickTimerDialog, RequestCarriesTheStoredActionNameAndTheTextOnlyForTheRemi
     EXPECT_EQ(request->action, cases[i].stored);
     EXPECT_EQ(request->text, i == kReminder ? "该走了" : "") << i;
   }
+}
+
+// The dialog in another language still hands on the stored name, and its
+// messages carry what they name.
+TEST(QuickTimerDialog, InEveryLanguageTheRequestIsTheSameAndTheMessagesNameTheirValues) {
+  std::vector<std::string> stored;
+  for (std::size_t i = 0; i < kQuickTimerActionCount; ++i) {
+    QuickTimerDialog dialog;
+    dialog.action = i;
+    dialog.text = "x";
+    stored.push_back(dialog.Request()->action);
+  }
+  for (Language language : {Language::English, Language::Traditional}) {
+    SetLanguage(language);
+    for (std::size_t i = 0; i < kQuickTimerActionCount; ++i) {
+      QuickTimerDialog dialog;
+      dialog.action = i;
+      dialog.text = "x";
+      const std::optional<QuickTimerRequest> request = dialog.Request();
+      EXPECT_TRUE(request && request->action == stored[i]) << i;
+      EXPECT_FALSE(QuickTimerActionCaption(i).empty()) << i;
+    }
+    QuickTimerDialog dialog;
+    dialog.minutes = "0";
+    dialog.current = "23:15 shutdown";
+    EXPECT_NE(dialog.Refusal().find("1440"), std::string::npos) << dialog.Refusal();
+    EXPECT_NE(dialog.ReplaceQuestion().find("23:15 shutdown"), std::string::npos) << dialog.ReplaceQuestion();
+  }
+  SetLanguage(Language::Simplified);
 }
 
 TEST(QuickTimerDialog, TimeOfDayStartsAtTheNextQuarterHourAfterTheCurrentMinute) {

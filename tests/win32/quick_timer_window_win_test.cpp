@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/text_win.h"
+#include "lang/texts.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/win32/win32_test_support.h"
 #include "ui/controls_win.h"
@@ -56,7 +57,7 @@ void Press(const wchar_t* keys) {
 int answer = IDNO;
 std::vector<WideString> questions;
 void CALLBACK AnswerQuestion(HWND, UINT, UINT_PTR, DWORD) {
-  HWND box = FindWindowW(L"#32770", ToWide("定时").c_str());
+  HWND box = FindWindowW(L"#32770", ToWide(Tr(Text::QuickTimerCaption)).c_str());
   if (!box || !IsWindowVisible(box)) return;
   questions.push_back(WindowText(GetDlgItem(box, 0xFFFF)));  // the box's text
   SendMessageW(GetDlgItem(box, answer), BM_CLICK, 0, 0);
@@ -174,9 +175,8 @@ int NeededWidth(HWND control, int dpi) {
   return size.cx + ScaleForDpi(type == BS_AUTORADIOBUTTON ? 18 : 6, dpi);
 }
 
-TEST_F(QuickTimerWindowTest, ControlsNeitherOverlapNorCutTheirTextsAtEitherDpi) {
-  form->Show("");
-  const auto expectFits = [&](int dpi) {
+TEST_F(QuickTimerWindowTest, ControlsNeitherOverlapNorCutTheirTextsAtEitherDpiInEveryLanguage) {
+  const auto expectFits = [&](int dpi, int language) {
     RECT client;
     GetClientRect(window, &client);
     std::vector<HWND> controls;
@@ -186,21 +186,60 @@ TEST_F(QuickTimerWindowTest, ControlsNeitherOverlapNorCutTheirTextsAtEitherDpi) 
       const RECT a = ClientRectOf(controls[i], window);
       const int id = GetDlgCtrlID(controls[i]);
       EXPECT_TRUE(a.left >= 0 && a.top >= 0 && a.right <= client.right && a.bottom <= client.bottom)
-          << id << " at " << dpi;
-      EXPECT_GE(a.right - a.left, NeededWidth(controls[i], dpi)) << id << " at " << dpi;
+          << id << " at " << dpi << " in " << language;
+      EXPECT_GE(a.right - a.left, NeededWidth(controls[i], dpi)) << id << " at " << dpi << " in " << language;
       for (std::size_t j = i + 1; j < controls.size(); ++j) {
         const RECT b = ClientRectOf(controls[j], window);
         RECT both;
-        EXPECT_FALSE(IntersectRect(&both, &a, &b)) << id << " and " << GetDlgCtrlID(controls[j]) << " at " << dpi;
+        EXPECT_FALSE(IntersectRect(&both, &a, &b))
+            << id << " and " << GetDlgCtrlID(controls[j]) << " at " << dpi << " in " << language;
       }
     }
   };
-  const int dpi = WindowDpi(window);
-  expectFits(dpi);
-  const int newDpi = dpi == 144 ? 192 : 144;
-  RECT suggested = CenteredWindowRectForClient(330, 184, GetWindowLongW(window, GWL_STYLE), 0, newDpi);
-  SendMessageW(window, kDpiChangedMessage, MAKEWPARAM(newDpi, newDpi), reinterpret_cast<LPARAM>(&suggested));
-  expectFits(newDpi);
+  for (Language language : {Language::Simplified, Language::English, Language::Traditional}) {
+    SetLanguage(language);
+    Fresh();
+    form->Show("");
+    const int dpi = WindowDpi(window);
+    expectFits(dpi, static_cast<int>(language));
+    const int newDpi = dpi == 144 ? 192 : 144;
+    RECT suggested = CenteredWindowRectForClient(330, 184, GetWindowLongW(window, GWL_STYLE), 0, newDpi);
+    SendMessageW(window, kDpiChangedMessage, MAKEWPARAM(newDpi, newDpi), reinterpret_cast<LPARAM>(&suggested));
+    expectFits(newDpi, static_cast<int>(language));
+  }
+  SetLanguage(Language::Simplified);
+}
+
+// The same keys do the same in English, whose access keys are its own.
+TEST_F(QuickTimerWindowTest, KeysAloneSetATimerInEnglishAndItsQuestionAsksInEnglish) {
+  SetLanguage(Language::English);
+  Fresh();
+  form->Show("");
+  Press(L"\t\t1441\r5\r");
+  ASSERT_EQ(shell.boxes.size(), 1u);
+  EXPECT_EQ(shell.boxes[0].text, Format(Text::QuickTimerMinutesRange, {"1440"}));
+  ASSERT_EQ(chosen.size(), 1u);
+  EXPECT_EQ(chosen[0].action, "关闭计算机");
+  EXPECT_EQ(chosen[0].minutes, 5);
+
+  Fresh();
+  form->Show("");
+  Press(L"↓↓↓↓↓↓↓\tTime to go\r");
+  ASSERT_EQ(chosen.size(), 1u);
+  EXPECT_EQ(chosen[0].action, "提醒");
+  EXPECT_EQ(chosen[0].text, "Time to go");
+
+  Fresh();
+  form->Show("23:15 shutdown");
+  questions.clear();
+  answer = IDYES;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, AnswerQuestion);
+  Press(L"\r");
+  KillTimer(nullptr, timer);
+  ASSERT_EQ(questions.size(), 1u);
+  EXPECT_EQ(questions[0], ToWide(Format(Text::QuickTimerReplace, {"23:15 shutdown"})));
+  EXPECT_EQ(chosen.size(), 1u);
+  SetLanguage(Language::Simplified);
 }
 
 }  // namespace
