@@ -76,7 +76,7 @@ TEST(Texts, FormatFillsPlaceholdersInTheOrderTheLanguageNeeds) {
 TEST(Texts, EveryLanguageHasEveryTextInItsOwnScript) {
   const std::string simplifiedOnly[] = {"这", "设", "关", "启", "时", "运", "记", "录", "计", "电", "脑", "开",
                                         "动", "务", "执", "项", "钟", "间", "选", "择", "确", "认", "错", "误",
-                                        "长", "们", "么", "没", "请", "输", "入", "数", "个", "为", "从", "东"};
+                                        "长", "们", "么", "没", "请", "输", "数", "个", "为", "从", "东"};
   for (std::size_t i = 0; i < kTextCount; ++i) {
     const auto text = static_cast<Text>(i);
     const std::string simplified = TextIn(Language::Simplified, text);
