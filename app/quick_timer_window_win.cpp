@@ -14,18 +14,20 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"TForm7";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-constexpr int kClientWidth96 = 330;
+constexpr int kClientWidth96 = 346;
 constexpr int kClientHeight96 = 184;
 
 constexpr DWORD kLabel = SS_LEFTNOWORDWRAP;  // one line, as wide as its text, "&" underlining its key
 constexpr DWORD kEdit = WS_TABSTOP | ES_AUTOHSCROLL;
 constexpr int kMinuteButtonsX96 = 154;
-constexpr int kMinuteButtonStep96 = 32;
+// Wide enough for "120" in the Traditional font at 150 %, the widest digits.
+constexpr int kMinuteButtonWidth96 = 34;
+constexpr int kMinuteButtonStep96 = 36;
 
 // Captioned with its choice once created.
 constexpr ControlRow MinuteButton(std::size_t i) {
   return {TForm7::IDC_BUTTON1 + static_cast<int>(i), L"BUTTON", Text::Empty, BS_PUSHBUTTON | WS_TABSTOP,
-          kMinuteButtonsX96 + static_cast<int>(i) * kMinuteButtonStep96, 79, 30, 23};
+          kMinuteButtonsX96 + static_cast<int>(i) * kMinuteButtonStep96, 79, kMinuteButtonWidth96, 23};
 }
 
 // Creation order is Tab order: the two radio buttons are one group of their
@@ -37,7 +39,7 @@ const ControlRow kControls[] = {
     // A drop-down list's height includes its list, which shows every action.
     {TForm7::IDC_COMBOBOX1, L"COMBOBOX", Text::Empty, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 104, 16, 120, 200},
     {TForm7::IDC_LABEL2, L"STATIC", Text::QuickTimerText, kLabel, 16, 51, 0, 0},
-    {TForm7::IDC_EDIT1, L"EDIT", Text::Empty, kEdit, 104, 47, 210, 21},
+    {TForm7::IDC_EDIT1, L"EDIT", Text::Empty, kEdit, 104, 47, 226, 21},
     {TForm7::IDC_RADIOBUTTON1, L"BUTTON", Text::QuickTimerIn, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 16, 81, 86, 17},
     {TForm7::IDC_RADIOBUTTON2, L"BUTTON", Text::QuickTimerAt, BS_AUTORADIOBUTTON, 16, 114, 86, 17},
     {TForm7::IDC_EDIT2, L"EDIT", Text::Empty, kEdit | WS_GROUP, 104, 79, 42, 21},
@@ -45,8 +47,8 @@ const ControlRow kControls[] = {
     {TForm7::IDC_LABEL3, L"STATIC", Text::Colon, kLabel | SS_NOPREFIX, 136, 116, 0, 0},
     {TForm7::IDC_EDIT4, L"EDIT", Text::Empty, kEdit, 144, 112, 28, 21},
     MinuteButton(0), MinuteButton(1), MinuteButton(2), MinuteButton(3), MinuteButton(4),
-    {TForm7::IDC_OK, L"BUTTON", Text::ButtonOk, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 152, 148, 75, 25},
-    {TForm7::IDC_CANCEL, L"BUTTON", Text::ButtonCancel, BS_PUSHBUTTON | WS_TABSTOP, 239, 148, 75, 25},
+    {TForm7::IDC_OK, L"BUTTON", Text::ButtonOk, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 168, 148, 75, 25},
+    {TForm7::IDC_CANCEL, L"BUTTON", Text::ButtonCancel, BS_PUSHBUTTON | WS_TABSTOP, 255, 148, 75, 25},
 };
 static_assert(kQuickTimerMinuteChoiceCount == 5, "one button per one-click choice of minutes");
 

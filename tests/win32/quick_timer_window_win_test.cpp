@@ -203,7 +203,7 @@ TEST_F(QuickTimerWindowTest, ControlsNeitherOverlapNorCutTheirTextsAtEitherDpiIn
     const int dpi = WindowDpi(window);
     expectFits(dpi, static_cast<int>(language));
     const int newDpi = dpi == 144 ? 192 : 144;
-    RECT suggested = CenteredWindowRectForClient(330, 184, GetWindowLongW(window, GWL_STYLE), 0, newDpi);
+    RECT suggested = CenteredWindowRectForClient(346, 184, GetWindowLongW(window, GWL_STYLE), 0, newDpi);
     SendMessageW(window, kDpiChangedMessage, MAKEWPARAM(newDpi, newDpi), reinterpret_cast<LPARAM>(&suggested));
     expectFits(newDpi, static_cast<int>(language));
   }
