@@ -328,6 +328,15 @@ class E2eTest : public ::testing::Test {
       RegDeleteKeyW(HKEY_LOCAL_MACHINE, kOldOptionsKey);
       RegDeleteKeyW(HKEY_LOCAL_MACHINE, kStoreKey);
     }
+    // The tests read the windows' Simplified texts in every lane: a lane's
+    // locale sets the code page and the date format, and the language of
+    // the windows is the store's choice here, as a user would set it.
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kStoreKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+        ERROR_SUCCESS) {
+      const wchar_t simplified[] = L"zh-CN";
+      RegSetValueExW(key, L"Language", 0, REG_SZ, reinterpret_cast<const BYTE*>(simplified), sizeof simplified);
+      RegCloseKey(key);
+    }
   }
 };
 
